@@ -1,0 +1,29 @@
+#include "fault_injection.h"
+
+namespace qz {
+
+namespace {
+struct Arm {
+  int nth = 0;
+  int seen = 0;
+};
+Arm g_arms[static_cast<int>(FaultPoint::kCount)];
+}  // namespace
+
+bool InjectFault(FaultPoint point) {
+  Arm& arm = g_arms[static_cast<int>(point)];
+  if (arm.nth == 0) return false;
+  return ++arm.seen == arm.nth;
+}
+
+namespace testing {
+
+void ArmFault(FaultPoint point, int nth) { g_arms[static_cast<int>(point)] = Arm{nth, 0}; }
+
+void DisarmAllFaults() {
+  for (Arm& arm : g_arms) arm = Arm{};
+}
+
+}  // namespace testing
+
+}  // namespace qz

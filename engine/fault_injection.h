@@ -1,0 +1,29 @@
+// Lets tests make one chosen file operation fail, to prove that every failure is
+// named and that no file is lost or left half-written.
+#pragma once
+
+namespace qz {
+
+enum class FaultPoint {
+  kOpenSource,
+  kCreateTemp,
+  kRead,
+  kWrite,
+  kFlush,
+  kClose,
+  kRename,
+  kDelete,
+  kCount,
+};
+
+// True when the current call at this point is the armed one. Engine code calls this
+// right before the real operation.
+bool InjectFault(FaultPoint point);
+
+namespace testing {
+// Fails the nth call (1-based) at the point from now on; 0 disarms it.
+void ArmFault(FaultPoint point, int nth);
+void DisarmAllFaults();
+}  // namespace testing
+
+}  // namespace qz

@@ -1,0 +1,207 @@
+#include "file_cipher.h"
+
+#include <memory>
+#include <new>
+
+#include "file_streams.h"
+#include "file_system.h"
+#include "qz_name.h"
+
+namespace qz {
+
+namespace {
+
+// Ends the progress display on every way out.
+class ProgressScope {
+ public:
+  ProgressScope(ProgressSink* sink, std::uint64_t sizeHint)
+      : sink_(sink), range_(sink ? ProgressRange(sizeHint) : 0) {
+    if (range_ > 0) sink_->Begin(range_);
+  }
+  ~ProgressScope() {
+    if (range_ > 0) sink_->End();
+  }
+  // bytesDone counts body bytes processed so far; the final block counts as a step
+  // even when it is empty.
+  void Update(std::uint64_t bytesDone, bool final) {
+    if (range_ == 0) return;
+    const std::uint64_t steps = bytesDone / kProgressBlockBytes + (final ? 1 : 0);
+    if (steps > reported_) {
+      sink_->Advance(steps - reported_);
+      reported_ = steps;
+    }
+  }
+
+ private:
+  ProgressSink* sink_;
+  std::uint64_t range_;
+  std::uint64_t reported_ = 0;
+};
+
+const CipherBackend& BackendOf(const CipherOptions& options) {
+  return options.backend ? *options.backend : DefaultBackend();
+}
+
+bool PathFits(const std::string& path) { return path.size() <= MaxPathBytes(); }
+
+// A temporary name can be longer than the destination's own name.
+bool TemporaryPathFits(const std::string& destination) {
+  const std::size_t sep = LastSeparator(destination);
+  const std::size_t dirBytes = sep == std::string::npos ? 0 : sep + 1;
+  return dirBytes + 13 <= MaxPathBytes();
+}
+
+template <typename Step>
+Step KeyFailure(KeyStep step) {
+  switch (step) {
+    case KeyStep::kAcquireContext: return Step::kAcquireContext;
+    case KeyStep::kCreateHash: return Step::kCreateHash;
+    case KeyStep::kHashData: return Step::kHashData;
+    case KeyStep::kDeriveKey: return Step::kDeriveKey;
+    case KeyStep::kOk: break;
+  }
+  return Step::kOk;
+}
+
+std::unique_ptr<std::uint8_t[]> AllocateBuffer(std::size_t bytes) {
+  return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[bytes]);
+}
+
+// Reads, ciphers and writes the body. The final flag goes with the read that meets
+// the end of the source, so a larger buffer than the format's 1000 bytes gives the
+// same bytes.
+template <typename Step>
+Step RunBody(InputFile& in, TempOutput& out, CipherKey& key, bool encrypt, std::uint8_t* buffer,
+             std::size_t bufferBytes, ProgressScope& progress) {
+  std::uint64_t done = 0;
+  for (;;) {
+    const std::size_t count = in.Read(buffer, bufferBytes);
+    if (in.error()) return Step::kReadBlock;
+    const bool final = in.eof();
+    const bool ciphered = encrypt ? key.Encrypt(buffer, count, final) : key.Decrypt(buffer, count, final);
+    if (!ciphered) return Step::kCryptBlock;
+    if (!out.Write(buffer, count)) return Step::kWriteBlock;
+    done += count;
+    progress.Update(done, final);
+    if (final) return Step::kOk;
+  }
+}
+
+}  // namespace
+
+EncryptStep EncryptFileData(const std::string& source, const std::string& destination,
+                            const std::string& password, const CipherOptions& options) {
+  if (password.size() > kMaxPasswordBytes) return EncryptStep::kPasswordTooLong;
+  if (!PathFits(source) || !PathFits(destination) || !TemporaryPathFits(destination)) {
+    return EncryptStep::kPathTooLong;
+  }
+  std::string name = options.headerName;
+  if (name.empty()) {
+    std::string dir;
+    SplitPath(source, &dir, &name);
+  }
+  if (!IsStorableName(name)) return EncryptStep::kNameNotStorable;
+
+  InputFile in;
+  if (!in.Open(source)) return EncryptStep::kOpenSource;
+  if (IsDirectory(destination)) return EncryptStep::kCreateDest;
+  TempOutput out;
+  if (!out.Create(destination)) return EncryptStep::kCreateDest;
+
+  std::unique_ptr<CipherKey> key;
+  const KeyStep keyStep = BackendOf(options).DeriveKey(password, &key);
+  if (keyStep != KeyStep::kOk) return KeyFailure<EncryptStep>(keyStep);
+
+  const std::size_t bufferBytes = options.ioBufferBytes ? options.ioBufferBytes : 1000;
+  auto buffer = AllocateBuffer(bufferBytes);
+  if (!buffer) return EncryptStep::kAllocBuffer;
+
+  std::uint8_t header[kHeaderBytes];
+  BuildHeader(name, header);
+  if (!key->Encrypt(header, kHeaderBytes, true)) return EncryptStep::kCryptHeader;
+  if (!out.Write(header, kHeaderBytes)) return EncryptStep::kWriteHeader;
+
+  ProgressScope progress(options.progress, options.sizeHint);
+  const EncryptStep body =
+      RunBody<EncryptStep>(in, out, *key, true, buffer.get(), bufferBytes, progress);
+  if (body != EncryptStep::kOk) return body;
+  in.Close();
+  if (!out.Finish()) return EncryptStep::kWriteBlock;
+  // An earlier ".qz" of this name is hidden and read-only; it is replaced.
+  if (!out.Commit(true)) return EncryptStep::kReplaceDest;
+  return EncryptStep::kOk;
+}
+
+namespace {
+
+// Opens the source, derives the key and deciphers the header: what decryption and
+// the password check share.
+struct OpenedQz {
+  InputFile in;
+  std::unique_ptr<CipherKey> key;
+};
+
+DecryptStep OpenAndCheckHeader(const std::string& source, const std::string& password,
+                               const CipherOptions& options, OpenedQz* opened,
+                               TempOutput* out, const std::string* destination) {
+  if (password.size() > kMaxPasswordBytes) return DecryptStep::kPasswordTooLong;
+  if (!PathFits(source)) return DecryptStep::kPathTooLong;
+  if (destination && (!PathFits(*destination) || !TemporaryPathFits(*destination))) {
+    return DecryptStep::kPathTooLong;
+  }
+  if (!opened->in.Open(source)) return DecryptStep::kOpenSource;
+  if (destination) {
+    // An existing read-only file of the plain name is kept, and decryption fails.
+    if (IsDirectory(*destination) || IsReadOnlyFile(*destination)) return DecryptStep::kCreateDest;
+    if (!out->Create(*destination)) return DecryptStep::kCreateDest;
+  }
+  const KeyStep keyStep = BackendOf(options).DeriveKey(password, &opened->key);
+  if (keyStep != KeyStep::kOk) return KeyFailure<DecryptStep>(keyStep);
+  return DecryptStep::kOk;
+}
+
+DecryptStep ReadHeader(OpenedQz& opened) {
+  std::uint8_t header[kHeaderBytes] = {};
+  const std::size_t got = opened.in.Read(header, kHeaderBytes);
+  if (opened.in.error()) return DecryptStep::kReadHeader;
+  if (!opened.key->Decrypt(header, got, true)) return DecryptStep::kCryptHeader;
+  // Files shorter than a header decrypt to nothing; they carry no name to check.
+  if (got == kHeaderBytes && !IsPlausibleHeader(header)) return DecryptStep::kWrongPassword;
+  return DecryptStep::kOk;
+}
+
+}  // namespace
+
+DecryptStep DecryptFileData(const std::string& source, const std::string& destination,
+                            const std::string& password, const CipherOptions& options) {
+  OpenedQz opened;
+  TempOutput out;
+  DecryptStep step = OpenAndCheckHeader(source, password, options, &opened, &out, &destination);
+  if (step != DecryptStep::kOk) return step;
+
+  const std::size_t bufferBytes = options.ioBufferBytes ? options.ioBufferBytes : 1000;
+  auto buffer = AllocateBuffer(bufferBytes);
+  if (!buffer) return DecryptStep::kAllocBuffer;
+
+  step = ReadHeader(opened);
+  if (step != DecryptStep::kOk) return step;
+
+  ProgressScope progress(options.progress, options.sizeHint);
+  step = RunBody<DecryptStep>(opened.in, out, *opened.key, false, buffer.get(), bufferBytes,
+                              progress);
+  if (step != DecryptStep::kOk) return step;
+  opened.in.Close();
+  if (!out.Finish()) return DecryptStep::kWriteBlock;
+  if (!out.Commit(false)) return DecryptStep::kReplaceDest;
+  return DecryptStep::kOk;
+}
+
+DecryptStep CheckPassword(const std::string& source, const std::string& password,
+                          const CipherOptions& options) {
+  OpenedQz opened;
+  const DecryptStep step = OpenAndCheckHeader(source, password, options, &opened, nullptr, nullptr);
+  if (step != DecryptStep::kOk) return step;
+  return ReadHeader(opened);
+}
+
+}  // namespace qz

@@ -1,0 +1,52 @@
+// The file primitives the engine and its callers share. Paths are byte strings:
+// the ANSI code page on Windows (A functions), the locale's bytes on POSIX.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "file_error.h"
+
+namespace qz {
+
+// The longest path the engine accepts, in bytes without terminator. On Windows the
+// A functions stop at MAX_PATH (260 with terminator).
+std::size_t MaxPathBytes();
+
+struct SizeProbe {
+  bool ok = false;
+  std::uint64_t size = 0;
+  FileErrorCause cause = FileErrorCause::kNone;
+};
+
+// Opens the file for reading without sharing (Windows) and reports its size, or why
+// it could not be opened.
+SizeProbe ProbeFileSize(const std::string& path);
+
+struct RetryPolicy {
+  int attempts = 50;
+  std::chrono::milliseconds pause{1000};
+};
+
+// Clears the file's attributes and deletes it, retrying after a pause. A file that
+// does not exist counts as deleted; nothing is ever reported.
+bool DeleteFileWithRetry(const std::string& path, const RetryPolicy& policy = RetryPolicy());
+
+bool PathExists(const std::string& path);
+bool IsDirectory(const std::string& path);
+// Read-only attribute on Windows; no write permission bit on POSIX (root ignores
+// permissions, so the bits are read rather than access(2)).
+bool IsReadOnlyFile(const std::string& path);
+// Hidden and read-only on Windows (the ".qz" marking); read-only on POSIX.
+bool MarkHiddenReadOnly(const std::string& path);
+bool ClearAttributes(const std::string& path);
+
+// Temporary outputs: "~qz" + 6 characters + ".tmp", in the destination's folder.
+bool IsTemporaryName(const std::string& name);
+
+// Directory part of a path, "." when there is none.
+std::string DirectoryOf(const std::string& path);
+
+}  // namespace qz

@@ -1,0 +1,54 @@
+// Key derivation and RC4 in our own code, byte-identical to the base provider.
+#include <array>
+
+#include "cipher.h"
+#include "key_material.h"
+#include "rc4.h"
+
+namespace qz {
+
+namespace {
+
+class PortableKey final : public CipherKey {
+ public:
+  explicit PortableKey(const std::array<std::uint8_t, kRc4KeyBytes>& key)
+      : rc4_(key.data(), key.size()) {}
+
+  bool Encrypt(std::uint8_t* data, std::size_t len, bool final) override {
+    return Crypt(data, len, final);
+  }
+  bool Decrypt(std::uint8_t* data, std::size_t len, bool final) override {
+    return Crypt(data, len, final);
+  }
+
+ private:
+  bool Crypt(std::uint8_t* data, std::size_t len, bool final) {
+    rc4_.Apply(data, len);
+    if (final) rc4_.Restart();
+    return true;
+  }
+
+  Rc4 rc4_;
+};
+
+class PortableCipherBackend final : public CipherBackend {
+ public:
+  KeyStep DeriveKey(const std::string& password, std::unique_ptr<CipherKey>* key) const override {
+    *key = std::make_unique<PortableKey>(DeriveRc4Key(password));
+    return KeyStep::kOk;
+  }
+  const char* Name() const override { return "portable"; }
+};
+
+}  // namespace
+
+const CipherBackend& PortableBackend() {
+  static const PortableCipherBackend backend;
+  return backend;
+}
+
+#ifndef _WIN32
+const CipherBackend& DefaultBackend() { return PortableBackend(); }
+#endif
+
+}  // namespace qz

@@ -1,0 +1,28 @@
+// RC4 key stream. The ".qz" key is always 16 bytes (5 digest bytes and 11 zero bytes).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qz {
+
+class Rc4 {
+ public:
+  Rc4(const std::uint8_t* key, std::size_t keyLen);
+  // XORs len bytes with the next key-stream bytes, in place.
+  void Apply(std::uint8_t* data, std::size_t len);
+  // Back to key-stream byte 0.
+  void Restart();
+
+ private:
+  void Schedule();
+
+  std::uint8_t key_[256];
+  std::size_t keyLen_;
+  // 32-bit cells: byte-sized ones make the compiler emit slower partial-register code.
+  std::uint32_t state_[256];
+  std::uint32_t x_ = 0;
+  std::uint32_t y_ = 0;
+};
+
+}  // namespace qz

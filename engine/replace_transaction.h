@@ -1,0 +1,48 @@
+// Turning a file into its counterpart for good: the output appears complete under
+// its name, is marked, and only then is the source removed. If the source cannot be
+// removed, a new output is removed again so that the user keeps exactly one form.
+#pragma once
+
+#include <string>
+
+#include "file_cipher.h"
+#include "file_system.h"
+
+namespace qz {
+
+enum class Outcome {
+  kDone,               // output in place, source removed (or kept on request)
+  kFailed,             // the operation failed at `step`; every file is as it was
+  kSourceNotDeleted,   // the source stayed; see outputKept
+};
+
+struct TransactionOptions {
+  CipherOptions cipher;
+  bool keepSource = false;
+  RetryPolicy deleteRetry;
+};
+
+struct EncryptResult {
+  Outcome outcome = Outcome::kFailed;
+  EncryptStep step = EncryptStep::kOk;
+  std::string destination;
+  // With kSourceNotDeleted: the output replaced a file that existed before, so it
+  // is kept rather than removed (removing it would lose that file's successor).
+  bool outputKept = false;
+};
+
+struct DecryptResult {
+  Outcome outcome = Outcome::kFailed;
+  DecryptStep step = DecryptStep::kOk;
+  std::string destination;
+  bool outputKept = false;
+};
+
+// source -> source + ".qz", marked hidden and read-only.
+EncryptResult EncryptFile(const std::string& source, const std::string& password,
+                          const TransactionOptions& options = {});
+// source (ending in ".qz") -> the name without ".qz".
+DecryptResult DecryptFile(const std::string& source, const std::string& password,
+                          const TransactionOptions& options = {});
+
+}  // namespace qz

@@ -1,0 +1,18 @@
+# Sourced: the Wine environment for one build tree. Usage: . scripts/wine-env.sh BUILD_DIR
+# A private prefix per build tree, no installer pop-ups, no debug noise, and the
+# zh_CN locale so that the ANSI code page is 936.
+_qz_build_dir=$(cd "${1:?build dir}" && pwd)
+export WINEPREFIX="$_qz_build_dir/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export LC_ALL=zh_CN.UTF-8
+export WINEARCH=win64
+unset _qz_build_dir
+
+qz_wine_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w 2>/dev/null || true
+  fi
+}
