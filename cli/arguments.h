@@ -1,0 +1,27 @@
+// The command line: one command, options anywhere, then paths.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qzcli {
+
+enum class Command { kNone, kEncrypt, kDecrypt, kCheck };
+
+struct Arguments {
+  Command command = Command::kNone;
+  std::vector<std::string> paths;
+  std::string passwordFile;
+  bool hasPasswordFile = false;
+  bool passwordStdin = false;
+  bool keep = false;
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+};
+
+// Fills args from argv. Returns false with a message in *error for a usage error.
+// --help and --version stop checking the rest, so they work with any command line.
+bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error);
+
+}  // namespace qzcli

@@ -1,0 +1,129 @@
+#include "commands.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "code_page.h"
+#include "file_cipher.h"
+#include "file_listing.h"
+#include "messages.h"
+#include "progress_bar.h"
+#include "replace_transaction.h"
+
+namespace qzcli {
+
+namespace {
+
+// A ".qz" file holds at least its 256-byte header. The engine would turn a shorter
+// one into an empty file and delete it, losing whatever it was; it is refused.
+constexpr std::uint64_t kMinimumQzBytes = qz::kHeaderBytes;
+
+void ReportDone(const RunOptions& options, const std::string& line) {
+  if (options.quiet) return;
+  std::fputs((line + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
+std::uint64_t SizeOrZero(const std::string& path) {
+  std::uint64_t size = 0;
+  return FileSize(path, &size) ? size : 0;
+}
+
+// The bar exists only where it would be shown, so the engine skips it otherwise.
+std::unique_ptr<ProgressBar> MakeBar(const RunOptions& options, const std::string& path,
+                                     std::uint64_t size) {
+  if (!options.progress || qz::ProgressRange(size) == 0) return nullptr;
+  return std::make_unique<ProgressBar>(stderr, BaseName(path));
+}
+
+qz::TransactionOptions TransactionFor(const RunOptions& options, std::uint64_t size,
+                                      ProgressBar* bar) {
+  qz::TransactionOptions transaction;
+  transaction.keepSource = options.keep;
+  transaction.cipher.sizeHint = size;
+  transaction.cipher.progress = bar;
+  return transaction;
+}
+
+}  // namespace
+
+void ReportError(const std::string& text) {
+  std::fflush(stdout);
+  std::fputs(("qzcrypt: " + text + "\n").c_str(), stderr);
+  std::fflush(stderr);
+}
+
+bool EncryptOne(const std::string& path, const RunOptions& options) {
+  std::string headerName;
+  if (!ToCodePage936(BaseName(path), &headerName)) {
+    ReportError("cannot encrypt " + path +
+                ": the file name holds characters that code page 936 cannot represent");
+    return false;
+  }
+  const std::uint64_t size = SizeOrZero(path);
+  auto bar = MakeBar(options, path, size);
+  qz::TransactionOptions transaction = TransactionFor(options, size, bar.get());
+  transaction.cipher.headerName = headerName;
+
+  const qz::EncryptResult result = qz::EncryptFile(path, options.password, transaction);
+  switch (result.outcome) {
+    case qz::Outcome::kDone:
+      ReportDone(options, "encrypted " + path + " -> " + result.destination);
+      return true;
+    case qz::Outcome::kFailed:
+      ReportError("cannot encrypt " + path + ": " + StepText(result.step));
+      return false;
+    case qz::Outcome::kSourceNotDeleted:
+      ReportError("encrypting " + path + ": " +
+                  SourceNotDeletedText(result.outputKept, result.destination));
+      return false;
+  }
+  return false;
+}
+
+bool DecryptOne(const std::string& path, const RunOptions& options) {
+  std::uint64_t size = 0;
+  if (FileSize(path, &size) && size < kMinimumQzBytes) {
+    ReportError("cannot decrypt " + path +
+                ": too short to be an encrypted file (fewer than 256 bytes); left as it is");
+    return false;
+  }
+  auto bar = MakeBar(options, path, size);
+  const qz::DecryptResult result =
+      qz::DecryptFile(path, options.password, TransactionFor(options, size, bar.get()));
+  switch (result.outcome) {
+    case qz::Outcome::kDone:
+      ReportDone(options, "decrypted " + path + " -> " + result.destination);
+      return true;
+    case qz::Outcome::kFailed:
+      ReportError("cannot decrypt " + path + ": " + StepText(result.step));
+      return false;
+    case qz::Outcome::kSourceNotDeleted:
+      ReportError("decrypting " + path + ": " +
+                  SourceNotDeletedText(result.outputKept, result.destination));
+      return false;
+  }
+  return false;
+}
+
+bool CheckOne(const std::string& path, const RunOptions& options) {
+  std::uint64_t size = 0;
+  if (FileSize(path, &size) && size < kMinimumQzBytes) {
+    ReportError("cannot check " + path + ": too short to check (fewer than 256 bytes)");
+    return false;
+  }
+  qz::CipherOptions cipher;
+  const qz::DecryptStep step = qz::CheckPassword(path, options.password, cipher);
+  if (step == qz::DecryptStep::kOk) {
+    ReportDone(options, path + ": the password opens it");
+    return true;
+  }
+  if (step == qz::DecryptStep::kWrongPassword) {
+    ReportError(path + ": wrong password (the password does not open it)");
+  } else {
+    ReportError("cannot check " + path + ": " + StepText(step));
+  }
+  return false;
+}
+
+}  // namespace qzcli

@@ -1,0 +1,146 @@
+#include "file_listing.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
+namespace qzcli {
+
+namespace {
+
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  return c == '\\' || c == '/';
+#else
+  return c == '/';
+#endif
+}
+
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
+}  // namespace
+
+// Byte offsets of the separators in a path. In the double-byte code page 936 a
+// trail byte can be 0x5C, so Windows paths are scanned character by character.
+std::vector<std::size_t> SeparatorOffsets(const std::string& path) {
+  std::vector<std::size_t> offsets;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (IsSeparator(path[i])) {
+      offsets.push_back(i);
+#ifdef _WIN32
+    } else if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+      ++i;
+#endif
+    }
+  }
+  return offsets;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  const std::vector<std::size_t> separators = SeparatorOffsets(dir);
+  if (!separators.empty() && separators.back() == dir.size() - 1) return dir + name;
+#ifdef _WIN32
+  if (dir.size() == 2 && dir[1] == ':') return dir + name;  // "C:" means C:'s current folder
+#endif
+  return dir + kSeparator + name;
+}
+
+std::string BaseName(const std::string& path) {
+  std::vector<std::size_t> separators = SeparatorOffsets(path);
+  std::size_t end = path.size();
+  // Trailing separators ("dir/") do not end the name.
+  while (!separators.empty() && separators.back() + 1 == end && end > 1) {
+    --end;
+    separators.pop_back();
+  }
+  std::size_t start = separators.empty() ? 0 : separators.back() + 1;
+#ifdef _WIN32
+  if (start == 0 && end >= 2 && path[1] == ':') start = 2;
+#endif
+  return path.substr(start, end - start);
+}
+
+#ifndef _WIN32
+
+PathKind KindOf(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return PathKind::kMissing;
+  if (S_ISREG(st.st_mode)) return PathKind::kRegularFile;
+  if (S_ISDIR(st.st_mode)) return PathKind::kDirectory;
+  return PathKind::kOther;
+}
+
+bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>* entries) {
+  entries->clear();
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return false;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    DirectoryEntry entry;
+    entry.name = name;
+    struct stat st;
+    // lstat: a link is never taken for the file it points to.
+    entry.regularFile =
+        ::lstat(JoinPath(dir, name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    entries->push_back(std::move(entry));
+  }
+  ::closedir(d);
+  return true;
+}
+
+bool FileSize(const std::string& path, std::uint64_t* size) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  *size = static_cast<std::uint64_t>(st.st_size);
+  return true;
+}
+
+#else
+
+PathKind KindOf(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::kDirectory;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return PathKind::kOther;
+  return PathKind::kRegularFile;
+}
+
+bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>* entries) {
+  entries->clear();
+  WIN32_FIND_DATAA data;
+  const HANDLE find = FindFirstFileA(JoinPath(dir, "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  do {
+    const std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    DirectoryEntry entry;
+    entry.name = name;
+    const DWORD notPlain =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    entry.regularFile = (data.dwFileAttributes & notPlain) == 0;
+    entries->push_back(std::move(entry));
+  } while (FindNextFileA(find, &data));
+  const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+  FindClose(find);
+  return complete;
+}
+
+bool FileSize(const std::string& path, std::uint64_t* size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  *size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+#endif
+
+}  // namespace qzcli

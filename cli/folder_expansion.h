@@ -1,0 +1,27 @@
+// Turns one path from the command line into the files a command works on.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "arguments.h"
+
+namespace qzcli {
+
+struct Expansion {
+  std::vector<std::string> files;
+  // Set when the path itself cannot be used; the command counts it as a failure.
+  std::string error;
+  // Set for a folder with nothing to do.
+  std::string note;
+};
+
+// Whether a folder entry is one the command takes: regular files only, never a
+// temporary output; ".qz" files for decrypt and check, all others for encrypt.
+bool TakesFolderEntry(Command command, const std::string& name, bool regularFile);
+
+// A file stands for itself; a folder for the files directly inside it that the
+// command takes, in byte order of their names. Sub-folders are never entered.
+Expansion ExpandPath(Command command, const std::string& path);
+
+}  // namespace qzcli

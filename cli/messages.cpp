@@ -1,0 +1,109 @@
+#include "messages.h"
+
+namespace qzcli {
+
+namespace {
+
+// The format's own steps keep their numbers, so a report can be matched with the
+// desktop program's message for the same step.
+std::string WithCode(const char* text, char letter, int number) {
+  if (number < 1 || number > 12) return text;
+  return std::string(text) + " (" + letter + std::to_string(number) + ")";
+}
+
+const char* EncryptStepWords(qz::EncryptStep step) {
+  using S = qz::EncryptStep;
+  switch (step) {
+    case S::kOk: return "no error";
+    case S::kOpenSource: return "cannot open the source";
+    case S::kCreateDest: return "cannot create the destination";
+    case S::kAcquireContext: return "cannot open the cryptographic provider";
+    case S::kCreateHash: return "cannot create the password hash";
+    case S::kHashData: return "cannot hash the password";
+    case S::kDeriveKey: return "cannot derive the key";
+    case S::kAllocBuffer: return "not enough memory";
+    case S::kCryptHeader: return "cannot encrypt the header";
+    case S::kWriteHeader: return "cannot write the header";
+    case S::kReadBlock: return "cannot read the source";
+    case S::kCryptBlock: return "cannot encrypt the data";
+    case S::kWriteBlock: return "cannot write the output";
+    case S::kReplaceDest: return "the finished output could not be renamed into place";
+    case S::kPathTooLong: return "path too long";
+    case S::kPasswordTooLong: return "password longer than 259 bytes";
+    case S::kNameNotStorable:
+      return "the file name contains control characters that a .qz header cannot hold";
+  }
+  return "unknown error";
+}
+
+const char* DecryptStepWords(qz::DecryptStep step) {
+  using S = qz::DecryptStep;
+  switch (step) {
+    case S::kOk: return "no error";
+    case S::kOpenSource: return "cannot open the source";
+    case S::kCreateDest:
+      return "cannot create the destination (a read-only file or a folder of that name exists?)";
+    case S::kAcquireContext: return "cannot open the cryptographic provider";
+    case S::kCreateHash: return "cannot create the password hash";
+    case S::kHashData: return "cannot hash the password";
+    case S::kDeriveKey: return "cannot derive the key";
+    case S::kAllocBuffer: return "not enough memory";
+    case S::kReadHeader: return "cannot read the header";
+    case S::kCryptHeader: return "cannot decrypt the header";
+    case S::kReadBlock: return "cannot read the source";
+    case S::kCryptBlock: return "cannot decrypt the data";
+    case S::kWriteBlock: return "cannot write the output";
+    case S::kWrongPassword: return "wrong password";
+    case S::kReplaceDest: return "the finished output could not be renamed into place";
+    case S::kPathTooLong: return "path too long";
+    case S::kPasswordTooLong: return "password longer than 259 bytes";
+    case S::kNotEncryptedName: return "the name does not end in \".qz\"";
+  }
+  return "unknown error";
+}
+
+}  // namespace
+
+std::string StepText(qz::EncryptStep step) {
+  return WithCode(EncryptStepWords(step), 'E', qz::StepNumber(step));
+}
+
+std::string StepText(qz::DecryptStep step) {
+  return WithCode(DecryptStepWords(step), 'D', qz::StepNumber(step));
+}
+
+std::string SourceNotDeletedText(bool outputKept, const std::string& destination) {
+  if (outputKept) {
+    return "the source could not be deleted; " + destination +
+           " was kept because it replaced an earlier file of that name";
+  }
+  return "the source could not be deleted; the output " + destination + " was removed again";
+}
+
+const char* UsageText() {
+  return "Usage:\n"
+         "  qzcrypt encrypt [options] PATH...   file -> PATH.qz; folder -> every file directly\n"
+         "                                      inside whose name does not end in \".qz\"\n"
+         "  qzcrypt decrypt [options] PATH...   FILE.qz -> FILE; folder -> every \".qz\" file\n"
+         "                                      directly inside\n"
+         "  qzcrypt check   [options] FILE.qz...\n"
+         "                                      tells for each file whether the password opens\n"
+         "                                      it; writes nothing\n"
+         "\n"
+         "Options:\n"
+         "  --password-file FILE   the password is the first line of FILE\n"
+         "  --password-stdin       the password is the first line of standard input\n"
+         "  --keep                 keep the source file\n"
+         "  --quiet                print failures only\n"
+         "  --help                 show this text\n"
+         "  --version              show the version\n"
+         "\n"
+         "Without a password option qzcrypt asks on the terminal (twice to encrypt).\n"
+         "An empty password stands for the built-in default password.\n"
+         "Sub-folders are never entered. Exit status: 0 when every file succeeded,\n"
+         "1 when any failed, 2 for a usage error.\n";
+}
+
+std::string VersionText() { return std::string("qzcrypt ") + QZCRYPT_VERSION; }
+
+}  // namespace qzcli

@@ -1,0 +1,21 @@
+// The texts qzcrypt prints: the failing step of an operation, usage and version.
+#pragma once
+
+#include <string>
+
+#include "file_cipher.h"
+#include "replace_transaction.h"
+
+namespace qzcli {
+
+// "cannot open the source (E1)" and the like: what went wrong, in plain words.
+std::string StepText(qz::EncryptStep step);
+std::string StepText(qz::DecryptStep step);
+
+// Why a finished output and its source both stayed, or why the output went again.
+std::string SourceNotDeletedText(bool outputKept, const std::string& destination);
+
+const char* UsageText();
+std::string VersionText();
+
+}  // namespace qzcli

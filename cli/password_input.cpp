@@ -1,0 +1,274 @@
+#include "password_input.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "interrupt.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace qzcli {
+
+namespace {
+
+// Far beyond the longest usable password; guards against reading a whole big file.
+constexpr std::size_t kMaxLineBytes = 64 * 1024;
+
+const char kTooLong[] = "the password line is too long";
+
+// Reads bytes up to the first "\n" (not kept) or the end. False when the line is
+// too long or the stream fails.
+bool ReadLine(std::FILE* stream, std::string* line, std::string* error) {
+  line->clear();
+  for (;;) {
+    const int c = std::fgetc(stream);
+    if (c == EOF) break;
+    if (c == '\n') {
+      if (!line->empty() && line->back() == '\r') line->pop_back();
+      return true;
+    }
+    if (line->size() >= kMaxLineBytes) {
+      *error = kTooLong;
+      return false;
+    }
+    line->push_back(static_cast<char>(c));
+  }
+  if (std::ferror(stream)) {
+    *error = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+#ifndef _WIN32
+
+class Terminal {
+ public:
+  Terminal() { fd_ = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC); }
+  ~Terminal() {
+    RestoreEcho();
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Terminal(const Terminal&) = delete;
+  Terminal& operator=(const Terminal&) = delete;
+
+  bool ok() const { return fd_ >= 0; }
+
+  void Write(const char* text) {
+    std::size_t left = std::strlen(text);
+    while (left > 0) {
+      const ssize_t n = ::write(fd_, text, left);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return;
+      text += n;
+      left -= static_cast<std::size_t>(n);
+    }
+  }
+
+  bool DisableEcho() {
+    if (::tcgetattr(fd_, &saved_) != 0) return false;
+    termios quiet = saved_;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    quiet.c_lflag |= ECHONL;
+    if (::tcsetattr(fd_, TCSAFLUSH, &quiet) != 0) return false;
+    echoOff_ = true;
+    return true;
+  }
+
+  void RestoreEcho() {
+    if (echoOff_) ::tcsetattr(fd_, TCSAFLUSH, &saved_);
+    echoOff_ = false;
+  }
+
+  // poll() returns on a signal even when read() would be restarted, so Ctrl-C ends
+  // the prompt and the terminal gets its echo back.
+  PasswordStatus ReadLine(std::string* line, std::string* error) {
+    line->clear();
+    for (;;) {
+      pollfd pfd{fd_, POLLIN, 0};
+      const int ready = ::poll(&pfd, 1, -1);
+      if (Interrupted()) return PasswordStatus::kInterrupted;
+      if (ready < 0) {
+        if (errno == EINTR) continue;
+        *error = std::strerror(errno);
+        return PasswordStatus::kError;
+      }
+      char c;
+      const ssize_t n = ::read(fd_, &c, 1);
+      if (n < 0) {
+        if (errno == EINTR || errno == EAGAIN) continue;
+        *error = std::strerror(errno);
+        return PasswordStatus::kError;
+      }
+      if (n == 0) {
+        *error = "no password entered (end of input)";
+        return PasswordStatus::kError;
+      }
+      if (c == '\n') {
+        if (!line->empty() && line->back() == '\r') line->pop_back();
+        return PasswordStatus::kOk;
+      }
+      if (line->size() >= kMaxLineBytes) {
+        *error = kTooLong;
+        return PasswordStatus::kError;
+      }
+      line->push_back(c);
+    }
+  }
+
+ private:
+  int fd_ = -1;
+  termios saved_{};
+  bool echoOff_ = false;
+};
+
+#else
+
+class Terminal {
+ public:
+  Terminal() {
+    in_ = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
+    out_ = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+  }
+  ~Terminal() {
+    RestoreEcho();
+    if (in_ != INVALID_HANDLE_VALUE) CloseHandle(in_);
+    if (out_ != INVALID_HANDLE_VALUE) CloseHandle(out_);
+  }
+  Terminal(const Terminal&) = delete;
+  Terminal& operator=(const Terminal&) = delete;
+
+  bool ok() const { return in_ != INVALID_HANDLE_VALUE && out_ != INVALID_HANDLE_VALUE; }
+
+  void Write(const char* text) {
+    DWORD written = 0;
+    WriteFile(out_, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+  }
+
+  bool DisableEcho() {
+    if (!GetConsoleMode(in_, &saved_)) return false;
+    const DWORD quiet = (saved_ & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT;
+    if (!SetConsoleMode(in_, quiet)) return false;
+    echoOff_ = true;
+    return true;
+  }
+
+  void RestoreEcho() {
+    if (echoOff_) SetConsoleMode(in_, saved_);
+    echoOff_ = false;
+  }
+
+  PasswordStatus ReadLine(std::string* line, std::string* error) {
+    line->clear();
+    for (;;) {
+      char c;
+      DWORD n = 0;
+      const BOOL ok = ReadFile(in_, &c, 1, &n, nullptr);
+      if (Interrupted()) return PasswordStatus::kInterrupted;
+      if (!ok || n == 0) {
+        *error = "no password entered (end of input)";
+        return PasswordStatus::kError;
+      }
+      if (c == '\n') {
+        if (!line->empty() && line->back() == '\r') line->pop_back();
+        Write("\r\n");  // the echo that was switched off would have ended the line
+        return PasswordStatus::kOk;
+      }
+      if (line->size() >= kMaxLineBytes) {
+        *error = kTooLong;
+        return PasswordStatus::kError;
+      }
+      line->push_back(c);
+    }
+  }
+
+ private:
+  HANDLE in_ = INVALID_HANDLE_VALUE;
+  HANDLE out_ = INVALID_HANDLE_VALUE;
+  DWORD saved_ = 0;
+  bool echoOff_ = false;
+};
+
+#endif
+
+PasswordStatus Ask(Terminal& terminal, const char* prompt, std::string* line, std::string* error) {
+  terminal.Write(prompt);
+  const PasswordStatus status = terminal.ReadLine(line, error);
+  if (status == PasswordStatus::kInterrupted) terminal.Write("\n");
+  return status;
+}
+
+}  // namespace
+
+std::string FirstLine(const std::string& text) {
+  const std::size_t end = text.find('\n');
+  if (end == std::string::npos) return text;
+  if (end > 0 && text[end - 1] == '\r') return text.substr(0, end - 1);
+  return text.substr(0, end);
+}
+
+PasswordStatus ReadPasswordFile(const std::string& path, std::string* password, std::string* error) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    *error = "cannot read the password file " + path + ": " + std::strerror(errno);
+    return PasswordStatus::kError;
+  }
+  std::string reason;
+  const bool ok = ReadLine(file, password, &reason);
+  std::fclose(file);
+  if (!ok) {
+    *error = "cannot read the password file " + path + ": " + reason;
+    return PasswordStatus::kError;
+  }
+  return PasswordStatus::kOk;
+}
+
+PasswordStatus ReadPasswordStream(std::FILE* stream, std::string* password, std::string* error) {
+  std::string reason;
+  if (!ReadLine(stream, password, &reason)) {
+    *error = "cannot read the password from standard input: " + reason;
+    return PasswordStatus::kError;
+  }
+  return PasswordStatus::kOk;
+}
+
+PasswordStatus PromptPassword(bool confirm, std::string* password, std::string* error) {
+  Terminal terminal;
+  if (!terminal.ok()) {
+    *error = "no terminal to ask for the password on; use --password-file or --password-stdin";
+    return PasswordStatus::kError;
+  }
+  if (!terminal.DisableEcho()) {
+    *error = "cannot switch off the terminal's echo to ask for the password";
+    return PasswordStatus::kError;
+  }
+  for (;;) {
+    PasswordStatus status = Ask(terminal, "Password: ", password, error);
+    if (status != PasswordStatus::kOk || !confirm) return status;
+    std::string again;
+    status = Ask(terminal, "Repeat the password: ", &again, error);
+    const bool same = again == *password;
+    Wipe(&again);
+    if (status != PasswordStatus::kOk) return status;
+    if (same) return PasswordStatus::kOk;
+    Wipe(password);
+    terminal.Write("The passwords do not match. Try again.\n");
+  }
+}
+
+void Wipe(std::string* text) {
+  volatile char* p = text->data();
+  for (std::size_t i = 0; i < text->size(); ++i) p[i] = 0;
+  text->clear();
+}
+
+}  // namespace qzcli
