@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "file_error.h"
+#include "file_system.h"
+#include "test_support.h"
+
+namespace qz {
+namespace {
+
+TEST(FileError, CausesFromErrno) {
+  EXPECT_EQ(FileErrorCause::kNone, FileErrorCauseFromSystem(0));
+  EXPECT_EQ(FileErrorCause::kFileNotFound, FileErrorCauseFromSystem(ENOENT));
+  EXPECT_EQ(FileErrorCause::kAccessDenied, FileErrorCauseFromSystem(EACCES));
+  EXPECT_EQ(FileErrorCause::kDiskFull, FileErrorCauseFromSystem(ENOSPC));
+  EXPECT_EQ(FileErrorCause::kTooManyOpenFiles, FileErrorCauseFromSystem(EMFILE));
+  EXPECT_EQ(FileErrorCause::kGeneric, FileErrorCauseFromSystem(EXDEV));
+}
+
+TEST(FileError, TextNamesThePath) {
+  EXPECT_EQ("没有找到 C:\\x\\a.txt。", FormatFileError(FileErrorCause::kFileNotFound, "C:\\x\\a.txt"));
+  EXPECT_EQ("在存取 b.doc 时发生共享违例。",
+            FormatFileError(FileErrorCause::kSharingViolation, "b.doc"));
+  EXPECT_EQ("无错误发生。", FormatFileError(FileErrorCause::kNone, "x"));
+  // A path that itself holds "%1" is inserted as it is.
+  EXPECT_EQ("对 %1% 的存取被拒绝。", FormatFileError(FileErrorCause::kAccessDenied, "%1%"));
+}
+
+TEST(ProbeFileSize, SizeOrCause) {
+  test::ScratchDir dir;
+  SizeProbe probe = ProbeFileSize(dir / "missing");
+  EXPECT_FALSE(probe.ok);
+  EXPECT_EQ(FileErrorCause::kFileNotFound, probe.cause);
+
+  // Sparse, so it costs no disk: sizes past 4 GiB keep all their bits.
+  const int fd = ::open((dir / "big").c_str(), O_CREAT | O_WRONLY, 0644);
+  ASSERT_GE(fd, 0);
+  const bool sized = ::ftruncate(fd, 5000000000LL) == 0;
+  ::close(fd);
+  if (!sized) GTEST_SKIP() << "no large sparse files here";
+  probe = ProbeFileSize(dir / "big");
+  EXPECT_TRUE(probe.ok);
+  EXPECT_EQ(5000000000ull, probe.size);
+}
+
+}  // namespace
+}  // namespace qz

@@ -1,0 +1,207 @@
+// The ".qz" layout and the block loop: sizes, the final flag, buffer sizes and
+// progress.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fault_injection.h"
+#include "file_cipher.h"
+#include "test_support.h"
+
+namespace qz {
+namespace {
+
+using test::Bytes;
+using test::CipherCall;
+
+CipherOptions Portable(std::size_t ioBufferBytes = 256 * 1024) {
+  CipherOptions options;
+  options.backend = &PortableBackend();
+  options.ioBufferBytes = ioBufferBytes;
+  return options;
+}
+
+class FormatTest : public ::testing::Test {
+ protected:
+  std::string Plain(std::size_t size, std::uint32_t seed = 1) {
+    const std::string path = dir_ / ("plain-" + std::to_string(size));
+    test::WriteFile(path, test::RandomBytes(size, seed));
+    return path;
+  }
+  test::ScratchDir dir_;
+};
+
+TEST_F(FormatTest, RoundTripOfBlockBoundarySizes) {
+  for (std::size_t size : {0u, 999u, 1000u, 1001u, 2500u, 3000u, 501000u}) {
+    SCOPED_TRACE("size " + std::to_string(size));
+    const std::string plain = Plain(size, static_cast<std::uint32_t>(size));
+    const Bytes original = test::ReadFile(plain);
+    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", "pw", Portable()));
+    const Bytes qz = test::ReadFile(plain + ".qz");
+    ASSERT_EQ(size + kHeaderBytes, qz.size());
+
+    // Header and body both start at key-stream byte 0: where both are known, the
+    // two key streams agree.
+    std::uint8_t header[kHeaderBytes];
+    BuildHeader("plain-" + std::to_string(size), header);
+    for (std::size_t i = 0; i < std::min<std::size_t>(size, kHeaderBytes); ++i) {
+      ASSERT_EQ(qz[i] ^ header[i], qz[kHeaderBytes + i] ^ original[i]) << "byte " << i;
+    }
+
+    ASSERT_EQ(DecryptStep::kOk, DecryptFileData(plain + ".qz", dir_ / "back", "pw", Portable()));
+    EXPECT_EQ(original, test::ReadFile(dir_ / "back"));
+
+    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, dir_ / "again.qz", "pw", Portable()));
+    EXPECT_EQ(qz, test::ReadFile(dir_ / "again.qz")) << "same password, same bytes";
+    if (size > 0) {
+      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, dir_ / "other.qz", "pw2", Portable()));
+      const Bytes other = test::ReadFile(dir_ / "other.qz");
+      EXPECT_FALSE(std::equal(qz.begin() + kHeaderBytes, qz.end(), other.begin() + kHeaderBytes));
+    }
+  }
+}
+
+TEST_F(FormatTest, QzShorterThanHeaderDecryptsIntoEmptyFile) {
+  for (std::size_t size : {0u, 1u, 100u, 255u, 256u}) {
+    const std::string qz = dir_ / ("short-" + std::to_string(size) + ".qz");
+    test::WriteFile(qz, test::RandomBytes(size, 3));
+    test::WriteFile(dir_ / "out", Bytes{1, 2, 3});
+    // 256 random bytes are a header like any other; use the right one then.
+    if (size == 256) {
+      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(Plain(0), qz, "pw", Portable()));
+    }
+    EXPECT_EQ(DecryptStep::kOk, DecryptFileData(qz, dir_ / "out", "pw", Portable())) << size;
+    EXPECT_TRUE(test::ReadFile(dir_ / "out").empty()) << size;
+  }
+}
+
+struct FinalFlagCase {
+  std::size_t size;
+  std::vector<CipherCall> body;
+};
+
+TEST_F(FormatTest, FinalFlagGoesWithTheReadThatMeetsTheEnd) {
+  const std::vector<FinalFlagCase> cases = {
+      {3000, {{1000, false}, {1000, false}, {1000, false}, {0, true}}},
+      {2500, {{1000, false}, {1000, false}, {500, true}}},
+      {0, {{0, true}}},
+      {999, {{999, true}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("size " + std::to_string(c.size));
+    std::vector<CipherCall> expected = {{kHeaderBytes, true}};
+    expected.insert(expected.end(), c.body.begin(), c.body.end());
+    const std::string plain = Plain(c.size);
+
+    test::RecordingBackend recorder(PortableBackend());
+    CipherOptions options = Portable(1000);
+    options.backend = &recorder;
+    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", "pw", options));
+    EXPECT_EQ(expected, recorder.calls());
+
+    recorder.calls().clear();
+    ASSERT_EQ(DecryptStep::kOk, DecryptFileData(plain + ".qz", dir_ / "back", "pw", options));
+    EXPECT_EQ(expected, recorder.calls());
+    EXPECT_EQ(test::ReadFile(plain), test::ReadFile(dir_ / "back"));
+  }
+}
+
+TEST_F(FormatTest, BufferSizeNeverChangesTheBytes) {
+  for (std::size_t size : {2500u, 262145u, 501000u}) {
+    const std::string plain = Plain(size, 77);
+    std::vector<Bytes> outputs;
+    for (std::size_t buffer : {1000u, 1u, 7u, 4096u, 256u * 1024u, 1024u * 1024u}) {
+      const std::string qz = dir_ / ("b" + std::to_string(buffer) + ".qz");
+      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, qz, "pw", Portable(buffer)));
+      outputs.push_back(test::ReadFile(qz));
+      ASSERT_EQ(DecryptStep::kOk, DecryptFileData(qz, dir_ / "back", "pw", Portable(buffer)));
+      EXPECT_EQ(test::ReadFile(plain), test::ReadFile(dir_ / "back")) << "buffer " << buffer;
+    }
+    for (const Bytes& out : outputs) EXPECT_EQ(outputs.front(), out) << "size " << size;
+  }
+}
+
+class RecordingProgress final : public ProgressSink {
+ public:
+  void Begin(std::uint64_t range) override {
+    ++begins;
+    this->range = range;
+    EXPECT_EQ(0, ends);
+  }
+  void Advance(std::uint64_t steps) override {
+    EXPECT_EQ(1, begins) << "advance before begin";
+    EXPECT_EQ(0, ends) << "advance after end";
+    advanced += steps;
+  }
+  void End() override { ++ends; }
+
+  int begins = 0;
+  int ends = 0;
+  std::uint64_t range = 0;
+  std::uint64_t advanced = 0;
+};
+
+TEST_F(FormatTest, ProgressOnlyFrom501Blocks) {
+  for (std::size_t buffer : {1000u, 256u * 1024u}) {
+    for (std::size_t size : {500999u, 501000u, 501999u, 1000000u}) {
+      SCOPED_TRACE("size " + std::to_string(size) + ", buffer " + std::to_string(buffer));
+      const std::string plain = Plain(size);
+      RecordingProgress encrypting;
+      CipherOptions options = Portable(buffer);
+      options.progress = &encrypting;
+      options.sizeHint = size;
+      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", "pw", options));
+
+      RecordingProgress decrypting;
+      options.progress = &decrypting;
+      ASSERT_EQ(DecryptStep::kOk, DecryptFileData(plain + ".qz", dir_ / "back", "pw", options));
+
+      for (const RecordingProgress* p : {&encrypting, &decrypting}) {
+        if (size < 501000) {
+          EXPECT_EQ(0, p->begins);
+          EXPECT_EQ(0, p->ends);
+          EXPECT_EQ(0u, p->advanced);
+        } else {
+          EXPECT_EQ(1, p->begins);
+          EXPECT_EQ(1, p->ends);
+          EXPECT_EQ(size / 1000, p->range);
+          // One step per 1000-byte block and one for the last, maybe empty, block.
+          EXPECT_EQ(size / 1000 + 1, p->advanced);
+        }
+      }
+    }
+  }
+}
+
+TEST_F(FormatTest, ProgressRangeIsNotTruncated) {
+  const std::string plain = Plain(3000);
+  RecordingProgress progress;
+  CipherOptions options = Portable(1000);
+  options.progress = &progress;
+  options.sizeHint = 5000000000ull;
+  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", "pw", options));
+  EXPECT_EQ(5000000u, progress.range);
+  EXPECT_EQ(1, progress.ends);
+  // 65,536,000 bytes: exactly 2^16 blocks.
+  EXPECT_EQ(65536u, ProgressRange(65536000ull));
+  EXPECT_EQ(0u, ProgressRange(500999));
+  EXPECT_EQ(501u, ProgressRange(501000));
+}
+
+TEST_F(FormatTest, ProgressEndsOnFailure) {
+  const std::string plain = Plain(600000);
+  RecordingProgress progress;
+  CipherOptions options = Portable(1000);
+  options.progress = &progress;
+  options.sizeHint = 600000;
+  testing::ArmFault(FaultPoint::kWrite, 10);  // a body block
+  EXPECT_EQ(EncryptStep::kWriteBlock, EncryptFileData(plain, plain + ".qz", "pw", options));
+  testing::DisarmAllFaults();
+  EXPECT_EQ(1, progress.begins);
+  EXPECT_EQ(1, progress.ends);
+  EXPECT_FALSE(dir_.HasTemporaryFile());
+}
+
+}  // namespace
+}  // namespace qz
