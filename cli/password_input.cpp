@@ -209,13 +209,6 @@ PasswordStatus Ask(Terminal& terminal, const char* prompt, std::string* line, st
 
 }  // namespace
 
-std::string FirstLine(const std::string& text) {
-  const std::size_t end = text.find('\n');
-  if (end == std::string::npos) return text;
-  if (end > 0 && text[end - 1] == '\r') return text.substr(0, end - 1);
-  return text.substr(0, end);
-}
-
 PasswordStatus ReadPasswordFile(const std::string& path, std::string* password, std::string* error) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) {

@@ -8,10 +8,7 @@ namespace qzcli {
 
 enum class PasswordStatus { kOk, kError, kInterrupted };
 
-// The first line of a text without its line end ("\n" or "\r\n").
-std::string FirstLine(const std::string& text);
-
-// The first line of a file.
+// The first line of a file, without its line end ("\n" or "\r\n").
 PasswordStatus ReadPasswordFile(const std::string& path, std::string* password, std::string* error);
 // The first line of a stream (standard input).
 PasswordStatus ReadPasswordStream(std::FILE* stream, std::string* password, std::string* error);
