@@ -1,0 +1,250 @@
+// Windows file primitives over the A functions: paths are ANSI code page bytes.
+// Every error is checked; outputs are flushed before the rename that makes them
+// appear, and the rename itself is written through.
+#include <windows.h>
+
+#include "fault_injection.h"
+#include "file_streams.h"
+#include "file_system.h"
+#include "temp_name.h"
+
+namespace qz {
+
+namespace {
+
+// ReadFile and WriteFile take 32-bit counts.
+constexpr std::size_t kMaxIoChunk = 1u << 30;
+
+bool IsMissingError(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+DWORD AttributesOf(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+
+class ScopedHandle {
+ public:
+  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+  ~ScopedHandle() {
+    if (valid()) ::CloseHandle(handle_);
+  }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// The pause between deletion attempts. The timer is named, so every running copy
+// shares one object; each sets it before it waits.
+class RetryPause {
+ public:
+  void Wait(std::chrono::milliseconds pause) {
+    if (!timer_) timer_ = ::CreateWaitableTimerA(nullptr, TRUE, "WaitableTimer");
+    if (!timer_) return;
+    LARGE_INTEGER due;
+    due.QuadPart = -static_cast<LONGLONG>(pause.count()) * 10000;
+    if (::SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
+      ::WaitForSingleObject(timer_, INFINITE);
+    }
+  }
+  ~RetryPause() {
+    if (timer_) ::CloseHandle(timer_);
+  }
+
+ private:
+  HANDLE timer_ = nullptr;
+};
+
+}  // namespace
+
+std::size_t MaxPathBytes() { return MAX_PATH - 1; }
+
+SizeProbe ProbeFileSize(const std::string& path) {
+  SizeProbe probe;
+  ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    probe.cause = FileErrorCauseFromSystem(::GetLastError());
+    return probe;
+  }
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(file.get(), &size)) {
+    probe.cause = FileErrorCauseFromSystem(::GetLastError());
+    return probe;
+  }
+  probe.ok = true;
+  probe.size = static_cast<std::uint64_t>(size.QuadPart);
+  return probe;
+}
+
+bool PathExists(const std::string& path) { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsDirectory(const std::string& path) {
+  const DWORD attributes = AttributesOf(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+  const DWORD attributes = AttributesOf(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool MarkHiddenReadOnly(const std::string& path) {
+  return ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool ClearAttributes(const std::string& path) {
+  return ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+bool DeleteFileWithRetry(const std::string& path, const RetryPolicy& policy) {
+  const DWORD original = AttributesOf(path);
+  if (original == INVALID_FILE_ATTRIBUTES && IsMissingError(::GetLastError())) return true;
+  RetryPause pause;
+  for (int attempt = 0; attempt < policy.attempts; ++attempt) {
+    if (attempt > 0) pause.Wait(policy.pause);
+    if (InjectFault(FaultPoint::kDelete)) continue;
+    // A failure to clear the attributes is retried like a failed deletion.
+    if (!::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+      if (IsMissingError(::GetLastError())) return true;
+      continue;
+    }
+    if (::DeleteFileA(path.c_str())) return true;
+    if (IsMissingError(::GetLastError())) return true;
+  }
+  // The file stays: give it back its marking, so that a kept ".qz" is still hidden
+  // and read-only.
+  if (original != INVALID_FILE_ATTRIBUTES && PathExists(path)) {
+    ::SetFileAttributesA(path.c_str(), original);
+  }
+  return false;
+}
+
+InputFile::~InputFile() { Close(); }
+
+bool InputFile::Open(const std::string& path) {
+  Close();
+  eof_ = error_ = false;
+  if (InjectFault(FaultPoint::kOpenSource)) return false;
+  // Nobody may write the source while it is read: the copy must be what is deleted.
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  if (::GetFileType(file) != FILE_TYPE_DISK) {
+    ::CloseHandle(file);
+    return false;
+  }
+  handle_ = file;
+  open_ = true;
+  return true;
+}
+
+std::size_t InputFile::Read(std::uint8_t* data, std::size_t len) {
+  std::size_t done = 0;
+  while (done < len) {
+    if (InjectFault(FaultPoint::kRead)) {
+      error_ = true;
+      return done;
+    }
+    const std::size_t chunk = len - done < kMaxIoChunk ? len - done : kMaxIoChunk;
+    DWORD got = 0;
+    if (!::ReadFile(handle_, data + done, static_cast<DWORD>(chunk), &got, nullptr)) {
+      error_ = true;
+      return done;
+    }
+    if (got == 0) {
+      eof_ = true;
+      return done;
+    }
+    done += got;
+  }
+  return done;
+}
+
+void InputFile::Close() {
+  if (open_) ::CloseHandle(handle_);
+  open_ = false;
+}
+
+TempOutput::~TempOutput() { Discard(); }
+
+bool TempOutput::Create(const std::string& destination) {
+  Discard();
+  destination_ = destination;
+  committed_ = false;
+  if (InjectFault(FaultPoint::kCreateTemp)) return false;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string temp = MakeTemporaryPath(destination);
+    HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      handle_ = file;
+      open_ = true;
+      tempPath_ = temp;
+      return true;
+    }
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
+bool TempOutput::Write(const std::uint8_t* data, std::size_t len) {
+  if (!open_) return false;
+  while (len > 0) {
+    if (InjectFault(FaultPoint::kWrite)) return false;
+    const std::size_t chunk = len < kMaxIoChunk ? len : kMaxIoChunk;
+    DWORD written = 0;
+    if (!::WriteFile(handle_, data, static_cast<DWORD>(chunk), &written, nullptr)) return false;
+    if (written == 0) return false;
+    data += written;
+    len -= written;
+  }
+  return true;
+}
+
+bool TempOutput::Finish() {
+  if (!open_) return false;
+  bool ok = !InjectFault(FaultPoint::kFlush) && ::FlushFileBuffers(handle_) != 0;
+  open_ = false;
+  if (InjectFault(FaultPoint::kClose)) {
+    ::CloseHandle(handle_);
+    return false;
+  }
+  ok = ::CloseHandle(handle_) != 0 && ok;
+  return ok;
+}
+
+bool TempOutput::Commit(bool replaceReadOnly) {
+  if (open_ || tempPath_.empty()) return false;
+  const DWORD attributes = AttributesOf(destination_);
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+    if (!replaceReadOnly && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
+    // MoveFileEx will not replace a read-only file.
+    if (!::SetFileAttributesA(destination_.c_str(), FILE_ATTRIBUTE_NORMAL)) return false;
+  }
+  const bool moved =
+      !InjectFault(FaultPoint::kRename) &&
+      ::MoveFileExA(tempPath_.c_str(), destination_.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (!moved) {
+    if (exists) ::SetFileAttributesA(destination_.c_str(), attributes);
+    return false;
+  }
+  committed_ = true;
+  tempPath_.clear();
+  return true;
+}
+
+void TempOutput::Discard() {
+  if (open_) ::CloseHandle(handle_);
+  open_ = false;
+  if (!committed_ && !tempPath_.empty()) ::DeleteFileA(tempPath_.c_str());
+  tempPath_.clear();
+}
+
+}  // namespace qz

@@ -1,0 +1,191 @@
+// The Windows file primitives: size probe, deletion with retries, temporary outputs.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <thread>
+
+#include "fault_injection.h"
+#include "file_streams.h"
+#include "file_system.h"
+#include "test_dir.h"
+
+namespace qz {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+// Another handle on the file, without delete sharing (and with none at all when
+// exclusive).
+HANDLE Hold(const std::string& path, bool exclusive) {
+  const DWORD share = exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
+  return ::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+class WinFiles : public ::testing::Test {
+ protected:
+  void TearDown() override { testing::DisarmAllFaults(); }
+  wintest::TempDir dir_;
+};
+
+TEST_F(WinFiles, PathLimitIsThatOfTheAnsiFunctions) { EXPECT_EQ(259u, MaxPathBytes()); }
+
+TEST_F(WinFiles, ProbeReportsSizesBeyondFourGigabytes) {
+  const std::string path = dir_.File("big.bin");
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  LARGE_INTEGER end;
+  end.QuadPart = (1LL << 32) + 4097;
+  const bool grown = ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(file);
+  ::CloseHandle(file);
+  if (!grown) GTEST_SKIP() << "this file system cannot hold a sparse file of 4 GiB";
+  const SizeProbe probe = ProbeFileSize(path);
+  EXPECT_TRUE(probe.ok);
+  EXPECT_EQ(static_cast<std::uint64_t>(end.QuadPart), probe.size);
+}
+
+TEST_F(WinFiles, ProbeNamesWhyItCannotOpen) {
+  const std::string path = dir_.File("held.txt");
+  ASSERT_TRUE(wintest::WriteBytes(path, wintest::PatternBytes(999, 1)));
+  {
+    HANDLE other = Hold(path, false);
+    ASSERT_NE(INVALID_HANDLE_VALUE, other);
+    // The probe asks for exclusive access, so even a sharing reader is in the way.
+    const SizeProbe probe = ProbeFileSize(path);
+    ::CloseHandle(other);
+    EXPECT_FALSE(probe.ok);
+    EXPECT_EQ(FileErrorCause::kSharingViolation, probe.cause);
+    EXPECT_EQ("在存取 " + path + " 时发生共享违例。", FormatFileError(probe.cause, path));
+  }
+  const SizeProbe released = ProbeFileSize(path);
+  EXPECT_TRUE(released.ok);
+  EXPECT_EQ(999u, released.size);
+
+  const SizeProbe missing = ProbeFileSize(dir_.File("missing.txt"));
+  EXPECT_FALSE(missing.ok);
+  EXPECT_EQ(FileErrorCause::kFileNotFound, missing.cause);
+  EXPECT_EQ(FileErrorCause::kBadPath, ProbeFileSize(dir_.File("nodir\\x.txt")).cause);
+}
+
+TEST_F(WinFiles, DeleteClearsHiddenReadOnlyAndTakesMissingFilesAsDeleted) {
+  const std::string path = dir_.File("marked.qz");
+  ASSERT_TRUE(wintest::WriteBytes(path, wintest::PatternBytes(10, 2)));
+  ASSERT_TRUE(MarkHiddenReadOnly(path));
+  const DWORD marked = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
+  ASSERT_EQ(marked, wintest::Attributes(path) & marked);
+  EXPECT_TRUE(IsReadOnlyFile(path));
+  EXPECT_TRUE(DeleteFileWithRetry(path, {3, std::chrono::milliseconds(500)}));
+  EXPECT_FALSE(PathExists(path));
+
+  const auto start = Clock::now();
+  EXPECT_TRUE(DeleteFileWithRetry(dir_.File("missing.txt"), {3, std::chrono::milliseconds(500)}));
+  EXPECT_TRUE(DeleteFileWithRetry(dir_.File("nodir\\x.txt"), {3, std::chrono::milliseconds(500)}));
+  EXPECT_LT(MillisecondsSince(start), 400) << "a missing file must not be retried";
+}
+
+TEST_F(WinFiles, DeleteGivesUpOnAHeldFileAndKeepsItsMarking) {
+  const std::string path = dir_.File("held.qz");
+  ASSERT_TRUE(wintest::WriteBytes(path, wintest::PatternBytes(10, 3)));
+  ASSERT_TRUE(MarkHiddenReadOnly(path));
+  HANDLE other = Hold(path, false);
+  ASSERT_NE(INVALID_HANDLE_VALUE, other);
+  const auto start = Clock::now();
+  const bool deleted = DeleteFileWithRetry(path, {5, std::chrono::milliseconds(50)});
+  const long long elapsed = MillisecondsSince(start);
+  ::CloseHandle(other);
+  EXPECT_FALSE(deleted);
+  // Four pauses between five attempts.
+  EXPECT_GE(elapsed, 4 * 50 - 15);
+  EXPECT_LT(elapsed, 3000);
+  EXPECT_TRUE(PathExists(path));
+  const DWORD marked = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
+  EXPECT_EQ(marked, wintest::Attributes(path) & marked);
+}
+
+TEST_F(WinFiles, DeleteSucceedsOnceTheOtherHandleIsClosed) {
+  const std::string path = dir_.File("released.txt");
+  ASSERT_TRUE(wintest::WriteBytes(path, wintest::PatternBytes(10, 4)));
+  HANDLE other = Hold(path, false);
+  ASSERT_NE(INVALID_HANDLE_VALUE, other);
+  std::thread releaser([other] {
+    ::Sleep(125);  // between the third and fourth attempt
+    ::CloseHandle(other);
+  });
+  const auto start = Clock::now();
+  // More attempts than needed, so that a slow machine does not run out of them.
+  const bool deleted = DeleteFileWithRetry(path, {40, std::chrono::milliseconds(50)});
+  const long long elapsed = MillisecondsSince(start);
+  releaser.join();
+  EXPECT_TRUE(deleted);
+  EXPECT_FALSE(PathExists(path));
+  EXPECT_GE(elapsed, 3 * 50 - 15);
+}
+
+TEST_F(WinFiles, AnInjectedDeleteFailureCountsAsAFailedAttempt) {
+  const std::string path = dir_.File("x.txt");
+  ASSERT_TRUE(wintest::WriteBytes(path, wintest::PatternBytes(10, 5)));
+  testing::ArmFault(FaultPoint::kDelete, 1);
+  EXPECT_FALSE(DeleteFileWithRetry(path, {1, std::chrono::milliseconds(10)}));
+  EXPECT_TRUE(PathExists(path));
+  testing::ArmFault(FaultPoint::kDelete, 1);
+  EXPECT_TRUE(DeleteFileWithRetry(path, {2, std::chrono::milliseconds(10)}));
+  EXPECT_FALSE(PathExists(path));
+}
+
+TEST_F(WinFiles, TemporaryOutputReplacesOnlyWhatItMay) {
+  const std::string dest = dir_.File("out.bin");
+  const wintest::Bytes old = wintest::PatternBytes(100, 6), fresh = wintest::PatternBytes(50, 7);
+  ASSERT_TRUE(wintest::WriteBytes(dest, old));
+  ASSERT_TRUE(MarkHiddenReadOnly(dest));
+
+  TempOutput out;
+  ASSERT_TRUE(out.Create(dest));
+  EXPECT_EQ(dir_.path() + "\\", out.temp_path().substr(0, dir_.path().size() + 1));
+  EXPECT_TRUE(IsTemporaryName(out.temp_path().substr(dir_.path().size() + 1)));
+  ASSERT_TRUE(out.Write(fresh.data(), fresh.size()));
+  EXPECT_FALSE(out.Commit(true)) << "not finished yet";
+  ASSERT_TRUE(out.Finish());
+  EXPECT_FALSE(out.Commit(false));
+  EXPECT_TRUE(old == wintest::ReadBytes(dest));
+  EXPECT_TRUE(wintest::HasTemporaryFile(dir_));
+  ASSERT_TRUE(out.Commit(true));
+  EXPECT_TRUE(fresh == wintest::ReadBytes(dest));
+  EXPECT_FALSE(wintest::HasTemporaryFile(dir_));
+
+  // One that is never committed is removed.
+  {
+    TempOutput dropped;
+    ASSERT_TRUE(dropped.Create(dest));
+    ASSERT_TRUE(dropped.Write(fresh.data(), fresh.size()));
+    EXPECT_TRUE(wintest::HasTemporaryFile(dir_));
+  }
+  EXPECT_FALSE(wintest::HasTemporaryFile(dir_));
+}
+
+TEST_F(WinFiles, SourceCannotBeWrittenWhileItIsRead) {
+  const std::string path = dir_.File("src.bin");
+  ASSERT_TRUE(wintest::WriteBytes(path, wintest::PatternBytes(3000, 8)));
+  InputFile in;
+  ASSERT_TRUE(in.Open(path));
+  HANDLE writer = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_EQ(INVALID_HANDLE_VALUE, writer);
+  if (writer != INVALID_HANDLE_VALUE) ::CloseHandle(writer);
+  std::uint8_t buffer[2000];
+  EXPECT_EQ(2000u, in.Read(buffer, sizeof(buffer)));
+  EXPECT_FALSE(in.eof());
+  EXPECT_EQ(1000u, in.Read(buffer, sizeof(buffer)));
+  EXPECT_TRUE(in.eof());
+  EXPECT_FALSE(in.error());
+  EXPECT_FALSE(InputFile().Open(dir_.path()));
+}
+
+}  // namespace
+}  // namespace qz
