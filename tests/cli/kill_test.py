@@ -1,0 +1,169 @@
+"""Kills qzcrypt with SIGKILL at random moments while it encrypts and decrypts a
+folder, and checks after every kill that each file still exists intact, as the
+plain file or as a .qz file with exactly the expected bytes.
+
+usage: kill_test.py QZCRYPT [--seconds S] [--workdir DIR] [--files N] [--seed N]
+"""
+
+import argparse
+import os
+import random
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import qzref  # noqa: E402
+
+PASSWORD = "kill test 口令"
+FIXED_SIZES = [0, 1, 255, 256, 999, 1000, 1001, 4096, 65536, 500_999, 501_000, 1_000_000,
+               3_000_000]
+
+
+def is_temporary(name):
+    return name.startswith("~qz") and name.endswith(".tmp") and len(name) == 13
+
+
+def make_files(folder, count, rng):
+    originals = {}
+    sizes = FIXED_SIZES + [int(3_000_000 ** rng.random()) for _ in range(count - len(FIXED_SIZES))]
+    for i, size in enumerate(sizes[:count]):
+        name = ("文件%02d.dat" if i % 5 == 0 else "file %02d.bin") % i
+        data = rng.randbytes(size)
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+        originals[name] = data
+    return originals
+
+
+class State:
+    def __init__(self, folder, originals, password):
+        self.folder = folder
+        self.originals = originals
+        self.expected = {name: qzref.expected_qz(name.encode("gbk"), data, password)
+                         for name, data in originals.items()}
+        self.temporaries = 0
+
+    def read(self, name):
+        try:
+            with open(os.path.join(self.folder, name), "rb") as f:
+                return f.read()
+        except FileNotFoundError:
+            return None
+
+    def check(self):
+        """Returns (lost, corrupt, plain, encrypted, problems) and removes the
+        temporaries a kill left behind."""
+        lost = corrupt = plain = encrypted = 0
+        problems = []
+        for name, data in self.originals.items():
+            p = self.read(name)
+            q = self.read(name + ".qz")
+            if p is not None:
+                plain += 1
+                if p != data:
+                    corrupt += 1
+                    problems.append("%s: plain copy differs from the original" % name)
+            if q is not None:
+                encrypted += 1
+                if q != self.expected[name]:
+                    corrupt += 1
+                    problems.append("%s.qz: does not decrypt to the original" % name)
+            if p != data and q != self.expected[name]:
+                lost += 1
+                problems.append("%s: lost" % name)
+        known = set(self.originals) | {n + ".qz" for n in self.originals}
+        for name in os.listdir(self.folder):
+            if is_temporary(name):
+                self.temporaries += 1
+                os.unlink(os.path.join(self.folder, name))
+            elif name not in known:
+                problems.append("unexpected file %s" % name)
+        return lost, corrupt, plain, encrypted, problems
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("qzcrypt")
+    parser.add_argument("--seconds", type=float, default=45)
+    parser.add_argument("--workdir", default=None)
+    parser.add_argument("--files", type=int, default=40)
+    parser.add_argument("--seed", type=int, default=None)
+    args = parser.parse_args()
+
+    seed = args.seed if args.seed is not None else int(time.time())
+    rng = random.Random(seed)
+    if args.workdir:
+        os.makedirs(args.workdir, exist_ok=True)
+    root = tempfile.mkdtemp(prefix="qzkill-", dir=args.workdir)
+    folder = os.path.join(root, "data")
+    os.mkdir(folder)
+    pwfile = os.path.join(root, "password")
+    with open(pwfile, "wb") as f:
+        f.write(PASSWORD.encode("utf-8") + b"\n")
+
+    env = dict(os.environ, LC_ALL="C.UTF-8")
+    originals = make_files(folder, args.files, rng)
+    state = State(folder, originals, PASSWORD.encode("gbk"))
+    print("seed %d, %d files, %d bytes" % (seed, len(originals),
+                                           sum(len(d) for d in originals.values())))
+
+    rounds = kills = worst_lost = 0
+    failures = []
+    deadline = time.time() + args.seconds
+    while time.time() < deadline:
+        command = "encrypt" if rounds % 2 == 0 else "decrypt"
+        rounds += 1
+        proc = subprocess.Popen([args.qzcrypt, command, "--quiet", "--password-file", pwfile,
+                                 folder], env=env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.PIPE)
+        time.sleep(rng.uniform(0, 0.2))
+        killed = proc.poll() is None
+        if killed:
+            proc.send_signal(signal.SIGKILL)
+            kills += 1
+        stderr = proc.communicate()[1]
+        lost, corrupt, plain, encrypted, problems = state.check()
+        worst_lost = max(worst_lost, lost)
+        if not killed:
+            if proc.returncode != 0:
+                problems.append("%s ended with %d: %s" % (command, proc.returncode,
+                                                          stderr.decode(errors="replace")))
+            if command == "encrypt" and plain:
+                problems.append("a finished encrypt left %d plain files" % plain)
+            if command == "decrypt" and encrypted:
+                problems.append("a finished decrypt left %d .qz files" % encrypted)
+        for problem in problems:
+            failures.append("round %d (%s%s): %s" % (rounds, command,
+                                                     ", killed" if killed else "", problem))
+        if lost or corrupt:
+            break  # the folder is no longer a fair starting point
+
+    # Whatever state the kills left, one undisturbed decrypt must bring back every file.
+    final = subprocess.run([args.qzcrypt, "decrypt", "--quiet", "--password-file", pwfile,
+                            folder], env=env, capture_output=True)
+    lost, corrupt, plain, encrypted, problems = state.check()
+    worst_lost = max(worst_lost, lost)
+    if final.returncode != 0:
+        problems.append("final decrypt ended with %d: %s" % (final.returncode,
+                                                            final.stderr.decode(errors="replace")))
+    if plain != len(originals) or encrypted:
+        problems.append("after the final decrypt: %d plain, %d .qz" % (plain, encrypted))
+    failures += ["final: " + p for p in problems]
+
+    print("kill test: %d rounds, %d kills, %d files lost, %d temporaries left by kills"
+          % (rounds, kills, worst_lost, state.temporaries))
+    for failure in failures:
+        print("FAIL " + failure)
+    if not failures:
+        shutil.rmtree(root, ignore_errors=True)
+    else:
+        print("folder kept for inspection: " + root)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
