@@ -5,8 +5,9 @@ import os
 import pty
 import select
 import shutil
-import stat
+import signal
 import subprocess
+import termios
 import sys
 import tempfile
 import time
@@ -440,6 +441,46 @@ class TerminalTest(Base):
         self.assertIn(b"big.bin [", s.transcript)
         self.assertNotIn(b"small.bin [", s.transcript)
         self.assertIn(b"encrypted " + small.encode(), s.transcript)
+
+
+class InterruptTest(Base):
+    def test_ctrl_c_at_the_prompt_gives_the_echo_back(self):
+        path = self.put("c.txt", b"c")
+        s = Session(self, "encrypt", path)
+        s.expect(b"Password: ")
+        self.assertFalse(termios.tcgetattr(s.fd)[3] & termios.ECHO, "echo is off while asking")
+        s.send(b"\x03")
+        s.expect(b"\n")
+        time.sleep(0.2)
+        self.assertTrue(termios.tcgetattr(s.fd)[3] & termios.ECHO, "echo came back")
+        self.assertEqual(s.finish(), -signal.SIGINT)
+        self.assertEqual(self.listing(), ["c.txt"])
+
+    def test_interrupted_batch_finishes_the_file_in_hand(self):
+        originals = {"big%d.bin" % i: os.urandom(2_000_000) for i in range(8)}
+        for name, data in originals.items():
+            self.put(name, data)
+        proc = subprocess.Popen([QZCRYPT, "encrypt", "--password-file", self.pwfile, self.data],
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env_for())
+        proc.stdout.readline()
+        proc.send_signal(signal.SIGINT)
+        _, err = proc.communicate(timeout=60)
+        if proc.returncode == 0:
+            self.skipTest("the batch ended before the signal came")
+        self.assertEqual(proc.returncode, -signal.SIGINT)
+        self.assertIn(b"interrupted;", err)
+        self.assert_no_temporaries()
+        encrypted = 0
+        for name, data in originals.items():
+            path = os.path.join(self.data, name)
+            self.assertNotEqual(os.path.exists(path), os.path.exists(path + ".qz"), name)
+            if os.path.exists(path):
+                self.assertEqual(self.read(path), data)
+            else:
+                encrypted += 1
+                self.assertEqual(self.read(path + ".qz"),
+                                 qzref.expected_qz(name.encode(), data, PASSWORD))
+        self.assertLess(encrypted, len(originals))
 
 
 if __name__ == "__main__":
