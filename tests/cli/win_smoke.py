@@ -1,0 +1,91 @@
+"""qzcrypt.exe under Wine: the Windows halves of qzcrypt (folder listing through the
+A functions, code page 936 names, CryptoAPI back end) on a scratch folder, compared
+with the independent reference. The environment (WINEPREFIX, LC_ALL, LOCPATH) comes
+from CTest.
+
+usage: win_smoke.py QZCRYPT.EXE WORKDIR
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import qzref  # noqa: E402
+
+EXE = None
+WORKDIR = None
+PASSWORD = b"s3cret"
+
+
+class WindowsQzcryptTest(unittest.TestCase):
+    def setUp(self):
+        os.makedirs(WORKDIR, exist_ok=True)
+        self.dir = tempfile.mkdtemp(prefix="qzwin-", dir=WORKDIR)
+        self.addCleanup(shutil.rmtree, self.dir, True)
+        with open(os.path.join(self.dir, "pw"), "wb") as f:
+            f.write(PASSWORD + b"\r\n")
+        os.mkdir(os.path.join(self.dir, "d"))
+
+    def put(self, name, data):
+        with open(os.path.join(self.dir, "d", name), "wb") as f:
+            f.write(data)
+
+    def read(self, name):
+        with open(os.path.join(self.dir, "d", name), "rb") as f:
+            return f.read()
+
+    def run_exe(self, *args, stdin=None):
+        # Relative paths: the folder is the current one, so no Unix path reaches Wine.
+        r = subprocess.run(["wine", EXE] + list(args), cwd=self.dir, input=stdin,
+                           capture_output=True, timeout=300)
+        return r.returncode, r.stdout.replace(b"\r\n", b"\n"), r.stderr.replace(b"\r\n", b"\n")
+
+    def test_folder_round_trip_with_a_chinese_name(self):
+        a = os.urandom(3000)
+        self.put("a.txt", a)
+        self.put("报告.txt", b"report")
+        self.put("b.txt.qz", qzref.expected_qz(b"b.txt", b"other", b"another"))
+        self.put("~qz000000.tmp", b"unfinished")
+        os.mkdir(os.path.join(self.dir, "d", "sub"))
+        self.put(os.path.join("sub", "inner.txt"), b"inner")
+
+        code, out, err = self.run_exe("encrypt", "--password-file", "pw", "d")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(out.decode("gbk"), "encrypted d\\a.txt -> d\\a.txt.qz\n"
+                                            "encrypted d\\报告.txt -> d\\报告.txt.qz\n")
+        self.assertEqual(self.read("a.txt.qz"), qzref.expected_qz(b"a.txt", a, PASSWORD))
+        self.assertEqual(self.read("报告.txt.qz"),
+                         qzref.expected_qz("报告.txt".encode("gbk"), b"report", PASSWORD))
+        self.assertEqual(sorted(os.listdir(os.path.join(self.dir, "d"))),
+                         ["a.txt.qz", "b.txt.qz", "sub", "~qz000000.tmp", "报告.txt.qz"])
+        self.assertEqual(self.read(os.path.join("sub", "inner.txt")), b"inner")
+
+        code, out, err = self.run_exe("check", "--password-stdin", "d", stdin=PASSWORD + b"\n")
+        self.assertEqual(code, 1, err)
+        self.assertIn(b"b.txt.qz: wrong password", err)
+        self.assertEqual(out.count(b"the password opens it"), 2)
+
+        code, out, err = self.run_exe("decrypt", "--quiet", "--password-file", "pw", "d")
+        self.assertEqual((code, out), (1, b""))
+        self.assertEqual(self.read("a.txt"), a)
+        self.assertEqual(self.read("报告.txt"), b"report")
+        self.assertEqual(sorted(os.listdir(os.path.join(self.dir, "d"))),
+                         ["a.txt", "b.txt.qz", "sub", "~qz000000.tmp", "报告.txt"])
+
+    def test_usage_and_missing_paths(self):
+        self.assertEqual(self.run_exe("encrypt", "--nonsense", "d")[0], 2)
+        code, out, _ = self.run_exe("--version")
+        self.assertEqual((code, out[:8]), (0, b"qzcrypt "))
+        code, _, err = self.run_exe("decrypt", "--password-file", "pw", "missing.qz")
+        self.assertEqual(code, 1)
+        self.assertIn(b"no such file", err)
+
+
+if __name__ == "__main__":
+    EXE = sys.argv.pop(1)
+    WORKDIR = sys.argv.pop(1)
+    unittest.main(verbosity=2)
