@@ -34,8 +34,6 @@ class WinFiles : public ::testing::Test {
   wintest::TempDir dir_;
 };
 
-TEST_F(WinFiles, PathLimitIsThatOfTheAnsiFunctions) { EXPECT_EQ(259u, MaxPathBytes()); }
-
 TEST_F(WinFiles, ProbeReportsSizesBeyondFourGigabytes) {
   const std::string path = dir_.File("big.bin");
   HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

@@ -1,11 +1,13 @@
 // The stored-key step's lasting effects on the user's registry.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include <windows.h>
 #include <wincrypt.h>
 
+#include <cstring>
+#include <memory>
+
+#include "cipher.h"
 #include "file_cipher.h"
 #include "stored_key.h"
 #include "test_dir.h"
@@ -111,6 +113,22 @@ TEST_F(StoredKey, KeyWithoutValueIsLeftAlone) {
   HCRYPTPROV prov = 0;
   ASSERT_TRUE(::CryptAcquireContextA(&prov, "", MS_DEF_PROV_A, PROV_RSA_FULL, 0));
   EXPECT_EQ(StoredKeyResult::kWritten, LoadStoredKey(prov));
+  ::CryptReleaseContext(prov, 0);
+}
+
+TEST(KeyContainer, AMissingContainerIsCreatedWithItsExchangeKey) {
+  HCRYPTPROV prov = 0;
+  // With CRYPT_DELETEKEYSET the handle is not valid afterwards.
+  ASSERT_TRUE(::CryptAcquireContextA(&prov, "", MS_DEF_PROV_A, PROV_RSA_FULL, CRYPT_DELETEKEYSET));
+  ASSERT_FALSE(::CryptAcquireContextA(&prov, "", MS_DEF_PROV_A, PROV_RSA_FULL, 0));
+
+  std::unique_ptr<CipherKey> key;
+  ASSERT_EQ(KeyStep::kOk, CryptoApiBackend().DeriveKey("pw", &key));
+  key.reset();  // the provider keeps a new pair when the context is released
+  ASSERT_TRUE(::CryptAcquireContextA(&prov, "", MS_DEF_PROV_A, PROV_RSA_FULL, 0));
+  HCRYPTKEY exchange = 0;
+  EXPECT_TRUE(::CryptGetUserKey(prov, AT_KEYEXCHANGE, &exchange));
+  if (exchange) ::CryptDestroyKey(exchange);
   ::CryptReleaseContext(prov, 0);
 }
 
