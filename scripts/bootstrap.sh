@@ -23,3 +23,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# Wine maps file names through the Unix locale: without zh_CN.UTF-8 it cannot create
+# files whose names hold Chinese characters. LC_ALL=zh_CN.UTF-8 also gives Wine its
+# ANSI code page 936.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  echo "bootstrap: generating the zh_CN.UTF-8 locale"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO localedef -i zh_CN -c -f UTF-8 zh_CN.UTF-8
+fi
