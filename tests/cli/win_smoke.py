@@ -76,6 +76,16 @@ class WindowsQzcryptTest(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(os.path.join(self.dir, "d"))),
                          ["a.txt", "b.txt.qz", "sub", "~qz000000.tmp", "报告.txt"])
 
+    def test_trail_byte_0x5c_is_not_a_separator(self):
+        # In code page 936 the second byte of "乗" is 0x5C, the byte of a backslash.
+        name = "乗表.txt"
+        self.assertEqual(name.encode("gbk")[1], 0x5C)
+        self.put(name, b"trail")
+        code, _, err = self.run_exe("encrypt", "--password-file", "pw", "d")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(self.read(name + ".qz"),
+                         qzref.expected_qz(name.encode("gbk"), b"trail", PASSWORD))
+
     def test_usage_and_missing_paths(self):
         self.assertEqual(self.run_exe("encrypt", "--nonsense", "d")[0], 2)
         code, out, _ = self.run_exe("--version")
