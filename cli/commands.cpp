@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -40,6 +41,12 @@ qz::TransactionOptions TransactionFor(const RunOptions& options, std::uint64_t s
                                       ProgressBar* bar) {
   qz::TransactionOptions transaction;
   transaction.keepSource = options.keep;
+#ifndef _WIN32
+  // unlink(2) does not fail because someone holds the file open, so a failure here
+  // lasts; retrying for the better part of a minute would only look like a hang.
+  transaction.deleteRetry.attempts = 3;
+  transaction.deleteRetry.pause = std::chrono::milliseconds(100);
+#endif
   transaction.cipher.sizeHint = size;
   transaction.cipher.progress = bar;
   return transaction;
@@ -57,7 +64,8 @@ bool EncryptOne(const std::string& path, const RunOptions& options) {
   std::string headerName;
   if (!ToCodePage936(BaseName(path), &headerName)) {
     ReportError("cannot encrypt " + path +
-                ": the file name holds characters that code page 936 cannot represent");
+                ": the file name cannot be written in code page 936 (it holds characters that "
+                "code page 936 lacks, or bytes that are not text in this locale's encoding)");
     return false;
   }
   const std::uint64_t size = SizeOrZero(path);

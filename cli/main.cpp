@@ -1,5 +1,6 @@
 // qzcrypt: encrypts files into ".qz" files and back from the command line.
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,9 @@ int ObtainPassword(const Arguments& args, std::string* password) {
   const bool converted = ToCodePage936(typed, password);
   Wipe(&typed);
   if (!converted) {
-    return UsageError("the password holds characters that code page 936 cannot represent");
+    return UsageError(
+        "the password cannot be written in code page 936 (it holds characters that code page "
+        "936 lacks, or bytes that are not text in this locale's encoding)");
   }
   if (password->empty()) *password = qz::kDefaultPassword;
   if (password->size() > qz::kMaxPasswordBytes) {
@@ -100,6 +103,7 @@ int main(int argc, char** argv) {
   }
 
   std::size_t failures = 0, done = 0;
+  std::set<std::string> seen;  // a file named twice, or inside a named folder, runs once
   for (std::size_t i = 0; i < args.paths.size(); ++i) {
     const Expansion& expansion = expansions[i];
     if (!expansion.error.empty()) {
@@ -115,8 +119,9 @@ int main(int argc, char** argv) {
         ReportError("interrupted; " + std::to_string(fileCount - done) + " file(s) not processed");
         ExitForInterrupt();
       }
-      if (!RunOne(args.command, file, options)) ++failures;
       ++done;
+      if (!seen.insert(file).second) continue;
+      if (!RunOne(args.command, file, options)) ++failures;
     }
   }
   Wipe(&options.password);

@@ -100,8 +100,9 @@ const char* UsageText() {
          "\n"
          "Without a password option qzcrypt asks on the terminal (twice to encrypt).\n"
          "An empty password stands for the built-in default password.\n"
-         "Sub-folders are never entered. Exit status: 0 when every file succeeded,\n"
-         "1 when any failed, 2 for a usage error.\n";
+         "Sub-folders are never entered. Interrupted (Ctrl-C), qzcrypt finishes the file\n"
+         "in hand and stops. Exit status: 0 when every file succeeded, 1 when any failed,\n"
+         "2 for a usage error.\n";
 }
 
 std::string VersionText() { return std::string("qzcrypt ") + QZCRYPT_VERSION; }

@@ -31,13 +31,11 @@ def env_for(locale="C.UTF-8"):
 class Base(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="qzcli-")
+        self.addCleanup(shutil.rmtree, self.dir, True)
         self.pwfile = os.path.join(self.dir, "password")
         self.write_password(PASSWORD + b"\n")
         self.data = os.path.join(self.dir, "data")
         os.mkdir(self.data)
-
-    def tearDown(self):
-        shutil.rmtree(self.dir, ignore_errors=True)
 
     def write_password(self, raw):
         with open(self.pwfile, "wb") as f:
@@ -291,6 +289,39 @@ class FailureTest(Base):
         self.assertIn(b"(D2)", r.stderr)
         self.assertEqual(self.read(plain), b"existing")
         self.assertTrue(os.path.exists(qz))
+
+    def immutable(self, path):
+        """Makes unlink fail even for root; the test is skipped where that is impossible."""
+        if subprocess.run(["chattr", "+i", path], capture_output=True).returncode != 0:
+            self.skipTest("chattr +i is not available here")
+        self.addCleanup(subprocess.run, ["chattr", "-i", path], capture_output=True)
+
+    def test_source_that_cannot_be_deleted(self):
+        fresh = self.put("fresh.txt", b"fresh")
+        self.immutable(fresh)
+        r = self.run_qz("encrypt", fresh)
+        self.assertEqual(r.returncode, 1)
+        self.assertIn(b"source could not be deleted; the output " + fresh.encode() +
+                      b".qz was removed again", r.stderr)
+        self.assertEqual(self.listing(), ["fresh.txt"])
+
+        # An output that replaced an older .qz is kept: removing it would leave
+        # nothing of the older file.
+        older = self.put("older.txt", b"new content")
+        self.put("older.txt.qz", qzref.expected_qz(b"older.txt", b"old content", PASSWORD))
+        self.immutable(older)
+        r = self.run_qz("encrypt", older)
+        self.assertEqual(r.returncode, 1)
+        self.assertIn(b"was kept because it replaced an earlier file", r.stderr)
+        self.assertEqual(self.read(older + ".qz"),
+                         qzref.expected_qz(b"older.txt", b"new content", PASSWORD))
+        self.assert_no_temporaries()
+
+    def test_a_file_named_twice_runs_once(self):
+        path = self.put("twice.txt", b"twice")
+        r = self.run_qz("encrypt", path, self.data, path)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout.decode().count("encrypted"), 1)
 
     def test_paths_that_cannot_be_used(self):
         good = self.put("good.txt", b"good")
