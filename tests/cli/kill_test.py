@@ -29,7 +29,9 @@ def is_temporary(name):
 
 def make_files(folder, count, rng):
     originals = {}
-    sizes = FIXED_SIZES + [int(3_000_000 ** rng.random()) for _ in range(count - len(FIXED_SIZES))]
+    # Half spread evenly up to 3 MB, half on a log scale so that small files count too.
+    sizes = FIXED_SIZES + [rng.randrange(3_000_000) if i % 2 else int(3_000_000 ** rng.random())
+                           for i in range(count - len(FIXED_SIZES))]
     for i, size in enumerate(sizes[:count]):
         name = ("文件%02d.dat" if i % 5 == 0 else "file %02d.bin") % i
         data = rng.randbytes(size)
