@@ -1,0 +1,118 @@
+// libFuzzer target: arbitrary bytes as a ".qz" file. The first byte picks the
+// password and the buffer size; the rest is the file.
+//
+// Beyond "no crash, no sanitizer report" it checks what decryption promises:
+// CheckPassword and DecryptFileData agree, a refused file leaves no output, an
+// accepted one gives exactly size - 256 bytes, and enciphering those bytes again
+// gives back the body.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "file_cipher.h"
+#include "file_system.h"
+
+namespace {
+
+const std::string& WorkDir() {
+  static const std::string dir = [] {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/qz-fuzz-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    std::atexit([] {
+      ::rmdir(WorkDir().c_str());
+    });
+    return pattern;
+  }();
+  return dir;
+}
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "decrypt_fuzz: %s\n", what);
+    std::abort();
+  }
+}
+
+bool WriteAll(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && ok;
+}
+
+std::vector<std::uint8_t> ReadAll(const std::string& path) {
+  std::vector<std::uint8_t> data;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return data;
+  std::uint8_t buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.insert(data.end(), buf, buf + n);
+  std::fclose(f);
+  return data;
+}
+
+std::string PasswordFor(std::uint8_t selector) {
+  switch (selector & 3) {
+    case 0: return "fuzz";  // the seeds' password
+    case 1: return qz::kDefaultPassword;
+    case 2: return "";
+    default: return std::string(1 + (selector >> 2), static_cast<char>(selector | 0x80));
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const std::uint8_t selector = data[0];
+  const std::uint8_t* file = data + 1;
+  const std::size_t fileSize = size - 1;
+
+  const std::string qzPath = WorkDir() + "/in.qz";
+  const std::string outPath = WorkDir() + "/out";
+  const std::string againPath = WorkDir() + "/again.qz";
+  Check(WriteAll(qzPath, file, fileSize), "cannot write the input");
+
+  qz::CipherOptions options;
+  options.backend = &qz::PortableBackend();
+  // Small and odd buffers too: block boundaries must never show.
+  static const std::size_t kBuffers[] = {1000, 1, 7, 256, 4096, 65536};
+  options.ioBufferBytes = kBuffers[(selector >> 2) % 6];
+  options.sizeHint = fileSize;
+  const std::string password = PasswordFor(selector);
+
+  const qz::DecryptStep checked = qz::CheckPassword(qzPath, password, options);
+  Check(checked == qz::DecryptStep::kOk || checked == qz::DecryptStep::kWrongPassword,
+        "CheckPassword failed on a readable file");
+  const qz::DecryptStep step = qz::DecryptFileData(qzPath, outPath, password, options);
+  Check(step == checked, "CheckPassword and DecryptFileData disagree");
+
+  if (step == qz::DecryptStep::kWrongPassword) {
+    Check(!qz::PathExists(outPath), "a refused file left an output");
+  } else {
+    const std::vector<std::uint8_t> plain = ReadAll(outPath);
+    const std::size_t expected = fileSize > qz::kHeaderBytes ? fileSize - qz::kHeaderBytes : 0;
+    Check(plain.size() == expected, "output size is not input size - 256");
+    if (fileSize >= qz::kHeaderBytes) {
+      options.headerName = "x";
+      Check(qz::EncryptFileData(outPath, againPath, password, options) == qz::EncryptStep::kOk,
+            "re-encryption failed");
+      const std::vector<std::uint8_t> again = ReadAll(againPath);
+      Check(again.size() == fileSize, "re-encrypted size differs");
+      for (std::size_t i = qz::kHeaderBytes; i < fileSize; ++i) {
+        Check(again[i] == file[i], "re-encrypted body differs");
+      }
+      ::unlink(againPath.c_str());
+    }
+    ::unlink(outPath.c_str());
+  }
+  ::unlink(qzPath.c_str());
+  return 0;
+}
