@@ -7,10 +7,14 @@ usage: win_smoke.py QZCRYPT.EXE WORKDIR
 """
 
 import os
+import pty
+import re
+import select
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -85,6 +89,48 @@ class WindowsQzcryptTest(unittest.TestCase):
         self.assertEqual(code, 0, err)
         self.assertEqual(self.read(name + ".qz"),
                          qzref.expected_qz(name.encode("gbk"), b"trail", PASSWORD))
+
+    def test_prompt_on_the_console_without_echo(self):
+        self.put("p.txt", b"prompted")
+        pid, fd = pty.fork()
+        if pid == 0:
+            os.chdir(self.dir)
+            os.execvp("wine", ["wine", EXE, "encrypt", os.path.join("d", "p.txt")])
+        transcript = b""
+
+        def wait_for(text, timeout=120):
+            nonlocal transcript
+            deadline = time.time() + timeout
+            while text not in re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", transcript):
+                ready, _, _ = select.select([fd], [], [], max(0, deadline - time.time()))
+                try:
+                    chunk = os.read(fd, 4096) if ready else b""
+                except OSError:  # EIO once the program has gone
+                    chunk = b""
+                if not chunk:
+                    self.fail("did not see %r in %r" % (text, transcript))
+                transcript += chunk
+            # Wine's console puts the tty into raw mode only once the read is pending;
+            # keys typed before that are echoed by the tty and Enter is lost.
+            time.sleep(0.5)
+
+        wait_for(b"Password:")
+        os.write(fd, b"abc\r")
+        wait_for(b"Repeat the password:")
+        os.write(fd, b"xyz\r")
+        wait_for(b"Try again.")
+        wait_for(b"Password:")  # the first prompt's text is followed by the second one
+        os.write(fd, b"abc\r")
+        wait_for(b"Repeat the password:")
+        os.write(fd, b"abc\r")
+        wait_for(b"p.txt.qz")
+        os.close(fd)
+        _, status = os.waitpid(pid, 0)
+        self.assertEqual(os.waitstatus_to_exitcode(status), 0)
+        plain = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", transcript)
+        self.assertNotIn(b"abc", plain)
+        self.assertNotIn(b"xyz", plain)
+        self.assertEqual(self.read("p.txt.qz"), qzref.expected_qz(b"p.txt", b"prompted", b"abc"))
 
     def test_usage_and_missing_paths(self):
         self.assertEqual(self.run_exe("encrypt", "--nonsense", "d")[0], 2)
