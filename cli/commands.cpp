@@ -15,10 +15,6 @@ namespace qzcli {
 
 namespace {
 
-// A ".qz" file holds at least its 256-byte header. The engine would turn a shorter
-// one into an empty file and delete it, losing whatever it was; it is refused.
-constexpr std::uint64_t kMinimumQzBytes = qz::kHeaderBytes;
-
 void ReportDone(const RunOptions& options, const std::string& line) {
   if (options.quiet) return;
   std::fputs((line + "\n").c_str(), stdout);
@@ -73,7 +69,7 @@ bool EncryptOne(const std::string& path, const RunOptions& options) {
   qz::TransactionOptions transaction = TransactionFor(options, size, bar.get());
   transaction.cipher.headerName = headerName;
 
-  const qz::EncryptResult result = qz::EncryptFile(path, options.password, transaction);
+  const qz::EncryptResult result = qz::ReplaceWithEncrypted(path, options.password, transaction);
   switch (result.outcome) {
     case qz::Outcome::kDone:
       ReportDone(options, "encrypted " + path + " -> " + result.destination);
@@ -90,15 +86,10 @@ bool EncryptOne(const std::string& path, const RunOptions& options) {
 }
 
 bool DecryptOne(const std::string& path, const RunOptions& options) {
-  std::uint64_t size = 0;
-  if (FileSize(path, &size) && size < kMinimumQzBytes) {
-    ReportError("cannot decrypt " + path +
-                ": too short to be an encrypted file (fewer than 256 bytes); left as it is");
-    return false;
-  }
+  const std::uint64_t size = SizeOrZero(path);
   auto bar = MakeBar(options, path, size);
   const qz::DecryptResult result =
-      qz::DecryptFile(path, options.password, TransactionFor(options, size, bar.get()));
+      qz::ReplaceWithDecrypted(path, options.password, TransactionFor(options, size, bar.get()));
   switch (result.outcome) {
     case qz::Outcome::kDone:
       ReportDone(options, "decrypted " + path + " -> " + result.destination);
@@ -115,11 +106,6 @@ bool DecryptOne(const std::string& path, const RunOptions& options) {
 }
 
 bool CheckOne(const std::string& path, const RunOptions& options) {
-  std::uint64_t size = 0;
-  if (FileSize(path, &size) && size < kMinimumQzBytes) {
-    ReportError("cannot check " + path + ": too short to check (fewer than 256 bytes)");
-    return false;
-  }
   qz::CipherOptions cipher;
   const qz::DecryptStep step = qz::CheckPassword(path, options.password, cipher);
   if (step == qz::DecryptStep::kOk) {

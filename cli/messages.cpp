@@ -48,7 +48,7 @@ const char* DecryptStepWords(qz::DecryptStep step) {
     case S::kHashData: return "cannot hash the password";
     case S::kDeriveKey: return "cannot derive the key";
     case S::kAllocBuffer: return "not enough memory";
-    case S::kReadHeader: return "cannot read the header";
+    case S::kReadHeader: return "cannot read the header (too short to be an encrypted file, or unreadable)";
     case S::kCryptHeader: return "cannot decrypt the header";
     case S::kReadBlock: return "cannot read the source";
     case S::kCryptBlock: return "cannot decrypt the data";

@@ -20,6 +20,7 @@ namespace {
 
 // Far beyond the longest usable password; guards against reading a whole big file.
 constexpr std::size_t kMaxLineBytes = 64 * 1024;
+constexpr int kInterruptCheckMs = 100;
 
 const char kTooLong[] = "the password line is too long";
 
@@ -87,14 +88,16 @@ class Terminal {
     echoOff_ = false;
   }
 
-  // poll() returns on a signal even when read() would be restarted, so Ctrl-C ends
-  // the prompt and the terminal gets its echo back.
+  // Ctrl-C ends the prompt and the terminal gets its echo back. poll() returns on a
+  // signal even when read() would be restarted; the short timeout covers a signal
+  // that lands just before poll() is entered.
   PasswordStatus ReadLine(std::string* line, std::string* error) {
     line->clear();
     for (;;) {
       pollfd pfd{fd_, POLLIN, 0};
-      const int ready = ::poll(&pfd, 1, -1);
+      const int ready = ::poll(&pfd, 1, kInterruptCheckMs);
       if (Interrupted()) return PasswordStatus::kInterrupted;
+      if (ready == 0) continue;
       if (ready < 0) {
         if (errno == EINTR) continue;
         *error = std::strerror(errno);

@@ -163,10 +163,11 @@ DecryptStep OpenAndCheckHeader(const std::string& source, const std::string& pas
 DecryptStep ReadHeader(OpenedQz& opened) {
   std::uint8_t header[kHeaderBytes] = {};
   const std::size_t got = opened.in.Read(header, kHeaderBytes);
-  if (opened.in.error()) return DecryptStep::kReadHeader;
+  // Every writer puts a whole header first, so a shorter file is no ".qz" file at all;
+  // "decrypting" it would replace its bytes with an empty file.
+  if (opened.in.error() || got < kHeaderBytes) return DecryptStep::kReadHeader;
   if (!opened.key->Decrypt(header, got, true)) return DecryptStep::kCryptHeader;
-  // Files shorter than a header decrypt to nothing; they carry no name to check.
-  if (got == kHeaderBytes && !IsPlausibleHeader(header)) return DecryptStep::kWrongPassword;
+  if (!IsPlausibleHeader(header)) return DecryptStep::kWrongPassword;
   return DecryptStep::kOk;
 }
 

@@ -41,7 +41,7 @@ enum class DecryptStep {
   kHashData,         // D5
   kDeriveKey,        // D6
   kAllocBuffer,      // D7
-  kReadHeader,       // D8
+  kReadHeader,       // D8, also a file shorter than the header
   kCryptHeader,      // D9
   kReadBlock,        // D10
   kCryptBlock,       // D11

@@ -2,15 +2,35 @@
 
 #include <cstring>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace qz {
 
 namespace {
 
+// Windows accepts both separators; a program's own paths use the backslash. On POSIX
+// a backslash is an ordinary byte of a name.
 bool IsSeparator(char c) {
 #ifdef _WIN32
-  return c == '\\';
-#else
   return c == '\\' || c == '/';
+#else
+  return c == '/';
+#endif
+}
+
+// Where SplitPath cuts: also at a backslash on POSIX, so that a Windows path given to
+// the engine there yields the same name.
+std::size_t LastSplitPoint(const std::string& path) {
+#ifdef _WIN32
+  return LastSeparator(path);
+#else
+  const std::size_t slash = path.rfind('/');
+  const std::size_t backslash = path.rfind('\\');
+  if (slash == std::string::npos) return backslash;
+  if (backslash == std::string::npos) return slash;
+  return slash > backslash ? slash : backslash;
 #endif
 }
 
@@ -37,14 +57,23 @@ int AppendEncryptedExtension(char* name) {
 }
 
 std::size_t LastSeparator(const std::string& path) {
-  for (std::size_t i = path.size(); i > 0; --i) {
-    if (IsSeparator(path[i - 1])) return i - 1;
+  std::size_t last = std::string::npos;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+#ifdef _WIN32
+    // In code page 936 a trail byte can be 0x5C: "\xB1\x5C" is one character, not a
+    // separator. Splitting there would misplace temporary files and cut the name.
+    if (::IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+      ++i;
+      continue;
+    }
+#endif
+    if (IsSeparator(path[i])) last = i;
   }
-  return std::string::npos;
+  return last;
 }
 
 void SplitPath(const std::string& path, std::string* dir, std::string* name) {
-  const std::size_t sep = LastSeparator(path);
+  const std::size_t sep = LastSplitPoint(path);
   if (sep == std::string::npos) {
     dir->clear();
     *name = path;

@@ -15,7 +15,8 @@ int HasEncryptedExtension(const char* name);
 int StripEncryptedExtension(char* name);
 // Appends ".qz". The buffer must have room for three more bytes. Returns 1.
 int AppendEncryptedExtension(char* name);
-// Splits at the last backslash (and, on POSIX, slash). The directory gets the bytes
+// Splits at the last backslash or slash (on Windows skipping the trail bytes of
+// double-byte characters). The directory gets the bytes
 // before it, the name those after it. Returns 1, or 0 (both buffers empty) when a
 // part would not fit its buffer.
 int SplitPath(const char* path, char* dir, std::size_t dirSize, char* name, std::size_t nameSize);
@@ -25,7 +26,8 @@ std::string StripEncryptedExtension(const std::string& name);
 std::string AppendEncryptedExtension(const std::string& name);
 void SplitPath(const std::string& path, std::string* dir, std::string* name);
 
-// Byte index of the last path separator, or npos.
+// Byte index of the last separator the file system knows (Windows: backslash or
+// slash, skipping double-byte characters; POSIX: slash), or npos.
 std::size_t LastSeparator(const std::string& path);
 
 }  // namespace qz

@@ -24,7 +24,7 @@ Outcome FinishReplace(const std::string& source, const std::string& destination,
 
 }  // namespace
 
-EncryptResult EncryptFile(const std::string& source, const std::string& password,
+EncryptResult ReplaceWithEncrypted(const std::string& source, const std::string& password,
                           const TransactionOptions& options) {
   EncryptResult result;
   result.destination = AppendEncryptedExtension(source);
@@ -37,7 +37,7 @@ EncryptResult EncryptFile(const std::string& source, const std::string& password
   return result;
 }
 
-DecryptResult DecryptFile(const std::string& source, const std::string& password,
+DecryptResult ReplaceWithDecrypted(const std::string& source, const std::string& password,
                           const TransactionOptions& options) {
   DecryptResult result;
   if (!HasEncryptedExtension(source)) {

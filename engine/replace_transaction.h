@@ -39,10 +39,10 @@ struct DecryptResult {
 };
 
 // source -> source + ".qz", marked hidden and read-only.
-EncryptResult EncryptFile(const std::string& source, const std::string& password,
+EncryptResult ReplaceWithEncrypted(const std::string& source, const std::string& password,
                           const TransactionOptions& options = {});
 // source (ending in ".qz") -> the name without ".qz".
-DecryptResult DecryptFile(const std::string& source, const std::string& password,
+DecryptResult ReplaceWithDecrypted(const std::string& source, const std::string& password,
                           const TransactionOptions& options = {});
 
 }  // namespace qz

@@ -77,7 +77,7 @@ TEST_F(FaultTest, EncryptFailuresKeepEveryFile) {
         test::MakeReadOnly(qz());
       }
       testing::ArmFault(f.point, f.nth);
-      const EncryptResult result = EncryptFile(plain(), "pw", Options());
+      const EncryptResult result = ReplaceWithEncrypted(plain(), "pw", Options());
       testing::DisarmAllFaults();
 
       EXPECT_EQ(Outcome::kFailed, result.outcome);
@@ -100,7 +100,7 @@ TEST_F(FaultTest, DecryptFailuresKeepEveryFile) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions keep = Options();
   keep.keepSource = true;
-  ASSERT_EQ(Outcome::kDone, EncryptFile(plain(), "pw", keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
   ASSERT_TRUE(DeleteFileWithRetry(plain()));
   const Bytes qzBytes = test::ReadFile(qz());
 
@@ -110,7 +110,7 @@ TEST_F(FaultTest, DecryptFailuresKeepEveryFile) {
       const Bytes older = test::RandomBytes(700, 3);
       if (existed) test::WriteFile(plain(), older);
       testing::ArmFault(f.point, f.nth);
-      const DecryptResult result = DecryptFile(qz(), "pw", Options());
+      const DecryptResult result = ReplaceWithDecrypted(qz(), "pw", Options());
       testing::DisarmAllFaults();
 
       EXPECT_EQ(Outcome::kFailed, result.outcome);
@@ -135,7 +135,7 @@ TEST_F(FaultTest, UndeletableSourceOnEncrypt) {
   // No earlier ".qz": the new one goes again, so the user keeps just the plain file.
   test::WriteFile(plain(), plainBytes_);
   testing::ArmFault(FaultPoint::kDelete, 1);
-  EncryptResult result = EncryptFile(plain(), "pw", once);
+  EncryptResult result = ReplaceWithEncrypted(plain(), "pw", once);
   EXPECT_EQ(Outcome::kSourceNotDeleted, result.outcome);
   EXPECT_EQ(EncryptStep::kOk, result.step);
   EXPECT_FALSE(result.outputKept);
@@ -146,7 +146,7 @@ TEST_F(FaultTest, UndeletableSourceOnEncrypt) {
   test::WriteFile(qz(), test::RandomBytes(700, 2));
   test::MakeReadOnly(qz());
   testing::ArmFault(FaultPoint::kDelete, 1);
-  result = EncryptFile(plain(), "pw", once);
+  result = ReplaceWithEncrypted(plain(), "pw", once);
   EXPECT_EQ(Outcome::kSourceNotDeleted, result.outcome);
   EXPECT_TRUE(result.outputKept);
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
@@ -160,14 +160,14 @@ TEST_F(FaultTest, UndeletableSourceOnDecrypt) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions keep = Options();
   keep.keepSource = true;
-  ASSERT_EQ(Outcome::kDone, EncryptFile(plain(), "pw", keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
   ASSERT_TRUE(DeleteFileWithRetry(plain()));
   const Bytes qzBytes = test::ReadFile(qz());
   TransactionOptions once = Options();
   once.deleteRetry.attempts = 1;
 
   testing::ArmFault(FaultPoint::kDelete, 1);
-  DecryptResult result = DecryptFile(qz(), "pw", once);
+  DecryptResult result = ReplaceWithDecrypted(qz(), "pw", once);
   EXPECT_EQ(Outcome::kSourceNotDeleted, result.outcome);
   EXPECT_FALSE(result.outputKept);
   EXPECT_EQ(qzBytes, test::ReadFile(qz()));
@@ -175,7 +175,7 @@ TEST_F(FaultTest, UndeletableSourceOnDecrypt) {
 
   test::WriteFile(plain(), test::RandomBytes(700, 3));
   testing::ArmFault(FaultPoint::kDelete, 1);
-  result = DecryptFile(qz(), "pw", once);
+  result = ReplaceWithDecrypted(qz(), "pw", once);
   EXPECT_EQ(Outcome::kSourceNotDeleted, result.outcome);
   EXPECT_TRUE(result.outputKept);
   EXPECT_EQ(qzBytes, test::ReadFile(qz()));
@@ -187,7 +187,7 @@ TEST_F(FaultTest, DeleteSucceedsOnALaterAttempt) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions options = Options();
   testing::ArmFault(FaultPoint::kDelete, 1);
-  const EncryptResult result = EncryptFile(plain(), "pw", options);
+  const EncryptResult result = ReplaceWithEncrypted(plain(), "pw", options);
   EXPECT_EQ(Outcome::kDone, result.outcome);
   EXPECT_EQ(std::vector<std::string>{"a.txt.qz"}, dir_.List());
 }

@@ -7,6 +7,7 @@
 
 #include "fault_injection.h"
 #include "file_cipher.h"
+#include "file_system.h"
 #include "test_support.h"
 
 namespace qz {
@@ -62,18 +63,21 @@ TEST_F(FormatTest, RoundTripOfBlockBoundarySizes) {
   }
 }
 
-TEST_F(FormatTest, QzShorterThanHeaderDecryptsIntoEmptyFile) {
-  for (std::size_t size : {0u, 1u, 100u, 255u, 256u}) {
+TEST_F(FormatTest, QzShorterThanHeaderIsRefusedAndKept) {
+  for (std::size_t size : {0u, 1u, 100u, 255u}) {
     const std::string qz = dir_ / ("short-" + std::to_string(size) + ".qz");
-    test::WriteFile(qz, test::RandomBytes(size, 3));
-    test::WriteFile(dir_ / "out", Bytes{1, 2, 3});
-    // 256 random bytes are a header like any other; use the right one then.
-    if (size == 256) {
-      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(Plain(0), qz, "pw", Portable()));
-    }
-    EXPECT_EQ(DecryptStep::kOk, DecryptFileData(qz, dir_ / "out", "pw", Portable())) << size;
-    EXPECT_TRUE(test::ReadFile(dir_ / "out").empty()) << size;
+    const Bytes bytes = test::RandomBytes(size, 3);
+    test::WriteFile(qz, bytes);
+    EXPECT_EQ(DecryptStep::kReadHeader, DecryptFileData(qz, dir_ / "out", "pw", Portable())) << size;
+    EXPECT_EQ(DecryptStep::kReadHeader, CheckPassword(qz, "pw", Portable())) << size;
+    EXPECT_FALSE(PathExists(dir_ / "out")) << size;
+    EXPECT_EQ(bytes, test::ReadFile(qz)) << size;
   }
+  // Exactly a header: an empty plain file.
+  const std::string qz = dir_ / "empty.qz";
+  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(Plain(0), qz, "pw", Portable()));
+  EXPECT_EQ(DecryptStep::kOk, DecryptFileData(qz, dir_ / "out", "pw", Portable()));
+  EXPECT_TRUE(test::ReadFile(dir_ / "out").empty());
 }
 
 struct FinalFlagCase {

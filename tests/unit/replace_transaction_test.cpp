@@ -36,13 +36,13 @@ class ReplaceTest : public ::testing::Test {
 
 TEST_F(ReplaceTest, RoundTripLeavesOneFormAtATime) {
   test::WriteFile(plain(), plainBytes_);
-  const EncryptResult enc = EncryptFile(plain(), "pw", Options());
+  const EncryptResult enc = ReplaceWithEncrypted(plain(), "pw", Options());
   EXPECT_EQ(Outcome::kDone, enc.outcome);
   EXPECT_EQ(qz(), enc.destination);
   EXPECT_EQ(std::vector<std::string>{"a.txt.qz"}, dir_.List());
   EXPECT_TRUE(test::IsReadOnly(qz()));
 
-  const DecryptResult dec = DecryptFile(qz(), "pw", Options());
+  const DecryptResult dec = ReplaceWithDecrypted(qz(), "pw", Options());
   EXPECT_EQ(Outcome::kDone, dec.outcome);
   EXPECT_EQ(plain(), dec.destination);
   EXPECT_EQ(std::vector<std::string>{"a.txt"}, dir_.List());
@@ -53,7 +53,7 @@ TEST_F(ReplaceTest, KeepSourceKeepsBoth) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions options = Options();
   options.keepSource = true;
-  EXPECT_EQ(Outcome::kDone, EncryptFile(plain(), "pw", options).outcome);
+  EXPECT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", options).outcome);
   EXPECT_EQ((std::vector<std::string>{"a.txt", "a.txt.qz"}), dir_.List());
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
 }
@@ -62,7 +62,7 @@ TEST_F(ReplaceTest, EncryptReplacesReadOnlyQz) {
   test::WriteFile(plain(), plainBytes_);
   test::WriteFile(qz(), test::RandomBytes(100, 2));
   test::MakeReadOnly(qz());
-  const EncryptResult result = EncryptFile(plain(), "pw", Options());
+  const EncryptResult result = ReplaceWithEncrypted(plain(), "pw", Options());
   ASSERT_EQ(Outcome::kDone, result.outcome);
   EXPECT_EQ(plainBytes_.size() + kHeaderBytes, test::ReadFile(qz()).size());
   EXPECT_TRUE(test::IsReadOnly(qz()));
@@ -74,9 +74,9 @@ TEST_F(ReplaceTest, DecryptOverWritablePlainFile) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions keep = Options();
   keep.keepSource = true;
-  ASSERT_EQ(Outcome::kDone, EncryptFile(plain(), "pw", keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
   test::WriteFile(plain(), Bytes{1, 2, 3});
-  EXPECT_EQ(Outcome::kDone, DecryptFile(qz(), "pw", Options()).outcome);
+  EXPECT_EQ(Outcome::kDone, ReplaceWithDecrypted(qz(), "pw", Options()).outcome);
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
 }
 
@@ -84,13 +84,13 @@ TEST_F(ReplaceTest, DecryptRefusesReadOnlyPlainFile) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions keep = Options();
   keep.keepSource = true;
-  ASSERT_EQ(Outcome::kDone, EncryptFile(plain(), "pw", keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
   const Bytes qzBytes = test::ReadFile(qz());
   const Bytes older = test::RandomBytes(50, 3);
   test::WriteFile(plain(), older);
   test::MakeReadOnly(plain());
 
-  const DecryptResult result = DecryptFile(qz(), "pw", Options());
+  const DecryptResult result = ReplaceWithDecrypted(qz(), "pw", Options());
   EXPECT_EQ(Outcome::kFailed, result.outcome);
   EXPECT_EQ(DecryptStep::kCreateDest, result.step);
   EXPECT_EQ(older, test::ReadFile(plain()));
@@ -102,7 +102,7 @@ TEST_F(ReplaceTest, DecryptRefusesReadOnlyPlainFile) {
 TEST_F(ReplaceTest, DirectoryInTheDestinationsPlace) {
   test::WriteFile(plain(), plainBytes_);
   ASSERT_EQ(0, ::mkdir(qz().c_str(), 0755));
-  EncryptResult enc = EncryptFile(plain(), "pw", Options());
+  EncryptResult enc = ReplaceWithEncrypted(plain(), "pw", Options());
   EXPECT_EQ(EncryptStep::kCreateDest, enc.step);
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
   EXPECT_TRUE(IsDirectory(qz()));
@@ -110,10 +110,10 @@ TEST_F(ReplaceTest, DirectoryInTheDestinationsPlace) {
 
   TransactionOptions keep = Options();
   keep.keepSource = true;
-  ASSERT_EQ(Outcome::kDone, EncryptFile(plain(), "pw", keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
   ASSERT_TRUE(DeleteFileWithRetry(plain()));
   ASSERT_EQ(0, ::mkdir(plain().c_str(), 0755));
-  const DecryptResult dec = DecryptFile(qz(), "pw", Options());
+  const DecryptResult dec = ReplaceWithDecrypted(qz(), "pw", Options());
   EXPECT_EQ(DecryptStep::kCreateDest, dec.step);
   EXPECT_TRUE(IsDirectory(plain()));
   EXPECT_TRUE(PathExists(qz()));
@@ -123,31 +123,31 @@ TEST_F(ReplaceTest, DirectoryInTheDestinationsPlace) {
 TEST_F(ReplaceTest, PasswordLengthLimit) {
   test::WriteFile(plain(), plainBytes_);
   const std::string tooLong(kMaxPasswordBytes + 1, 'p');
-  EXPECT_EQ(EncryptStep::kPasswordTooLong, EncryptFile(plain(), tooLong, Options()).step);
+  EXPECT_EQ(EncryptStep::kPasswordTooLong, ReplaceWithEncrypted(plain(), tooLong, Options()).step);
   EXPECT_EQ(std::vector<std::string>{"a.txt"}, dir_.List());
 
   const std::string longest(kMaxPasswordBytes, 'p');
-  ASSERT_EQ(Outcome::kDone, EncryptFile(plain(), longest, Options()).outcome);
-  EXPECT_EQ(DecryptStep::kPasswordTooLong, DecryptFile(qz(), tooLong, Options()).step);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), longest, Options()).outcome);
+  EXPECT_EQ(DecryptStep::kPasswordTooLong, ReplaceWithDecrypted(qz(), tooLong, Options()).step);
   EXPECT_EQ(DecryptStep::kPasswordTooLong, CheckPassword(qz(), tooLong, Options().cipher));
   EXPECT_EQ(std::vector<std::string>{"a.txt.qz"}, dir_.List());
-  ASSERT_EQ(Outcome::kDone, DecryptFile(qz(), longest, Options()).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithDecrypted(qz(), longest, Options()).outcome);
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
 }
 
 TEST_F(ReplaceTest, NameWithControlCharacterIsRefused) {
   const std::string source = dir_ / "a\x01.txt";
   test::WriteFile(source, plainBytes_);
-  const EncryptResult result = EncryptFile(source, "pw", Options());
+  const EncryptResult result = ReplaceWithEncrypted(source, "pw", Options());
   EXPECT_EQ(EncryptStep::kNameNotStorable, result.step);
   EXPECT_EQ(std::vector<std::string>{"a\x01.txt"}, dir_.List());
 }
 
 TEST_F(ReplaceTest, DecryptNeedsQzName) {
   test::WriteFile(plain(), plainBytes_);
-  EXPECT_EQ(DecryptStep::kNotEncryptedName, DecryptFile(plain(), "pw", Options()).step);
-  EXPECT_EQ(DecryptStep::kOpenSource, DecryptFile(dir_ / "missing.qz", "pw", Options()).step);
-  EXPECT_EQ(EncryptStep::kOpenSource, EncryptFile(dir_ / "missing", "pw", Options()).step);
+  EXPECT_EQ(DecryptStep::kNotEncryptedName, ReplaceWithDecrypted(plain(), "pw", Options()).step);
+  EXPECT_EQ(DecryptStep::kOpenSource, ReplaceWithDecrypted(dir_ / "missing.qz", "pw", Options()).step);
+  EXPECT_EQ(EncryptStep::kOpenSource, ReplaceWithEncrypted(dir_ / "missing", "pw", Options()).step);
   EXPECT_EQ(std::vector<std::string>{"a.txt"}, dir_.List());
 }
 

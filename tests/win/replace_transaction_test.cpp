@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-// winbase.h maps these names to its own file-encryption functions.
-#undef EncryptFile
-#undef DecryptFile
 
 #include "fault_injection.h"
 #include "file_system.h"
@@ -50,7 +47,7 @@ TEST_F(Transaction, EncryptReplacesAHiddenReadOnlyQzAndMarksTheResult) {
   ASSERT_TRUE(wintest::WriteBytes(encrypted_, wintest::PatternBytes(300, 12)));
   ASSERT_TRUE(MarkHiddenReadOnly(encrypted_));
 
-  const EncryptResult result = EncryptFile(plain_, kPassword, options_);
+  const EncryptResult result = ReplaceWithEncrypted(plain_, kPassword, options_);
   EXPECT_EQ(Outcome::kDone, result.outcome);
   EXPECT_EQ(EncryptStep::kOk, result.step);
   EXPECT_EQ(encrypted_, result.destination);
@@ -62,13 +59,13 @@ TEST_F(Transaction, EncryptReplacesAHiddenReadOnlyQzAndMarksTheResult) {
 
 TEST_F(Transaction, DecryptKeepsAReadOnlyPlainFile) {
   ASSERT_TRUE(wintest::WriteBytes(plain_, content_));
-  ASSERT_EQ(Outcome::kDone, EncryptFile(plain_, kPassword, options_).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain_, kPassword, options_).outcome);
   const Bytes encryptedBytes = wintest::ReadBytes(encrypted_);
   const Bytes old = wintest::PatternBytes(77, 13);
   ASSERT_TRUE(wintest::WriteBytes(plain_, old));
   ASSERT_TRUE(::SetFileAttributesA(plain_.c_str(), FILE_ATTRIBUTE_READONLY));
 
-  const DecryptResult result = DecryptFile(encrypted_, kPassword, options_);
+  const DecryptResult result = ReplaceWithDecrypted(encrypted_, kPassword, options_);
   EXPECT_EQ(Outcome::kFailed, result.outcome);
   EXPECT_EQ(DecryptStep::kCreateDest, result.step);
   EXPECT_TRUE(old == wintest::ReadBytes(plain_));
@@ -79,7 +76,7 @@ TEST_F(Transaction, DecryptKeepsAReadOnlyPlainFile) {
 
   // Once writable, the plain file is replaced.
   ASSERT_TRUE(ClearAttributes(plain_));
-  EXPECT_EQ(Outcome::kDone, DecryptFile(encrypted_, kPassword, options_).outcome);
+  EXPECT_EQ(Outcome::kDone, ReplaceWithDecrypted(encrypted_, kPassword, options_).outcome);
   EXPECT_TRUE(content_ == wintest::ReadBytes(plain_));
   EXPECT_FALSE(PathExists(encrypted_));
 }
@@ -122,7 +119,7 @@ TEST_F(Transaction, EncryptFailureAtAnyPointKeepsEveryFile) {
         ASSERT_TRUE(MarkHiddenReadOnly(encrypted_));
       }
       testing::ArmFault(fault.point, 1);
-      const EncryptResult result = EncryptFile(plain_, kPassword, options_);
+      const EncryptResult result = ReplaceWithEncrypted(plain_, kPassword, options_);
       testing::DisarmAllFaults();
 
       EXPECT_EQ(fault.encryptStep, result.step);
@@ -152,7 +149,7 @@ TEST_F(Transaction, EncryptFailureAtAnyPointKeepsEveryFile) {
 
 TEST_F(Transaction, DecryptFailureAtAnyPointKeepsEveryFile) {
   ASSERT_TRUE(wintest::WriteBytes(plain_, content_));
-  ASSERT_EQ(Outcome::kDone, EncryptFile(plain_, kPassword, options_).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain_, kPassword, options_).outcome);
   const Bytes qzBytes = wintest::ReadBytes(encrypted_);
   const Bytes oldPlain = wintest::PatternBytes(90, 15);
   for (const FaultCase& fault : kFaultCases) {
@@ -162,7 +159,7 @@ TEST_F(Transaction, DecryptFailureAtAnyPointKeepsEveryFile) {
         ASSERT_TRUE(wintest::WriteBytes(plain_, oldPlain));
       }
       testing::ArmFault(fault.point, 1);
-      const DecryptResult result = DecryptFile(encrypted_, kPassword, options_);
+      const DecryptResult result = ReplaceWithDecrypted(encrypted_, kPassword, options_);
       testing::DisarmAllFaults();
 
       EXPECT_EQ(fault.decryptStep, result.step);
