@@ -9,6 +9,8 @@
 
 #include "cipher.h"
 #include "file_cipher.h"
+#include "qz_name.h"
+#include "replace_transaction.h"
 #include "test_dir.h"
 
 namespace qz {
@@ -141,6 +143,25 @@ TEST_F(CipherFiles, AnsiFileNamesReachTheHeaderAndComeBack) {
   ASSERT_TRUE(::DeleteFileA(source.c_str()));
   ASSERT_EQ(DecryptStep::kOk, DecryptFileData(encrypted, source, "pw"));
   EXPECT_TRUE(plain == wintest::ReadBytes(source));
+}
+
+// In code page 936 "\xB1\x5C" is one character whose trail byte is the backslash byte.
+TEST_F(CipherFiles, TrailByteBackslashIsPartOfTheName) {
+  ASSERT_EQ(936u, ::GetACP()) << "run under LC_ALL=zh_CN.UTF-8";
+  const std::string name = "\xB1\x5C.txt";
+  std::string dir, split;
+  SplitPath(dir_.File(name), &dir, &split);
+  EXPECT_EQ(dir_.path(), dir);
+  EXPECT_EQ(name, split);
+
+  const std::string source = dir_.File(name);
+  if (!wintest::WriteBytes(source, wintest::PatternBytes(100, 4))) {
+    GTEST_SKIP() << "Wine cannot create code page 936 names without the zh_CN.UTF-8 locale";
+  }
+  const EncryptResult result = ReplaceWithEncrypted(source, "pw");
+  ASSERT_EQ(Outcome::kDone, result.outcome);
+  EXPECT_EQ(std::vector<std::string>{name + ".qz"}, dir_.Names()) << "nothing written beside";
+  EXPECT_EQ(name, HeaderName(wintest::ReadBytes(result.destination), "pw"));
 }
 
 TEST_F(CipherFiles, WrongPasswordIsRefusedByBothBackends) {
