@@ -75,7 +75,7 @@ std::string StepText(qz::DecryptStep step) {
 std::string SourceNotDeletedText(bool outputKept, const std::string& destination) {
   if (outputKept) {
     return "the source could not be deleted; " + destination +
-           " was kept because it replaced an earlier file of that name";
+           " was kept (it replaced an earlier file of that name, or could not be removed)";
   }
   return "the source could not be deleted; the output " + destination + " was removed again";
 }

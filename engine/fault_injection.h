@@ -21,8 +21,8 @@ enum class FaultPoint {
 bool InjectFault(FaultPoint point);
 
 namespace testing {
-// Fails the nth call (1-based) at the point from now on; 0 disarms it.
-void ArmFault(FaultPoint point, int nth);
+// Fails calls nth to nth + count - 1 (1-based) at the point from now on; 0 disarms it.
+void ArmFault(FaultPoint point, int nth, int count = 1);
 void DisarmAllFaults();
 }  // namespace testing
 

@@ -42,7 +42,14 @@ const CipherBackend& BackendOf(const CipherOptions& options) {
   return options.backend ? *options.backend : DefaultBackend();
 }
 
-bool PathFits(const std::string& path) { return path.size() <= MaxPathBytes(); }
+// The whole path, and on POSIX also its last component: "name.qz" can exceed the
+// file system's 255-byte names even where "name" fits.
+bool PathFits(const std::string& path) {
+  if (path.size() > MaxPathBytes()) return false;
+  const std::size_t sep = LastSeparator(path);
+  const std::size_t nameBytes = sep == std::string::npos ? path.size() : path.size() - sep - 1;
+  return nameBytes <= MaxNameBytes();
+}
 
 // A temporary name can be longer than the destination's own name.
 bool TemporaryPathFits(const std::string& destination) {

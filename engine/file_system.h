@@ -14,6 +14,8 @@ namespace qz {
 // The longest path the engine accepts, in bytes without terminator. On Windows the
 // A functions stop at MAX_PATH (260 with terminator).
 std::size_t MaxPathBytes();
+// The longest name of one file, in bytes (POSIX: 255; Windows: limited by the path).
+std::size_t MaxNameBytes();
 
 struct SizeProbe {
   bool ok = false;

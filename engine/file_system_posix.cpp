@@ -17,6 +17,8 @@ namespace qz {
 
 std::size_t MaxPathBytes() { return PATH_MAX - 1; }
 
+std::size_t MaxNameBytes() { return NAME_MAX; }
+
 SizeProbe ProbeFileSize(const std::string& path) {
   SizeProbe probe;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

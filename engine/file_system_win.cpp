@@ -61,6 +61,8 @@ class RetryPause {
 
 std::size_t MaxPathBytes() { return MAX_PATH - 1; }
 
+std::size_t MaxNameBytes() { return MAX_PATH - 1; }
+
 SizeProbe ProbeFileSize(const std::string& path) {
   SizeProbe probe;
   ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,

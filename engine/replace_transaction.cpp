@@ -14,11 +14,9 @@ Outcome FinishReplace(const std::string& source, const std::string& destination,
   *outputKept = false;
   if (options.keepSource) return Outcome::kDone;
   if (DeleteFileWithRetry(source, options.deleteRetry)) return Outcome::kDone;
-  if (destinationExisted) {
-    *outputKept = true;
-  } else {
-    DeleteFileWithRetry(destination, options.deleteRetry);
-  }
+  // An output that replaced an earlier file stays: removing it would lose that file's
+  // successor along with the file itself.
+  *outputKept = destinationExisted || !DeleteFileWithRetry(destination, options.deleteRetry);
   return Outcome::kSourceNotDeleted;
 }
 

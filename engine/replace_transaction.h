@@ -26,8 +26,9 @@ struct EncryptResult {
   Outcome outcome = Outcome::kFailed;
   EncryptStep step = EncryptStep::kOk;
   std::string destination;
-  // With kSourceNotDeleted: the output replaced a file that existed before, so it
-  // is kept rather than removed (removing it would lose that file's successor).
+  // With kSourceNotDeleted: the output is still there, because it replaced a file that
+  // existed before (removing it would lose that file's successor) or could not be
+  // removed either.
   bool outputKept = false;
 };
 

@@ -142,6 +142,15 @@ TEST_F(FaultTest, UndeletableSourceOnEncrypt) {
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
   EXPECT_EQ(std::vector<std::string>{"a.txt"}, dir_.List());
 
+  // The new one cannot be removed either: it is reported as still there.
+  testing::ArmFault(FaultPoint::kDelete, 1, 2);
+  result = ReplaceWithEncrypted(plain(), "pw", once);
+  EXPECT_EQ(Outcome::kSourceNotDeleted, result.outcome);
+  EXPECT_TRUE(result.outputKept);
+  EXPECT_EQ((std::vector<std::string>{"a.txt", "a.txt.qz"}), dir_.List());
+  testing::DisarmAllFaults();
+  ASSERT_TRUE(DeleteFileWithRetry(qz()));
+
   // An earlier ".qz" was replaced already; the new one stays in its place.
   test::WriteFile(qz(), test::RandomBytes(700, 2));
   test::MakeReadOnly(qz());

@@ -143,6 +143,16 @@ TEST_F(ReplaceTest, NameWithControlCharacterIsRefused) {
   EXPECT_EQ(std::vector<std::string>{"a\x01.txt"}, dir_.List());
 }
 
+// A 255-byte name fits, but its ".qz" name does not: refused before anything is read.
+TEST_F(ReplaceTest, NameTooLongForItsQzIsRefusedUpFront) {
+  const std::string name(253, 'n');
+  test::WriteFile(dir_ / name, plainBytes_);
+  const EncryptResult result = ReplaceWithEncrypted(dir_ / name, "pw", Options());
+  EXPECT_EQ(EncryptStep::kPathTooLong, result.step);
+  EXPECT_EQ(std::vector<std::string>{name}, dir_.List());
+  EXPECT_EQ(plainBytes_, test::ReadFile(dir_ / name));
+}
+
 TEST_F(ReplaceTest, DecryptNeedsQzName) {
   test::WriteFile(plain(), plainBytes_);
   EXPECT_EQ(DecryptStep::kNotEncryptedName, ReplaceWithDecrypted(plain(), "pw", Options()).step);
