@@ -1,5 +1,7 @@
 #include "file_listing.h"
 
+#include "qz_name.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -11,42 +13,20 @@ namespace qzcli {
 
 namespace {
 
-bool IsSeparator(char c) {
-#ifdef _WIN32
-  return c == '\\' || c == '/';
-#else
-  return c == '/';
-#endif
-}
-
 #ifdef _WIN32
 constexpr char kSeparator = '\\';
 #else
 constexpr char kSeparator = '/';
 #endif
 
-}  // namespace
-
-// Byte offsets of the separators in a path. In the double-byte code page 936 a
-// trail byte can be 0x5C, so Windows paths are scanned character by character.
-std::vector<std::size_t> SeparatorOffsets(const std::string& path) {
-  std::vector<std::size_t> offsets;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    if (IsSeparator(path[i])) {
-      offsets.push_back(i);
-#ifdef _WIN32
-    } else if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
-      ++i;
-#endif
-    }
-  }
-  return offsets;
+bool EndsWithSeparator(const std::string& path) {
+  return !path.empty() && qz::LastSeparator(path) == path.size() - 1;
 }
 
+}  // namespace
+
 std::string JoinPath(const std::string& dir, const std::string& name) {
-  if (dir.empty()) return name;
-  const std::vector<std::size_t> separators = SeparatorOffsets(dir);
-  if (!separators.empty() && separators.back() == dir.size() - 1) return dir + name;
+  if (dir.empty() || EndsWithSeparator(dir)) return dir + name;
 #ifdef _WIN32
   if (dir.size() == 2 && dir[1] == ':') return dir + name;  // "C:" means C:'s current folder
 #endif
@@ -54,18 +34,15 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 }
 
 std::string BaseName(const std::string& path) {
-  std::vector<std::size_t> separators = SeparatorOffsets(path);
-  std::size_t end = path.size();
+  std::string trimmed = path;
   // Trailing separators ("dir/") do not end the name.
-  while (!separators.empty() && separators.back() + 1 == end && end > 1) {
-    --end;
-    separators.pop_back();
-  }
-  std::size_t start = separators.empty() ? 0 : separators.back() + 1;
+  while (trimmed.size() > 1 && EndsWithSeparator(trimmed)) trimmed.pop_back();
+  const std::size_t sep = qz::LastSeparator(trimmed);
+  std::size_t start = sep == std::string::npos ? 0 : sep + 1;
 #ifdef _WIN32
-  if (start == 0 && end >= 2 && path[1] == ':') start = 2;
+  if (start == 0 && trimmed.size() >= 2 && trimmed[1] == ':') start = 2;
 #endif
-  return path.substr(start, end - start);
+  return trimmed.substr(start);
 }
 
 #ifndef _WIN32
