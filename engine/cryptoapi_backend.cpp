@@ -7,6 +7,7 @@
 
 #include "cipher.h"
 #include "stored_key.h"
+#include "win_handles.h"
 
 namespace qz {
 
@@ -17,60 +18,23 @@ constexpr char kProviderName[] = "Microsoft Base Cryptographic Provider v1.0";
 // The largest piece handed to one CryptEncrypt/CryptDecrypt call.
 constexpr std::size_t kMaxCryptChunk = 1u << 30;
 
-class Provider {
- public:
-  Provider() = default;
-  ~Provider() {
-    if (prov_) ::CryptReleaseContext(prov_, 0);
+// The context, or a new key container when the user has none yet.
+bool AcquireContext(CryptContext* context) {
+  if (::CryptAcquireContextA(context->out(), "", kProviderName, PROV_RSA_FULL, 0)) return true;
+  *context->out() = 0;
+  if (::CryptAcquireContextA(context->out(), "", kProviderName, PROV_RSA_FULL, CRYPT_NEWKEYSET)) {
+    return true;
   }
-  Provider(const Provider&) = delete;
-  Provider& operator=(const Provider&) = delete;
+  *context->out() = 0;
+  return false;
+}
 
-  bool Acquire() {
-    if (::CryptAcquireContextA(&prov_, "", kProviderName, PROV_RSA_FULL, 0)) return true;
-    prov_ = 0;
-    if (::CryptAcquireContextA(&prov_, "", kProviderName, PROV_RSA_FULL, CRYPT_NEWKEYSET)) {
-      return true;
-    }
-    prov_ = 0;
-    return false;
-  }
-  HCRYPTPROV get() const { return prov_; }
-  HCRYPTPROV release() {
-    const HCRYPTPROV prov = prov_;
-    prov_ = 0;
-    return prov;
-  }
-
- private:
-  HCRYPTPROV prov_ = 0;
-};
-
-class Hash {
- public:
-  Hash() = default;
-  ~Hash() {
-    if (hash_) ::CryptDestroyHash(hash_);
-  }
-  Hash(const Hash&) = delete;
-  Hash& operator=(const Hash&) = delete;
-  HCRYPTHASH* out() { return &hash_; }
-  HCRYPTHASH get() const { return hash_; }
-
- private:
-  HCRYPTHASH hash_ = 0;
-};
-
-// Owns the provider context and the derived key; the key goes first.
+// Owns the provider context and the derived key.
 class CryptoApiKey final : public CipherKey {
  public:
-  CryptoApiKey(HCRYPTPROV prov, HCRYPTKEY key) : prov_(prov), key_(key) {}
-  ~CryptoApiKey() override {
-    ::CryptDestroyKey(key_);
-    ::CryptReleaseContext(prov_, 0);
-  }
-  CryptoApiKey(const CryptoApiKey&) = delete;
-  CryptoApiKey& operator=(const CryptoApiKey&) = delete;
+  CryptoApiKey() = default;
+  CryptContext& context() { return context_; }
+  CryptKey& key() { return key_; }
 
   bool Encrypt(std::uint8_t* data, std::size_t len, bool final) override {
     return Crypt(data, len, final, true);
@@ -94,8 +58,8 @@ class CryptoApiKey final : public CipherKey {
       const std::size_t piece = len < kMaxCryptChunk ? len : kMaxCryptChunk;
       const BOOL last = (final && piece == len) ? TRUE : FALSE;
       DWORD count = static_cast<DWORD>(piece);
-      const BOOL ok = encrypt ? ::CryptEncrypt(key_, 0, last, 0, data, &count, count)
-                              : ::CryptDecrypt(key_, 0, last, 0, data, &count);
+      const BOOL ok = encrypt ? ::CryptEncrypt(key_.get(), 0, last, 0, data, &count, count)
+                              : ::CryptDecrypt(key_.get(), 0, last, 0, data, &count);
       if (!ok || count != piece) return false;
       data += piece;
       len -= piece;
@@ -103,8 +67,9 @@ class CryptoApiKey final : public CipherKey {
     return true;
   }
 
-  HCRYPTPROV prov_;
-  HCRYPTKEY key_;
+  // Declared in this order so that the key is destroyed before its context.
+  CryptContext context_;
+  CryptKey key_;
 };
 
 class CryptoApiCipherBackend final : public CipherBackend {
@@ -112,32 +77,25 @@ class CryptoApiCipherBackend final : public CipherBackend {
   KeyStep DeriveKey(const std::string& password, std::unique_ptr<CipherKey>* key) const override {
     key->reset();
     if (password.size() > 0xFFFFFFFFu) return KeyStep::kHashData;
-    Provider prov;
-    if (!prov.Acquire()) return KeyStep::kAcquireContext;
+    auto made = std::unique_ptr<CryptoApiKey>(new (std::nothrow) CryptoApiKey);
+    if (!made) return KeyStep::kAcquireContext;
+    if (!AcquireContext(&made->context())) return KeyStep::kAcquireContext;
     // Run for its lasting effect on the user's account; its result does not matter.
-    LoadStoredKey(prov.get());
+    LoadStoredKey(made->context().get());
 
-    HCRYPTKEY derived = 0;
-    {
-      Hash hash;
-      if (!::CryptCreateHash(prov.get(), CALG_MD5, 0, 0, hash.out())) {
-        return KeyStep::kCreateHash;
-      }
-      const BYTE* bytes = reinterpret_cast<const BYTE*>(password.data());
-      if (!::CryptHashData(hash.get(), bytes, static_cast<DWORD>(password.size()), 0)) {
-        return KeyStep::kHashData;
-      }
-      if (!::CryptDeriveKey(prov.get(), CALG_RC4, hash.get(), CRYPT_EXPORTABLE, &derived)) {
-        return KeyStep::kDeriveKey;
-      }
-    }  // the hash is destroyed here, before any ciphering
-    CryptoApiKey* made = new (std::nothrow) CryptoApiKey(prov.get(), derived);
-    if (!made) {
-      ::CryptDestroyKey(derived);
+    CryptHash hash;  // destroyed on return, before any ciphering
+    if (!::CryptCreateHash(made->context().get(), CALG_MD5, 0, 0, hash.out())) {
+      return KeyStep::kCreateHash;
+    }
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(password.data());
+    if (!::CryptHashData(hash.get(), bytes, static_cast<DWORD>(password.size()), 0)) {
+      return KeyStep::kHashData;
+    }
+    if (!::CryptDeriveKey(made->context().get(), CALG_RC4, hash.get(), CRYPT_EXPORTABLE,
+                          made->key().out())) {
       return KeyStep::kDeriveKey;
     }
-    prov.release();
-    key->reset(made);
+    *key = std::move(made);
     return KeyStep::kOk;
   }
   const char* Name() const override { return "CryptoAPI"; }

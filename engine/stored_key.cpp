@@ -1,38 +1,10 @@
 #include "stored_key.h"
 
+#include "win_handles.h"
+
 namespace qz {
 
 namespace {
-
-class KeyHandle {
- public:
-  KeyHandle() = default;
-  ~KeyHandle() {
-    if (key_) ::CryptDestroyKey(key_);
-  }
-  KeyHandle(const KeyHandle&) = delete;
-  KeyHandle& operator=(const KeyHandle&) = delete;
-  HCRYPTKEY* out() { return &key_; }
-  HCRYPTKEY get() const { return key_; }
-
- private:
-  HCRYPTKEY key_ = 0;
-};
-
-class RegistryKey {
- public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (key_) ::RegCloseKey(key_);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 StoredKeyResult ImportStoredKey(HCRYPTPROV prov, HKEY registryKey) {
   BYTE blob[kStoredKeyBufferBytes];
@@ -42,7 +14,7 @@ StoredKeyResult ImportStoredKey(HCRYPTPROV prov, HKEY registryKey) {
     return StoredKeyResult::kNothing;
   }
   if (size == 0 || size > sizeof(blob)) return StoredKeyResult::kNothing;
-  KeyHandle imported;
+  CryptKey imported;
   if (!::CryptImportKey(prov, blob, size, 0, 0, imported.out())) return StoredKeyResult::kNothing;
   return StoredKeyResult::kImported;
 }
@@ -54,7 +26,7 @@ StoredKeyResult CreateStoredKey(HCRYPTPROV prov, HCRYPTKEY exchangeKey) {
                         nullptr) != ERROR_SUCCESS) {
     return StoredKeyResult::kNothing;
   }
-  KeyHandle generated;
+  CryptKey generated;
   if (!::CryptGenKey(prov, CALG_RC4, CRYPT_EXPORTABLE, generated.out())) {
     return StoredKeyResult::kNothing;
   }
@@ -83,7 +55,7 @@ bool EnsureExchangeKey(HCRYPTPROV prov, HCRYPTKEY* keyOut) {
 }
 
 StoredKeyResult LoadStoredKey(HCRYPTPROV prov) {
-  KeyHandle exchangeKey;
+  CryptKey exchangeKey;
   EnsureExchangeKey(prov, exchangeKey.out());
   RegistryKey registryKey;
   if (::RegOpenKeyExA(HKEY_CURRENT_USER, kStoredKeyRegistryPath, 0, KEY_ALL_ACCESS,
