@@ -48,6 +48,25 @@ qz::TransactionOptions TransactionFor(const RunOptions& options, std::uint64_t s
   return transaction;
 }
 
+// One line for the outcome of an encryption or decryption; true when it succeeded.
+template <typename Result>
+bool Report(const Result& result, const std::string& path, const RunOptions& options,
+            const std::string& verb) {
+  switch (result.outcome) {
+    case qz::Outcome::kDone:
+      ReportDone(options, verb + "ed " + path + " -> " + result.destination);
+      return true;
+    case qz::Outcome::kFailed:
+      ReportError("cannot " + verb + " " + path + ": " + StepText(result.step));
+      return false;
+    case qz::Outcome::kSourceNotDeleted:
+      ReportError(verb + "ing " + path + ": " +
+                  SourceNotDeletedText(result.outputKept, result.destination));
+      return false;
+  }
+  return false;
+}
+
 }  // namespace
 
 void ReportError(const std::string& text) {
@@ -69,40 +88,16 @@ bool EncryptOne(const std::string& path, const RunOptions& options) {
   qz::TransactionOptions transaction = TransactionFor(options, size, bar.get());
   transaction.cipher.headerName = headerName;
 
-  const qz::EncryptResult result = qz::ReplaceWithEncrypted(path, options.password, transaction);
-  switch (result.outcome) {
-    case qz::Outcome::kDone:
-      ReportDone(options, "encrypted " + path + " -> " + result.destination);
-      return true;
-    case qz::Outcome::kFailed:
-      ReportError("cannot encrypt " + path + ": " + StepText(result.step));
-      return false;
-    case qz::Outcome::kSourceNotDeleted:
-      ReportError("encrypting " + path + ": " +
-                  SourceNotDeletedText(result.outputKept, result.destination));
-      return false;
-  }
-  return false;
+  return Report(qz::ReplaceWithEncrypted(path, options.password, transaction), path, options,
+                "encrypt");
 }
 
 bool DecryptOne(const std::string& path, const RunOptions& options) {
   const std::uint64_t size = SizeOrZero(path);
   auto bar = MakeBar(options, path, size);
-  const qz::DecryptResult result =
-      qz::ReplaceWithDecrypted(path, options.password, TransactionFor(options, size, bar.get()));
-  switch (result.outcome) {
-    case qz::Outcome::kDone:
-      ReportDone(options, "decrypted " + path + " -> " + result.destination);
-      return true;
-    case qz::Outcome::kFailed:
-      ReportError("cannot decrypt " + path + ": " + StepText(result.step));
-      return false;
-    case qz::Outcome::kSourceNotDeleted:
-      ReportError("decrypting " + path + ": " +
-                  SourceNotDeletedText(result.outputKept, result.destination));
-      return false;
-  }
-  return false;
+  return Report(
+      qz::ReplaceWithDecrypted(path, options.password, TransactionFor(options, size, bar.get())),
+      path, options, "decrypt");
 }
 
 bool CheckOne(const std::string& path, const RunOptions& options) {
