@@ -1,0 +1,82 @@
+// Wrappers of the controls the program's dialogs bind. Texts of list items, combo items
+// and edits are bytes in the ANSI code page, because they are names and passwords.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "wnd.h"
+
+class CStatic : public CWnd {};
+
+class CButton : public CWnd {};
+
+class CEdit : public CWnd {
+ public:
+  void SetLimitText(UINT maxCharacters) { SendMessage(EM_SETLIMITTEXT, maxCharacters); }
+};
+
+class CComboBox : public CWnd {
+ public:
+  int AddString(const char* ansiText);
+  int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
+  int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
+  int SetCurSel(int index) { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index))); }
+  // The item's text, "" for an invalid index.
+  std::string GetLBText(int index) const;
+  int GetItemHeight(int index) const {
+    return static_cast<int>(SendMessage(CB_GETITEMHEIGHT, static_cast<WPARAM>(index)));
+  }
+  int SetItemData(int index, DWORD_PTR data) {
+    return static_cast<int>(SendMessage(CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)));
+  }
+  DWORD_PTR GetItemData(int index) const {
+    return static_cast<DWORD_PTR>(SendMessage(CB_GETITEMDATA, static_cast<WPARAM>(index)));
+  }
+};
+
+class CComboBoxEx : public CComboBox {
+ public:
+  // Returns the new item's index, or -1.
+  int InsertItem(const COMBOBOXEXITEMA* item) {
+    return static_cast<int>(::SendMessageA(m_hWnd, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(item)));
+  }
+  void SetImageList(HIMAGELIST images) {
+    SendMessage(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+  }
+};
+
+class CListCtrl : public CWnd {
+ public:
+  BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
+  int InsertItem(const LVITEMA* item) {
+    return static_cast<int>(::SendMessageA(m_hWnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(item)));
+  }
+  int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+  std::string GetItemText(int index) const;
+  DWORD_PTR GetItemData(int index) const;
+  int GetItemImage(int index) const;
+  // Width in pixels of text in the list's font.
+  int GetStringWidth(const char* ansiText) const {
+    return static_cast<int>(::SendMessageA(m_hWnd, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(ansiText)));
+  }
+  BOOL SetColumnWidth(int column, int width) {
+    return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)));
+  }
+  int GetColumnWidth(int column) const {
+    return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
+  }
+  HIMAGELIST SetImageList(HIMAGELIST images, int which) {
+    return reinterpret_cast<HIMAGELIST>(
+        SendMessage(LVM_SETIMAGELIST, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(images)));
+  }
+};
+
+class CProgressCtrl : public CWnd {
+ public:
+  void SetRange32(int lower, int upper) { SendMessage(PBM_SETRANGE32, static_cast<WPARAM>(lower), upper); }
+  int SetPos(int position) { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(position))); }
+  int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
+};

@@ -1,0 +1,38 @@
+#include "internet_session.h"
+
+#include <cstdio>
+
+#include "app.h"
+
+std::string CInternetException::Describe() const {
+  char text[64];
+  std::snprintf(text, sizeof(text), "网络错误 %lu。", static_cast<unsigned long>(m_dwError));
+  return text;
+}
+
+CInternetFile::~CInternetFile() {
+  if (m_hFile) InternetCloseHandle(m_hFile);
+}
+
+CInternetSession::CInternetSession(const char* agent, DWORD_PTR context, DWORD accessType,
+                                   const char* proxy, const char* proxyBypass, DWORD flags)
+    : m_dwContext(context) {
+  const std::string& appName = AfxGetAppName();
+  m_hSession = InternetOpenA(agent ? agent : appName.c_str(), accessType, proxy, proxyBypass,
+                             flags);
+  if (!m_hSession) throw CInternetException(GetLastError(), context);
+}
+
+CInternetSession::~CInternetSession() { Close(); }
+
+void CInternetSession::Close() {
+  if (m_hSession) InternetCloseHandle(m_hSession);
+  m_hSession = nullptr;
+}
+
+CInternetFile CInternetSession::OpenURL(const char* url, DWORD_PTR context, DWORD flags,
+                                        const char* headers, DWORD headersLength) {
+  HINTERNET file = InternetOpenUrlA(m_hSession, url, headers, headersLength, flags, context);
+  if (!file) throw CInternetException(GetLastError(), context);
+  return CInternetFile(file);
+}

@@ -1,0 +1,50 @@
+// A WinINet session: the root handle lives as long as the object; opening a URL that
+// fails raises CInternetException.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <string>
+
+class CInternetException {
+ public:
+  explicit CInternetException(DWORD error, DWORD_PTR context = 1)
+      : m_dwError(error), m_dwContext(context) {}
+  std::string Describe() const;
+
+  DWORD m_dwError;
+  DWORD_PTR m_dwContext;
+};
+
+// An opened URL; the handle is closed with the object.
+class CInternetFile {
+ public:
+  explicit CInternetFile(HINTERNET handle) : m_hFile(handle) {}
+  ~CInternetFile();
+  CInternetFile(const CInternetFile&) = delete;
+  CInternetFile& operator=(const CInternetFile&) = delete;
+  HINTERNET m_hFile;
+};
+
+class CInternetSession {
+ public:
+  // agent null means the application's name. Throws CInternetException when the root
+  // handle cannot be opened.
+  explicit CInternetSession(const char* agent = nullptr, DWORD_PTR context = 1,
+                            DWORD accessType = INTERNET_OPEN_TYPE_PRECONFIG,
+                            const char* proxy = nullptr, const char* proxyBypass = nullptr,
+                            DWORD flags = 0);
+  ~CInternetSession();
+  CInternetSession(const CInternetSession&) = delete;
+  CInternetSession& operator=(const CInternetSession&) = delete;
+
+  // Throws CInternetException when the URL cannot be opened.
+  CInternetFile OpenURL(const char* url, DWORD_PTR context = 1,
+                        DWORD flags = INTERNET_FLAG_TRANSFER_ASCII,
+                        const char* headers = nullptr, DWORD headersLength = 0);
+  void Close();
+
+  HINTERNET m_hSession = nullptr;
+  DWORD_PTR m_dwContext;
+};

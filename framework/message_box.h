@@ -1,0 +1,28 @@
+// The application message box: caption = the application's name, the exclamation icon
+// when no icon is asked for. Tests install a hook that records each box and answers it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+struct MessageBoxRequest {
+  HWND owner;
+  std::string text;     // UTF-8
+  std::string caption;  // UTF-8
+  UINT type;
+};
+
+using MessageBoxHook = std::function<int(const MessageBoxRequest&)>;
+
+// Replaces every message box by a call of hook (pass nullptr to show real boxes again).
+void SetMessageBoxHook(MessageBoxHook hook);
+
+// Shows a box with exactly the given owner, caption and type (through the hook if set).
+int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
+                   UINT type);
+
+int AfxMessageBox(const std::wstring& text, UINT type = MB_OK);
+// text is UTF-8.
+int AfxMessageBox(const char* text, UINT type = MB_OK);

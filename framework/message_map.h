@@ -1,0 +1,79 @@
+// Declarative message maps: each class lists the messages, notifications and commands
+// it handles, each with one member handler; lookups walk from the most derived class to
+// CWnd. A control can answer a notification it caused itself (message reflection).
+#pragma once
+
+#include <windows.h>
+
+class CWnd;
+
+// Messages that a parent passes back to the control that sent them.
+constexpr UINT WM_REFLECT_BASE = 0xBC00;
+
+struct MessageMapEntry {
+  UINT message;  // WM_xxx; WM_COMMAND and WM_NOTIFY entries also match code and id
+  UINT code;
+  UINT id;
+  // Returns true when the message was handled; *result is then its result.
+  bool (*handler)(CWnd* target, WPARAM wParam, LPARAM lParam, LRESULT* result);
+};
+
+struct MessageMap {
+  const MessageMap* (*base)();
+  const MessageMapEntry* entries;  // ends with an entry whose handler is null
+};
+
+#define DECLARE_MESSAGE_MAP()                   \
+ protected:                                     \
+  static const MessageMap* GetThisMessageMap(); \
+  const MessageMap* GetMessageMap() const override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
+  const MessageMap* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+  const MessageMap* theClass::GetThisMessageMap() {                                 \
+    using ThisClass [[maybe_unused]] = theClass;                                    \
+    using TheBaseClass = baseClass;                                                 \
+    static const MessageMapEntry entries[] = {
+#define END_MESSAGE_MAP()                                                   \
+  {0, 0, 0, nullptr}};                                                      \
+  static const MessageMap map = {&TheBaseClass::GetThisMessageMap, entries}; \
+  return &map;                                                              \
+  }
+
+#define QZ_MAP_HANDLER(body) [](CWnd * self, WPARAM wParam, LPARAM lParam, LRESULT * result) { \
+    (void)self; (void)wParam; (void)lParam; (void)result; body }
+
+// Commands from menus and buttons: void handler().
+#define ON_COMMAND(id, memberFxn) \
+  {WM_COMMAND, 0, static_cast<UINT>(id), QZ_MAP_HANDLER((static_cast<ThisClass*>(self)->*(memberFxn))(); return true;)},
+#define ON_CONTROL(code, id, memberFxn) \
+  {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), QZ_MAP_HANDLER((static_cast<ThisClass*>(self)->*(memberFxn))(); return true;)},
+#define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
+#define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
+
+// Notifications: void handler(NMHDR*, LRESULT*).
+#define ON_NOTIFY(code, id, memberFxn)                                                   \
+  {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), QZ_MAP_HANDLER(            \
+      (static_cast<ThisClass*>(self)->*(memberFxn))(reinterpret_cast<NMHDR*>(lParam), result); \
+      return true;)},
+
+// Any message: LRESULT handler(WPARAM, LPARAM).
+#define ON_MESSAGE(message, memberFxn) \
+  {static_cast<UINT>(message), 0, 0, QZ_MAP_HANDLER(*result = (static_cast<ThisClass*>(self)->*(memberFxn))(wParam, lParam); return true;)},
+
+#define ON_WM_DESTROY() \
+  {WM_DESTROY, 0, 0, QZ_MAP_HANDLER(static_cast<ThisClass*>(self)->OnDestroy(); return true;)},
+
+// Reflected to the control itself: a notification it sent (void handler()) and its own
+// colour request (HBRUSH CtlColor(HDC, UINT nCtlColor); a null brush means "not handled").
+#define ON_CONTROL_REFLECT(code, memberFxn) \
+  {WM_REFLECT_BASE + WM_COMMAND, static_cast<UINT>(code), 0, QZ_MAP_HANDLER((static_cast<ThisClass*>(self)->*(memberFxn))(); return true;)},
+#define ON_NOTIFY_REFLECT(code, memberFxn)                                               \
+  {WM_REFLECT_BASE + WM_NOTIFY, static_cast<UINT>(code), 0, QZ_MAP_HANDLER(              \
+      (static_cast<ThisClass*>(self)->*(memberFxn))(reinterpret_cast<NMHDR*>(lParam), result); \
+      return true;)},
+#define ON_WM_CTLCOLOR_REFLECT()                                                          \
+  {WM_REFLECT_BASE + WM_CTLCOLORSTATIC, 0, 0, QZ_MAP_HANDLER(                             \
+      HBRUSH brush = static_cast<ThisClass*>(self)->CtlColor(reinterpret_cast<HDC>(wParam), \
+                                                             static_cast<UINT>(lParam));   \
+      *result = reinterpret_cast<LRESULT>(brush); return brush != nullptr;)},

@@ -1,0 +1,179 @@
+#include "file_browser_dlg.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app.h"
+#include "image_list.h"
+#include "message_box.h"
+#include "resource.h"
+
+BEGIN_MESSAGE_MAP(CFileBrowserDlg, CDialog)
+  ON_CBN_SELCHANGE(IDC_FILE_TYPE, &CFileBrowserDlg::OnSelchangeFileType)
+  ON_CBN_SELCHANGE(IDC_DRIVE, &CFileBrowserDlg::OnSelchangeDrive)
+  ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+namespace {
+constexpr char kAllFilesType[] = "All files (*.*)";
+}
+
+CFileBrowserDlg::CFileBrowserDlg() : CDialog(IDD_FILE_BROWSER) {
+  std::strcpy(m_szCurrentDir, "C:\\");
+  m_szItemPath[0] = '\0';
+}
+
+CFileBrowserDlg::~CFileBrowserDlg() {
+  FreeEntries();
+  FreeFileTypes();
+}
+
+void CFileBrowserDlg::DoDataExchange(CDataExchange* dx) {
+  CDialog::DoDataExchange(dx);
+  DDX_Control(dx, IDC_DRIVE, m_cbDrive);
+  DDX_Control(dx, IDC_PATH_LABEL, m_stPath);
+  DDX_Control(dx, IDC_FILE_TYPE, m_cbFileType);
+  DDX_Control(dx, IDC_FILE_LIST, m_lvFiles);
+}
+
+BOOL CFileBrowserDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  m_dwDrives = GetLogicalDrives();
+  FillFileTypes();
+  FillDrives();
+  AttachSystemImageLists();
+  FitDropDownHeight(m_cbDrive, m_cbDrive.GetCount());
+  m_cbDrive.SetCurSel(m_nDrive);
+  RefreshListing();
+  return TRUE;
+}
+
+void CFileBrowserDlg::FillFileTypes() {
+  int count = 0;
+  if (m_cbFileType.AddString(kAllFilesType) >= 0) ++count;
+  for (FileTypeEntry* type = m_pFileTypes; type; type = type->pNext)
+    if (m_cbFileType.AddString(type->szText) >= 0) ++count;
+  FitDropDownHeight(m_cbFileType, count);
+  m_cbFileType.SetCurSel(m_nFileType);
+}
+
+void CFileBrowserDlg::FillDrives() {
+  // Sized from the drive mask, and asked again if a drive appeared in between.
+  DWORD drives = m_dwDrives & 0x3FFFFFF;
+  DWORD size = 1;
+  for (; drives; drives &= drives - 1) size += 4;
+  m_pDriveStrings.reset(new char[size]());
+  DWORD length = GetLogicalDriveStringsA(size, m_pDriveStrings.get());
+  for (int attempt = 0; length > size && attempt < 8; ++attempt) {
+    size = length + 1;
+    m_pDriveStrings.reset(new char[size]());
+    length = GetLogicalDriveStringsA(size, m_pDriveStrings.get());
+  }
+  if (length == 0 || length > size) {
+    m_pDriveStrings[0] = '\0';
+    return;
+  }
+
+  int inserted = 0;
+  for (char* entry = m_pDriveStrings.get(); *entry && entry < m_pDriveStrings.get() + length;
+       entry += std::strlen(entry) + 1) {
+    if (static_cast<signed char>(entry[0]) > 'Z') entry[0] = static_cast<char>(entry[0] - 32);
+    if (entry[0] == m_szCurrentDir[0]) m_nDrive = inserted;
+
+    char text[8];
+    text[0] = '(';
+    text[1] = entry[0];
+    std::strcpy(text + 2, ":)");
+    COMBOBOXEXITEMA item = {};
+    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+    item.iItem = -1;
+    item.pszText = text;
+    item.iImage = GetShellIconIndex(entry, TRUE);
+    item.iSelectedImage = item.iImage;
+    int index = m_cbDrive.InsertItem(&item);
+    if (index == -1) {
+      MessageBox("添加目录或文件出错！", "", MB_OK);
+      continue;
+    }
+    m_cbDrive.SetItemData(inserted, reinterpret_cast<DWORD_PTR>(entry));
+    ++inserted;
+  }
+}
+
+void CFileBrowserDlg::AttachSystemImageLists() {
+  // The system's lists are shared: wrapped here only, never destroyed.
+  SHFILEINFOA info = {};
+  CImageList small;
+  CImageList large;
+  small.Attach(reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+      "C:\\", 0, &info, sizeof(info),
+      SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON)));
+  large.Attach(reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
+      "C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES)));
+
+  HINSTANCE instance = AfxGetInstanceHandle();
+  int smallIndex = small.Add(LoadIconW(instance, MAKEINTRESOURCEW(IDI_ENCRYPTED_FILE)));
+  large.Add(LoadIconW(instance, MAKEINTRESOURCEW(IDI_ENCRYPTED_FILE)));
+  // The list shows the small list, so the index must be the small list's own, even if
+  // the two lists ever differ in length.
+  m_nEncryptedIcon = smallIndex >= 0 ? smallIndex : large.GetImageCount() - 1;
+
+  m_cbDrive.SetImageList(small.m_hImageList);
+  m_lvFiles.SetImageList(small.m_hImageList, LVSIL_SMALL);
+  m_lvFiles.ModifyStyle(LVS_TYPEMASK | WS_VSCROLL, LVS_SMALLICON);
+  small.Detach();
+  large.Detach();
+}
+
+void CFileBrowserDlg::FitDropDownHeight(CComboBox& combo, int itemCount) {
+  RECT client;
+  combo.GetClientRect(&client);
+  int height = combo.GetItemHeight(-1) + itemCount * combo.GetItemHeight(0) +
+               4 * GetSystemMetrics(SM_CYEDGE);
+  combo.SetWindowPos(nullptr, 0, 0, client.right - client.left, height,
+                     SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void CFileBrowserDlg::OnSelchangeDrive() {
+  m_nDrive = m_cbDrive.GetCurSel();
+  const char* root = reinterpret_cast<const char*>(m_cbDrive.GetItemData(m_nDrive));
+  if (m_nDrive < 0 || !root || reinterpret_cast<DWORD_PTR>(root) == static_cast<DWORD_PTR>(CB_ERR))
+    return;
+  std::strncpy(m_szCurrentDir, root, sizeof(m_szCurrentDir) - 1);
+  m_szCurrentDir[sizeof(m_szCurrentDir) - 1] = '\0';
+  RefreshListing();
+}
+
+void CFileBrowserDlg::OnSelchangeFileType() {
+  m_nFileType = m_cbFileType.GetCurSel();
+  RefreshListing();
+}
+
+void CFileBrowserDlg::OnOK() {
+  ShowProductPage();
+  CDialog::OnOK();
+}
+
+void CFileBrowserDlg::OnCancel() { CDialog::OnCancel(); }
+
+void CFileBrowserDlg::OnDestroy() {
+  FreeFileTypes();
+  m_pDriveStrings.reset();
+}
+
+void CFileBrowserDlg::FreeFileTypes() {
+  while (m_pFileTypes) {
+    FileTypeEntry* next = m_pFileTypes->pNext;
+    delete m_pFileTypes;
+    m_pFileTypes = next;
+  }
+  m_nFileType = 0;
+}
+
+int CFileBrowserDlg::GetShellIconIndex(const char* path, BOOL isFolder) {
+  SHFILEINFOA info = {};
+  SHGetFileInfoA(path, isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info,
+                 sizeof(info), SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON);
+  return info.iIcon;
+}

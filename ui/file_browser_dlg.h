@@ -1,0 +1,75 @@
+// The main window: drive selector, hidden file-type selector, path label, file list and
+// the back, help and exit buttons.
+#pragma once
+
+#include <memory>
+
+#include "controls.h"
+#include "dialog.h"
+#include "file_entry.h"
+
+// An extra file type of the hidden selector (the program adds none).
+struct FileTypeEntry {
+  char szText[MAX_PATH];
+  FileTypeEntry* pNext;
+};
+
+class CFileBrowserDlg : public CDialog {
+ public:
+  CFileBrowserDlg();
+  ~CFileBrowserDlg() override;
+
+  // Lists m_szCurrentDir: folders first, then files, each group sorted by display name.
+  void RefreshListing();
+  static int GetShellIconIndex(const char* path, BOOL isFolder);
+
+  CComboBoxEx m_cbDrive;
+  CStatic m_stPath;
+  CComboBox m_cbFileType;
+  CListCtrl m_lvFiles;
+  char m_szCurrentDir[1024];  // always ends with a backslash
+  char m_szItemPath[1024];
+  std::unique_ptr<char[]> m_pDriveStrings;  // the drive selector's item data point into it
+  DWORD m_dwDrives = 0;
+  int m_nDrive = -1;
+  int m_nFileType = 0;
+  int m_nMaxTextWidth = 0;
+  int m_nItems = 0;
+  int m_nFolders = 0;
+  int m_nFiles = 0;
+  FileEntry m_folderAnchor = {};
+  FileEntry m_fileAnchor = {};
+  FileEntry* m_pFolderTail = nullptr;
+  FileEntry* m_pFileTail = nullptr;
+  FileTypeEntry* m_pFileTypes = nullptr;
+  int m_nEncryptedIcon = -1;
+  int m_nMenuItem = -1;
+  ULONGLONG m_nFileSize = 0;
+
+ protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  void OnCancel() override;
+
+  void OnSelchangeFileType();
+  void OnSelchangeDrive();
+  void OnDestroy();
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  void FillFileTypes();
+  void FillDrives();
+  void AttachSystemImageLists();
+  void FitDropDownHeight(CComboBox& combo, int itemCount);
+  void FreeFileTypes();
+  void ShowProductPage();
+
+  void ListFolders();
+  void ListFiles();
+  void SortEntries();
+  void FillList();
+  void FreeEntries();
+  FileEntry* AppendEntry(FileEntry** tail);
+};

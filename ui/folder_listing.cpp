@@ -1,0 +1,153 @@
+// The listing of the current directory into the file list.
+#include <cstdio>
+#include <cstring>
+
+#include "display_name.h"
+#include "file_browser_dlg.h"
+#include "message_box.h"
+#include "qz_name.h"
+#include "text_conversion.h"
+
+namespace {
+
+// Patterns and full paths are built in MAX_PATH bytes, the limit of the A functions:
+// a path that would not fit is left out rather than cut.
+bool JoinPath(char (&buffer)[MAX_PATH], const char* dir, const char* tail) {
+  int written = std::snprintf(buffer, sizeof(buffer), "%s%s", dir, tail);
+  return written >= 0 && static_cast<size_t>(written) < sizeof(buffer);
+}
+
+// The pattern inside the file type's text: "All files (*.*)" gives "*.*".
+void PatternOfFileType(const std::string& text, char (&pattern)[MAX_PATH]) {
+  std::string inner = text;
+  size_t open = text.rfind('(');
+  if (open != std::string::npos) {
+    inner = text.substr(open + 1);
+    size_t close = inner.rfind(')');
+    if (close != std::string::npos) inner.resize(close);
+  }
+  if (inner.empty() || inner.size() >= sizeof(pattern)) inner = "*.*";
+  std::strcpy(pattern, inner.c_str());
+}
+
+}  // namespace
+
+FileEntry* CFileBrowserDlg::AppendEntry(FileEntry** tail) {
+  FileEntry* entry = new FileEntry();
+  entry->pNext = nullptr;
+  (*tail)->pNext = entry;
+  *tail = entry;
+  return entry;
+}
+
+void CFileBrowserDlg::RefreshListing() {
+  FreeEntries();
+  m_nMaxTextWidth = 0;
+  m_lvFiles.DeleteAllItems();
+  m_stPath.SetWindowText(Utf8ToWide("当前路径：") + AnsiToWide(m_szCurrentDir));
+  ListFolders();
+  ListFiles();
+  SortEntries();
+  FillList();
+  FreeEntries();
+}
+
+void CFileBrowserDlg::ListFolders() {
+  char windowsDir[MAX_PATH] = {};
+  GetWindowsDirectoryA(windowsDir, sizeof(windowsDir));
+  // Every folder gets the shell's folder icon; the folders themselves are not asked.
+  int folderIcon = GetShellIconIndex(windowsDir, TRUE);
+
+  char pattern[MAX_PATH];
+  if (!JoinPath(pattern, m_szCurrentDir, "*")) return;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  m_pFolderTail = &m_folderAnchor;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || found.cFileName[0] == '.')
+      continue;
+    FileEntry* entry = AppendEntry(&m_pFolderTail);
+    entry->dwAttributes = found.dwFileAttributes;
+    entry->nIcon = folderIcon;
+    std::strcpy(entry->szName, found.cFileName);
+    CapitalizeWords(entry->szName);
+    ++m_nFolders;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+void CFileBrowserDlg::ListFiles() {
+  char typePattern[MAX_PATH];
+  PatternOfFileType(m_cbFileType.GetLBText(m_cbFileType.GetCurSel()), typePattern);
+  char pattern[MAX_PATH];
+  if (!JoinPath(pattern, m_szCurrentDir, typePattern)) return;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  m_pFileTail = &m_fileAnchor;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    char fullPath[MAX_PATH];
+    if (!JoinPath(fullPath, m_szCurrentDir, found.cFileName)) continue;
+    FileEntry* entry = AppendEntry(&m_pFileTail);
+    entry->dwAttributes = found.dwFileAttributes;
+    // The icon follows the stored name: "report.QZ" is not an encrypted file.
+    entry->nIcon = qz::HasEncryptedExtension(found.cFileName) ? m_nEncryptedIcon
+                                                              : GetShellIconIndex(fullPath, FALSE);
+    std::strcpy(entry->szName, found.cFileName);
+    CapitalizeWords(entry->szName);
+    ++m_nFiles;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+void CFileBrowserDlg::SortEntries() {
+  SortEntryList(&m_folderAnchor, m_nFolders);
+  SortEntryList(&m_fileAnchor, m_nFiles);
+}
+
+void CFileBrowserDlg::FillList() {
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+  item.iSubItem = 0;
+  struct Group {
+    FileEntry* head;
+    const char* failure;
+  };
+  const Group groups[] = {{m_folderAnchor.pNext, "添加目录或文件出错!"},
+                          {m_fileAnchor.pNext, "添加文件列表出错!"}};
+  for (const Group& group : groups) {
+    for (FileEntry* entry = group.head; entry; entry = entry->pNext) {
+      item.iItem = m_nItems;
+      item.pszText = entry->szName;
+      item.iImage = entry->nIcon;
+      item.lParam = static_cast<LPARAM>(entry->dwAttributes);
+      if (m_lvFiles.InsertItem(&item) == -1) {
+        AfxMessageBox(group.failure, MB_OK);
+        break;
+      }
+      int width = m_lvFiles.GetStringWidth(entry->szName);
+      if (width > m_nMaxTextWidth) m_nMaxTextWidth = width;
+      ++m_nItems;
+    }
+  }
+  m_lvFiles.SetColumnWidth(-1, (m_nMaxTextWidth + 35) & 0xFFFF);
+}
+
+void CFileBrowserDlg::FreeEntries() {
+  m_nItems = 0;
+  for (FileEntry* anchor : {&m_folderAnchor, &m_fileAnchor}) {
+    FileEntry* entry = anchor->pNext;
+    while (entry) {
+      FileEntry* next = entry->pNext;
+      delete entry;
+      entry = next;
+    }
+    anchor->pNext = nullptr;
+  }
+  m_nFolders = 0;
+  m_nFiles = 0;
+  m_pFolderTail = &m_folderAnchor;
+  m_pFileTail = &m_fileAnchor;
+}

@@ -1,0 +1,7 @@
+// The vendor's addresses, all on the one host the build is configured with.
+#pragma once
+
+// The page opened when the user leaves through the exit button (URL 1).
+const char* ProductSiteUrl();
+// The product-information page shown in the HTML dialog (URL 2).
+const wchar_t* ProductInfoUrl();
