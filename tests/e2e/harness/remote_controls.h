@@ -1,0 +1,31 @@
+// Reading the items of the program's drive selector (ComboBoxEx32) and file list
+// (SysListView32) from outside the process.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qz::e2e {
+
+struct ComboItem {
+  std::string text;  // ANSI bytes as the control holds them
+  int image = -1;
+  int selected_image = -1;
+};
+
+struct ListItem {
+  std::string text;  // ANSI bytes as the control holds them
+  int image = -1;
+  LPARAM data = 0;
+};
+
+// Every item in order; nullopt when the control cannot be read.
+std::optional<std::vector<ComboItem>> ReadComboBoxExItems(HWND combo);
+// Index of the selected item, -1 when none is selected.
+int ComboSelection(HWND combo);
+std::optional<std::vector<ListItem>> ReadListViewItems(HWND list);
+
+}  // namespace qz::e2e

@@ -1,0 +1,123 @@
+// The ways out of the program: Esc and the close box end it at once without touching
+// the network; the exit button asks the product host for its first page and then ends,
+// with or without an answer, and shows no HTML dialog when MSHTML cannot be loaded.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+
+#include "harness/http_recorder.h"
+#include "harness/input.h"
+#include "harness/window_find.h"
+#include "harness/window_text.h"
+#include "lockmere_launch.h"
+
+namespace qz::e2e {
+namespace {
+
+// Opening the product page goes through WinINet, which may take a moment under Wine.
+constexpr Millis kExitButtonTimeout(20000);
+// Under Xvfb with no window manager, Wine waits 2 s for a closing top-level window to be
+// withdrawn, so even an immediate exit takes about that long.
+
+long long Elapsed(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - since).count();
+}
+
+// Records the visible windows of `pid` other than `main_window` while waiting for the
+// process to end, so that a window that comes and goes is still seen.
+std::vector<std::string> OtherWindowsUntilExit(ProgramProcess& process, HWND main_window,
+                                               Millis timeout) {
+  std::vector<std::string> seen;
+  WaitUntil(
+      [&] {
+        for (HWND w : TopLevelWindows(process.id())) {
+          if (w == main_window || !IsWindowVisible(w)) continue;
+          std::string description = ClassName(w) + " \"" + WindowText(w) + "\"";
+          if (std::find(seen.begin(), seen.end(), description) == seen.end())
+            seen.push_back(description);
+        }
+        return !process.Running();
+      },
+      timeout, Millis(20));
+  return seen;
+}
+
+std::string Join(const std::vector<std::string>& parts) {
+  std::string out;
+  for (const std::string& p : parts) out += (out.empty() ? "" : ", ") + p;
+  return out;
+}
+
+class LeavingTest : public ::testing::Test {
+ protected:
+  void StartRecorder() {
+    std::string error;
+    ASSERT_TRUE(recorder_.Start(ProductPort(), &error)) << error;
+  }
+
+  // Leaves through `leave` and expects the program gone within a few seconds and no
+  // connection to the product host.
+  template <typename Action>
+  void ExpectPromptExitWithoutNetwork(Action leave, const char* what) {
+    ASSERT_NO_FATAL_FAILURE(StartRecorder());
+    HWND main = nullptr;
+    ASSERT_TRUE(LaunchLockmere(process_, &main));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(leave(main));
+    const bool closed = WaitUntil([&] { return !IsWindow(main); }, kPromptExit, Millis(10));
+    const long long closed_ms = Elapsed(start);
+    ASSERT_TRUE(EndsWithin(process_, kPromptExit, what));
+    EXPECT_TRUE(closed);
+    std::printf("[ info ] window gone %lld ms, process ended %lld ms after %s\n", closed_ms,
+                Elapsed(start), what);
+    recorder_.Stop();
+    EXPECT_EQ(recorder_.connections(), 0) << "the program contacted the product host";
+  }
+
+  HttpRecorder recorder_;
+  ProgramProcess process_;
+};
+
+TEST_F(LeavingTest, EscEndsAtOnceWithoutNetwork) {
+  ExpectPromptExitWithoutNetwork(PressEscape, "Esc");
+}
+
+TEST_F(LeavingTest, CloseBoxEndsAtOnceWithoutNetwork) {
+  ExpectPromptExitWithoutNetwork(CloseBox, "the close box");
+}
+
+TEST_F(LeavingTest, ExitButtonOpensProductHostPageThenEnds) {
+  ASSERT_NO_FATAL_FAILURE(StartRecorder());
+  HWND main = nullptr;
+  ASSERT_TRUE(LaunchLockmere(process_, &main));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(ClickButton(main, IDOK));
+  const std::vector<std::string> others =
+      OtherWindowsUntilExit(process_, main, kExitButtonTimeout);
+  ASSERT_TRUE(EndsWithin(process_, Millis(0), "the exit button"));
+  std::printf("[ info ] ended %lld ms after the exit button\n", Elapsed(start));
+  recorder_.Stop();
+
+  const std::vector<HttpRequest> requests = recorder_.requests();
+  ASSERT_EQ(requests.size(), 1u) << "the exit button must ask the product host once";
+  EXPECT_EQ(requests[0].request_line, "GET / HTTP/1.1");
+  EXPECT_EQ(requests[0].user_agent, "Lockmere");
+  EXPECT_TRUE(others.empty()) << "windows shown while leaving: " << Join(others);
+}
+
+TEST_F(LeavingTest, ExitButtonWithNothingListeningEndsWithoutHtmlDialog) {
+  HWND main = nullptr;
+  ASSERT_TRUE(LaunchLockmere(process_, &main));
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(ClickButton(main, IDOK));
+  const std::vector<std::string> others =
+      OtherWindowsUntilExit(process_, main, kExitButtonTimeout);
+  ASSERT_TRUE(EndsWithin(process_, Millis(0), "the exit button with no product host"));
+  std::printf("[ info ] ended %lld ms after the exit button\n", Elapsed(start));
+  EXPECT_TRUE(others.empty()) << "windows shown while leaving: " << Join(others);
+}
+
+}  // namespace
+}  // namespace qz::e2e

@@ -1,0 +1,27 @@
+// Starting the program under test and waiting until its main window is up.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "harness/process.h"
+
+namespace qz::e2e {
+
+// Wine starts a process in about a second on an idle machine; a loaded one needs longer.
+constexpr Millis kStartTimeout(30000);
+// Esc and the close box end the program at once.
+constexpr Millis kPromptExit(5000);
+
+std::string LockmerePath();
+unsigned short ProductPort();
+
+// Starts Lockmere.exe into `process` and finds its main window.
+::testing::AssertionResult LaunchLockmere(ProgramProcess& process, HWND* main_window);
+
+// Waits for the process to end; a hung process is killed and reported.
+::testing::AssertionResult EndsWithin(ProgramProcess& process, Millis timeout,
+                                      const char* after_what);
+
+}  // namespace qz::e2e

@@ -1,0 +1,201 @@
+// Start-up: the drive selector, the path label and the first listing of C:\, read from
+// the running program and compared with what the file system says.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <set>
+
+#include "expected_listing.h"
+#include "harness/input.h"
+#include "harness/remote_controls.h"
+#include "harness/text.h"
+#include "harness/window_find.h"
+#include "harness/window_text.h"
+#include "lockmere_launch.h"
+
+namespace qz::e2e {
+namespace {
+
+constexpr int kFileListId = 1000;
+constexpr int kPathLabelId = 1002;
+constexpr int kDriveSelectorId = 1004;
+
+// Entries placed into C:\ (a scratch folder of the build tree's own Wine prefix). Their
+// names share "qz-e2e" so that they cannot be taken for anything else there.
+struct Fixture {
+  const char* name;
+  bool folder;
+  DWORD attributes;  // applied after creation; 0 for none
+};
+const Fixture kFixtures[] = {
+    {"qz-e2e beta", true, 0},
+    {"QZ-E2E ALPHA", true, 0},
+    {"Qz-e2e Gamma", true, 0},
+    {".qz-e2e dotfolder", true, 0},
+    {"qz-e2e hidden folder", true, FILE_ATTRIBUTE_HIDDEN},
+    {"qz-e2e my FILE.TXT", false, 0},
+    {"qz-e2e report.qz", false, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY},
+    {"qz-e2e summary.QZ", false, 0},
+    {".qz-e2e dotfile", false, 0},
+    {"qz-e2e x (y).dat", false, 0},
+    {"qz-e2e system.sys", false, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+    // Two code page 936 characters whose trail bytes are 'A' and 'B'.
+    {"\xB0\x41\xB0\x42 qz-e2e.TXT", false, 0},
+};
+
+std::string RootPath(const char* name) { return std::string("C:\\") + name; }
+
+void RemoveFixtures() {
+  for (const Fixture& f : kFixtures) {
+    const std::string path = RootPath(f.name);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (f.folder)
+      RemoveDirectoryA(path.c_str());
+    else
+      DeleteFileA(path.c_str());
+  }
+}
+
+std::string Show(const std::string& ansi) { return "\"" + AnsiToUtf8(ansi) + "\""; }
+
+class StartupTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    RemoveFixtures();  // what an interrupted run left
+    for (const Fixture& f : kFixtures) {
+      const std::string path = RootPath(f.name);
+      bool made;
+      if (f.folder) {
+        made = CreateDirectoryA(path.c_str(), nullptr);
+      } else {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        made = h != INVALID_HANDLE_VALUE;
+        if (made) CloseHandle(h);
+      }
+      ASSERT_TRUE(made) << "cannot create " << Show(path) << ", error " << GetLastError();
+      if (f.attributes) {
+        ASSERT_TRUE(SetFileAttributesA(path.c_str(), f.attributes));
+      }
+    }
+  }
+  static void TearDownTestSuite() { RemoveFixtures(); }
+
+  void SetUp() override { ASSERT_TRUE(LaunchLockmere(process_, &main_)); }
+  void TearDown() override {
+    if (process_.Running()) {
+      PressEscape(main_);
+      EXPECT_TRUE(EndsWithin(process_, kPromptExit, "Esc at the end of the test"));
+    }
+  }
+
+  std::vector<ListItem> Listing() {
+    auto items = ReadListViewItems(GetDlgItem(main_, kFileListId));
+    EXPECT_TRUE(items.has_value()) << "the file list could not be read";
+    return items.value_or(std::vector<ListItem>{});
+  }
+
+  ProgramProcess process_;
+  HWND main_ = nullptr;
+};
+
+TEST_F(StartupTest, DriveSelectorListsEveryDriveAndSelectsC) {
+  HWND selector = GetDlgItem(main_, kDriveSelectorId);
+  ASSERT_NE(selector, nullptr);
+  EXPECT_EQ(ClassName(selector), "ComboBoxEx32");
+  auto items = ReadComboBoxExItems(selector);
+  ASSERT_TRUE(items.has_value()) << "the drive selector could not be read";
+  std::vector<std::string> texts;
+  for (const ComboItem& item : *items) texts.push_back(item.text);
+  const std::vector<std::string> expected = ExpectedDriveItems();
+  EXPECT_EQ(texts, expected);
+  for (const ComboItem& item : *items) {
+    EXPECT_GE(item.image, 0) << item.text << " has no icon";
+    EXPECT_EQ(item.image, item.selected_image) << item.text;
+  }
+  auto c = std::find(texts.begin(), texts.end(), "(C:)");
+  ASSERT_NE(c, texts.end()) << "no item (C:)";
+  EXPECT_EQ(ComboSelection(selector), c - texts.begin());
+}
+
+TEST_F(StartupTest, PathLabelShowsRootOfC) {
+  EXPECT_EQ(ControlText(main_, kPathLabelId), "\xE5\xBD\x93\xE5\x89\x8D\xE8\xB7\xAF\xE5\xBE\x84"
+                                              "\xEF\xBC\x9A" "C:\\");  // 当前路径：C:\ (UTF-8)
+  EXPECT_TRUE(MessageBoxes(process_.id(), main_).empty()) << "a message box came up at start-up";
+}
+
+TEST_F(StartupTest, ListingOfCMatchesTheFileSystem) {
+  const std::vector<ListItem> items = Listing();
+  const std::vector<ExpectedEntry> expected = ExpectedListing("C:\\");
+  ASSERT_EQ(items.size(), expected.size());
+  for (size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(items[i].text, expected[i].display)
+        << "item " << i << ": " << Show(items[i].text) << ", expected "
+        << Show(expected[i].display);
+    EXPECT_EQ(static_cast<DWORD>(items[i].data), expected[i].attributes)
+        << "attribute bits of " << Show(expected[i].display);
+  }
+}
+
+TEST_F(StartupTest, DisplayNamesOrderAndIcons) {
+  const std::vector<ListItem> items = Listing();
+  auto index_of = [&](const std::string& text) -> int {
+    for (size_t i = 0; i < items.size(); ++i)
+      if (items[i].text == text) return static_cast<int>(i);
+    return -1;
+  };
+  // Folders: capitalised word by word, sorted, before every file; dot folders left out.
+  const int alpha = index_of("Qz-e2e Alpha");
+  const int beta = index_of("Qz-e2e Beta");
+  const int gamma = index_of("Qz-e2e Gamma");
+  ASSERT_GE(alpha, 0);
+  EXPECT_EQ(beta, alpha + 1);
+  EXPECT_EQ(gamma, alpha + 2);
+  EXPECT_GE(index_of("Qz-e2e Hidden Folder"), 0);
+  EXPECT_EQ(index_of(".qz-e2e Dotfolder"), -1);
+  EXPECT_EQ(index_of(".qz-e2e dotfolder"), -1);
+
+  int last_folder = -1, first_file = static_cast<int>(items.size());
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (items[i].data & FILE_ATTRIBUTE_DIRECTORY)
+      last_folder = static_cast<int>(i);
+    else
+      first_file = std::min(first_file, static_cast<int>(i));
+  }
+  EXPECT_LT(last_folder, first_file) << "a folder follows a file";
+
+  // Files: dot files and hidden or system files are listed; the name after "(" keeps
+  // its lower case; a trail byte that looks like a capital is left alone.
+  const int my_file = index_of("Qz-e2e My File.txt");
+  const int report = index_of("Qz-e2e Report.qz");
+  const int summary = index_of("Qz-e2e Summary.qz");
+  const int chinese = index_of("\xB0\x41\xB0\x42 Qz-e2e.txt");
+  EXPECT_GE(my_file, 0);
+  EXPECT_GE(index_of(".qz-e2e Dotfile"), 0);
+  EXPECT_GE(index_of("Qz-e2e X (y).dat"), 0);
+  EXPECT_GE(index_of("Qz-e2e System.sys"), 0);
+  EXPECT_GT(chinese, std::max(report, summary)) << "double-byte names sort after ASCII names";
+  ASSERT_GE(report, 0);
+  ASSERT_GE(summary, 0);
+  EXPECT_EQ(items[report].data & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
+            static_cast<LPARAM>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+
+  // The encrypted-file icon goes to ".qz" as stored, not to ".QZ"; every folder shares one.
+  const int encrypted_icon = items[report].image;
+  EXPECT_NE(items[summary].image, encrypted_icon);
+  std::set<int> folder_icons;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (items[i].data & FILE_ATTRIBUTE_DIRECTORY) {
+      folder_icons.insert(items[i].image);
+    } else if (static_cast<int>(i) != report) {
+      EXPECT_NE(items[i].image, encrypted_icon) << Show(items[i].text);
+    }
+  }
+  EXPECT_EQ(folder_icons.size(), 1u);
+  EXPECT_EQ(folder_icons.count(encrypted_icon), 0u);
+}
+
+}  // namespace
+}  // namespace qz::e2e
