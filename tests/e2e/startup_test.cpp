@@ -60,35 +60,51 @@ void RemoveFixtures() {
 
 std::string Show(const std::string& ansi) { return "\"" + AnsiToUtf8(ansi) + "\""; }
 
-class StartupTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    RemoveFixtures();  // what an interrupted run left
-    for (const Fixture& f : kFixtures) {
-      const std::string path = RootPath(f.name);
-      bool made;
-      if (f.folder) {
-        made = CreateDirectoryA(path.c_str(), nullptr);
-      } else {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        made = h != INVALID_HANDLE_VALUE;
-        if (made) CloseHandle(h);
-      }
-      ASSERT_TRUE(made) << "cannot create " << Show(path) << ", error " << GetLastError();
-      if (f.attributes) {
-        ASSERT_TRUE(SetFileAttributesA(path.c_str(), f.attributes));
-      }
+// Creates the entries in C:\ afresh.
+::testing::AssertionResult CreateFixtures() {
+  RemoveFixtures();  // what an interrupted run left
+  for (const Fixture& f : kFixtures) {
+    const std::string path = RootPath(f.name);
+    bool made;
+    if (f.folder) {
+      made = CreateDirectoryA(path.c_str(), nullptr);
+    } else {
+      HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+      made = h != INVALID_HANDLE_VALUE;
+      if (made) CloseHandle(h);
+    }
+    if (made && f.attributes) made = SetFileAttributesA(path.c_str(), f.attributes);
+    if (!made) {
+      const DWORD error = GetLastError();
+      return ::testing::AssertionFailure() << "cannot create " << Show(path) << ", error " << error;
     }
   }
-  static void TearDownTestSuite() { RemoveFixtures(); }
+  return ::testing::AssertionSuccess();
+}
 
-  void SetUp() override { ASSERT_TRUE(LaunchLockmere(process_, &main_)); }
-  void TearDown() override {
-    if (process_.Running()) {
+class StartupTest : public ::testing::Test {
+ protected:
+  // One start serves every test here: start-up changes nothing, and each Wine start and
+  // exit costs seconds.
+  static void SetUpTestSuite() {
+    process_ = new ProgramProcess;
+    launched_ = new ::testing::AssertionResult(CreateFixtures());
+    if (*launched_) *launched_ = LaunchLockmere(*process_, &main_);
+  }
+  static void TearDownTestSuite() {
+    if (process_->Running()) {
       PressEscape(main_);
-      EXPECT_TRUE(EndsWithin(process_, kPromptExit, "Esc at the end of the test"));
+      EXPECT_TRUE(EndsWithin(*process_, kPromptExit, "Esc at the end of the start-up tests"));
     }
+    delete process_;
+    delete launched_;
+    RemoveFixtures();
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(*launched_);
+    ASSERT_TRUE(process_->Running()) << "the program ended by itself";
   }
 
   std::vector<ListItem> Listing() {
@@ -97,9 +113,14 @@ class StartupTest : public ::testing::Test {
     return items.value_or(std::vector<ListItem>{});
   }
 
-  ProgramProcess process_;
-  HWND main_ = nullptr;
+  static ProgramProcess* process_;
+  static ::testing::AssertionResult* launched_;
+  static HWND main_;
 };
+
+ProgramProcess* StartupTest::process_ = nullptr;
+::testing::AssertionResult* StartupTest::launched_ = nullptr;
+HWND StartupTest::main_ = nullptr;
 
 TEST_F(StartupTest, DriveSelectorListsEveryDriveAndSelectsC) {
   HWND selector = GetDlgItem(main_, kDriveSelectorId);
@@ -123,7 +144,7 @@ TEST_F(StartupTest, DriveSelectorListsEveryDriveAndSelectsC) {
 TEST_F(StartupTest, PathLabelShowsRootOfC) {
   EXPECT_EQ(ControlText(main_, kPathLabelId), "\xE5\xBD\x93\xE5\x89\x8D\xE8\xB7\xAF\xE5\xBE\x84"
                                               "\xEF\xBC\x9A" "C:\\");  // 当前路径：C:\ (UTF-8)
-  EXPECT_TRUE(MessageBoxes(process_.id(), main_).empty()) << "a message box came up at start-up";
+  EXPECT_TRUE(MessageBoxes(process_->id(), main_).empty()) << "a message box came up at start-up";
 }
 
 TEST_F(StartupTest, ListingOfCMatchesTheFileSystem) {
