@@ -20,6 +20,7 @@ namespace {
 
 constexpr int kFileListId = 1000;
 constexpr int kPathLabelId = 1002;
+constexpr int kFileTypeSelectorId = 1003;
 constexpr int kDriveSelectorId = 1004;
 
 // Entries placed into C:\ (a scratch folder of the build tree's own Wine prefix). Their
@@ -139,6 +140,25 @@ TEST_F(StartupTest, DriveSelectorListsEveryDriveAndSelectsC) {
   auto c = std::find(texts.begin(), texts.end(), "(C:)");
   ASSERT_NE(c, texts.end()) << "no item (C:)";
   EXPECT_EQ(ComboSelection(selector), c - texts.begin());
+}
+
+// The drive selector's list opens tall enough for every item without scrolling, and not
+// a row taller; the file-type selector stays hidden with its one item.
+TEST_F(StartupTest, DriveDropDownFitsItsItems) {
+  HWND combo = GetDlgItem(main_, kDriveSelectorId);
+  const int item = ComboItemHeight(combo, 0);
+  const int count = ComboCount(combo);
+  ASSERT_GT(item, 0);
+  ASSERT_GT(count, 0);
+  const auto height = DroppedListClientHeight(combo);
+  ASSERT_TRUE(height.has_value()) << "the drive list did not drop down";
+  EXPECT_GE(*height, count * item) << count << " items of " << item << " px need scrolling";
+  EXPECT_LT(*height, (count + 1) * item) << "room for more than " << count << " items of "
+                                         << item << " px";
+
+  HWND types = GetDlgItem(main_, kFileTypeSelectorId);
+  EXPECT_EQ(ComboCount(types), 1);
+  EXPECT_FALSE(IsWindowVisible(types));
 }
 
 TEST_F(StartupTest, PathLabelShowsRootOfC) {

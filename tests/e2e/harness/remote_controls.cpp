@@ -3,6 +3,9 @@
 #include <commctrl.h>
 
 #include "remote_memory.h"
+#include "wait.h"
+#include "window_find.h"
+#include "window_text.h"
 
 namespace qz::e2e {
 
@@ -90,6 +93,37 @@ std::optional<std::vector<ListItem>> ReadListViewItems(HWND list) {
     items.push_back({ReadText(memory, sizeof request), answer.iImage, answer.lParam});
   }
   return items;
+}
+
+std::optional<int> DroppedListClientHeight(HWND combo) {
+  LRESULT ignored = 0;
+  const DWORD pid = OwnerProcess(combo);
+  if (!Send(combo, CB_SHOWDROPDOWN, TRUE, 0, &ignored)) return std::nullopt;
+  HWND list = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND w : TopLevelWindows(pid))
+          if (IsWindowVisible(w) && ClassName(w) == "ComboLBox") list = w;
+        return list != nullptr;
+      },
+      Millis(3000));
+  RECT client{};
+  const bool measured = list && GetClientRect(list, &client);
+  Send(combo, CB_SHOWDROPDOWN, FALSE, 0, &ignored);
+  if (!measured) return std::nullopt;
+  return static_cast<int>(client.bottom - client.top);
+}
+
+int ComboItemHeight(HWND combo, int index) {
+  LRESULT height = CB_ERR;
+  if (!Send(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0, &height)) return -1;
+  return static_cast<int>(height);
+}
+
+int ComboCount(HWND combo) {
+  LRESULT count = CB_ERR;
+  if (!Send(combo, CB_GETCOUNT, 0, 0, &count)) return -1;
+  return static_cast<int>(count);
 }
 
 }  // namespace qz::e2e

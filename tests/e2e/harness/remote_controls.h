@@ -28,4 +28,11 @@ std::optional<std::vector<ComboItem>> ReadComboBoxExItems(HWND combo);
 int ComboSelection(HWND combo);
 std::optional<std::vector<ListItem>> ReadListViewItems(HWND list);
 
+// Drops the combo box's list down, measures the height of the list's client area, and
+// closes the list again.
+std::optional<int> DroppedListClientHeight(HWND combo);
+// CB_GETITEMHEIGHT: index -1 is the selection field; -1 on failure.
+int ComboItemHeight(HWND combo, int index);
+int ComboCount(HWND combo);
+
 }  // namespace qz::e2e
