@@ -7,6 +7,7 @@
 
 #include <chrono>
 
+#include "harness/closed_port.h"
 #include "harness/http_recorder.h"
 #include "harness/input.h"
 #include "harness/window_find.h"
@@ -108,6 +109,9 @@ TEST_F(LeavingTest, ExitButtonOpensProductHostPageThenEnds) {
 }
 
 TEST_F(LeavingTest, ExitButtonWithNothingListeningEndsWithoutHtmlDialog) {
+  ClosedPort port;
+  std::string error;
+  ASSERT_TRUE(port.Hold(ProductPort(), &error)) << error;
   HWND main = nullptr;
   ASSERT_TRUE(LaunchLockmere(process_, &main));
   const auto start = std::chrono::steady_clock::now();
