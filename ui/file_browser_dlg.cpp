@@ -133,6 +133,15 @@ void CFileBrowserDlg::FitDropDownHeight(CComboBox& combo, int itemCount) {
                4 * GetSystemMetrics(SM_CYEDGE);
   combo.SetWindowPos(nullptr, 0, 0, client.right - client.left, height,
                      SWP_NOMOVE | SWP_NOZORDER);
+  // Wine's extended combo box keeps the height of its inner combo box, whose height is
+  // the one that sets the drop-down's; size that one too (0 for a plain combo box).
+  HWND inner = reinterpret_cast<HWND>(combo.SendMessage(CBEM_GETCOMBOCONTROL));
+  if (inner) {
+    RECT innerRect;
+    ::GetWindowRect(inner, &innerRect);
+    ::SetWindowPos(inner, nullptr, 0, 0, innerRect.right - innerRect.left, height,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void CFileBrowserDlg::OnSelchangeDrive() {

@@ -1,0 +1,185 @@
+// The password dialogs run modally and typed into from a script thread.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "password_dialogs.h"
+#include "resource.h"
+#include "ui_test_support.h"
+
+namespace {
+
+using uitest::FocusOf;
+using uitest::MessageBoxRecorder;
+using uitest::RunModal;
+using uitest::Sync;
+using uitest::TextOf;
+using uitest::WaitFor;
+
+const char kDefault[] = "QX31742#MVB";
+const char kMismatch[] = "两次密码不一致,请重新输入!";
+
+void Type(HWND dialog, int id, const std::wstring& text) {
+  SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void PressKey(HWND dialog, WPARAM key) {
+  PostMessageW(FocusOf(dialog), WM_KEYDOWN, key, 1);
+  PostMessageW(FocusOf(dialog), WM_KEYUP, key, 0xC0000001);
+}
+
+// Clicks OK and waits for the refusal: a new message box, the fields emptied, the focus
+// on the password field and the dialog still open.
+void ExpectRefusedOnOk(HWND dialog, const MessageBoxRecorder& boxes, bool twoFields) {
+  size_t before = boxes.Count();
+  Click(dialog, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return boxes.Count() > before; })) << "no message";
+  Sync(dialog);
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_PASSWORD)), L"");
+  if (twoFields) {
+    EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_RETYPE)), L"");
+  }
+  EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_PASSWORD));
+}
+
+struct Outcome {
+  INT_PTR result;
+  std::string password;
+};
+
+Outcome Encrypt(const std::function<void(HWND)>& script) {
+  CEncryptPasswordDlg dialog;
+  INT_PTR result = RunModal(dialog, script);
+  return {result, dialog.m_strPassword};
+}
+
+Outcome Decrypt(const std::function<void(HWND)>& script) {
+  CDecryptPasswordDlg dialog;
+  INT_PTR result = RunModal(dialog, script);
+  return {result, dialog.m_strPassword};
+}
+
+TEST(PasswordDialogsTest, EmptyFieldsGiveTheDefaultPassword) {
+  MessageBoxRecorder boxes;
+  Outcome enter = Encrypt([](HWND dialog) {
+    EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDOK));  // the first tab stop
+    PressKey(dialog, VK_RETURN);
+  });
+  EXPECT_EQ(enter.result, IDOK);
+  EXPECT_EQ(enter.password, kDefault);
+
+  Outcome typed = Encrypt([](HWND dialog) {
+    Type(dialog, IDC_PASSWORD, L"QX31742#MVB");
+    Type(dialog, IDC_RETYPE, L"QX31742#MVB");
+    Click(dialog, IDOK);
+  });
+  EXPECT_EQ(typed.result, IDOK);
+  EXPECT_EQ(typed.password, kDefault);
+
+  Outcome decrypt = Decrypt([](HWND dialog) { Click(dialog, IDOK); });
+  EXPECT_EQ(decrypt.result, IDOK);
+  EXPECT_EQ(decrypt.password, kDefault);
+  EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST(PasswordDialogsTest, TypedPasswordsAreTakenAsTheyAre) {
+  MessageBoxRecorder boxes;
+  Outcome space = Encrypt([](HWND dialog) {
+    Type(dialog, IDC_PASSWORD, L" ");
+    Type(dialog, IDC_RETYPE, L" ");
+    Click(dialog, IDOK);
+  });
+  EXPECT_EQ(space.result, IDOK);
+  EXPECT_EQ(space.password, " ");
+
+  Outcome chinese = Decrypt([](HWND dialog) {
+    Type(dialog, IDC_PASSWORD, L"\u4E2D\u6587 Ab");
+    Click(dialog, IDOK);
+  });
+  EXPECT_EQ(chinese.result, IDOK);
+  EXPECT_EQ(chinese.password, "\xD6\xD0\xCE\xC4 Ab");  // code page 936 bytes
+  EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST(PasswordDialogsTest, MismatchKeepsTheDialogOpenWithEmptyFields) {
+  MessageBoxRecorder boxes;
+  Outcome outcome = Encrypt([&](HWND dialog) {
+    Type(dialog, IDC_PASSWORD, L"secret");
+    ExpectRefusedOnOk(dialog, boxes, true);
+    Type(dialog, IDC_RETYPE, L"secret");
+    ExpectRefusedOnOk(dialog, boxes, true);
+    Type(dialog, IDC_PASSWORD, L"Secret");
+    Type(dialog, IDC_RETYPE, L"secret");
+    ExpectRefusedOnOk(dialog, boxes, true);
+    Click(dialog, IDCANCEL);
+  });
+  EXPECT_EQ(outcome.result, IDCANCEL);
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>(3, kMismatch));
+}
+
+TEST(PasswordDialogsTest, CancelEscapeAndCloseBoxGiveCancel) {
+  MessageBoxRecorder boxes;
+  EXPECT_EQ(Encrypt([](HWND dialog) { Click(dialog, IDCANCEL); }).result, IDCANCEL);
+  EXPECT_EQ(Encrypt([](HWND dialog) {
+              Type(dialog, IDC_PASSWORD, L"x");
+              PressKey(dialog, VK_ESCAPE);
+            }).result, IDCANCEL);
+  EXPECT_EQ(Encrypt([](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }).result,
+            IDCANCEL);
+  EXPECT_EQ(Decrypt([](HWND dialog) { PressKey(dialog, VK_ESCAPE); }).result, IDCANCEL);
+  EXPECT_EQ(Decrypt([](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }).result,
+            IDCANCEL);
+  EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST(PasswordDialogsTest, AtMost259BytesOfCodePage936) {
+  MessageBoxRecorder boxes;
+  const std::wstring ascii259(259, L'a');
+  // 129 double-byte characters and one ASCII byte: exactly 259 bytes.
+  const std::wstring chinese259 = std::wstring(129, L'\u4E2D') + L"x";
+  const std::wstring chinese260(130, L'\u4E2D');
+
+  Outcome longest = Encrypt([&](HWND dialog) {
+    for (int id : {IDC_PASSWORD, IDC_RETYPE})
+      EXPECT_EQ(SendMessageW(GetDlgItem(dialog, id), EM_GETLIMITTEXT, 0, 0), 259);
+    // Typing a 260th character is not possible.
+    HWND field = GetDlgItem(dialog, IDC_PASSWORD);
+    Type(dialog, IDC_PASSWORD, ascii259);
+    SendMessageW(field, EM_SETSEL, 259, 259);
+    PostMessageW(field, WM_CHAR, 'b', 1);
+    Sync(dialog);
+    EXPECT_EQ(TextOf(field), ascii259);
+
+    Type(dialog, IDC_PASSWORD, chinese260);
+    Type(dialog, IDC_RETYPE, chinese260);
+    ExpectRefusedOnOk(dialog, boxes, true);
+    Type(dialog, IDC_PASSWORD, L"\U0001F600");
+    Type(dialog, IDC_RETYPE, L"\U0001F600");
+    ExpectRefusedOnOk(dialog, boxes, true);
+    Type(dialog, IDC_PASSWORD, ascii259);
+    Type(dialog, IDC_RETYPE, ascii259);
+    Click(dialog, IDOK);
+  });
+  EXPECT_EQ(longest.result, IDOK);
+  EXPECT_EQ(longest.password, std::string(259, 'a'));
+  EXPECT_EQ(boxes.Count(), 2u);
+
+  Outcome decrypt = Decrypt([&](HWND dialog) {
+    EXPECT_EQ(SendMessageW(GetDlgItem(dialog, IDC_PASSWORD), EM_GETLIMITTEXT, 0, 0), 259);
+    Type(dialog, IDC_PASSWORD, chinese260);
+    ExpectRefusedOnOk(dialog, boxes, false);
+    Type(dialog, IDC_PASSWORD, L"\U0001F600");
+    ExpectRefusedOnOk(dialog, boxes, false);
+    Type(dialog, IDC_PASSWORD, chinese259);
+    Click(dialog, IDOK);
+  });
+  EXPECT_EQ(decrypt.result, IDOK);
+  EXPECT_EQ(decrypt.password.size(), 259u);
+  EXPECT_EQ(boxes.Count(), 4u);
+  for (const std::string& text : boxes.Texts()) EXPECT_NE(text, kMismatch);
+}
+
+}  // namespace
