@@ -1,6 +1,8 @@
 // The listing of the current directory into the file list.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "display_name.h"
 #include "file_browser_dlg.h"
@@ -28,6 +30,12 @@ void PatternOfFileType(const std::string& text, char (&pattern)[MAX_PATH]) {
   }
   if (inner.empty() || inner.size() >= sizeof(pattern)) inner = "*.*";
   std::strcpy(pattern, inner.c_str());
+}
+
+// The bytes after the name's last dot, "" when it has none.
+std::string ExtensionOf(const char* name) {
+  const char* dot = std::strrchr(name, '.');
+  return dot ? std::string(dot + 1) : std::string();
 }
 
 }  // namespace
@@ -86,6 +94,9 @@ void CFileBrowserDlg::ListFiles() {
   HANDLE search = FindFirstFileA(pattern, &found);
   if (search == INVALID_HANDLE_VALUE) return;
   m_pFileTail = &m_fileAnchor;
+  // The shell is asked by name only, so a file's icon follows its extension: one lookup
+  // per extension keeps a large folder from taking seconds.
+  std::unordered_map<std::string, int> iconOfExtension;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     char fullPath[MAX_PATH];
@@ -93,8 +104,13 @@ void CFileBrowserDlg::ListFiles() {
     FileEntry* entry = AppendEntry(&m_pFileTail);
     entry->dwAttributes = found.dwFileAttributes;
     // The icon follows the stored name: "report.QZ" is not an encrypted file.
-    entry->nIcon = qz::HasEncryptedExtension(found.cFileName) ? m_nEncryptedIcon
-                                                              : GetShellIconIndex(fullPath, FALSE);
+    if (qz::HasEncryptedExtension(found.cFileName)) {
+      entry->nIcon = m_nEncryptedIcon;
+    } else {
+      auto known = iconOfExtension.emplace(ExtensionOf(found.cFileName), 0);
+      if (known.second) known.first->second = GetShellIconIndex(fullPath, FALSE);
+      entry->nIcon = known.first->second;
+    }
     std::strcpy(entry->szName, found.cFileName);
     CapitalizeWords(entry->szName);
     ++m_nFiles;
@@ -117,6 +133,8 @@ void CFileBrowserDlg::FillList() {
   };
   const Group groups[] = {{m_folderAnchor.pNext, "添加目录或文件出错!"},
                           {m_fileAnchor.pNext, "添加文件列表出错!"}};
+  // Repainting after every insertion would make a large folder take minutes.
+  m_lvFiles.SendMessage(WM_SETREDRAW, FALSE);
   for (const Group& group : groups) {
     for (FileEntry* entry = group.head; entry; entry = entry->pNext) {
       item.iItem = m_nItems;
@@ -132,6 +150,8 @@ void CFileBrowserDlg::FillList() {
       ++m_nItems;
     }
   }
+  m_lvFiles.SendMessage(WM_SETREDRAW, TRUE);
+  InvalidateRect(m_lvFiles.m_hWnd, nullptr, TRUE);
   m_lvFiles.SetColumnWidth(-1, (m_nMaxTextWidth + 35) & 0xFFFF);
 }
 
