@@ -1,25 +1,30 @@
 #!/usr/bin/env bash
-# Builds qzcrypt and shows a round trip on a sample file: encrypt, check, decrypt,
-# and compare with the original.
+# Builds Lockmere.exe and starts it under Wine. With a desktop ($DISPLAY set) the window
+# opens there; without one it runs on a virtual screen and a picture of the window is
+# written to build/lockmere-window.png every few seconds, until the program is closed
+# or this script is stopped.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build/native"
+build="$root/build/windows"
 "$root/scripts/bootstrap.sh"
-cmake -S "$root" -B "$build" -G Ninja -DQZ_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target qzcrypt >/dev/null
-qz="$build/cli/qzcrypt"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  >/dev/null
+cmake --build "$build" -j2 --target lockmere >/dev/null
+# shellcheck source=wine-env.sh
+. "$root/scripts/wine-env.sh" "$build"
+qz_wine_prefix
+echo "Lockmere.exe: $build/Lockmere.exe (Wine prefix $WINEPREFIX; its C: is $WINEPREFIX/drive_c)"
 
-demo=$(mktemp -d)
-trap 'rm -rf "$demo"' EXIT
-printf 'Quarterly figures, not for circulation.\n' >"$demo/report.txt"
-cp "$demo/report.txt" "$demo/original.txt"
-printf 'correct horse\n' >"$demo/password"
+if [ -n "${DISPLAY:-}" ]; then
+  exec wine "$build/Lockmere.exe"
+fi
 
-echo "\$ qzcrypt encrypt --password-file password report.txt"
-"$qz" encrypt --password-file "$demo/password" "$demo/report.txt"
-ls -l "$demo"
-echo "\$ qzcrypt check --password-file password report.txt.qz"
-"$qz" check --password-file "$demo/password" "$demo/report.txt.qz"
-echo "\$ qzcrypt decrypt --password-file password report.txt.qz"
-"$qz" decrypt --password-file "$demo/password" "$demo/report.txt.qz"
-cmp "$demo/report.txt" "$demo/original.txt" && echo "round trip: identical"
+shot="$build/lockmere-window.png"
+echo "No display: running on a virtual screen; a picture of it goes to $shot"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  wine "$1" & program=$!
+  while kill -0 "$program" 2>/dev/null; do
+    sleep 3
+    import -window root "$2" 2>/dev/null || true
+  done
+  wait "$program"' _ "$build/Lockmere.exe" "$shot"
