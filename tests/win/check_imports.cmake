@@ -9,7 +9,7 @@ if(NOT names)
   message(FATAL_ERROR "no imports found in ${EXE}")
 endif()
 set(system KERNEL32.dll ADVAPI32.dll msvcrt.dll USER32.dll GDI32.dll SHELL32.dll
-           COMCTL32.dll OLE32.dll WININET.dll WS2_32.dll)
+           COMCTL32.dll OLE32.dll URLMON.dll WININET.dll WS2_32.dll)
 foreach(entry ${names})
   string(REPLACE "DLL Name: " "" dll "${entry}")
   string(STRIP "${dll}" dll)

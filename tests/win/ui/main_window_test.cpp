@@ -99,6 +99,11 @@ void ExpectDropDownFitsItems(HWND combo) {
   SendMessageW(info.hwndCombo, CB_SHOWDROPDOWN, FALSE, 0);
   EXPECT_GE(listClient.bottom, count * itemHeight);
   EXPECT_LE(list.bottom - field.top, fit);
+  // The height it was given, which Wine reports without the selection field.
+  RECT dropped = {};
+  SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+  int given = dropped.bottom - dropped.top, fieldHeight = field.bottom - field.top;
+  EXPECT_TRUE(given == fit || given + fieldHeight == fit) << given << " " << fieldHeight << " " << fit;
 }
 
 TEST(MainWindowTest, StartUpShowsTheDrivesAndDriveCAndSwitchesDrives) {
