@@ -135,7 +135,11 @@ void CFileBrowserDlg::FitDropDownHeight(CComboBox& combo, int itemCount) {
                      SWP_NOMOVE | SWP_NOZORDER);
   // Wine's extended combo box keeps the height of its inner combo box, whose height is
   // the one that sets the drop-down's; size that one too (0 for a plain combo box).
-  HWND inner = reinterpret_cast<HWND>(combo.SendMessage(CBEM_GETCOMBOCONTROL));
+  wchar_t className[32] = {};
+  GetClassNameW(combo.m_hWnd, className, 32);
+  HWND inner = lstrcmpiW(className, WC_COMBOBOXEXW) == 0
+                   ? reinterpret_cast<HWND>(combo.SendMessage(CBEM_GETCOMBOCONTROL))
+                   : nullptr;
   if (inner) {
     RECT innerRect;
     ::GetWindowRect(inner, &innerRect);
