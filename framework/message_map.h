@@ -77,3 +77,25 @@ struct MessageMap {
       HBRUSH brush = static_cast<ThisClass*>(self)->CtlColor(reinterpret_cast<HDC>(wParam), \
                                                              static_cast<UINT>(lParam));   \
       *result = reinterpret_cast<LRESULT>(brush); return brush != nullptr;)},
+
+// Mouse, keyboard and focus messages, with the handler signatures MFC programmers know;
+// a handler that wants the default handling as well calls Default().
+#define QZ_POINT_OF(lParam) POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}
+#define ON_WM_SETCURSOR()                                                                   \
+  {WM_SETCURSOR, 0, 0, QZ_MAP_HANDLER(*result = static_cast<ThisClass*>(self)->OnSetCursor( \
+      reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam)); return true;)},
+#define ON_WM_MOUSEMOVE() \
+  {WM_MOUSEMOVE, 0, 0, QZ_MAP_HANDLER(static_cast<ThisClass*>(self)->OnMouseMove(static_cast<UINT>(wParam), QZ_POINT_OF(lParam)); return true;)},
+#define ON_WM_LBUTTONDOWN() \
+  {WM_LBUTTONDOWN, 0, 0, QZ_MAP_HANDLER(static_cast<ThisClass*>(self)->OnLButtonDown(static_cast<UINT>(wParam), QZ_POINT_OF(lParam)); return true;)},
+#define ON_WM_LBUTTONUP() \
+  {WM_LBUTTONUP, 0, 0, QZ_MAP_HANDLER(static_cast<ThisClass*>(self)->OnLButtonUp(static_cast<UINT>(wParam), QZ_POINT_OF(lParam)); return true;)},
+#define ON_WM_SETFOCUS() \
+  {WM_SETFOCUS, 0, 0, QZ_MAP_HANDLER(static_cast<ThisClass*>(self)->OnSetFocus(reinterpret_cast<HWND>(wParam)); return true;)},
+#define ON_WM_KILLFOCUS() \
+  {WM_KILLFOCUS, 0, 0, QZ_MAP_HANDLER(static_cast<ThisClass*>(self)->OnKillFocus(reinterpret_cast<HWND>(wParam)); return true;)},
+#define ON_WM_KEYDOWN()                                                                     \
+  {WM_KEYDOWN, 0, 0, QZ_MAP_HANDLER(static_cast<ThisClass*>(self)->OnKeyDown(               \
+      static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return true;)},
+#define ON_WM_NCHITTEST() \
+  {WM_NCHITTEST, 0, 0, QZ_MAP_HANDLER(*result = static_cast<ThisClass*>(self)->OnNcHitTest(QZ_POINT_OF(lParam)); return true;)},
