@@ -12,7 +12,12 @@
 BEGIN_MESSAGE_MAP(CFileBrowserDlg, CDialog)
   ON_CBN_SELCHANGE(IDC_FILE_TYPE, &CFileBrowserDlg::OnSelchangeFileType)
   ON_CBN_SELCHANGE(IDC_DRIVE, &CFileBrowserDlg::OnSelchangeDrive)
+  ON_NOTIFY(NM_DBLCLK, IDC_FILE_LIST, &CFileBrowserDlg::OnListDblClick)
   ON_WM_DESTROY()
+  ON_BN_CLICKED(IDC_BACK, &CFileBrowserDlg::OnBackToParent)
+  ON_NOTIFY(NM_RCLICK, IDC_FILE_LIST, &CFileBrowserDlg::OnListRClick)
+  ON_COMMAND(ID_MENU_DECRYPT, &CFileBrowserDlg::OnMenuDecrypt)
+  ON_COMMAND(ID_MENU_ENCRYPT, &CFileBrowserDlg::OnMenuEncrypt)
 END_MESSAGE_MAP()
 
 namespace {

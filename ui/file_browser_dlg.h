@@ -23,6 +23,11 @@ class CFileBrowserDlg : public CDialog {
   void RefreshListing();
   static int GetShellIconIndex(const char* path, BOOL isFolder);
 
+  // One file into path + ".qz" and back, each asking for the password first (inside a
+  // batch only until a password of two or more bytes has been given).
+  void EncryptOneFile(const char* path);
+  void DecryptOneFile(const char* path);
+
   CComboBoxEx m_cbDrive;
   CStatic m_stPath;
   CComboBox m_cbFileType;
@@ -45,6 +50,9 @@ class CFileBrowserDlg : public CDialog {
   int m_nEncryptedIcon = -1;
   int m_nMenuItem = -1;
   ULONGLONG m_nFileSize = 0;
+  // The password of the current operation; its second byte doubles as the batch's marker.
+  char m_szPassword[260] = {};
+  BOOL m_bBatch = FALSE;
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -55,6 +63,11 @@ class CFileBrowserDlg : public CDialog {
   void OnSelchangeFileType();
   void OnSelchangeDrive();
   void OnDestroy();
+  void OnListDblClick(NMHDR* header, LRESULT* result);
+  void OnBackToParent();
+  void OnListRClick(NMHDR* header, LRESULT* result);
+  void OnMenuEncrypt();
+  void OnMenuDecrypt();
 
   DECLARE_MESSAGE_MAP()
 
@@ -72,4 +85,11 @@ class CFileBrowserDlg : public CDialog {
   void FillList();
   void FreeEntries();
   FileEntry* AppendEntry(FileEntry** tail);
+
+  bool AskPassword(bool forEncryption);
+  void ProbeFileSize(const char* path);
+  void RunFolderBatch(bool encrypt);
+  void ShowContextMenu(int item);
+  // The text of a list item with m_szCurrentDir in front, refused when too long.
+  bool ItemPath(int item, char (&path)[1024]);
 };

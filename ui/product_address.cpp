@@ -14,3 +14,7 @@ const char* ProductSiteUrl() { return "http://" QZ_PRODUCT_HOST "/"; }
 const wchar_t* ProductInfoUrl() {
   return QZ_WIDEN("http://" QZ_PRODUCT_HOST "/Product/HotInfo.aspx?id=qz");
 }
+
+const char* VendorSiteAddress() { return QZ_PRODUCT_HOST; }
+
+const char* VendorSiteUrl() { return "http://" QZ_PRODUCT_HOST "/"; }

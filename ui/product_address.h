@@ -5,3 +5,8 @@
 const char* ProductSiteUrl();
 // The product-information page shown in the HTML dialog (URL 2).
 const wchar_t* ProductInfoUrl();
+
+// The vendor's web site as the About dialog's link shows it: the bare host.
+const char* VendorSiteAddress();
+// The same site as the link opens it.
+const char* VendorSiteUrl();

@@ -1,0 +1,131 @@
+// The file list's context menu, and the folder batches it starts: every suitable file
+// directly inside a folder, with one password prompt and one closing message.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "file_browser_dlg.h"
+#include "file_system.h"
+#include "message_box.h"
+#include "qz_name.h"
+#include "resource.h"
+
+namespace {
+
+struct FolderScan {
+  std::vector<std::string> names;  // files only, in the system's order
+  bool enumerationFailed = false;
+};
+
+// The files directly inside folder (which ends with a backslash). Temporary outputs,
+// a batch's own or those an interrupted run left, are never taken for user files.
+FolderScan ScanFolder(const std::string& folder) {
+  FolderScan scan;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return scan;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (!std::strcmp(found.cFileName, ".") || !std::strcmp(found.cFileName, "..")) continue;
+    if (qz::IsTemporaryName(found.cFileName)) continue;
+    scan.names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  scan.enumerationFailed = GetLastError() != ERROR_NO_MORE_FILES;
+  FindClose(search);
+  return scan;
+}
+
+}  // namespace
+
+void CFileBrowserDlg::OnListRClick(NMHDR* header, LRESULT* result) {
+  *result = 0;
+  m_nMenuItem = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem;
+  if (m_nMenuItem == -1) return;
+  ShowContextMenu(m_nMenuItem);
+}
+
+void CFileBrowserDlg::ShowContextMenu(int item) {
+  if (!ItemPath(item, m_szItemPath)) return;
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  if (GetFileAttributesA(m_szItemPath) == FILE_ATTRIBUTE_DIRECTORY) {
+    AppendMenuW(menu, MF_STRING, ID_MENU_ENCRYPT, L"加密");
+    AppendMenuW(menu, MF_STRING, ID_MENU_DECRYPT, L"解密");
+  } else if (qz::HasEncryptedExtension(std::string(m_szItemPath))) {
+    AppendMenuW(menu, MF_STRING, ID_MENU_DECRYPT, L"解密");
+  } else {
+    AppendMenuW(menu, MF_STRING, ID_MENU_ENCRYPT, L"加密");
+  }
+
+  POINT position = {};
+  POINT origin = {};
+  RECT label = {LVIR_LABEL, 0, 0, 0};
+  m_lvFiles.SendMessage(LVM_GETITEMPOSITION, static_cast<WPARAM>(item),
+                        reinterpret_cast<LPARAM>(&position));
+  m_lvFiles.SendMessage(LVM_GETORIGIN, 0, reinterpret_cast<LPARAM>(&origin));
+  m_lvFiles.SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&label));
+  // Below and right of the item's label, in the main window's client coordinates.
+  POINT point = {position.x + (label.right - label.left) - origin.x + 28,
+                 position.y + (label.bottom - label.top) - origin.y + 66};
+  ClientToScreen(m_hWnd, &point);
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
+  DestroyMenu(menu);
+}
+
+void CFileBrowserDlg::OnMenuEncrypt() { RunFolderBatch(true); }
+
+void CFileBrowserDlg::OnMenuDecrypt() { RunFolderBatch(false); }
+
+void CFileBrowserDlg::RunFolderBatch(bool encrypt) {
+  if (m_nMenuItem < 0) {
+    m_nMenuItem = -1;
+    return;
+  }
+  if (!ItemPath(m_nMenuItem, m_szItemPath)) {
+    m_nMenuItem = -1;
+    return;
+  }
+  if (GetFileAttributesA(m_szItemPath) != FILE_ATTRIBUTE_DIRECTORY) {
+    if (!encrypt && qz::HasEncryptedExtension(std::string(m_szItemPath)))
+      DecryptOneFile(m_szItemPath);
+    else
+      EncryptOneFile(m_szItemPath);
+    m_nMenuItem = -1;
+    return;
+  }
+
+  const std::string folder = std::string(m_szItemPath) + "\\";
+  // Pre-scan: files of the other kind are left alone, but the user is asked first.
+  FolderScan scan = ScanFolder(folder);
+  for (const std::string& name : scan.names) {
+    if (qz::HasEncryptedExtension(folder + name) != encrypt) continue;
+    const char* question = encrypt ? "此目录下已有加密文件,是否继续?" : "此目录下有未加密文件,是否继续?";
+    if (AfxMessageBox(question, MB_YESNO) == IDNO) {
+      m_nMenuItem = -1;
+      return;
+    }
+    break;
+  }
+  if (scan.enumerationFailed) AfxMessageBox("Couldn't find next file.", MB_OK);
+
+  m_bBatch = TRUE;
+  // The names are taken before any file changes, so the batch's own outputs never come up.
+  scan = ScanFolder(folder);
+  for (const std::string& name : scan.names) {
+    std::string path = folder + name;
+    if (path.size() >= 1024) continue;
+    char pathBuffer[1024];
+    std::snprintf(pathBuffer, sizeof(pathBuffer), "%s", path.c_str());
+    bool encrypted = qz::HasEncryptedExtension(path);
+    if (encrypt && !encrypted) EncryptOneFile(pathBuffer);
+    if (!encrypt && encrypted) DecryptOneFile(pathBuffer);
+  }
+  if (scan.enumerationFailed) AfxMessageBox("Couldn't find next file.", MB_OK);
+
+  m_szPassword[1] = '\0';
+  m_bBatch = FALSE;
+  RefreshListing();
+  AfxMessageBox(encrypt ? "目录加密完成！" : "目录解密完成！", MB_OK);
+  m_nMenuItem = -1;
+}

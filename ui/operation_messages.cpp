@@ -1,0 +1,50 @@
+#include "operation_messages.h"
+
+const char* EncryptFailureText(qz::EncryptStep step) {
+  using S = qz::EncryptStep;
+  switch (step) {
+    case S::kOk: return "";
+    case S::kOpenSource: return "打开源文件出错!";
+    case S::kCreateDest: return "创建目标文件出错!";
+    case S::kAcquireContext: return "创建目标文件出错!";
+    case S::kCreateHash: return "加密过程中出错，无法完成操作！";
+    case S::kHashData: return "加密出错，无法完成操作！";
+    case S::kDeriveKey: return "创建密钥失败，无法完成加密！";
+    case S::kAllocBuffer: return "内存不够，无法完成加密！";
+    case S::kCryptHeader: return "加密文件头错误，加密失败。";
+    case S::kWriteHeader: return "写文件头错误，加密失败。";
+    case S::kReadBlock: return "读取文件出错，加密失败。";
+    case S::kCryptBlock: return "内部错误，加密失败。";
+    case S::kWriteBlock: return "写文件错误，加密失败。";
+    case S::kReplaceDest: return "无法用加密文件替换同名文件，加密失败。";
+    case S::kPathTooLong: return "路径太长，无法加密。";
+    case S::kPasswordTooLong: return "密码太长，无法加密。";
+    case S::kNameNotStorable: return "文件名中有不能保存的字符，无法加密。";
+  }
+  return "加密失败。";
+}
+
+const char* DecryptFailureText(qz::DecryptStep step) {
+  using S = qz::DecryptStep;
+  switch (step) {
+    case S::kOk: return "";
+    case S::kOpenSource: return "无法打开源文件。";
+    case S::kCreateDest: return "无法创建目标文件。";
+    case S::kAcquireContext: return "创建目标文件出错!";
+    case S::kCreateHash: return "内部错误，没能完成解密。";
+    case S::kHashData: return "内部错误，解密操作失败。";
+    case S::kDeriveKey: return "执行过程出错，解密失败。";
+    case S::kAllocBuffer: return "内存不够，解密失败。";
+    case S::kReadHeader: return "读文件头出错，解密失败。";
+    case S::kCryptHeader: return "解密过程出错，解密失败。";
+    case S::kReadBlock: return "读文件出错，解密失败。";
+    case S::kCryptBlock: return "解密过程出错，解密失败。";
+    case S::kWriteBlock: return "写文件错误，解密失败。";
+    case S::kWrongPassword: return "密码错误，解密失败。";
+    case S::kReplaceDest: return "无法用解密文件替换同名文件，解密失败。";
+    case S::kPathTooLong: return "路径太长，无法解密。";
+    case S::kPasswordTooLong: return "密码太长，无法解密。";
+    case S::kNotEncryptedName: return "不能用于非本系统加密的文件！";
+  }
+  return "解密失败。";
+}
