@@ -16,8 +16,10 @@ qz_wine_prefix
 echo "Lockmere.exe: $build/Lockmere.exe (Wine prefix $WINEPREFIX; its C: is $WINEPREFIX/drive_c)"
 
 if [ -n "${DISPLAY:-}" ]; then
+  qz_wine_window_manager desktop
   exec wine "$build/Lockmere.exe"
 fi
+qz_wine_window_manager none
 
 shot="$build/lockmere-window.png"
 echo "No display: running on a virtual screen; a picture of it goes to $shot"

@@ -70,6 +70,7 @@ if build_tree windows "$build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw
   # shellcheck source=wine-env.sh
   . "$root/scripts/wine-env.sh" "$build/windows"
   qz_wine_prefix
+  qz_wine_window_manager none
   run_ctest windows "$build/windows" xvfb-run -a
   wineserver -k 2>/dev/null || true
 fi

@@ -16,3 +16,13 @@ qz_wine_prefix() {
     wineserver -w 2>/dev/null || true
   fi
 }
+
+# Windows on a virtual screen have no window manager: Wine would wait two seconds for one
+# whenever a window is hidden or destroyed. Unmanaged windows do not wait.
+qz_wine_window_manager() {
+  if [ "${1:-}" = none ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
+  else
+    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+  fi
+}
