@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "about_dlg.h"
 #include "app.h"
 #include "image_list.h"
 #include "message_box.h"
@@ -15,6 +16,7 @@ BEGIN_MESSAGE_MAP(CFileBrowserDlg, CDialog)
   ON_NOTIFY(NM_DBLCLK, IDC_FILE_LIST, &CFileBrowserDlg::OnListDblClick)
   ON_WM_DESTROY()
   ON_BN_CLICKED(IDC_BACK, &CFileBrowserDlg::OnBackToParent)
+  ON_BN_CLICKED(ID_HELP, &CFileBrowserDlg::OnHelpButton)
   ON_NOTIFY(NM_RCLICK, IDC_FILE_LIST, &CFileBrowserDlg::OnListRClick)
   ON_COMMAND(ID_MENU_DECRYPT, &CFileBrowserDlg::OnMenuDecrypt)
   ON_COMMAND(ID_MENU_ENCRYPT, &CFileBrowserDlg::OnMenuEncrypt)
@@ -174,6 +176,11 @@ void CFileBrowserDlg::OnOK() {
 }
 
 void CFileBrowserDlg::OnCancel() { CDialog::OnCancel(); }
+
+void CFileBrowserDlg::OnHelpButton() {
+  CAboutDlg about;
+  about.DoModal();
+}
 
 void CFileBrowserDlg::OnDestroy() {
   FreeFileTypes();

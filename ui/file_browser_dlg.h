@@ -65,6 +65,7 @@ class CFileBrowserDlg : public CDialog {
   void OnDestroy();
   void OnListDblClick(NMHDR* header, LRESULT* result);
   void OnBackToParent();
+  void OnHelpButton();
   void OnListRClick(NMHDR* header, LRESULT* result);
   void OnMenuEncrypt();
   void OnMenuDecrypt();
