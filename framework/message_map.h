@@ -99,3 +99,11 @@ struct MessageMap {
       static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return true;)},
 #define ON_WM_NCHITTEST() \
   {WM_NCHITTEST, 0, 0, QZ_MAP_HANDLER(*result = static_cast<ThisClass*>(self)->OnNcHitTest(QZ_POINT_OF(lParam)); return true;)},
+
+// The command-update step (cmd_ui.h): void handler(CCmdUI*). Real WM_COMMAND messages
+// carry a 16-bit code, so they never reach these entries.
+class CCmdUI;
+constexpr UINT CN_UPDATE_COMMAND_UI = 0xFFFFFFFFu;
+#define ON_UPDATE_COMMAND_UI(id, memberFxn)                                                 \
+  {WM_COMMAND, CN_UPDATE_COMMAND_UI, static_cast<UINT>(id), QZ_MAP_HANDLER(                 \
+      (static_cast<ThisClass*>(self)->*(memberFxn))(reinterpret_cast<CCmdUI*>(lParam)); return true;)},

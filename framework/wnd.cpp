@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "internet_session.h"
+#include "menu.h"
 #include "message_box.h"
 #include "text_conversion.h"
 
@@ -174,7 +175,14 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     return DispatchToMap(WM_NOTIFY, header->code, static_cast<UINT>(header->idFrom), wParam,
                          lParam, result);
   }
-  return DispatchToMap(message, 0, 0, wParam, lParam, result);
+  if (DispatchToMap(message, 0, 0, wParam, lParam, result)) return TRUE;
+  // Owner-drawn menu items are measured and drawn by the object of their menu.
+  if ((message == WM_MEASUREITEM || message == WM_DRAWITEM) &&
+      CMenu::DispatchOwnerDraw(m_hWnd, message, lParam)) {
+    *result = TRUE;
+    return TRUE;
+  }
+  return FALSE;
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

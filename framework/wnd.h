@@ -104,6 +104,9 @@ class CWnd {
 
   friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
   friend class CDialog;
+  // The command-update step looks up ON_UPDATE_COMMAND_UI and ON_COMMAND entries.
+  friend class CCmdUI;
+  friend BOOL AfxHasCommandHandler(CWnd* target, UINT id);
 
   WNDPROC m_pfnSuper = nullptr;
 };
