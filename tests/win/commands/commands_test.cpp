@@ -1,0 +1,702 @@
+// The main window's double-click, back button and menu commands run modally against
+// prepared folders under C:. A script thread sends each command from a helper thread
+// (its handler may open password prompts, which the script answers), message boxes are
+// recorded by the hook, and hooks on the window's thread count list refreshes, prompts
+// and progress windows. Files are checked through the A functions, and ".qz" outputs
+// of the program (CryptoAPI) are decrypted with the portable back end.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fault_injection.h"
+#include "file_browser_dlg.h"
+#include "file_cipher.h"
+#include "file_system.h"
+#include "message_box.h"
+#include "resource.h"
+#include "test_dir.h"
+#include "ui_test_support.h"
+
+namespace {
+
+using qz::wintest::Bytes;
+using qz::wintest::PatternBytes;
+using qz::wintest::ReadBytes;
+using qz::wintest::WriteBytes;
+using uitest::WaitFor;
+using Strings = std::vector<std::string>;
+
+const std::string kRoot = "C:\\qzcmd\\";
+const std::string kScratch = "C:\\qzcmd-scratch\\";
+const char kChinese[] = "\xD6\xD0\xCE\xC4.txt";  // "中文.txt" in code page 936
+constexpr DWORD kMarked = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
+
+// --- files ---------------------------------------------------------------------------
+
+DWORD Attr(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName, path = dir + name;
+      if (name == "." || name == "..") continue;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path + "\\");
+      else DeleteFileA(path.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_DIRECTORY);
+  RemoveDirectoryA(dir.c_str());
+}
+
+// Stored names in dir, sorted; dot entries left out.
+Strings Names(const std::string& dir) {
+  Strings names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+Strings Sorted(Strings names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void MakeDir(const std::string& path, DWORD attributes = 0) {
+  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
+  if (attributes) {
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY));
+  }
+}
+
+void MakeFile(const std::string& path, const Bytes& bytes, DWORD attributes = 0) {
+  ASSERT_TRUE(WriteBytes(path, bytes)) << path;
+  if (attributes) {
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes));
+  }
+}
+
+qz::CipherOptions Portable() {
+  qz::CipherOptions options;
+  options.backend = &qz::PortableBackend();
+  return options;
+}
+
+// A ".qz" file made by the engine's portable back end, marked as the program marks it.
+void MakeQz(const std::string& path, const Bytes& plain, const std::string& password) {
+  const std::string source = kScratch + "plain";
+  ASSERT_TRUE(WriteBytes(source, plain));
+  ASSERT_EQ(qz::EncryptFileData(source, path, password, Portable()), qz::EncryptStep::kOk) << path;
+  DeleteFileA(source.c_str());
+  ASSERT_TRUE(qz::MarkHiddenReadOnly(path));
+}
+
+// The plain bytes of a ".qz" file, decrypted with the portable back end.
+std::optional<Bytes> PortablePlain(const std::string& path, const std::string& password) {
+  const std::string out = kScratch + "decrypted";
+  qz::DecryptStep step = qz::DecryptFileData(path, out, password, Portable());
+  if (step != qz::DecryptStep::kOk) return std::nullopt;
+  Bytes bytes = ReadBytes(out);
+  DeleteFileA(out.c_str());
+  return bytes;
+}
+
+testing::AssertionResult SameBytes(const std::optional<Bytes>& got, const Bytes& want) {
+  if (!got) return testing::AssertionFailure() << "no plain bytes";
+  if (*got == want) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << got->size() << " bytes, not the " << want.size() << " expected";
+}
+
+void ExpectEncrypted(const std::string& path, const Bytes& plain, const std::string& password) {
+  SCOPED_TRACE(path);
+  DWORD attributes = Attr(path);
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(attributes & (kMarked | FILE_ATTRIBUTE_DIRECTORY), kMarked);
+  EXPECT_TRUE(SameBytes(PortablePlain(path, password), plain));
+}
+
+// --- what the window's thread does ---------------------------------------------------
+
+struct Events {
+  std::atomic<int> refreshes{0};      // LVM_DELETEALLITEMS sent to the file list
+  std::atomic<int> prompts{0};        // password dialogs created
+  std::atomic<int> progressBars{0};   // progress bars 1010 created in a dialog
+  std::atomic<int> visibleSteps{0};   // positions set while the progress window was visible
+  std::atomic<int> lastPosition{-1};
+};
+Events g_events;
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND) {
+    const CREATESTRUCTW* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
+    if ((create->style & WS_CHILD) && create->hwndParent && ClassOf(create->hwndParent) == L"#32770") {
+      INT_PTR id = reinterpret_cast<INT_PTR>(create->hMenu);
+      if (id == IDC_PASSWORD) ++g_events.prompts;
+      if (id == IDC_PROGRESS_BAR &&
+          _wcsicmp(ClassOf(reinterpret_cast<HWND>(wParam)).c_str(), L"msctls_progress32") == 0)
+        ++g_events.progressBars;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION) {
+    const CWPSTRUCT* sent = reinterpret_cast<CWPSTRUCT*>(lParam);
+    if (sent->message == LVM_DELETEALLITEMS && GetDlgCtrlID(sent->hwnd) == IDC_FILE_LIST)
+      ++g_events.refreshes;
+    if (sent->message == PBM_SETPOS && GetDlgCtrlID(sent->hwnd) == IDC_PROGRESS_BAR) {
+      g_events.lastPosition = static_cast<int>(sent->wParam);
+      if (IsWindowVisible(GetParent(sent->hwnd))) ++g_events.visibleSteps;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Records every message box (UTF-8) and answers Yes/No questions with yesNo.
+class Boxes {
+ public:
+  Boxes() {
+    SetMessageBoxHook([this](const MessageBoxRequest& request) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      texts_.push_back(request.text);
+      return (request.type & MB_TYPEMASK) == MB_YESNO ? yesNo_.load() : IDOK;
+    });
+  }
+  ~Boxes() { SetMessageBoxHook(nullptr); }
+  Strings Take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Strings texts;
+    texts.swap(texts_);
+    return texts;
+  }
+  void AnswerQuestions(int answer) { yesNo_ = answer; }
+
+ private:
+  std::mutex mutex_;
+  Strings texts_;
+  std::atomic<int> yesNo_{IDYES};
+};
+
+// --- driving the window --------------------------------------------------------------
+
+using Answer = std::optional<std::wstring>;  // a password, or nullopt for Cancel
+const Answer kCancel = std::nullopt;
+using Answers = std::vector<Answer>;
+
+HWND VisibleWindow(DWORD thread, const std::function<bool(HWND)>& match) {
+  struct Search {
+    const std::function<bool(HWND)>* match;
+    HWND found;
+  } search = {&match, nullptr};
+  EnumThreadWindows(
+      thread,
+      [](HWND window, LPARAM data) {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (!IsWindowVisible(window) || !(*s->match)(window)) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+class Window {
+ public:
+  Window(CFileBrowserDlg& dialog, HWND window)
+      : dialog_(dialog), window_(window), list_(GetDlgItem(window, IDC_FILE_LIST)),
+        thread_(GetWindowThreadProcessId(window, nullptr)) {}
+
+  CFileBrowserDlg& dialog() { return dialog_; }
+
+  Strings Items() const {
+    Strings texts;
+    int count = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      char text[MAX_PATH] = {};
+      LVITEMA item = {};
+      item.iSubItem = 0;
+      item.pszText = text;
+      item.cchTextMax = sizeof(text);
+      SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+      texts.push_back(text);
+    }
+    return texts;
+  }
+
+  int Find(const std::string& text) const {
+    Strings items = Items();
+    auto at = std::find(items.begin(), items.end(), text);
+    if (at == items.end()) ADD_FAILURE() << "no item " << text;
+    return at == items.end() ? -2 : static_cast<int>(at - items.begin());
+  }
+
+  // A visible password prompt: a "Lockmere" dialog with the password field.
+  HWND Prompt() const {
+    return VisibleWindow(thread_, [](HWND window) {
+      wchar_t title[32] = {};
+      GetWindowTextW(window, title, 32);
+      return ClassOf(window) == L"#32770" && GetDlgItem(window, IDC_PASSWORD) &&
+             std::wstring(title) == L"Lockmere";
+    });
+  }
+
+  // Sends a command from a helper thread, answers the prompts it opens in order and
+  // waits for its handler to return. Returns the prompts' kinds: 'E'ncrypt, 'D'ecrypt.
+  std::string Run(const std::function<void()>& send, const Answers& answers,
+                  const std::function<void(const std::atomic<bool>&)>& during = {}) {
+    std::atomic<bool> done{false};
+    std::thread sender([&] {
+      send();
+      done = true;
+    });
+    std::string kinds;
+    for (const Answer& answer : answers) {
+      HWND prompt = nullptr;
+      WaitFor([&] { return (prompt = Prompt()) != nullptr || done; }, 10000);
+      if (!prompt) {
+        ADD_FAILURE() << "prompt " << kinds.size() + 1 << " of " << answers.size() << " missing";
+        break;
+      }
+      HWND retype = GetDlgItem(prompt, IDC_RETYPE);
+      kinds += retype ? 'E' : 'D';
+      if (answer) {
+        for (HWND field : {GetDlgItem(prompt, IDC_PASSWORD), retype})
+          if (field) SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer->c_str()));
+      }
+      PostMessageW(prompt, WM_COMMAND, answer ? IDOK : IDCANCEL, 0);
+      WaitFor([&] { return !IsWindow(prompt) || !IsWindowVisible(prompt); }, 10000);
+    }
+    if (during) during(done);
+    if (!WaitFor([&] { return done.load(); }, 20000)) {
+      ADD_FAILURE() << "the command did not finish; an unexpected prompt?";
+      while (!done) {
+        if (HWND prompt = Prompt()) PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
+        Sleep(200);
+      }
+    }
+    sender.join();
+    return kinds;
+  }
+
+  std::string Notify(UINT code, int item, const Answers& answers = {},
+                     const std::function<void(const std::atomic<bool>&)>& during = {}) {
+    NMITEMACTIVATE notice = {};
+    notice.hdr.hwndFrom = list_;
+    notice.hdr.idFrom = IDC_FILE_LIST;
+    notice.hdr.code = code;
+    notice.iItem = item;
+    return Run([&] { SendMessageW(window_, WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&notice)); },
+               answers, during);
+  }
+
+  std::string DoubleClick(const std::string& text, const Answers& answers = {}) {
+    return Notify(NM_DBLCLK, Find(text), answers);
+  }
+
+  // A context menu command on an item, as chosen after a right-click on it.
+  std::string Command(UINT id, int item, const Answers& answers = {}) {
+    dialog_.m_nMenuItem = item;
+    return Run([&] { SendMessageW(window_, WM_COMMAND, id, 0); }, answers);
+  }
+  std::string Command(UINT id, const std::string& text, const Answers& answers = {}) {
+    return Command(id, Find(text), answers);
+  }
+
+  bool ProgressShown() const {
+    return VisibleWindow(thread_, [](HWND w) { return GetDlgItem(w, IDC_PROGRESS_BAR) != nullptr; });
+  }
+
+  void Back() {
+    Run([&] { SendMessageW(GetDlgItem(window_, IDC_BACK), BM_CLICK, 0, 0); }, {});
+  }
+
+  // Right-clicks an item and returns the command ids of the menu that opens (closed
+  // again with Esc), or nullopt when none opens.
+  std::optional<std::vector<UINT>> ContextMenu(int item) {
+    std::optional<std::vector<UINT>> ids;
+    Notify(NM_RCLICK, item, {}, [&](const std::atomic<bool>& done) {
+      HWND popup = nullptr;
+      auto find = [&] {
+        popup = VisibleWindow(thread_, [](HWND window) { return ClassOf(window) == L"#32768"; });
+        return popup != nullptr;
+      };
+      if (!WaitFor([&] { return find() || done; }, 5000) || !popup) return;
+      HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+      ids.emplace();
+      for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) ids->push_back(GetMenuItemID(menu, i));
+      PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    return ids;
+  }
+
+ private:
+  CFileBrowserDlg& dialog_;
+  HWND window_;
+  HWND list_;
+  DWORD thread_;
+};
+
+// Each test runs the main window once, listing dir, and creates its files under kRoot.
+class CommandsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveTree(kRoot);
+    RemoveTree(kScratch);
+    MakeDir(kRoot);
+    MakeDir(kScratch);
+    cbt_ = SetWindowsHookExW(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
+    callWnd_ = SetWindowsHookExW(WH_CALLWNDPROC, CallWndHook, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(cbt_ && callWnd_);
+  }
+  void TearDown() override {
+    UnhookWindowsHookEx(cbt_);
+    UnhookWindowsHookEx(callWnd_);
+    qz::testing::DisarmAllFaults();
+    RemoveTree(kRoot);
+    RemoveTree(kScratch);
+  }
+
+  void WithWindow(const std::string& dir, const std::function<void(Window&)>& script) {
+    CFileBrowserDlg dialog;
+    std::strcpy(dialog.m_szCurrentDir, dir.c_str());
+    uitest::RunModal(dialog, [&](HWND window) {
+      Window driver(dialog, window);
+      script(driver);
+      PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+  }
+
+  Boxes boxes_;
+  HHOOK cbt_ = nullptr;
+  HHOOK callWnd_ = nullptr;
+};
+
+TEST_F(CommandsTest, DoubleClickEntersFoldersAndBackGoesUpToTheRoot) {
+  MakeDir(kRoot + "OUTER");
+  MakeDir(kRoot + "OUTER\\inner");
+  MakeFile(kRoot + "OUTER\\NOTE.TXT", PatternBytes(10, 1));
+  MakeFile(kRoot + "OUTER\\inner\\deep.txt", PatternBytes(10, 2));
+  MakeFile(kRoot + "top.txt", PatternBytes(10, 3));
+  const int prompts = g_events.prompts;
+  WithWindow(kRoot, [&](Window& window) {
+    CFileBrowserDlg& dialog = window.dialog();
+    ASSERT_EQ(window.Items(), (Strings{"Outer", "Top.txt"}));
+    int refreshes = g_events.refreshes;
+
+    window.Notify(NM_DBLCLK, -1);  // empty space
+    EXPECT_EQ(dialog.m_szCurrentDir, kRoot);
+    EXPECT_EQ(g_events.refreshes, refreshes);
+
+    window.DoubleClick("Outer");
+    EXPECT_EQ(dialog.m_szCurrentDir, kRoot + "Outer\\");  // the displayed name
+    EXPECT_EQ(window.Items(), (Strings{"Inner", "Note.txt"}));
+    window.DoubleClick("Inner");
+    EXPECT_EQ(dialog.m_szCurrentDir, kRoot + "Outer\\Inner\\");
+    EXPECT_EQ(window.Items(), Strings{"Deep.txt"});
+
+    window.Back();
+    EXPECT_EQ(dialog.m_szCurrentDir, kRoot + "Outer\\");
+    EXPECT_EQ(window.Items(), (Strings{"Inner", "Note.txt"}));
+    window.Back();
+    window.Back();
+    EXPECT_STREQ(dialog.m_szCurrentDir, "C:\\");
+    EXPECT_TRUE(boxes_.Take().empty());
+    refreshes = g_events.refreshes;
+    Strings rootItems = window.Items();
+    window.Back();
+    EXPECT_EQ(boxes_.Take(), Strings{"已经到了根目录了！"});
+    EXPECT_STREQ(dialog.m_szCurrentDir, "C:\\");
+    EXPECT_EQ(g_events.refreshes, refreshes);
+    EXPECT_EQ(window.Items(), rootItems);
+  });
+  EXPECT_EQ(g_events.prompts, prompts);
+}
+
+TEST_F(CommandsTest, SingleFilesAreEncryptedAndDecryptedThroughTheirDisplayNames) {
+  const Bytes report = PatternBytes(2500, 4), data = PatternBytes(1234, 5), secret = PatternBytes(77, 6);
+  MakeFile(kRoot + "REPORT.TXT", report);
+  MakeQz(kRoot + "DATA.QZ", data, "portable pw");
+  MakeQz(kRoot + "Secret.txt.qz", secret, "right pw");
+  MakeFile(kRoot + "keep.txt", PatternBytes(5, 7));
+  const Bytes secretQz = ReadBytes(kRoot + "Secret.txt.qz");
+  WithWindow(kRoot, [&](Window& window) {
+    ASSERT_EQ(window.Items(), (Strings{"Data.qz", "Keep.txt", "Report.txt", "Secret.txt.qz"}));
+    int refreshes = g_events.refreshes;
+
+    EXPECT_EQ(window.DoubleClick("Report.txt", {L"report pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), Strings{"加密成功！"});
+    EXPECT_EQ(g_events.refreshes, refreshes + 1);
+    EXPECT_EQ(window.Items(), (Strings{"Data.qz", "Keep.txt", "Report.txt.qz", "Secret.txt.qz"}));
+    EXPECT_EQ(Names(kRoot), Sorted({"DATA.QZ", "Report.txt.qz", "Secret.txt.qz", "keep.txt"}));
+    ExpectEncrypted(kRoot + "Report.txt.qz", report, "report pw");
+
+    EXPECT_EQ(window.DoubleClick("Report.txt.qz", {L"report pw"}), "D");
+    EXPECT_EQ(boxes_.Take(), Strings{"解密成功！"});
+    EXPECT_EQ(g_events.refreshes, refreshes + 2);
+    EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "Report.txt"), report));
+    EXPECT_EQ(Attr(kRoot + "Report.txt") & kMarked, 0u);
+
+    // Stored as DATA.QZ, shown as Data.qz: decrypted into "Data".
+    EXPECT_EQ(window.DoubleClick("Data.qz", {L"portable pw"}), "D");
+    EXPECT_EQ(boxes_.Take(), Strings{"解密成功！"});
+    EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "Data"), data));
+
+    refreshes = g_events.refreshes;
+    EXPECT_EQ(window.DoubleClick("Secret.txt.qz", {L"wrong pw"}), "D");
+    EXPECT_EQ(boxes_.Take(), Strings{"密码错误，解密失败。"});
+    EXPECT_EQ(window.DoubleClick("Keep.txt", {kCancel}), "E");
+    EXPECT_TRUE(boxes_.Take().empty());
+    EXPECT_EQ(g_events.refreshes, refreshes);
+  });
+  EXPECT_EQ(Names(kRoot), Sorted({"Data", "Report.txt", "Secret.txt.qz", "keep.txt"}));
+  EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "Secret.txt.qz"), secretQz));
+  EXPECT_EQ(Attr(kRoot + "Secret.txt.qz") & kMarked, kMarked);
+}
+
+TEST_F(CommandsTest, EngineFailuresAreShownAndLeaveEveryFileAsItWas) {
+  const Bytes clash = PatternBytes(300, 8), fault = PatternBytes(3000, 9);
+  MakeQz(kRoot + "clash.txt.qz", PatternBytes(400, 10), "pw");
+  MakeFile(kRoot + "clash.txt", clash, FILE_ATTRIBUTE_READONLY);
+  MakeFile(kRoot + "fault.txt", fault);
+  const Bytes clashQz = ReadBytes(kRoot + "clash.txt.qz");
+  const Strings before = Names(kRoot);
+  WithWindow(kRoot, [&](Window& window) {
+    int refreshes = g_events.refreshes;
+    EXPECT_EQ(window.DoubleClick("Clash.txt.qz", {L"pw"}), "D");
+    EXPECT_EQ(boxes_.Take(), Strings{"无法创建目标文件。"});
+
+    qz::testing::ArmFault(qz::FaultPoint::kWrite, 2);  // the first block after the header
+    EXPECT_EQ(window.DoubleClick("Fault.txt", {L"pw"}), "E");
+    qz::testing::DisarmAllFaults();
+    EXPECT_EQ(boxes_.Take(), Strings{"写文件错误，加密失败。"});
+    EXPECT_EQ(g_events.refreshes, refreshes);
+  });
+  EXPECT_EQ(Names(kRoot), before);  // no partial output, no temporary file
+  EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "clash.txt"), clash));
+  EXPECT_EQ(Attr(kRoot + "clash.txt") & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "clash.txt.qz"), clashQz));
+  EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "fault.txt"), fault));
+}
+
+TEST_F(CommandsTest, FolderBatchesAskOnceAndProcessEveryFileDirectlyInside) {
+  const std::string batch = kRoot + "batch\\", sizes = kRoot + "sizes\\";
+  std::map<std::string, Bytes> files = {{"a.txt", PatternBytes(1000, 11)},
+                                        {kChinese, PatternBytes(2345, 12)},
+                                        {"hidden.txt", PatternBytes(10, 13)},
+                                        {"system.dat", PatternBytes(20, 14)},
+                                        {"empty.txt", {}}};
+  const Bytes temp = PatternBytes(50, 15), inner = PatternBytes(60, 16);
+  const Bytes big = PatternBytes(501000, 17), small = PatternBytes(500999, 18);
+  MakeDir(batch);
+  for (const auto& [name, bytes] : files) MakeFile(batch + name, bytes);
+  SetFileAttributesA((batch + "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesA((batch + "system.dat").c_str(), FILE_ATTRIBUTE_SYSTEM);
+  MakeFile(batch + "~qz123456.tmp", temp);  // left over by an interrupted run
+  MakeDir(batch + "sub");
+  MakeFile(batch + "sub\\inner.txt", inner);
+  MakeDir(sizes);
+  MakeFile(sizes + "big", big);
+  MakeFile(sizes + "small", small);
+  MakeDir(kRoot + "empty");
+  MakeFile(kRoot + "lone.txt", PatternBytes(30, 19));
+
+  Strings plainNames = {"sub", "~qz123456.tmp"}, encryptedNames = plainNames;
+  for (const auto& [name, bytes] : files) {
+    plainNames.push_back(name);
+    encryptedNames.push_back(name + ".qz");
+  }
+  auto expectEncrypted = [&](const std::string& password) {
+    EXPECT_EQ(Names(batch), Sorted(encryptedNames));
+    for (const auto& [name, bytes] : files) ExpectEncrypted(batch + name + ".qz", bytes, password);
+  };
+  auto expectPlain = [&] {
+    EXPECT_EQ(Names(batch), Sorted(plainNames));
+    for (const auto& [name, bytes] : files) EXPECT_TRUE(SameBytes(ReadBytes(batch + name), bytes)) << name;
+  };
+
+  WithWindow(kRoot, [&](Window& window) {
+    const Strings items = {"Batch", "Empty", "Sizes", "Lone.txt"};
+    ASSERT_EQ(window.Items(), items);
+    int refreshes = g_events.refreshes;
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Batch", {L"batch pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), Strings{"目录加密完成！"});
+    EXPECT_EQ(g_events.refreshes, refreshes + 1);
+    EXPECT_EQ(window.Items(), items);
+    EXPECT_EQ(window.dialog().m_nMenuItem, -1);
+    expectEncrypted("batch pw");
+
+    // The batch's end cleared the marker: the next batch asks again.
+    EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Batch", {L"batch pw"}), "D");
+    EXPECT_EQ(boxes_.Take(), Strings{"目录解密完成！"});
+    expectPlain();
+
+    // A password of two or more bytes from a single file serves the next batch.
+    EXPECT_EQ(window.DoubleClick("Lone.txt", {L"carried"}), "E");
+    EXPECT_EQ(boxes_.Take(), Strings{"加密成功！"});
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Batch"), "");
+    EXPECT_EQ(boxes_.Take(), Strings{"目录加密完成！"});
+    expectEncrypted("carried");
+
+    // Only the file of 501,000 bytes shows the progress window, filled to its end.
+    int bars = g_events.progressBars;
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Sizes", {L"size pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), Strings{"目录加密完成！"});
+    EXPECT_EQ(g_events.progressBars, bars + 1);
+    EXPECT_GT(g_events.visibleSteps, 0);
+    EXPECT_EQ(g_events.lastPosition, 1000);
+    EXPECT_FALSE(window.ProgressShown());
+
+    int prompts = g_events.prompts;
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Empty"), "");
+    EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Empty"), "");
+    EXPECT_EQ(boxes_.Take(), (Strings{"目录加密完成！", "目录解密完成！"}));
+    EXPECT_EQ(g_events.prompts, prompts);
+  });
+  EXPECT_TRUE(SameBytes(ReadBytes(batch + "~qz123456.tmp"), temp));
+  EXPECT_EQ(Names(batch + "sub\\"), Strings{"inner.txt"});
+  EXPECT_TRUE(SameBytes(ReadBytes(batch + "sub\\inner.txt"), inner));
+  EXPECT_EQ(Names(sizes), (Strings{"big.qz", "small.qz"}));
+  ExpectEncrypted(sizes + "big.qz", big, "size pw");
+  ExpectEncrypted(sizes + "small.qz", small, "size pw");
+  EXPECT_EQ(Names(kRoot + "empty\\"), Strings{});
+}
+
+TEST_F(CommandsTest, BatchQuestionsPerFilePromptsAndFailuresInsideABatch) {
+  const std::string mixed = kRoot + "mixed\\", partly = kRoot + "partly\\", three = kRoot + "three\\",
+                    locked = kRoot + "locked\\";
+  for (const std::string& dir : {mixed, partly, three, locked}) MakeDir(dir);
+  const Bytes a = PatternBytes(100, 20), c = PatternBytes(200, 21), d = PatternBytes(300, 22);
+  MakeFile(mixed + "a.txt", a);
+  MakeQz(mixed + "b.txt.qz", PatternBytes(150, 23), "old pw");
+  MakeQz(partly + "c.txt.qz", c, "pw");
+  MakeFile(partly + "d.txt", d);
+  std::map<std::string, Bytes> threeFiles, lockedFiles;
+  for (int i = 0; i < 3; ++i) {
+    threeFiles[std::to_string(i) + ".txt"] = PatternBytes(40 + i, 30 + i);
+    lockedFiles[std::string(1, static_cast<char>('e' + i)) + ".txt"] = PatternBytes(70 + i, 40 + i);
+  }
+  for (const auto& [name, bytes] : threeFiles) MakeFile(three + name, bytes);
+  for (const auto& [name, bytes] : lockedFiles) MakeFile(locked + name, bytes);
+  const Bytes bQz = ReadBytes(mixed + "b.txt.qz");
+
+  HANDLE held = CreateFileA((locked + "f.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  WithWindow(kRoot, [&](Window& window) {
+    const char* question = "此目录下已有加密文件,是否继续?";
+    int refreshes = g_events.refreshes;
+    boxes_.AnswerQuestions(IDNO);
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Mixed"), "");
+    EXPECT_EQ(boxes_.Take(), Strings{question});
+    EXPECT_EQ(Names(mixed), (Strings{"a.txt", "b.txt.qz"}));
+    EXPECT_EQ(g_events.refreshes, refreshes);
+
+    boxes_.AnswerQuestions(IDYES);
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Mixed", {L"mix pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), (Strings{question, "目录加密完成！"}));
+    EXPECT_EQ(Names(mixed), (Strings{"a.txt.qz", "b.txt.qz"}));
+    ExpectEncrypted(mixed + "a.txt.qz", a, "mix pw");
+    EXPECT_TRUE(SameBytes(ReadBytes(mixed + "b.txt.qz"), bQz));
+
+    EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Partly", {L"pw"}), "D");
+    EXPECT_EQ(boxes_.Take(), (Strings{"此目录下有未加密文件,是否继续?", "目录解密完成！"}));
+    EXPECT_EQ(Names(partly), (Strings{"c.txt", "d.txt"}));
+    EXPECT_TRUE(SameBytes(ReadBytes(partly + "c.txt"), c));
+    EXPECT_TRUE(SameBytes(ReadBytes(partly + "d.txt"), d));
+
+    // One-byte passwords are asked for at every file; Cancel skips just that file.
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Three", {L"x", kCancel, L"y"}), "EEE");
+    EXPECT_EQ(boxes_.Take(), Strings{"目录加密完成！"});
+    int plain = 0;
+    std::string used;
+    for (const auto& [name, bytes] : threeFiles) {
+      if (ReadBytes(three + name) == bytes) {
+        ++plain;
+        continue;
+      }
+      for (const char* password : {"x", "y"})
+        if (PortablePlain(three + name + ".qz", password) == bytes) used += password;
+    }
+    EXPECT_EQ(plain, 1);
+    EXPECT_TRUE(used == "xy" || used == "yx") << used;
+    EXPECT_EQ(Names(three).size(), 3u);
+
+    // A file held open without sharing fails; the batch goes on with the others.
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Locked", {L"lock pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), (Strings{"在存取 " + kRoot + "Locked\\f.txt 时发生共享违例。", "打开源文件出错!",
+                                       "目录加密完成！"}));
+  });
+  CloseHandle(held);
+  EXPECT_EQ(Names(locked), (Strings{"e.txt.qz", "f.txt", "g.txt.qz"}));
+  EXPECT_TRUE(SameBytes(ReadBytes(locked + "f.txt"), lockedFiles["f.txt"]));
+  ExpectEncrypted(locked + "e.txt.qz", lockedFiles["e.txt"], "lock pw");
+  ExpectEncrypted(locked + "g.txt.qz", lockedFiles["g.txt"], "lock pw");
+}
+
+TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {
+  MakeDir(kRoot + "plain");
+  MakeDir(kRoot + "hid", FILE_ATTRIBUTE_HIDDEN);
+  MakeFile(kRoot + "hid\\in.txt", PatternBytes(10, 50));
+  MakeQz(kRoot + "enc.qz", PatternBytes(10, 51), "pw");
+  const Bytes note = PatternBytes(80, 52);
+  MakeFile(kRoot + "note.txt", note);
+  ASSERT_EQ(Attr(kRoot + "plain"), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+  WithWindow(kRoot, [&](Window& window) {
+    ASSERT_EQ(window.Items(), (Strings{"Hid", "Plain", "Enc.qz", "Note.txt"}));
+    using Ids = std::vector<UINT>;
+    EXPECT_EQ(window.ContextMenu(1), (Ids{ID_MENU_ENCRYPT, ID_MENU_DECRYPT}));
+    EXPECT_EQ(window.ContextMenu(0), Ids{ID_MENU_ENCRYPT});
+    EXPECT_EQ(window.ContextMenu(2), Ids{ID_MENU_DECRYPT});
+    EXPECT_EQ(window.ContextMenu(3), Ids{ID_MENU_ENCRYPT});
+    EXPECT_FALSE(window.ContextMenu(-1).has_value());
+    EXPECT_EQ(window.dialog().m_nMenuItem, -1);
+
+    int prompts = g_events.prompts;
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, -1), "");
+    EXPECT_EQ(g_events.prompts, prompts);
+
+    // A hidden folder is offered as a file, and the engine refuses to read it.
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Hid", {L"pw"}), "E");
+    Strings texts = boxes_.Take();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back(), "打开源文件出错!");
+
+    // "解密" on a plain file encrypts it.
+    EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Note.txt", {L"pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), Strings{"加密成功！"});
+    EXPECT_EQ(window.dialog().m_nMenuItem, -1);
+  });
+  EXPECT_EQ(Names(kRoot), (Strings{"Note.txt.qz", "enc.qz", "hid", "plain"}));
+  EXPECT_EQ(Names(kRoot + "hid\\"), Strings{"in.txt"});
+  ExpectEncrypted(kRoot + "Note.txt.qz", note, "pw");
+}
+
+}  // namespace
