@@ -42,6 +42,16 @@ std::wstring MenuString(HMENU menu, UINT position) {
   return std::wstring(text, static_cast<size_t>(copied > 0 ? copied : 0));
 }
 
+// The state of a sub-menu entry holds its item count in the high byte, where MF_OWNERDRAW
+// would be: the item's type tells.
+bool IsOwnerDrawOrBitmap(HMENU menu, UINT position, UINT state) {
+  MENUITEMINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_FTYPE;
+  ::GetMenuItemInfoW(menu, position, TRUE, &info);
+  return (info.fType & MFT_OWNERDRAW) || (state & MF_BITMAP);
+}
+
 void FillSolid(HDC dc, const RECT& rect, COLORREF color) {
   COLORREF old = ::SetBkColor(dc, color);
   ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
@@ -148,7 +158,7 @@ void COwnerDrawMenu::ConvertMenu(HMENU menu) {
     UINT at = static_cast<UINT>(position);
     UINT id = ::GetMenuItemID(menu, position);
     UINT state = ::GetMenuState(menu, at, MF_BYPOSITION);
-    bool converted = (state & (MF_OWNERDRAW | MF_BITMAP)) != 0;
+    bool converted = IsOwnerDrawOrBitmap(menu, at, state);
 
     if (id == 0xFFFFFFFFu) {
       HMENU subMenu = ::GetSubMenu(menu, position);
