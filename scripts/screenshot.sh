@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
 # Takes a picture of the main window for the README: starts Lockmere.exe under Wine on a
-# virtual screen, waits for its window, and crops the screen to it.
-# Usage: scripts/screenshot.sh [Lockmere.exe] [output.png]
+# virtual screen, waits for its window, and crops the screen to it. With --about it
+# presses the help button (Alt+H) first and takes the About dialog instead.
+# Usage: scripts/screenshot.sh [--about] [Lockmere.exe] [output.png]
 # Without an executable it builds one in $QZ_BUILD_DIR (default build/windows).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QZ_BUILD_DIR:-$root/build/windows}
+about=0
+if [ "${1:-}" = --about ]; then
+  about=1
+  shift
+fi
 exe=${1:-}
-out=${2:-$root/docs/main-window.png}
+if [ "$about" = 1 ]; then
+  out=${2:-$root/docs/about-dialog.png}
+else
+  out=${2:-$root/docs/main-window.png}
+fi
 
 if [ -z "$exe" ]; then
   cmake -S "$root" -B "$build" -G Ninja \
@@ -47,11 +57,28 @@ shot() {
   done
   # Let the list and the icons finish painting.
   sleep 1
+  if [ "$about" = 1 ]; then
+    # The About dialog is a second window with the same title.
+    local main=$window
+    window=""
+    tries=0
+    while [ -z "$window" ]; do
+      tries=$((tries + 1))
+      if [ "$tries" -gt 100 ]; then
+        echo "screenshot: the About dialog did not appear within 10 s" >&2
+        return 1
+      fi
+      [ $((tries % 20)) = 1 ] && xdotool key alt+h
+      sleep 0.1
+      window=$(xdotool search --onlyvisible --name '^Lockmere$' 2>/dev/null | grep -vx "$main" | head -1 || true)
+    done
+    sleep 1
+  fi
   eval "$(xdotool getwindowgeometry --shell "$window")"
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
   echo "screenshot: ${WIDTH}x${HEIGHT} at ${X},${Y} -> $out"
 }
-export exe out
+export exe out about
 
 status=0
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f shot); shot" || status=$?
