@@ -8,6 +8,7 @@
 #include "file_browser_dlg.h"
 #include "file_system.h"
 #include "message_box.h"
+#include "owner_draw_menu.h"
 #include "qz_name.h"
 #include "resource.h"
 
@@ -47,16 +48,20 @@ void CFileBrowserDlg::OnListRClick(NMHDR* header, LRESULT* result) {
 
 void CFileBrowserDlg::ShowContextMenu(int item) {
   if (!ItemPath(item, m_szItemPath)) return;
-  HMENU menu = CreatePopupMenu();
-  if (!menu) return;
+  // Lives until tracking ends: the system hands the item records back while it is shown.
+  COwnerDrawMenu menu;
+  if (!menu.CreatePopupMenu()) return;
+  // Only a folder with no other attribute bit is offered the folder batches.
   if (GetFileAttributesA(m_szItemPath) == FILE_ATTRIBUTE_DIRECTORY) {
-    AppendMenuW(menu, MF_STRING, ID_MENU_ENCRYPT, L"加密");
-    AppendMenuW(menu, MF_STRING, ID_MENU_DECRYPT, L"解密");
+    menu.AppendMenuUtf8(MF_STRING, ID_MENU_ENCRYPT, "加密");
+    menu.AppendMenuUtf8(MF_STRING, ID_MENU_DECRYPT, "解密");
   } else if (qz::HasEncryptedExtension(std::string(m_szItemPath))) {
-    AppendMenuW(menu, MF_STRING, ID_MENU_DECRYPT, L"解密");
+    menu.AppendMenuUtf8(MF_STRING, ID_MENU_DECRYPT, "解密");
   } else {
-    AppendMenuW(menu, MF_STRING, ID_MENU_ENCRYPT, L"加密");
+    menu.AppendMenuUtf8(MF_STRING, ID_MENU_ENCRYPT, "加密");
   }
+  menu.ConvertToOwnerDraw(&menu);
+  menu.UpdateCommandStates(&menu, this);
 
   POINT position = {};
   POINT origin = {};
@@ -69,8 +74,8 @@ void CFileBrowserDlg::ShowContextMenu(int item) {
   POINT point = {position.x + (label.right - label.left) - origin.x + 28,
                  position.y + (label.bottom - label.top) - origin.y + 66};
   ClientToScreen(m_hWnd, &point);
-  TrackPopupMenu(menu, TPM_RIGHTBUTTON, point.x, point.y, 0, m_hWnd, nullptr);
-  DestroyMenu(menu);
+  menu.TrackPopupMenu(TPM_RIGHTBUTTON, point.x, point.y, this);
+  menu.DestroyMenu();
 }
 
 void CFileBrowserDlg::OnMenuEncrypt() { RunFolderBatch(true); }
