@@ -1,0 +1,366 @@
+// Encrypting and decrypting through the real program, driven from outside like a user:
+// a double-click into a folder, a double-click on a file and on its ".qz" copy, and the
+// context menu's folder batches, each with its password dialog and closing message,
+// checked against the files on disk.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "harness/input.h"
+#include "harness/pointer.h"
+#include "harness/remote_controls.h"
+#include "harness/window_find.h"
+#include "harness/window_text.h"
+#include "lockmere_launch.h"
+
+namespace qz::e2e {
+namespace {
+
+constexpr int kFileListId = 1000;
+constexpr int kPathLabelId = 1002;
+constexpr int kPasswordId = 1015;
+constexpr int kRetypeId = 1016;
+// Rows of the context menu are drawn 25 px high.
+constexpr int kMenuRowHeight = 25;
+
+constexpr Millis kWindowTimeout(10000);
+// Encryption of a few kilobytes is quick; a loaded machine under Wine is not.
+constexpr Millis kOperationTimeout(30000);
+
+// A scratch folder in the build tree's own prefix; the program shows it capitalised.
+const std::string kFolder = "C:\\qz-e2e-commands";
+const std::string kFolderItem = "Qz-e2e-commands";
+const std::string kReport = kFolder + "\\Report.txt";
+const std::string kBatch = kFolder + "\\Batch";
+
+struct BatchFile {
+  const char* name;
+  size_t size;
+};
+// One file of exactly one engine block, one over it, and an empty one.
+const BatchFile kBatchFiles[] = {{"one.txt", 1000}, {"Two.DAT", 2500}, {"empty", 0}};
+// In a sub-folder of the batch folder: a batch never goes there.
+const std::string kInnerFile = kBatch + "\\Inner\\keep.txt";
+
+using Bytes = std::vector<char>;
+
+Bytes RandomBytes(size_t size, uint32_t seed) {
+  std::mt19937 random(seed);
+  Bytes bytes(size);
+  for (char& b : bytes) b = static_cast<char>(random() & 0xFF);
+  return bytes;
+}
+
+bool WriteBytes(const std::string& path, const Bytes& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                              &written, nullptr) &&
+                                    written == bytes.size());
+  CloseHandle(file);
+  return ok;
+}
+
+std::optional<Bytes> ReadBytes(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  const DWORD size = GetFileSize(file, nullptr);
+  Bytes bytes(size);
+  DWORD read = 0;
+  const bool ok = size == 0 || (ReadFile(file, bytes.data(), size, &read, nullptr) && read == size);
+  CloseHandle(file);
+  if (!ok) return std::nullopt;
+  return bytes;
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Files here may be read-only after an encryption.
+void RemoveFile(const std::string& path) {
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(path.c_str());
+}
+
+// Everything a run, finished or interrupted, can leave in the scratch folder.
+void RemoveFixture() {
+  for (const std::string& folder : {kFolder, kBatch, kBatch + "\\Inner"}) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        RemoveFile(folder + "\\" + found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA((kBatch + "\\Inner").c_str());
+  RemoveDirectoryA(kBatch.c_str());
+  RemoveDirectoryA(kFolder.c_str());
+}
+
+class FileCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveFixture();
+    ASSERT_TRUE(CreateDirectoryA(kFolder.c_str(), nullptr)) << "cannot create " << kFolder;
+    ASSERT_TRUE(CreateDirectoryA(kBatch.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((kBatch + "\\Inner").c_str(), nullptr));
+    report_ = RandomBytes(48 * 1024 + 7, 1);
+    ASSERT_TRUE(WriteBytes(kReport, report_));
+    uint32_t seed = 2;
+    for (const BatchFile& f : kBatchFiles) {
+      batch_.push_back(RandomBytes(f.size, seed++));
+      ASSERT_TRUE(WriteBytes(kBatch + "\\" + f.name, batch_.back()));
+    }
+    inner_ = RandomBytes(300, seed);
+    ASSERT_TRUE(WriteBytes(kInnerFile, inner_));
+    ASSERT_TRUE(LaunchLockmere(process_, &main_));
+    list_ = GetDlgItem(main_, kFileListId);
+  }
+
+  void TearDown() override {
+    if (process_.Running()) {
+      CloseBox(main_);
+      EXPECT_TRUE(EndsWithin(process_, kPromptExit, "the close box at the end of the test"));
+    }
+    RemoveFixture();
+  }
+
+  // Index of the list item shown as `text` once it is there.
+  ::testing::AssertionResult WaitForItem(const std::string& text, int* index) {
+    std::string shown;
+    const bool found = WaitUntil(
+        [&] {
+          auto items = ReadListViewItems(list_);
+          if (!items) return false;
+          shown.clear();
+          for (size_t i = 0; i < items->size(); ++i) {
+            shown += " \"" + (*items)[i].text + "\"";
+            if ((*items)[i].text == text) {
+              *index = static_cast<int>(i);
+              return true;
+            }
+          }
+          return false;
+        },
+        kWindowTimeout);
+    if (found) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no item \"" << text << "\" in the list; it shows"
+                                         << shown;
+  }
+
+  // The middle of the item's label on the screen, scrolled into view first.
+  ::testing::AssertionResult ItemPoint(const std::string& text, POINT* point) {
+    int index = -1;
+    auto found = WaitForItem(text, &index);
+    if (!found) return found;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE,
+                        SMTO_ABORTIFHUNG, 5000, &ignored);
+    auto rect = ListItemScreenRect(list_, index, LVIR_LABEL);
+    if (!rect) return ::testing::AssertionFailure() << "the rectangle of \"" << text << "\" could not be read";
+    *point = Center(*rect);
+    return ::testing::AssertionSuccess();
+  }
+
+  ::testing::AssertionResult DoubleClickItem(const std::string& text) {
+    POINT point{};
+    auto found = ItemPoint(text, &point);
+    if (!found) return found;
+    if (!DoubleClickAt(point)) return ::testing::AssertionFailure() << "the double-click could not be sent";
+    return ::testing::AssertionSuccess();
+  }
+
+  // Opens the context menu over the item and chooses its row `row` (0 is the top one).
+  ::testing::AssertionResult ChooseFromContextMenu(const std::string& text, int row) {
+    POINT point{};
+    auto found = ItemPoint(text, &point);
+    if (!found) return found;
+    if (!RightClickAt(point)) return ::testing::AssertionFailure() << "the right click could not be sent";
+    HWND menu = WaitForPopupMenu(process_.id(), kWindowTimeout);
+    if (!menu) return ::testing::AssertionFailure() << "no popup menu after a right click on \"" << text << "\"";
+    RECT client{};
+    GetClientRect(menu, &client);
+    POINT target{client.right / 2, row * kMenuRowHeight + kMenuRowHeight / 2};
+    if (client.bottom < (row + 1) * kMenuRowHeight)
+      return ::testing::AssertionFailure() << "the menu is " << client.bottom << " px high, too low for row "
+                                           << row;
+    ClientToScreen(menu, &target);
+    if (!LeftClickAt(target)) return ::testing::AssertionFailure() << "the menu click could not be sent";
+    if (!WaitUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }, kWindowTimeout))
+      return ::testing::AssertionFailure() << "the menu stayed open after the click";
+    return ::testing::AssertionSuccess();
+  }
+
+  // The password dialog: owned by the main window, with the password field, and with the
+  // re-entry field exactly when it asks for encryption.
+  HWND FindPasswordDialog() {
+    for (HWND w : TopLevelWindows(process_.id()))
+      if (w != main_ && IsWindowVisible(w) && ClassName(w) == kDialogClass &&
+          GetDlgItem(w, kPasswordId))
+        return w;
+    return nullptr;
+  }
+
+  // Message boxes only: a password dialog's labels carry the same id as a box's text.
+  std::vector<MessageBoxWindow> Boxes() {
+    std::vector<MessageBoxWindow> boxes;
+    for (const MessageBoxWindow& box : MessageBoxes(process_.id(), main_))
+      if (!GetDlgItem(box.window, kPasswordId)) boxes.push_back(box);
+    return boxes;
+  }
+
+  ::testing::AssertionResult EnterPassword(bool encrypt, const char* password) {
+    HWND dialog = nullptr;
+    if (!WaitUntil([&] { return (dialog = FindPasswordDialog()) != nullptr; }, kWindowTimeout)) {
+      auto failure = ::testing::AssertionFailure()
+                     << "no " << (encrypt ? "encryption" : "decryption") << " password dialog";
+      for (const MessageBoxWindow& box : Boxes()) failure << "; message box: " << box.text;
+      return failure;
+    }
+    if (WindowText(dialog) != "Lockmere")
+      return ::testing::AssertionFailure() << "password dialog titled \"" << WindowText(dialog) << "\"";
+    if ((GetDlgItem(dialog, kRetypeId) != nullptr) != encrypt)
+      return ::testing::AssertionFailure() << "the " << (encrypt ? "decryption" : "encryption")
+                                           << " password dialog came up instead";
+    if (GetWindow(dialog, GW_OWNER) != main_ || IsWindowEnabled(main_))
+      return ::testing::AssertionFailure() << "the password dialog is not modal to the main window";
+    for (int id : {kPasswordId, kRetypeId}) {
+      HWND field = GetDlgItem(dialog, id);
+      if (!field) continue;
+      DWORD_PTR ok = 0;
+      if (!SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password),
+                               SMTO_ABORTIFHUNG, 5000, &ok) ||
+          !ok)
+        return ::testing::AssertionFailure() << "the password could not be typed into field " << id;
+    }
+    if (!ClickButton(dialog, IDOK)) return ::testing::AssertionFailure() << "no OK button";
+    if (!WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, kWindowTimeout))
+      return ::testing::AssertionFailure() << "the password dialog stayed open after OK";
+    return ::testing::AssertionSuccess();
+  }
+
+  // Waits for the message box that ends an operation, checks its text and answers it.
+  ::testing::AssertionResult Acknowledge(const std::string& expected) {
+    MessageBoxWindow box;
+    std::string others;
+    const bool shown = WaitUntil(
+        [&] {
+          if (FindPasswordDialog()) others = " (a password dialog is open)";
+          auto boxes = Boxes();
+          if (boxes.empty()) return false;
+          box = boxes.front();
+          return true;
+        },
+        kOperationTimeout, Millis(50));
+    if (!shown)
+      return ::testing::AssertionFailure() << "no message \"" << expected << "\" within "
+                                           << kOperationTimeout.count() / 1000 << " s" << others;
+    if (!AnswerMessageBox(box, IDOK))
+      return ::testing::AssertionFailure() << "message \"" << box.text << "\" has no OK button";
+    if (box.text != expected)
+      return ::testing::AssertionFailure() << "message \"" << box.text << "\", expected \"" << expected << "\"";
+    if (box.caption != "Lockmere")
+      return ::testing::AssertionFailure() << "message box titled \"" << box.caption << "\"";
+    if (!WaitUntil([&] { return !IsWindow(box.window); }, kWindowTimeout))
+      return ::testing::AssertionFailure() << "the message box stayed open after OK";
+    return ::testing::AssertionSuccess();
+  }
+
+  static ::testing::AssertionResult IsEncryptedCopy(const std::string& path, const Bytes& plain) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return ::testing::AssertionFailure() << path << " is missing";
+    const DWORD mark = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
+    if ((attributes & mark) != mark)
+      return ::testing::AssertionFailure() << path << " is not hidden and read-only (attributes "
+                                           << attributes << ")";
+    auto bytes = ReadBytes(path);
+    if (!bytes) return ::testing::AssertionFailure() << path << " cannot be read";
+    if (bytes->size() != plain.size() + 256)
+      return ::testing::AssertionFailure() << path << " holds " << bytes->size() << " bytes, expected "
+                                           << plain.size() + 256;
+    if (plain.size() >= 16 && Bytes(bytes->begin() + 256, bytes->end()) == plain)
+      return ::testing::AssertionFailure() << path << " holds the plain bytes";
+    return ::testing::AssertionSuccess();
+  }
+
+  static ::testing::AssertionResult HoldsExactly(const std::string& path, const Bytes& expected) {
+    auto bytes = ReadBytes(path);
+    if (!bytes) return ::testing::AssertionFailure() << path << " is missing or unreadable";
+    if (*bytes != expected)
+      return ::testing::AssertionFailure() << path << " differs from the original (" << bytes->size()
+                                           << " bytes, expected " << expected.size() << ")";
+    return ::testing::AssertionSuccess();
+  }
+
+  ProgramProcess process_;
+  HWND main_ = nullptr;
+  HWND list_ = nullptr;
+  Bytes report_;
+  std::vector<Bytes> batch_;
+  Bytes inner_;
+};
+
+TEST_F(FileCommandsTest, EncryptAndDecryptAFileAndAFolderThroughTheWindows) {
+  const char kPassword[] = "e2e Pass-7";
+
+  ASSERT_TRUE(DoubleClickItem(kFolderItem));
+  const std::string path_label = "当前路径：C:\\" + kFolderItem + "\\";
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(main_, kPathLabelId) == path_label; }, kWindowTimeout))
+      << "path label: " << ControlText(main_, kPathLabelId);
+
+  // One file: the encrypted copy replaces it, and decryption gives back the same bytes.
+  ASSERT_TRUE(DoubleClickItem("Report.txt"));
+  ASSERT_TRUE(EnterPassword(true, kPassword));
+  ASSERT_TRUE(Acknowledge("加密成功！"));
+  EXPECT_FALSE(Exists(kReport)) << "the plain file is still there";
+  ASSERT_TRUE(IsEncryptedCopy(kReport + ".qz", report_));
+
+  ASSERT_TRUE(DoubleClickItem("Report.txt.qz"));
+  ASSERT_TRUE(EnterPassword(false, kPassword));
+  ASSERT_TRUE(Acknowledge("解密成功！"));
+  EXPECT_FALSE(Exists(kReport + ".qz")) << "the encrypted file is still there";
+  EXPECT_TRUE(HoldsExactly(kReport, report_));
+  int index = -1;
+  EXPECT_TRUE(WaitForItem("Report.txt", &index));
+
+  // A folder batch right after a single file keeps that file's password: it asks for none.
+  ASSERT_TRUE(ChooseFromContextMenu("Batch", 0));
+  ASSERT_TRUE(Acknowledge("目录加密完成！"));
+  for (size_t i = 0; i < std::size(kBatchFiles); ++i) {
+    const std::string plain = kBatch + "\\" + kBatchFiles[i].name;
+    EXPECT_FALSE(Exists(plain)) << plain << " is still there";
+    EXPECT_TRUE(IsEncryptedCopy(plain + ".qz", batch_[i]));
+  }
+  EXPECT_TRUE(HoldsExactly(kInnerFile, inner_)) << "a sub-folder's file was touched";
+
+  // The batch's end cleared the kept password, so the next batch asks; the same password
+  // opens every file the first batch wrote.
+  ASSERT_TRUE(ChooseFromContextMenu("Batch", 1));
+  ASSERT_TRUE(EnterPassword(false, kPassword));
+  ASSERT_TRUE(Acknowledge("目录解密完成！"));
+  for (size_t i = 0; i < std::size(kBatchFiles); ++i) {
+    const std::string plain = kBatch + "\\" + kBatchFiles[i].name;
+    EXPECT_FALSE(Exists(plain + ".qz")) << plain << ".qz is still there";
+    EXPECT_TRUE(HoldsExactly(plain, batch_[i]));
+  }
+  EXPECT_TRUE(Boxes().empty()) << "a message box is left open";
+  EXPECT_TRUE(process_.Running());
+}
+
+}  // namespace
+}  // namespace qz::e2e
