@@ -597,6 +597,7 @@ TEST_F(CommandsTest, BatchQuestionsPerFilePromptsAndFailuresInsideABatch) {
   const Bytes a = PatternBytes(100, 20), c = PatternBytes(200, 21), d = PatternBytes(300, 22);
   MakeFile(mixed + "a.txt", a);
   MakeQz(mixed + "b.txt.qz", PatternBytes(150, 23), "old pw");
+  MakeQz(mixed + "b2.txt.qz", PatternBytes(160, 24), "old pw");  // the question comes once
   MakeQz(partly + "c.txt.qz", c, "pw");
   MakeFile(partly + "d.txt", d);
   std::map<std::string, Bytes> threeFiles, lockedFiles;
@@ -616,13 +617,13 @@ TEST_F(CommandsTest, BatchQuestionsPerFilePromptsAndFailuresInsideABatch) {
     boxes_.AnswerQuestions(IDNO);
     EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Mixed"), "");
     EXPECT_EQ(boxes_.Take(), Strings{question});
-    EXPECT_EQ(Names(mixed), (Strings{"a.txt", "b.txt.qz"}));
+    EXPECT_EQ(Names(mixed), (Strings{"a.txt", "b.txt.qz", "b2.txt.qz"}));
     EXPECT_EQ(g_events.refreshes, refreshes);
 
     boxes_.AnswerQuestions(IDYES);
     EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Mixed", {L"mix pw"}), "E");
     EXPECT_EQ(boxes_.Take(), (Strings{question, "目录加密完成！"}));
-    EXPECT_EQ(Names(mixed), (Strings{"a.txt.qz", "b.txt.qz"}));
+    EXPECT_EQ(Names(mixed), (Strings{"a.txt.qz", "b.txt.qz", "b2.txt.qz"}));
     ExpectEncrypted(mixed + "a.txt.qz", a, "mix pw");
     EXPECT_TRUE(SameBytes(ReadBytes(mixed + "b.txt.qz"), bQz));
 
