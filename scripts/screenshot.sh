@@ -1,23 +1,30 @@
 #!/usr/bin/env bash
 # Takes a picture of the main window for the README: starts Lockmere.exe under Wine on a
 # virtual screen, waits for its window, and crops the screen to it. With --about it
-# presses the help button (Alt+H) first and takes the About dialog instead.
-# Usage: scripts/screenshot.sh [--about] [Lockmere.exe] [output.png]
+# presses the help button (Alt+H) first and takes the About dialog instead. With
+# --context-menu it right-clicks the first folder of the list and takes the main window
+# with the context menu open; with --password it enters that folder, double-clicks the
+# file in it and takes the encryption password dialog over the main window.
+# Usage: scripts/screenshot.sh [--about|--context-menu|--password] [Lockmere.exe] [output.png]
 # Without an executable it builds one in $QZ_BUILD_DIR (default build/windows).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QZ_BUILD_DIR:-$root/build/windows}
-about=0
-if [ "${1:-}" = --about ]; then
-  about=1
-  shift
-fi
+# Wine takes only an absolute prefix.
+case "$build" in /*) ;; *) build=$PWD/$build ;; esac
+mode=main
+case "${1:-}" in
+  --about) mode=about; shift ;;
+  --context-menu) mode=context-menu; shift ;;
+  --password) mode=password; shift ;;
+esac
 exe=${1:-}
-if [ "$about" = 1 ]; then
-  out=${2:-$root/docs/about-dialog.png}
-else
-  out=${2:-$root/docs/main-window.png}
-fi
+case "$mode" in
+  about) out=${2:-$root/docs/about-dialog.png} ;;
+  context-menu) out=${2:-$root/docs/context-menu.png} ;;
+  password) out=${2:-$root/docs/password-dialog.png} ;;
+  *) out=${2:-$root/docs/main-window.png} ;;
+esac
 
 if [ -z "$exe" ]; then
   cmake -S "$root" -B "$build" -G Ninja \
@@ -37,10 +44,15 @@ out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
 export WINEPREFIX="$build/wineprefix-screenshot"
 qz_wine_prefix
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
-# A few entries, so that the list shows folders, plain files and an encrypted file.
+# A few entries, so that the list shows folders, plain files and an encrypted file. The
+# context menu and the password dialog also get a folder that sorts first, holding one file.
 drive_c="$WINEPREFIX/drive_c"
 printf 'minutes\n' >"$drive_c/meeting notes.txt"
 printf 'QZ' >"$drive_c/budget 2024.xls.qz"
+if [ "$mode" = context-menu ] || [ "$mode" = password ]; then
+  mkdir -p "$drive_c/archive"
+  printf 'figures\n' >"$drive_c/archive/quarterly report.docx"
+fi
 
 shot() {
   set -euo pipefail
@@ -57,9 +69,12 @@ shot() {
   done
   # Let the list and the icons finish painting.
   sleep 1
-  if [ "$about" = 1 ]; then
+  local main=$window
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  # The first row of the list, over its label (the window's own frame is part of X, Y).
+  local row_x=$((X + 60)) row_y=$((Y + 118))
+  if [ "$mode" = about ]; then
     # The About dialog is a second window with the same title.
-    local main=$window
     window=""
     tries=0
     while [ -z "$window" ]; do
@@ -73,16 +88,68 @@ shot() {
       window=$(xdotool search --onlyvisible --name '^Lockmere$' 2>/dev/null | grep -vx "$main" | head -1 || true)
     done
     sleep 1
+  elif [ "$mode" = context-menu ]; then
+    xdotool mousemove "$row_x" "$row_y" click 3
+    sleep 1
+    local menu
+    menu=$(xdotool search --onlyvisible --classname 'lockmere' 2>/dev/null | grep -vx "$main" | head -1 || true)
+    if [ -z "$menu" ]; then
+      echo "screenshot: no context menu after a right click on the first row" >&2
+      return 1
+    fi
+    # Over the first command, so that it shows highlighted.
+    eval "$(xdotool getwindowgeometry --shell "$menu" | sed 's/^/MENU_/')"
+    xdotool mousemove $((MENU_X + MENU_WIDTH / 2)) $((MENU_Y + 14))
+    sleep 0.5
+  elif [ "$mode" = password ]; then
+    # Into the folder, then the file that is now the first row.
+    xdotool mousemove "$row_x" "$row_y" click --repeat 2 --delay 80 1
+    sleep 1
+    xdotool mousemove "$row_x" "$row_y" click --repeat 2 --delay 80 1
+    local dialog=""
+    tries=0
+    while [ -z "$dialog" ]; do
+      tries=$((tries + 1))
+      if [ "$tries" -gt 100 ]; then
+        echo "screenshot: no password dialog after a double-click on the file" >&2
+        return 1
+      fi
+      sleep 0.1
+      dialog=$(xdotool search --onlyvisible --name '^Lockmere$' 2>/dev/null | grep -vx "$main" | head -1 || true)
+    done
+    sleep 0.5
+    # The focus starts on OK; the fields come after both buttons.
+    xdotool key Tab Tab
+    xdotool type --delay 50 secret
+    xdotool key Tab
+    xdotool type --delay 50 secret
+    sleep 0.5
   fi
-  eval "$(xdotool getwindowgeometry --shell "$window")"
+  if [ "$mode" = context-menu ] || [ "$mode" = password ]; then
+    # Everything the program shows, as one picture.
+    local left=100000 top=100000 right=0 bottom=0 w
+    for w in $(xdotool search --onlyvisible --classname 'lockmere' 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell "$w")"
+      [ "$X" -lt "$left" ] && left=$X
+      [ "$Y" -lt "$top" ] && top=$Y
+      [ $((X + WIDTH)) -gt "$right" ] && right=$((X + WIDTH))
+      [ $((Y + HEIGHT)) -gt "$bottom" ] && bottom=$((Y + HEIGHT))
+    done
+    X=$left Y=$top WIDTH=$((right - left)) HEIGHT=$((bottom - top))
+  else
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+  fi
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
   echo "screenshot: ${WIDTH}x${HEIGHT} at ${X},${Y} -> $out"
 }
-export exe out about
+export exe out mode
 
 status=0
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f shot); shot" || status=$?
 # Ends the program started above: it runs in this script's own prefix.
 wineserver -k 2>/dev/null || true
 rm -f "$drive_c/meeting notes.txt" "$drive_c/budget 2024.xls.qz"
+# The password dialog was never confirmed, so the file in the folder is still plain.
+rm -f "$drive_c/archive/quarterly report.docx"
+rmdir "$drive_c/archive" 2>/dev/null || true
 exit $status
