@@ -7,6 +7,7 @@
 #include "controls.h"
 #include "dialog.h"
 #include "file_entry.h"
+#include "replace_transaction.h"
 
 // An extra file type of the hidden selector (the program adds none).
 struct FileTypeEntry {
@@ -88,6 +89,8 @@ class CFileBrowserDlg : public CDialog {
   FileEntry* AppendEntry(FileEntry** tail);
 
   bool AskPassword(bool forEncryption);
+  // The one report and the listing after a single-file operation.
+  void FinishOperation(qz::Outcome outcome, const char* failure, const char* success);
   void ProbeFileSize(const char* path);
   void RunFolderBatch(bool encrypt);
   void ShowContextMenu(int item);

@@ -66,18 +66,7 @@ void CFileBrowserDlg::EncryptOneFile(const char* path) {
   qz::EncryptResult result =
       qz::ReplaceWithEncrypted(path, m_szPassword, OptionsFor(&progress, m_nFileSize));
   progress.End();
-  switch (result.outcome) {
-    case qz::Outcome::kFailed:
-      AfxMessageBox(EncryptFailureText(result.step), MB_OK);
-      return;
-    case qz::Outcome::kSourceNotDeleted:
-      break;  // both files are as they were
-    case qz::Outcome::kDone:
-      if (!m_bBatch) AfxMessageBox("加密成功！", MB_OK);
-      break;
-  }
-  // A batch lists its folder's parent once, when it ends.
-  if (!m_bBatch) RefreshListing();
+  FinishOperation(result.outcome, EncryptFailureText(result.step), "加密成功！");
 }
 
 void CFileBrowserDlg::DecryptOneFile(const char* path) {
@@ -91,16 +80,23 @@ void CFileBrowserDlg::DecryptOneFile(const char* path) {
   qz::DecryptResult result =
       qz::ReplaceWithDecrypted(path, m_szPassword, OptionsFor(&progress, m_nFileSize));
   progress.End();
-  switch (result.outcome) {
+  FinishOperation(result.outcome, DecryptFailureText(result.step), "解密成功！");
+}
+
+void CFileBrowserDlg::FinishOperation(qz::Outcome outcome, const char* failure,
+                                      const char* success) {
+  switch (outcome) {
     case qz::Outcome::kFailed:
-      AfxMessageBox(DecryptFailureText(result.step), MB_OK);
+      // Every file is as it was: nothing to list again.
+      AfxMessageBox(failure, MB_OK);
       return;
     case qz::Outcome::kSourceNotDeleted:
-      break;
+      break;  // the source stayed, so nothing is lost
     case qz::Outcome::kDone:
-      if (!m_bBatch) AfxMessageBox("解密成功！", MB_OK);
+      if (!m_bBatch) AfxMessageBox(success, MB_OK);
       break;
   }
+  // A batch lists its folder's parent once, when it ends.
   if (!m_bBatch) RefreshListing();
 }
 

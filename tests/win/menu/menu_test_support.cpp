@@ -124,14 +124,3 @@ void Pump() {
 }
 
 }  // namespace menutest
-
-namespace {
-class TestApp : public CWinApp {};
-}  // namespace
-
-int main(int argc, char** argv) {
-  static TestApp app;
-  AfxInitApplication(&app, GetModuleHandleW(nullptr));
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
