@@ -78,6 +78,20 @@ class LeavingTest : public ::testing::Test {
   }
 
   HttpRecorder recorder_;
+  // Starts the program, clicks the exit button and waits for the end; returns the
+  // windows other than the main window that appeared meanwhile.
+  std::vector<std::string> LeaveThroughExitButton(const char* what) {
+    HWND main = nullptr;
+    EXPECT_TRUE(LaunchLockmere(process_, &main));
+    if (!main) return {};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(ClickButton(main, IDOK));
+    std::vector<std::string> others = OtherWindowsUntilExit(process_, main, kExitButtonTimeout);
+    EXPECT_TRUE(EndsWithin(process_, Millis(0), what));
+    std::printf("[ info ] ended %lld ms after %s\n", Elapsed(start), what);
+    return others;
+  }
+
   ProgramProcess process_;
 };
 
@@ -91,14 +105,8 @@ TEST_F(LeavingTest, CloseBoxEndsAtOnceWithoutNetwork) {
 
 TEST_F(LeavingTest, ExitButtonOpensProductHostPageThenEnds) {
   ASSERT_NO_FATAL_FAILURE(StartRecorder());
-  HWND main = nullptr;
-  ASSERT_TRUE(LaunchLockmere(process_, &main));
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_TRUE(ClickButton(main, IDOK));
-  const std::vector<std::string> others =
-      OtherWindowsUntilExit(process_, main, kExitButtonTimeout);
-  ASSERT_TRUE(EndsWithin(process_, Millis(0), "the exit button"));
-  std::printf("[ info ] ended %lld ms after the exit button\n", Elapsed(start));
+  const std::vector<std::string> others = LeaveThroughExitButton("the exit button");
+  ASSERT_FALSE(HasFailure());
   recorder_.Stop();
 
   const std::vector<HttpRequest> requests = recorder_.requests();
@@ -112,14 +120,9 @@ TEST_F(LeavingTest, ExitButtonWithNothingListeningEndsWithoutHtmlDialog) {
   ClosedPort port;
   std::string error;
   ASSERT_TRUE(port.Hold(ProductPort(), &error)) << error;
-  HWND main = nullptr;
-  ASSERT_TRUE(LaunchLockmere(process_, &main));
-  const auto start = std::chrono::steady_clock::now();
-  ASSERT_TRUE(ClickButton(main, IDOK));
   const std::vector<std::string> others =
-      OtherWindowsUntilExit(process_, main, kExitButtonTimeout);
-  ASSERT_TRUE(EndsWithin(process_, Millis(0), "the exit button with no product host"));
-  std::printf("[ info ] ended %lld ms after the exit button\n", Elapsed(start));
+      LeaveThroughExitButton("the exit button with no product host");
+  ASSERT_FALSE(HasFailure());
   EXPECT_TRUE(others.empty()) << "windows shown while leaving: " << Join(others);
 }
 
