@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine64 xvfb xauth xdotool imagemagick fonts-wqy-zenhei x11-utils
+  wine wine64 xvfb xauth xdotool imagemagick fonts-wqy-zenhei x11-utils
   googletest openssl clang libclang-rt-14-dev
   locales procps python3
 )
