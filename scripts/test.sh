@@ -4,7 +4,10 @@
 # "Total: N passed, N failed"; exits non-zero when anything failed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build"
+# QZ_BUILD_ROOT puts the build trees elsewhere, so that two checkouts or two people can
+# test side by side. Wine takes only absolute paths.
+build=${QZ_BUILD_ROOT:-$root/build}
+case "$build" in /*) ;; *) build=$PWD/$build ;; esac
 jobs=2
 "$root/scripts/bootstrap.sh" || exit 1
 
