@@ -63,6 +63,10 @@ bool Report(const Result& result, const std::string& path, const RunOptions& opt
       ReportError(verb + "ing " + path + ": " +
                   SourceNotDeletedText(result.outputKept, result.destination));
       return false;
+    case qz::Outcome::kSourceChanged:
+      ReportError(verb + "ing " + path + ": the source changed while it was read; both it and " +
+                  result.destination + " were kept");
+      return false;
   }
   return false;
 }

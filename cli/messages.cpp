@@ -32,6 +32,8 @@ const char* EncryptStepWords(qz::EncryptStep step) {
     case S::kPasswordTooLong: return "password longer than 259 bytes";
     case S::kNameNotStorable:
       return "the file name contains control characters that a .qz header cannot hold";
+    case S::kDestinationExists: return "the output's name is taken by an existing file (--force replaces it)";
+    case S::kCancelled: return "interrupted";
   }
   return "unknown error";
 }
@@ -58,6 +60,9 @@ const char* DecryptStepWords(qz::DecryptStep step) {
     case S::kPathTooLong: return "path too long";
     case S::kPasswordTooLong: return "password longer than 259 bytes";
     case S::kNotEncryptedName: return "the name does not end in \".qz\"";
+    case S::kNameMismatch: return "the file name stored inside differs (wrong password?)";
+    case S::kDestinationExists: return "the output's name is taken by an existing file (--force replaces it)";
+    case S::kCancelled: return "interrupted";
   }
   return "unknown error";
 }

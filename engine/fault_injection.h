@@ -13,6 +13,7 @@ enum class FaultPoint {
   kClose,
   kRename,
   kDelete,
+  kDeleteAside,  // POSIX: the source moved aside and checked, just before it goes
   kCount,
 };
 

@@ -79,9 +79,10 @@ std::unique_ptr<std::uint8_t[]> AllocateBuffer(std::size_t bytes) {
 // same bytes.
 template <typename Step>
 Step RunBody(InputFile& in, TempOutput& out, CipherKey& key, bool encrypt, std::uint8_t* buffer,
-             std::size_t bufferBytes, ProgressScope& progress) {
+             std::size_t bufferBytes, ProgressScope& progress, bool (*cancelled)()) {
   std::uint64_t done = 0;
   for (;;) {
+    if (cancelled && cancelled()) return Step::kCancelled;
     const std::size_t count = in.Read(buffer, bufferBytes);
     if (in.error()) return Step::kReadBlock;
     const bool final = in.eof();
@@ -92,6 +93,23 @@ Step RunBody(InputFile& in, TempOutput& out, CipherKey& key, bool encrypt, std::
     progress.Update(done, final);
     if (final) return Step::kOk;
   }
+}
+
+// The output takes the source's times (and bits) and is committed under its name.
+template <typename Step>
+Step FinishOutput(InputFile& in, TempOutput& out, bool encrypted, const CipherOptions& options) {
+  const FileSnapshot read = in.snapshot();
+  in.Close();
+  if (options.sourceRead) *options.sourceRead = read;
+  if (options.cancelled && options.cancelled()) return Step::kCancelled;
+  out.TakeOver(read, encrypted);  // a file system without times or modes still gets the data
+  if (!out.Finish()) return Step::kWriteBlock;
+  switch (out.Commit(options.replaceExisting, encrypted)) {
+    case CommitResult::kOk: return Step::kOk;
+    case CommitResult::kExists: return Step::kDestinationExists;
+    case CommitResult::kFailed: break;
+  }
+  return Step::kReplaceDest;
 }
 
 }  // namespace
@@ -112,6 +130,7 @@ EncryptStep EncryptFileData(const std::string& source, const std::string& destin
   InputFile in;
   if (!in.Open(source)) return EncryptStep::kOpenSource;
   if (IsDirectory(destination)) return EncryptStep::kCreateDest;
+  if (!options.replaceExisting && PathExists(destination)) return EncryptStep::kDestinationExists;
   TempOutput out;
   if (!out.Create(destination)) return EncryptStep::kCreateDest;
 
@@ -129,14 +148,11 @@ EncryptStep EncryptFileData(const std::string& source, const std::string& destin
   if (!out.Write(header, kHeaderBytes)) return EncryptStep::kWriteHeader;
 
   ProgressScope progress(options.progress, options.sizeHint);
-  const EncryptStep body =
-      RunBody<EncryptStep>(in, out, *key, true, buffer.get(), bufferBytes, progress);
+  const EncryptStep body = RunBody<EncryptStep>(in, out, *key, true, buffer.get(), bufferBytes,
+                                                progress, options.cancelled);
   if (body != EncryptStep::kOk) return body;
-  in.Close();
-  if (!out.Finish()) return EncryptStep::kWriteBlock;
-  // An earlier ".qz" of this name is hidden and read-only; it is replaced.
-  if (!out.Commit(true)) return EncryptStep::kReplaceDest;
-  return EncryptStep::kOk;
+  // An earlier ".qz" of this name, hidden and read-only, may be replaced with consent.
+  return FinishOutput<EncryptStep>(in, out, true, options);
 }
 
 namespace {
@@ -167,7 +183,10 @@ DecryptStep OpenAndCheckHeader(const std::string& source, const std::string& pas
   return DecryptStep::kOk;
 }
 
-DecryptStep ReadHeader(OpenedQz& opened) {
+// Three verdicts: the file's own name (the password is right), another plausible name
+// (a renamed file, or a wrong password that slipped through: never decrypted without
+// the caller's consent), or no name at all (a wrong password).
+DecryptStep ReadHeader(OpenedQz& opened, const std::string& source, const CipherOptions& options) {
   std::uint8_t header[kHeaderBytes] = {};
   const std::size_t got = opened.in.Read(header, kHeaderBytes);
   // Every writer puts a whole header first, so a shorter file is no ".qz" file at all;
@@ -175,7 +194,13 @@ DecryptStep ReadHeader(OpenedQz& opened) {
   if (opened.in.error() || got < kHeaderBytes) return DecryptStep::kReadHeader;
   if (!opened.key->Decrypt(header, got, true)) return DecryptStep::kCryptHeader;
   if (!IsPlausibleHeader(header)) return DecryptStep::kWrongPassword;
-  return DecryptStep::kOk;
+  HeaderName name;
+  name.stored = StoredName(header);
+  name.matches = StoredNameMatches(
+      name.stored, options.expectedName ? *options.expectedName : ImpliedName(source));
+  const bool accepted = name.matches || options.acceptOtherName;
+  if (options.storedName) *options.storedName = std::move(name);
+  return accepted ? DecryptStep::kOk : DecryptStep::kNameMismatch;
 }
 
 }  // namespace
@@ -191,17 +216,16 @@ DecryptStep DecryptFileData(const std::string& source, const std::string& destin
   auto buffer = AllocateBuffer(bufferBytes);
   if (!buffer) return DecryptStep::kAllocBuffer;
 
-  step = ReadHeader(opened);
+  step = ReadHeader(opened, source, options);
   if (step != DecryptStep::kOk) return step;
+  // Asked only once the password is known to open the file.
+  if (!options.replaceExisting && PathExists(destination)) return DecryptStep::kDestinationExists;
 
   ProgressScope progress(options.progress, options.sizeHint);
   step = RunBody<DecryptStep>(opened.in, out, *opened.key, false, buffer.get(), bufferBytes,
-                              progress);
+                              progress, options.cancelled);
   if (step != DecryptStep::kOk) return step;
-  opened.in.Close();
-  if (!out.Finish()) return DecryptStep::kWriteBlock;
-  if (!out.Commit(false)) return DecryptStep::kReplaceDest;
-  return DecryptStep::kOk;
+  return FinishOutput<DecryptStep>(opened.in, out, false, options);
 }
 
 DecryptStep CheckPassword(const std::string& source, const std::string& password,
@@ -209,7 +233,7 @@ DecryptStep CheckPassword(const std::string& source, const std::string& password
   OpenedQz opened;
   const DecryptStep step = OpenAndCheckHeader(source, password, options, &opened, nullptr, nullptr);
   if (step != DecryptStep::kOk) return step;
-  return ReadHeader(opened);
+  return ReadHeader(opened, source, options);
 }
 
 }  // namespace qz

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "cipher.h"
@@ -30,6 +31,8 @@ enum class EncryptStep {
   kPathTooLong,
   kPasswordTooLong,
   kNameNotStorable,  // the header cannot hold this name (control characters)
+  kDestinationExists,  // a file of the output's name exists and may not be replaced
+  kCancelled,          // the caller asked to stop; nothing was written
 };
 
 enum class DecryptStep {
@@ -51,6 +54,9 @@ enum class DecryptStep {
   kPathTooLong,
   kPasswordTooLong,
   kNotEncryptedName,  // the source's name does not end in ".qz"
+  kNameMismatch,      // the header holds a plausible name, but not this file's own
+  kDestinationExists,
+  kCancelled,
 };
 
 // Step number for messages: E1..E12 / D1..D12 keep their numbers, added steps follow.
@@ -61,6 +67,24 @@ inline constexpr std::size_t kHeaderBytes = 256;
 inline constexpr std::size_t kMaxPasswordBytes = 259;
 inline constexpr char kDefaultPassword[] = "QX31742#MVB";
 
+// What a file looked like when it was opened for reading: enough to tell later whether
+// the file under its name is still the one that was read, unchanged.
+struct FileSnapshot {
+  bool valid = false;
+  std::uint64_t device = 0;     // POSIX st_dev; Windows volume serial number
+  std::uint64_t fileId = 0;     // POSIX st_ino; Windows file index
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;    // POSIX ns since the epoch; Windows FILETIME
+  std::uint32_t mode = 0;       // POSIX permission bits; Windows attributes
+  std::uint64_t bytesRead = 0;  // how much of it the operation read
+};
+
+// The name a decrypted header holds, and whether it is the name the file implies.
+struct HeaderName {
+  std::string stored;  // code page 936 bytes, without terminator
+  bool matches = false;
+};
+
 struct CipherOptions {
   const CipherBackend* backend = nullptr;  // null: DefaultBackend()
   ProgressSink* progress = nullptr;
@@ -69,15 +93,37 @@ struct CipherOptions {
   // Name for the header; empty: the source's name. qzcrypt passes it in code page 936.
   std::string headerName;
   std::size_t ioBufferBytes = 256 * 1024;
+  // Decryption: the name the header must hold (code page 936); unset: the source's own
+  // name without ".qz". A differing plausible name gives kNameMismatch unless
+  // acceptOtherName is set.
+  std::optional<std::string> expectedName;
+  bool acceptOtherName = false;
+  // Whether an existing file of the destination's name may be replaced. The replace
+  // transaction sets it from the user's consent.
+  bool replaceExisting = true;
+  // Polled between blocks; true stops the operation with kCancelled.
+  bool (*cancelled)() = nullptr;
+  // Filled when given: the source as it was read, and the header's name (decryption).
+  FileSnapshot* sourceRead = nullptr;
+  HeaderName* storedName = nullptr;
 };
 
 // The header plaintext for a name: its first 256 bytes, a NUL, then zero bytes.
 void BuildHeader(const std::string& name, std::uint8_t header[kHeaderBytes]);
-// Whether a decrypted header starts with a file name: 1 to 255 bytes of 0x20 and above
-// (not 0x7F) and a NUL, or 256 such bytes. Bytes after the NUL are ignored.
+// Whether a decrypted header starts with a file name: up to 255 bytes of 0x20 and above
+// and a NUL, or 256 such bytes. Bytes after the NUL are ignored. An empty name counts:
+// an older writer stored one for some names.
 bool IsPlausibleHeader(const std::uint8_t header[kHeaderBytes]);
+// The name a plausible header holds.
+std::string StoredName(const std::uint8_t header[kHeaderBytes]);
+// Whether a stored name is the one expected: equal but for the case of ASCII letters,
+// compared over the bytes a header keeps, or equal to what an older writer stored (the
+// name cut byte-wise after its last 0x5C, which can be a trail byte in code page 936).
+bool StoredNameMatches(const std::string& stored, const std::string& expected);
 // Whether a name survives the round trip through the header check.
 bool IsStorableName(const std::string& name);
+// The name a ".qz" file implies: its own name without the extension.
+std::string ImpliedName(const std::string& qzPath);
 
 EncryptStep EncryptFileData(const std::string& source, const std::string& destination,
                             const std::string& password, const CipherOptions& options = {});
@@ -85,7 +131,8 @@ DecryptStep DecryptFileData(const std::string& source, const std::string& destin
                             const std::string& password, const CipherOptions& options = {});
 
 // Decrypts only the header: kOk when the password opens the file, kWrongPassword when
-// it does not. Writes nothing.
+// it does not, kNameMismatch when the stored name differs (options.storedName tells
+// it). Writes nothing.
 DecryptStep CheckPassword(const std::string& source, const std::string& password,
                           const CipherOptions& options = {});
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "file_cipher.h"
+
 namespace qz {
 
 #ifdef _WIN32
@@ -23,6 +25,8 @@ class InputFile {
 
   // Opens an existing regular file for reading. False on failure.
   bool Open(const std::string& path);
+  // The file as it was when opened, with the bytes read so far.
+  FileSnapshot snapshot() const;
   // Reads up to len bytes; fewer only at the end of the file (eof) or on error.
   std::size_t Read(std::uint8_t* data, std::size_t len);
   bool eof() const { return eof_; }
@@ -34,7 +38,10 @@ class InputFile {
   bool open_ = false;
   bool eof_ = false;
   bool error_ = false;
+  FileSnapshot snapshot_;
 };
+
+enum class CommitResult { kOk, kExists, kFailed };
 
 // A new file under a temporary name in the destination's folder. It becomes the
 // destination only through Commit, after it is complete and on stable storage;
@@ -46,14 +53,21 @@ class TempOutput {
   TempOutput(const TempOutput&) = delete;
   TempOutput& operator=(const TempOutput&) = delete;
 
-  // Creates the temporary file beside destination. False on failure.
+  // Creates the temporary file beside destination, readable by its owner only. False
+  // on failure.
   bool Create(const std::string& destination);
   bool Write(const std::uint8_t* data, std::size_t len);
+  // After the last write: the source's last-write time, and on POSIX its permission
+  // bits, without write bits for an encrypted output and with the owner's for a
+  // decrypted one.
+  bool TakeOver(const FileSnapshot& source, bool encryptedOutput);
   // Flushes to stable storage and closes, checking every error.
   bool Finish();
-  // Renames the finished file over the destination, durably. A read-only destination
-  // is replaced only when replaceReadOnly is set; its attributes come back on failure.
-  bool Commit(bool replaceReadOnly);
+  // Renames the finished file to the destination, durably. An existing destination is
+  // replaced only when replaceExisting is set (kExists otherwise, also when one appears
+  // meanwhile), a read-only one only when replaceReadOnly is set too; its attributes
+  // come back on failure.
+  CommitResult Commit(bool replaceExisting, bool replaceReadOnly);
   // Closes and removes the temporary file if it was not committed.
   void Discard();
 
@@ -66,5 +80,9 @@ class TempOutput {
   std::string tempPath_;
   std::string destination_;
 };
+
+// Removes the temporary file of the output being written, if any. Safe to call from a
+// signal handler: a second Ctrl-C must not leave plaintext behind.
+void RemoveUnfinishedOutputNow();
 
 }  // namespace qz

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "file_cipher.h"
 #include "file_error.h"
 
 namespace qz {
@@ -35,6 +36,16 @@ struct RetryPolicy {
 // Clears the file's attributes and deletes it, retrying after a pause. A file that
 // does not exist counts as deleted; nothing is ever reported.
 bool DeleteFileWithRetry(const std::string& path, const RetryPolicy& policy = RetryPolicy());
+
+enum class SourceRemoval {
+  kRemoved,
+  kChanged,     // another file now has the name, or the file changed since it was read
+  kNotRemoved,  // it could not be deleted
+};
+// Deletes the file at path only while it is the file described by read, unchanged and
+// read to its end. A file that changed stays under its name.
+SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& read,
+                                const RetryPolicy& policy = RetryPolicy());
 
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);

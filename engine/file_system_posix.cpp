@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <cerrno>
 #include <climits>
 #include <thread>
@@ -82,7 +85,72 @@ bool SyncDirectory(const std::string& dir) {
   return ::close(fd) == 0 && ok;
 }
 
+std::int64_t ModifiedNs(const struct stat& st) {
+  return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+bool SameFile(const struct stat& st, const FileSnapshot& read) {
+  return static_cast<std::uint64_t>(st.st_dev) == read.device &&
+         static_cast<std::uint64_t>(st.st_ino) == read.fileId &&
+         static_cast<std::uint64_t>(st.st_size) == read.size && ModifiedNs(st) == read.modified;
+}
+
+// rename(2) that never replaces: fails with EEXIST when to exists.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+  // File systems without the flag: a second link, then the old name goes.
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
+}
+
+// The output being written, for RemoveUnfinishedOutputNow in a signal handler.
+char g_unfinished[PATH_MAX];
+volatile std::sig_atomic_t g_hasUnfinished = 0;
+
+void RegisterUnfinished(const std::string& path) {
+  g_hasUnfinished = 0;
+  if (path.size() >= sizeof(g_unfinished)) return;
+  std::memcpy(g_unfinished, path.c_str(), path.size() + 1);
+  g_hasUnfinished = 1;
+}
+
 }  // namespace
+
+void RemoveUnfinishedOutputNow() {
+  if (g_hasUnfinished) ::unlink(g_unfinished);
+  g_hasUnfinished = 0;
+}
+
+SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& read,
+                                const RetryPolicy& policy) {
+  if (!read.valid || read.bytesRead != read.size) return SourceRemoval::kChanged;
+  // Moved aside first, so that what is checked is exactly what is deleted: a file put
+  // in its place meanwhile is never touched.
+  std::string aside;
+  bool moved = false;
+  for (int attempt = 0; attempt < policy.attempts && !moved; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(policy.pause);
+    if (InjectFault(FaultPoint::kDelete)) continue;
+    aside = MakeTemporaryPath(path);
+    if (RenameNoReplace(path, aside)) moved = true;
+    else if (errno == ENOENT) return SourceRemoval::kRemoved;  // gone already
+  }
+  if (!moved) return SourceRemoval::kNotRemoved;
+  struct stat st;
+  const bool same = ::lstat(aside.c_str(), &st) == 0 && S_ISREG(st.st_mode) && SameFile(st, read);
+  if (same && !InjectFault(FaultPoint::kDeleteAside) && ::unlink(aside.c_str()) == 0) {
+    SyncDirectory(DirectoryOf(path));
+    return SourceRemoval::kRemoved;
+  }
+  // Back under its name; if that was taken meanwhile it stays under the temporary one,
+  // which batches report and never delete.
+  RenameNoReplace(aside, path);
+  return same ? SourceRemoval::kNotRemoved : SourceRemoval::kChanged;
+}
 
 InputFile::~InputFile() { Close(); }
 
@@ -99,8 +167,17 @@ bool InputFile::Open(const std::string& path) {
   }
   handle_ = fd;
   open_ = true;
+  snapshot_ = FileSnapshot();
+  snapshot_.valid = true;
+  snapshot_.device = static_cast<std::uint64_t>(st.st_dev);
+  snapshot_.fileId = static_cast<std::uint64_t>(st.st_ino);
+  snapshot_.size = static_cast<std::uint64_t>(st.st_size);
+  snapshot_.modified = ModifiedNs(st);
+  snapshot_.mode = static_cast<std::uint32_t>(st.st_mode & 07777);
   return true;
 }
+
+FileSnapshot InputFile::snapshot() const { return snapshot_; }
 
 std::size_t InputFile::Read(std::uint8_t* data, std::size_t len) {
   std::size_t done = 0;
@@ -120,6 +197,7 @@ std::size_t InputFile::Read(std::uint8_t* data, std::size_t len) {
       return done;
     }
     done += static_cast<std::size_t>(n);
+    snapshot_.bytesRead += static_cast<std::uint64_t>(n);
   }
   return done;
 }
@@ -138,11 +216,14 @@ bool TempOutput::Create(const std::string& destination) {
   if (InjectFault(FaultPoint::kCreateTemp)) return false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temp = MakeTemporaryPath(destination);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // Owner only: until it is finished it may hold plaintext, and the final bits are
+    // set by TakeOver.
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) {
       handle_ = fd;
       open_ = true;
       tempPath_ = temp;
+      RegisterUnfinished(temp);
       return true;
     }
     if (errno != EEXIST) return false;
@@ -165,6 +246,19 @@ bool TempOutput::Write(const std::uint8_t* data, std::size_t len) {
   return true;
 }
 
+bool TempOutput::TakeOver(const FileSnapshot& source, bool encryptedOutput) {
+  if (!open_ || !source.valid) return false;
+  const mode_t bits = static_cast<mode_t>(source.mode & 0777);
+  const mode_t mode = encryptedOutput ? bits & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH) : bits | S_IWUSR;
+  timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = static_cast<time_t>(source.modified / 1000000000);
+  times[1].tv_nsec = static_cast<long>(source.modified % 1000000000);
+  const bool timed = ::futimens(handle_, times) == 0;
+  return ::fchmod(handle_, mode) == 0 && timed;
+}
+
 bool TempOutput::Finish() {
   if (!open_) return false;
   bool ok = !InjectFault(FaultPoint::kFlush) && ::fsync(handle_) == 0;
@@ -177,24 +271,34 @@ bool TempOutput::Finish() {
   return ok;
 }
 
-bool TempOutput::Commit(bool replaceReadOnly) {
-  if (open_ || tempPath_.empty()) return false;
-  if (!replaceReadOnly && IsReadOnlyFile(destination_)) return false;
-  if (IsDirectory(destination_)) return false;
-  if (InjectFault(FaultPoint::kRename)) return false;
-  if (::rename(tempPath_.c_str(), destination_.c_str()) != 0) return false;
+CommitResult TempOutput::Commit(bool replaceExisting, bool replaceReadOnly) {
+  if (open_ || tempPath_.empty()) return CommitResult::kFailed;
+  if (IsDirectory(destination_)) return CommitResult::kFailed;
+  if (InjectFault(FaultPoint::kRename)) return CommitResult::kFailed;
+  if (!replaceExisting) {
+    if (!RenameNoReplace(tempPath_, destination_)) {
+      return errno == EEXIST ? CommitResult::kExists : CommitResult::kFailed;
+    }
+  } else {
+    if (!replaceReadOnly && IsReadOnlyFile(destination_)) return CommitResult::kFailed;
+    if (::rename(tempPath_.c_str(), destination_.c_str()) != 0) return CommitResult::kFailed;
+  }
+  g_hasUnfinished = 0;
   committed_ = true;
   tempPath_.clear();
   // The rename is in place; a failing folder sync cannot be undone, and the file
   // itself is already complete on disk.
   SyncDirectory(DirectoryOf(destination_));
-  return true;
+  return CommitResult::kOk;
 }
 
 void TempOutput::Discard() {
   if (open_) ::close(handle_);
   open_ = false;
-  if (!committed_ && !tempPath_.empty()) ::unlink(tempPath_.c_str());
+  if (!committed_ && !tempPath_.empty()) {
+    ::unlink(tempPath_.c_str());
+    g_hasUnfinished = 0;
+  }
   tempPath_.clear();
 }
 

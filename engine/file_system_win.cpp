@@ -3,6 +3,8 @@
 // appear, and the rename itself is written through.
 #include <windows.h>
 
+#include <cstring>
+
 #include "fault_injection.h"
 #include "file_streams.h"
 #include "file_system.h"
@@ -57,7 +59,80 @@ class RetryPause {
   HANDLE timer_ = nullptr;
 };
 
+std::uint64_t Join(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
+
+FileSnapshot SnapshotOf(HANDLE file) {
+  FileSnapshot snapshot;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(file, &info)) return snapshot;
+  snapshot.valid = true;
+  snapshot.device = info.dwVolumeSerialNumber;
+  snapshot.fileId = Join(info.nFileIndexHigh, info.nFileIndexLow);
+  snapshot.size = Join(info.nFileSizeHigh, info.nFileSizeLow);
+  snapshot.modified = static_cast<std::int64_t>(
+      Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+  snapshot.mode = info.dwFileAttributes;
+  return snapshot;
+}
+
+bool SameFile(const FileSnapshot& now, const FileSnapshot& read) {
+  return now.valid && now.device == read.device && now.fileId == read.fileId &&
+         now.size == read.size && now.modified == read.modified;
+}
+
+bool SetAttributesByHandle(HANDLE file, DWORD attributes) {
+  FILE_BASIC_INFO basic = {};  // zero times are left as they are
+  basic.FileAttributes = attributes;
+  return ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic)) != 0;
+}
+
+// The output being written, for RemoveUnfinishedOutputNow from the console's handler.
+char g_unfinished[MAX_PATH];
+volatile LONG g_hasUnfinished = 0;
+
+void RegisterUnfinished(const std::string& path) {
+  g_hasUnfinished = 0;
+  if (path.size() >= sizeof(g_unfinished)) return;
+  std::memcpy(g_unfinished, path.c_str(), path.size() + 1);
+  g_hasUnfinished = 1;
+}
+
 }  // namespace
+
+void RemoveUnfinishedOutputNow() {
+  if (g_hasUnfinished) ::DeleteFileA(g_unfinished);
+  g_hasUnfinished = 0;
+}
+
+SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& read,
+                                const RetryPolicy& policy) {
+  if (!read.valid || read.bytesRead != read.size) return SourceRemoval::kChanged;
+  RetryPause pause;
+  for (int attempt = 0; attempt < policy.attempts; ++attempt) {
+    if (attempt > 0) pause.Wait(policy.pause);
+    if (InjectFault(FaultPoint::kDelete)) continue;
+    // Checked and deleted through one handle, which nobody may write or delete while
+    // it is open: what is checked is exactly what goes.
+    ScopedHandle file(::CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.valid()) {
+      if (IsMissingError(::GetLastError())) return SourceRemoval::kRemoved;
+      continue;  // held open by someone else: try again after the pause
+    }
+    const FileSnapshot now = SnapshotOf(file.get());
+    if (!SameFile(now, read)) return SourceRemoval::kChanged;
+    if (!SetAttributesByHandle(file.get(), FILE_ATTRIBUTE_NORMAL)) continue;
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    if (::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
+                                     sizeof(disposition))) {
+      return SourceRemoval::kRemoved;
+    }
+    // Kept: a ".qz" keeps its marking.
+    SetAttributesByHandle(file.get(), now.mode);
+  }
+  return SourceRemoval::kNotRemoved;
+}
 
 std::size_t MaxPathBytes() { return MAX_PATH - 1; }
 
@@ -140,8 +215,11 @@ bool InputFile::Open(const std::string& path) {
   }
   handle_ = file;
   open_ = true;
+  snapshot_ = SnapshotOf(file);
   return true;
 }
+
+FileSnapshot InputFile::snapshot() const { return snapshot_; }
 
 std::size_t InputFile::Read(std::uint8_t* data, std::size_t len) {
   std::size_t done = 0;
@@ -161,6 +239,7 @@ std::size_t InputFile::Read(std::uint8_t* data, std::size_t len) {
       return done;
     }
     done += got;
+    snapshot_.bytesRead += got;
   }
   return done;
 }
@@ -185,6 +264,7 @@ bool TempOutput::Create(const std::string& destination) {
       handle_ = file;
       open_ = true;
       tempPath_ = temp;
+      RegisterUnfinished(temp);
       return true;
     }
     const DWORD error = ::GetLastError();
@@ -207,6 +287,13 @@ bool TempOutput::Write(const std::uint8_t* data, std::size_t len) {
   return true;
 }
 
+bool TempOutput::TakeOver(const FileSnapshot& source, bool) {
+  if (!open_ || !source.valid) return false;
+  const auto modified = static_cast<std::uint64_t>(source.modified);
+  FILETIME lastWrite = {static_cast<DWORD>(modified), static_cast<DWORD>(modified >> 32)};
+  return ::SetFileTime(handle_, nullptr, nullptr, &lastWrite) != 0;
+}
+
 bool TempOutput::Finish() {
   if (!open_) return false;
   bool ok = !InjectFault(FaultPoint::kFlush) && ::FlushFileBuffers(handle_) != 0;
@@ -219,33 +306,41 @@ bool TempOutput::Finish() {
   return ok;
 }
 
-bool TempOutput::Commit(bool replaceReadOnly) {
-  if (open_ || tempPath_.empty()) return false;
+CommitResult TempOutput::Commit(bool replaceExisting, bool replaceReadOnly) {
+  if (open_ || tempPath_.empty()) return CommitResult::kFailed;
   const DWORD attributes = AttributesOf(destination_);
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
-    if (!replaceReadOnly && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return CommitResult::kFailed;
+    if (!replaceExisting) return CommitResult::kExists;
+    if (!replaceReadOnly && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return CommitResult::kFailed;
     // MoveFileEx will not replace a read-only file.
-    if (!::SetFileAttributesA(destination_.c_str(), FILE_ATTRIBUTE_NORMAL)) return false;
+    if (!::SetFileAttributesA(destination_.c_str(), FILE_ATTRIBUTE_NORMAL)) return CommitResult::kFailed;
   }
-  const bool moved =
-      !InjectFault(FaultPoint::kRename) &&
-      ::MoveFileExA(tempPath_.c_str(), destination_.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  // Without MOVEFILE_REPLACE_EXISTING a file that appeared meanwhile is never replaced.
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+  const bool moved = !InjectFault(FaultPoint::kRename) &&
+                     ::MoveFileExA(tempPath_.c_str(), destination_.c_str(), flags) != 0;
   if (!moved) {
+    const DWORD error = ::GetLastError();
     if (exists) ::SetFileAttributesA(destination_.c_str(), attributes);
-    return false;
+    return !replaceExisting && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+               ? CommitResult::kExists
+               : CommitResult::kFailed;
   }
+  g_hasUnfinished = 0;
   committed_ = true;
   tempPath_.clear();
-  return true;
+  return CommitResult::kOk;
 }
 
 void TempOutput::Discard() {
   if (open_) ::CloseHandle(handle_);
   open_ = false;
-  if (!committed_ && !tempPath_.empty()) ::DeleteFileA(tempPath_.c_str());
+  if (!committed_ && !tempPath_.empty()) {
+    ::DeleteFileA(tempPath_.c_str());
+    g_hasUnfinished = 0;
+  }
   tempPath_.clear();
 }
 

@@ -1,11 +1,31 @@
 #include <cstring>
 
 #include "file_cipher.h"
+#include "qz_name.h"
 
 namespace qz {
 
 namespace {
-bool IsNameByte(std::uint8_t b) { return b >= 0x20 && b != 0x7F; }
+
+// 0x7F is a legal byte of a Windows name, so a header may hold it.
+bool IsNameByte(std::uint8_t b) { return b >= 0x20; }
+
+std::size_t StoredLength(const std::uint8_t header[kHeaderBytes]) {
+  std::size_t len = 0;
+  while (len < kHeaderBytes && IsNameByte(header[len])) ++len;
+  return len;
+}
+
+char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualFoldingAscii(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void BuildHeader(const std::string& name, std::uint8_t header[kHeaderBytes]) {
@@ -14,10 +34,19 @@ void BuildHeader(const std::string& name, std::uint8_t header[kHeaderBytes]) {
 }
 
 bool IsPlausibleHeader(const std::uint8_t header[kHeaderBytes]) {
-  std::size_t len = 0;
-  while (len < kHeaderBytes && IsNameByte(header[len])) ++len;
-  if (len == kHeaderBytes) return true;
-  return len >= 1 && header[len] == 0;
+  const std::size_t len = StoredLength(header);
+  return len == kHeaderBytes || header[len] == 0;
+}
+
+std::string StoredName(const std::uint8_t header[kHeaderBytes]) {
+  return std::string(reinterpret_cast<const char*>(header), StoredLength(header));
+}
+
+bool StoredNameMatches(const std::string& stored, const std::string& expected) {
+  const std::string kept = expected.substr(0, kHeaderBytes);
+  if (EqualFoldingAscii(stored, kept)) return true;
+  const std::size_t cut = expected.rfind('\\');
+  return cut != std::string::npos && EqualFoldingAscii(stored, expected.substr(cut + 1, kHeaderBytes));
 }
 
 bool IsStorableName(const std::string& name) {
@@ -27,6 +56,13 @@ bool IsStorableName(const std::string& name) {
     if (!IsNameByte(static_cast<std::uint8_t>(name[i]))) return false;
   }
   return true;
+}
+
+std::string ImpliedName(const std::string& qzPath) {
+  // The file system's own separator: on POSIX a backslash is part of a name.
+  const std::size_t sep = LastSeparator(qzPath);
+  const std::string name = sep == std::string::npos ? qzPath : qzPath.substr(sep + 1);
+  return HasEncryptedExtension(name) ? StripEncryptedExtension(name) : name;
 }
 
 }  // namespace qz

@@ -13,12 +13,17 @@ namespace qz {
 enum class Outcome {
   kDone,               // output in place, source removed (or kept on request)
   kFailed,             // the operation failed at `step`; every file is as it was
-  kSourceNotDeleted,   // the source stayed; see outputKept
+  kSourceNotDeleted,   // the source could not be deleted and stayed; see outputKept
+  kSourceChanged,      // the source changed while it was worked on: both stay
 };
 
 struct TransactionOptions {
+  // cipher.acceptOtherName: decrypt a file whose header names another file (its ".qz"
+  // is then kept).
   CipherOptions cipher;
   bool keepSource = false;
+  // Consent to replace a file of the output's name; without it kDestinationExists.
+  bool replaceExisting = false;
   RetryPolicy deleteRetry;
 };
 
@@ -37,6 +42,10 @@ struct DecryptResult {
   DecryptStep step = DecryptStep::kOk;
   std::string destination;
   bool outputKept = false;
+  // The header's name; with kNameMismatch, or when another name was accepted (then the
+  // ".qz" stays: sourceKept).
+  HeaderName name;
+  bool sourceKept = false;
 };
 
 // source -> source + ".qz", marked hidden and read-only.
