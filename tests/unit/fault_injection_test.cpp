@@ -76,8 +76,10 @@ TEST_F(FaultTest, EncryptFailuresKeepEveryFile) {
         test::WriteFile(qz(), older);
         test::MakeReadOnly(qz());
       }
+      TransactionOptions options = Options();
+      options.replaceExisting = existed;
       testing::ArmFault(f.point, f.nth);
-      const EncryptResult result = ReplaceWithEncrypted(plain(), "pw", Options());
+      const EncryptResult result = ReplaceWithEncrypted(plain(), "pw", options);
       testing::DisarmAllFaults();
 
       EXPECT_EQ(Outcome::kFailed, result.outcome);
@@ -109,8 +111,10 @@ TEST_F(FaultTest, DecryptFailuresKeepEveryFile) {
       SCOPED_TRACE(Describe(f, existed));
       const Bytes older = test::RandomBytes(700, 3);
       if (existed) test::WriteFile(plain(), older);
+      TransactionOptions options = Options();
+      options.replaceExisting = existed;
       testing::ArmFault(f.point, f.nth);
-      const DecryptResult result = ReplaceWithDecrypted(qz(), "pw", Options());
+      const DecryptResult result = ReplaceWithDecrypted(qz(), "pw", options);
       testing::DisarmAllFaults();
 
       EXPECT_EQ(Outcome::kFailed, result.outcome);
@@ -154,6 +158,7 @@ TEST_F(FaultTest, UndeletableSourceOnEncrypt) {
   // An earlier ".qz" was replaced already; the new one stays in its place.
   test::WriteFile(qz(), test::RandomBytes(700, 2));
   test::MakeReadOnly(qz());
+  once.replaceExisting = true;
   testing::ArmFault(FaultPoint::kDelete, 1);
   result = ReplaceWithEncrypted(plain(), "pw", once);
   EXPECT_EQ(Outcome::kSourceNotDeleted, result.outcome);
@@ -183,6 +188,7 @@ TEST_F(FaultTest, UndeletableSourceOnDecrypt) {
   EXPECT_EQ(std::vector<std::string>{"a.txt.qz"}, dir_.List());
 
   test::WriteFile(plain(), test::RandomBytes(700, 3));
+  once.replaceExisting = true;
   testing::ArmFault(FaultPoint::kDelete, 1);
   result = ReplaceWithDecrypted(qz(), "pw", once);
   EXPECT_EQ(Outcome::kSourceNotDeleted, result.outcome);

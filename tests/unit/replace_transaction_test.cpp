@@ -58,11 +58,20 @@ TEST_F(ReplaceTest, KeepSourceKeepsBoth) {
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
 }
 
-TEST_F(ReplaceTest, EncryptReplacesReadOnlyQz) {
+TEST_F(ReplaceTest, EncryptReplacesReadOnlyQzOnlyWithConsent) {
   test::WriteFile(plain(), plainBytes_);
-  test::WriteFile(qz(), test::RandomBytes(100, 2));
+  const Bytes earlier = test::RandomBytes(100, 2);
+  test::WriteFile(qz(), earlier);
   test::MakeReadOnly(qz());
-  const EncryptResult result = ReplaceWithEncrypted(plain(), "pw", Options());
+  EncryptResult result = ReplaceWithEncrypted(plain(), "pw", Options());
+  EXPECT_EQ(EncryptStep::kDestinationExists, result.step);
+  EXPECT_EQ(earlier, test::ReadFile(qz()));
+  EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
+  EXPECT_FALSE(dir_.HasTemporaryFile());
+
+  TransactionOptions consent = Options();
+  consent.replaceExisting = true;
+  result = ReplaceWithEncrypted(plain(), "pw", consent);
   ASSERT_EQ(Outcome::kDone, result.outcome);
   EXPECT_EQ(plainBytes_.size() + kHeaderBytes, test::ReadFile(qz()).size());
   EXPECT_TRUE(test::IsReadOnly(qz()));
@@ -70,13 +79,26 @@ TEST_F(ReplaceTest, EncryptReplacesReadOnlyQz) {
   EXPECT_EQ(plainBytes_, test::ReadFile(dir_ / "check"));
 }
 
-TEST_F(ReplaceTest, DecryptOverWritablePlainFile) {
+TEST_F(ReplaceTest, DecryptOverWritablePlainFileOnlyWithConsent) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions keep = Options();
   keep.keepSource = true;
   ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
-  test::WriteFile(plain(), Bytes{1, 2, 3});
-  EXPECT_EQ(Outcome::kDone, ReplaceWithDecrypted(qz(), "pw", Options()).outcome);
+  const Bytes edited{1, 2, 3};
+  test::WriteFile(plain(), edited);
+  const Bytes qzBytes = test::ReadFile(qz());
+  // A wrong password is told as such first; only then does the existing file count.
+  const DecryptResult wrong = ReplaceWithDecrypted(qz(), "not the password", Options());
+  EXPECT_TRUE(wrong.step == DecryptStep::kWrongPassword || wrong.step == DecryptStep::kNameMismatch);
+  const DecryptResult refused = ReplaceWithDecrypted(qz(), "pw", Options());
+  EXPECT_EQ(DecryptStep::kDestinationExists, refused.step);
+  EXPECT_EQ(edited, test::ReadFile(plain()));
+  EXPECT_EQ(qzBytes, test::ReadFile(qz()));
+  EXPECT_FALSE(dir_.HasTemporaryFile());
+
+  TransactionOptions consent = Options();
+  consent.replaceExisting = true;
+  EXPECT_EQ(Outcome::kDone, ReplaceWithDecrypted(qz(), "pw", consent).outcome);
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
 }
 
