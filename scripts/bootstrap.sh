@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# Installs from Debian's packages what building and testing need. Safe to run again:
+# Installs from Debian's packages what building, running and testing need. Safe to run again:
 # it installs only what is missing.
 set -euo pipefail
+# Only Debian's packages' commands: nothing installed by hand (/usr/local, pyenv) stands
+# in for one that bootstrap must provide (scripts/check_commands.py checks the same PATH).
+export PATH=/usr/sbin:/usr/bin:/sbin:/bin
 
-packages=(
-  build-essential cmake ninja-build pkg-config
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth xdotool imagemagick fonts-wqy-zenhei x11-utils
-  googletest openssl clang libclang-rt-14-dev
-  locales procps python3
-)
+# The list, one package a line, is scripts/packages.txt.
+mapfile -t packages < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' -e '/^$/d' "$(dirname "$0")/packages.txt")
 
 missing=()
 for p in "${packages[@]}"; do

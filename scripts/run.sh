@@ -4,6 +4,9 @@
 # written to build/lockmere-window.png every few seconds, until the program is closed
 # or this script is stopped.
 set -euo pipefail
+# Only Debian's packages' commands: nothing installed by hand (/usr/local, pyenv) stands
+# in for one that bootstrap must provide (scripts/check_commands.py checks the same PATH).
+export PATH=/usr/sbin:/usr/bin:/sbin:/bin
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/windows"
 "$root/scripts/bootstrap.sh"

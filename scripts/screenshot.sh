@@ -8,6 +8,9 @@
 # Usage: scripts/screenshot.sh [--about|--context-menu|--password] [Lockmere.exe] [output.png]
 # Without an executable it builds one in $QZ_BUILD_DIR (default build/windows).
 set -euo pipefail
+# Only Debian's packages' commands: nothing installed by hand (/usr/local, pyenv) stands
+# in for one that bootstrap must provide (scripts/check_commands.py checks the same PATH).
+export PATH=/usr/sbin:/usr/bin:/sbin:/bin
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QZ_BUILD_DIR:-$root/build/windows}
 # Wine takes only an absolute prefix.
