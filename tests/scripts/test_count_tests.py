@@ -1,0 +1,110 @@
+"""Tests of scripts/count_tests.py: every case inside a ctest entry counts, and a failing
+case or a failing entry is named."""
+import importlib.util
+import os
+import shutil
+import tempfile
+import unittest
+from xml.sax.saxutils import escape
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+spec = importlib.util.spec_from_file_location(
+    "count_tests", os.path.join(ROOT, "scripts", "count_tests.py"))
+ct = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(ct)
+
+GTEST = """<?xml version="1.0" encoding="UTF-8"?>
+<testsuites tests="5" failures="1" disabled="1" errors="0" name="AllTests">
+  <testsuite name="Menu" tests="5" failures="1" disabled="1" skipped="1" errors="0">
+    <testcase name="Draws" status="run" result="completed" classname="Menu" />
+    <testcase name="Tracks" status="run" result="completed" classname="Menu">
+      <failure message="x" type=""><![CDATA[menu_test.cpp:10 expected 1]]></failure>
+    </testcase>
+    <testcase name="Measures" status="run" result="completed" classname="Menu" />
+    <testcase name="NeedsNetwork" status="run" result="skipped" classname="Menu"><skipped message="" /></testcase>
+    <testcase name="DISABLED_Old" status="notrun" result="suppressed" classname="Menu" />
+  </testsuite>
+</testsuites>
+"""
+
+UNITTEST_FAILED = """test_a (__main__.RoundTripTest.test_a) ... ok
+test_b (__main__.RoundTripTest.test_b) ... FAIL
+======================================================================
+FAIL: test_b (__main__.RoundTripTest.test_b)
+----------------------------------------------------------------------
+ERROR: test_c (__main__.RoundTripTest.test_c)
+----------------------------------------------------------------------
+Ran 6 tests in 0.5s
+
+FAILED (failures=1, errors=1, skipped=1)
+"""
+
+
+def junit(entries):
+    cases = []
+    for name, status, out in entries:
+        failure = '<failure message=""/>' if status == "fail" else ""
+        cases.append(f'<testcase name="{name}" classname="{name}" status="{status}">{failure}'
+                     f'<system-out>{escape(out)}</system-out></testcase>')
+    return '<?xml version="1.0"?><testsuite>' + "".join(cases) + "</testsuite>"
+
+
+class CaseTest(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, self.dir)
+
+    def write(self, name, text):
+        path = os.path.join(self.dir, name)
+        with open(path, "w") as f:
+            f.write(text)
+        return path
+
+    def test_gtest_report_counts_cases_and_leaves_out_disabled_ones(self):
+        self.assertEqual(ct.gtest_cases(self.write("r.xml", GTEST)), (2, 1, ["Menu.Tracks"]))
+
+    def test_unittest_closing_lines(self):
+        self.assertEqual(ct.unittest_cases(UNITTEST_FAILED),
+                         (3, 1, ["__main__.RoundTripTest.test_b", "__main__.RoundTripTest.test_c"]))
+        self.assertEqual(ct.unittest_cases("Ran 4 tests in 1.0s\n\nOK (skipped=1)\n"), (3, 1, []))
+        self.assertEqual(ct.unittest_cases("Ran 1 test in 0.0s\n\nOK\n"), (1, 0, []))
+        self.assertIsNone(ct.unittest_cases("kill test: 3 rounds, 9 kills\n"))
+
+    def test_ctest_run_with_programs_scripts_and_plain_entries(self):
+        gtest_dir = os.path.join(self.dir, "gtest")
+        os.mkdir(gtest_dir)
+        with open(os.path.join(gtest_dir, "win_menu_tests.xml"), "w") as f:
+            f.write(GTEST)
+        with open(os.path.join(gtest_dir, "win_ui_tests.xml"), "w") as f:
+            f.write(GTEST.replace("<failure", "<ignored").replace("</failure>", "</ignored>"))
+        path = self.write("j.xml", junit([
+            ("win_menu_tests", "fail", "[  FAILED  ] Menu.Tracks"),
+            # Every case passed, yet ctest failed the entry (the program crashed on exit).
+            ("win_ui_tests", "fail", ""),
+            ("win_crashed_tests", "fail", "wine: Unhandled page fault"),
+            ("qzcrypt.RoundTripTest", "fail", UNITTEST_FAILED),
+            ("qzcrypt.kill", "run", "kill test: 3 rounds"),
+            ("win_menu_tests_imports", "run", "-- imports KERNEL32.dll"),
+            ("switched_off", "disabled", ""),
+        ]))
+        counts = ct.count(path, gtest_dir)
+        self.assertEqual((counts.passed, counts.failed, counts.skipped), (2 + 3 + 3 + 2, 5, 3))
+        self.assertEqual(counts.failures, [
+            "win_menu_tests: Menu.Tracks",
+            "win_ui_tests (failed with no failing case: crash, exit status or time-out)",
+            "win_crashed_tests",
+            "qzcrypt.RoundTripTest: __main__.RoundTripTest.test_b",
+            "qzcrypt.RoundTripTest: __main__.RoundTripTest.test_c",
+        ])
+
+    def test_an_unreadable_report_falls_back_to_the_entry(self):
+        gtest_dir = os.path.join(self.dir, "gtest")
+        os.mkdir(gtest_dir)
+        with open(os.path.join(gtest_dir, "win_file_tests.xml"), "w") as f:
+            f.write("<testsuites><testsuite>")  # cut short
+        counts = ct.count(self.write("j.xml", junit([("win_file_tests", "fail", "")])), gtest_dir)
+        self.assertEqual((counts.passed, counts.failed), (0, 1))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
