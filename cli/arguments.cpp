@@ -36,6 +36,10 @@ bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) 
       return true;
     } else if (arg == "--keep") {
       args->keep = true;
+    } else if (arg == "--force") {
+      args->force = true;
+    } else if (arg == "--ignore-name") {
+      args->ignoreName = true;
     } else if (arg == "--quiet" || arg == "-q") {
       args->quiet = true;
     } else if (arg == "--password-stdin") {

@@ -15,6 +15,8 @@ struct Arguments {
   bool hasPasswordFile = false;
   bool passwordStdin = false;
   bool keep = false;
+  bool force = false;       // replace a file that has the output's name
+  bool ignoreName = false;  // decrypt although the name stored inside differs
   bool quiet = false;
   bool help = false;
   bool version = false;

@@ -2,18 +2,22 @@
 
 #include <clocale>
 #include <cstdint>
+#include <cstring>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
 #include <langinfo.h>
 
 #include <cerrno>
-#include <cstring>
 #endif
 
 namespace qzcli {
 
 namespace {
+
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 
 bool IsAscii(const std::string& text) {
   for (unsigned char c : text) {
@@ -22,20 +26,84 @@ bool IsAscii(const std::string& text) {
   return true;
 }
 
+// Length of the UTF-8 sequence that starts at i, or 0 when none does.
+std::size_t Utf8Length(const std::string& text, std::size_t i) {
+  const auto c = static_cast<std::uint8_t>(text[i]);
+  std::size_t extra;
+  std::uint32_t min;
+  if (c < 0x80) return 1;
+  if ((c & 0xE0) == 0xC0) {
+    extra = 1;
+    min = 0x80;
+  } else if ((c & 0xF0) == 0xE0) {
+    extra = 2;
+    min = 0x800;
+  } else if ((c & 0xF8) == 0xF0) {
+    extra = 3;
+    min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() - i <= extra) return 0;
+  std::uint32_t cp = c & (0x3F >> extra);
+  for (std::size_t k = 1; k <= extra; ++k) {
+    const auto t = static_cast<std::uint8_t>(text[i + k]);
+    if ((t & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (t & 0x3F);
+  }
+  // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return extra + 1;
+}
+
+// Length of the code page 936 character that starts at i (1 or 2), or 0 when none
+// does. The structure alone decides, so that every system takes the same bytes.
+std::size_t Cp936Length(const std::string& text, std::size_t i) {
+  const auto c = static_cast<std::uint8_t>(text[i]);
+  if (c <= 0x80) return 1;  // 0x80 is the euro sign
+  if (c == 0xFF || i + 1 >= text.size()) return 0;
+  const auto t = static_cast<std::uint8_t>(text[i + 1]);
+  return t >= 0x40 && t <= 0xFE && t != 0x7F ? 2 : 0;
+}
+
+bool IsCodePage936(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = Cp936Length(text, i);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
+// A stored name may hold DEL, which a terminal should not get.
+std::string Printable(const std::string& bytes) {
+  std::string shown = bytes;
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return shown;
+}
+
 #ifndef _WIN32
 
 // The C and POSIX locales name ASCII; Linux file names and terminals then still
 // hold UTF-8 almost always.
-bool IsAsciiCodeset(const char* codeset) {
-  return std::strcmp(codeset, "ANSI_X3.4-1968") == 0 || std::strcmp(codeset, "ASCII") == 0 ||
-         std::strcmp(codeset, "US-ASCII") == 0;
+const char* LocaleCodeset() {
+  const char* codeset = nl_langinfo(CODESET);
+  if (std::strcmp(codeset, "ANSI_X3.4-1968") == 0 || std::strcmp(codeset, "ASCII") == 0 ||
+      std::strcmp(codeset, "US-ASCII") == 0) {
+    return "UTF-8";
+  }
+  return codeset;
 }
 
 class Converter {
  public:
-  explicit Converter(const char* from) {
-    handle_ = iconv_open("CP936", from);
-    if (handle_ == reinterpret_cast<iconv_t>(-1)) handle_ = iconv_open("GBK", from);
+  Converter(const char* to, const char* from) {
+    handle_ = iconv_open(to, from);
+    // Some iconv builds know code page 936 only by its other name.
+    if (!ok() && std::strcmp(to, "CP936") == 0) handle_ = iconv_open("GBK", from);
+    if (!ok() && std::strcmp(from, "CP936") == 0) handle_ = iconv_open(to, "GBK");
   }
   ~Converter() {
     if (ok()) iconv_close(handle_);
@@ -45,7 +113,38 @@ class Converter {
 
   bool ok() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
 
+  // All or nothing: false when any part does not convert.
   bool Convert(const std::string& text, std::string* out) {
+    return ok() && Run(text, false, out);
+  }
+
+  // Piece by piece, as length() cuts the text; a piece that does not convert becomes '?'.
+  std::string ConvertEach(const std::string& text,
+                          std::size_t (*length)(const std::string&, std::size_t)) {
+    std::string result, converted;
+    for (std::size_t i = 0; i < text.size();) {
+      const std::size_t len = length(text, i);
+      if (len > 0 && Convert(text.substr(i, len), &converted)) {
+        result += converted;
+      } else {
+        result += '?';
+      }
+      i += len > 0 ? len : 1;
+    }
+    return result;
+  }
+
+  // Everything; each byte that is no character of the input becomes '?'.
+  std::string ConvertSkipping(const std::string& text) {
+    std::string result;
+    if (!ok()) return std::string(text.size(), '?');
+    Run(text, true, &result);
+    return result;
+  }
+
+ private:
+  bool Run(const std::string& text, bool skipInvalid, std::string* out) {
+    iconv(handle_, nullptr, nullptr, nullptr, nullptr);
     std::string input = text;  // iconv wants a non-const input pointer
     char* in = input.data();
     std::size_t inLeft = input.size();
@@ -56,20 +155,50 @@ class Converter {
       std::size_t dstLeft = sizeof(chunk);
       const std::size_t rc = iconv(handle_, &in, &inLeft, &dst, &dstLeft);
       result.append(chunk, sizeof(chunk) - dstLeft);
-      // E2BIG only means the chunk is full; anything else is text we refuse.
-      if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) return false;
+      if (rc != static_cast<std::size_t>(-1) || errno == E2BIG) continue;  // E2BIG: chunk full
+      if (!skipInvalid) return false;
+      result += '?';
+      ++in;
+      --inLeft;
     }
     char* dst = chunk;
     std::size_t dstLeft = sizeof(chunk);
-    if (iconv(handle_, nullptr, nullptr, &dst, &dstLeft) == static_cast<std::size_t>(-1)) return false;
+    if (iconv(handle_, nullptr, nullptr, &dst, &dstLeft) == static_cast<std::size_t>(-1) &&
+        !skipInvalid) {
+      return false;
+    }
     result.append(chunk, sizeof(chunk) - dstLeft);
     *out = std::move(result);
     return true;
   }
 
- private:
   iconv_t handle_;
 };
+
+bool Utf8ToCodePage936(const std::string& text, std::string* out) {
+  return Converter("CP936", "UTF-8").Convert(text, out);
+}
+
+#else
+
+bool Utf8ToCodePage936(const std::string& text, std::string* out) {
+  const int wideLength = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                             static_cast<int>(text.size()), nullptr, 0);
+  if (wideLength <= 0) return false;
+  std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                      wide.data(), wideLength);
+  BOOL lossy = FALSE;
+  const int length = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength,
+                                         nullptr, 0, nullptr, &lossy);
+  if (length <= 0 || lossy) return false;
+  std::string result(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, result.data(), length,
+                      nullptr, &lossy);
+  if (lossy) return false;
+  *out = std::move(result);
+  return true;
+}
 
 #endif
 
@@ -78,37 +207,10 @@ class Converter {
 void InitLocale() { std::setlocale(LC_ALL, ""); }
 
 bool IsValidUtf8(const std::string& text) {
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  while (i < n) {
-    const auto c = static_cast<std::uint8_t>(text[i]);
-    std::size_t extra;
-    std::uint32_t min;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      extra = 1;
-      min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      extra = 2;
-      min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      extra = 3;
-      min = 0x10000;
-    } else {
-      return false;
-    }
-    if (n - i <= extra) return false;
-    std::uint32_t cp = c & (0x3F >> extra);
-    for (std::size_t k = 1; k <= extra; ++k) {
-      const auto t = static_cast<std::uint8_t>(text[i + k]);
-      if ((t & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (t & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += extra + 1;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = Utf8Length(text, i);
+    if (len == 0) return false;
+    i += len;
   }
   return true;
 }
@@ -122,13 +224,45 @@ bool ToCodePage936(const std::string& text, std::string* out) {
   *out = text;
   return true;
 #else
-  const char* codeset = nl_langinfo(CODESET);
-  if (IsAsciiCodeset(codeset)) {
-    if (!IsValidUtf8(text)) return false;
-    codeset = "UTF-8";
+  const char* codeset = LocaleCodeset();
+  if (std::strcmp(codeset, "UTF-8") == 0 && !IsValidUtf8(text)) return false;
+  return Converter("CP936", codeset).Convert(text, out);
+#endif
+}
+
+bool PasswordToCodePage936(const std::string& raw, std::string* out) {
+  const std::size_t bom = sizeof(kUtf8Bom) - 1;
+  const std::string text = raw.compare(0, bom, kUtf8Bom) == 0 ? raw.substr(bom) : raw;
+  if (IsAscii(text)) {
+    *out = text;
+    return true;
   }
-  Converter converter(codeset);
-  return converter.ok() && converter.Convert(text, out);
+  if (IsValidUtf8(text)) return Utf8ToCodePage936(text, out);
+  if (!IsCodePage936(text)) return false;
+  *out = text;
+  return true;
+}
+
+std::string NameToCodePage936(const std::string& name) {
+#ifdef _WIN32
+  return name;  // the A functions already gave code page 936 bytes
+#else
+  if (IsAscii(name)) return name;
+  const char* codeset = LocaleCodeset();
+  const std::string utf8 = std::strcmp(codeset, "UTF-8") == 0
+                               ? name
+                               : Converter("UTF-8", codeset).ConvertSkipping(name);
+  return Converter("CP936", "UTF-8").ConvertEach(utf8, Utf8Length);
+#endif
+}
+
+std::string FromCodePage936(const std::string& bytes) {
+  const std::string shown = Printable(bytes);
+#ifdef _WIN32
+  return shown;
+#else
+  if (IsAscii(shown)) return shown;
+  return Converter(LocaleCodeset(), "CP936").ConvertEach(shown, Cp936Length);
 #endif
 }
 

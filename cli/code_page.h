@@ -9,10 +9,24 @@ namespace qzcli {
 // Adopts the user's locale, whose encoding the conversions read.
 void InitLocale();
 
-// Converts text in the locale's encoding to code page 936. Returns false when the
-// text is not valid in that encoding or holds a character code page 936 lacks.
-// Windows: the ANSI code page already is 936 on the systems we serve; bytes pass.
+// Converts text in the locale's encoding (a typed password) to code page 936. Returns
+// false when the text is not valid in that encoding or holds a character code page 936
+// lacks. Windows: the ANSI code page already is 936 on the systems we serve; bytes pass.
 bool ToCodePage936(const std::string& text, std::string* out);
+
+// A password read from a file or standard input, the same on every system: UTF-8 (a
+// leading BOM dropped) converted to code page 936; bytes that are not UTF-8 are taken
+// as code page 936 as they are. False when UTF-8 holds a character code page 936
+// lacks, or the bytes are neither UTF-8 nor code page 936.
+bool PasswordToCodePage936(const std::string& raw, std::string* out);
+
+// A file name for a header: as ToCodePage936, but each character code page 936 lacks,
+// and each byte that is no character at all, becomes '?'.
+std::string NameToCodePage936(const std::string& name);
+
+// Code page 936 bytes (a stored name) in the locale's encoding for a message; '?' for
+// whatever cannot be shown.
+std::string FromCodePage936(const std::string& bytes);
 
 // Whether bytes form valid UTF-8 (used when the locale names plain ASCII).
 bool IsValidUtf8(const std::string& text);

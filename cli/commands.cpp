@@ -3,10 +3,12 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <type_traits>
 
 #include "code_page.h"
 #include "file_cipher.h"
 #include "file_listing.h"
+#include "interrupt.h"
 #include "messages.h"
 #include "progress_bar.h"
 #include "replace_transaction.h"
@@ -14,12 +16,6 @@
 namespace qzcli {
 
 namespace {
-
-void ReportDone(const RunOptions& options, const std::string& line) {
-  if (options.quiet) return;
-  std::fputs((line + "\n").c_str(), stdout);
-  std::fflush(stdout);
-}
 
 std::uint64_t SizeOrZero(const std::string& path) {
   std::uint64_t size = 0;
@@ -33,10 +29,22 @@ std::unique_ptr<ProgressBar> MakeBar(const RunOptions& options, const std::strin
   return std::make_unique<ProgressBar>(stderr, BaseName(path));
 }
 
+bool Cancelled() { return Interrupted(); }
+
+// The header compares with the name as an encryption here would have stored it.
+qz::CipherOptions NameCheckFor(const std::string& path, const RunOptions& options) {
+  qz::CipherOptions cipher;
+  cipher.expectedName = NameToCodePage936(qz::ImpliedName(path));
+  cipher.acceptOtherName = options.ignoreName;
+  return cipher;
+}
+
 qz::TransactionOptions TransactionFor(const RunOptions& options, std::uint64_t size,
-                                      ProgressBar* bar) {
+                                      ProgressBar* bar, qz::CipherOptions cipher) {
   qz::TransactionOptions transaction;
+  transaction.cipher = std::move(cipher);
   transaction.keepSource = options.keep;
+  transaction.replaceExisting = options.force;
 #ifndef _WIN32
   // unlink(2) does not fail because someone holds the file open, so a failure here
   // lasts; retrying for the better part of a minute would only look like a hang.
@@ -45,27 +53,52 @@ qz::TransactionOptions TransactionFor(const RunOptions& options, std::uint64_t s
 #endif
   transaction.cipher.sizeHint = size;
   transaction.cipher.progress = bar;
+  transaction.cipher.cancelled = Cancelled;
   return transaction;
+}
+
+std::string Quoted(const std::string& cp936) { return "\"" + FromCodePage936(cp936) + "\""; }
+
+// Why a step failed, where the plain step text would not say enough.
+template <typename Step>
+std::string FailureText(Step step, const std::string& path, const std::string& destination,
+                        const std::string& storedName, const std::string& expectedName) {
+  if (step == Step::kDestinationExists) {
+    return destination + " already exists (--force replaces it)";
+  }
+  if (step == Step::kCancelled) {
+    return "interrupted; " + path + " is as it was and the unfinished output was removed";
+  }
+  if constexpr (std::is_same_v<Step, qz::DecryptStep>) {
+    if (step == qz::DecryptStep::kNameMismatch) {
+      return "the name stored inside is " + Quoted(storedName) + ", not " + Quoted(expectedName) +
+             ": a wrong password, or a renamed file (with --ignore-name it is taken all the same, "
+             "and a decrypted .qz file kept)";
+    }
+  }
+  return StepText(step);
 }
 
 // One line for the outcome of an encryption or decryption; true when it succeeded.
 template <typename Result>
 bool Report(const Result& result, const std::string& path, const RunOptions& options,
-            const std::string& verb) {
+            const std::string& verb, const std::string& storedName = {},
+            const std::string& expectedName = {}) {
   switch (result.outcome) {
     case qz::Outcome::kDone:
-      ReportDone(options, verb + "ed " + path + " -> " + result.destination);
+      ReportInfo(options, verb + "ed " + path + " -> " + result.destination);
       return true;
     case qz::Outcome::kFailed:
-      ReportError("cannot " + verb + " " + path + ": " + StepText(result.step));
+      ReportError("cannot " + verb + " " + path + ": " +
+                  FailureText(result.step, path, result.destination, storedName, expectedName));
       return false;
     case qz::Outcome::kSourceNotDeleted:
       ReportError(verb + "ing " + path + ": " +
                   SourceNotDeletedText(result.outputKept, result.destination));
       return false;
     case qz::Outcome::kSourceChanged:
-      ReportError(verb + "ing " + path + ": the source changed while it was read; both it and " +
-                  result.destination + " were kept");
+      ReportError(verb + "ing " + path + ": it changed while it was read, so it was kept; " +
+                  result.destination + " holds it as it was read");
       return false;
   }
   return false;
@@ -79,42 +112,52 @@ void ReportError(const std::string& text) {
   std::fflush(stderr);
 }
 
+void ReportInfo(const RunOptions& options, const std::string& line) {
+  if (options.quiet) return;
+  std::fputs((line + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
 bool EncryptOne(const std::string& path, const RunOptions& options) {
-  std::string headerName;
-  if (!ToCodePage936(BaseName(path), &headerName)) {
-    ReportError("cannot encrypt " + path +
-                ": the file name cannot be written in code page 936 (it holds characters that "
-                "code page 936 lacks, or bytes that are not text in this locale's encoding)");
-    return false;
-  }
   const std::uint64_t size = SizeOrZero(path);
   auto bar = MakeBar(options, path, size);
-  qz::TransactionOptions transaction = TransactionFor(options, size, bar.get());
-  transaction.cipher.headerName = headerName;
-
-  return Report(qz::ReplaceWithEncrypted(path, options.password, transaction), path, options,
-                "encrypt");
+  qz::CipherOptions cipher;
+  cipher.headerName = NameToCodePage936(BaseName(path));
+  return Report(qz::ReplaceWithEncrypted(path, options.password,
+                                         TransactionFor(options, size, bar.get(), cipher)),
+                path, options, "encrypt");
 }
 
 bool DecryptOne(const std::string& path, const RunOptions& options) {
   const std::uint64_t size = SizeOrZero(path);
   auto bar = MakeBar(options, path, size);
-  return Report(
-      qz::ReplaceWithDecrypted(path, options.password, TransactionFor(options, size, bar.get())),
-      path, options, "decrypt");
+  const qz::CipherOptions cipher = NameCheckFor(path, options);
+  const qz::DecryptResult result = qz::ReplaceWithDecrypted(
+      path, options.password, TransactionFor(options, size, bar.get(), cipher));
+  if (result.outcome == qz::Outcome::kDone && result.sourceKept) {
+    ReportInfo(options, "decrypted " + path + " -> " + result.destination + " (" + path +
+                            " kept: the name stored inside is " + Quoted(result.name.stored) + ")");
+    return true;
+  }
+  return Report(result, path, options, "decrypt", result.name.stored, *cipher.expectedName);
 }
 
 bool CheckOne(const std::string& path, const RunOptions& options) {
-  qz::CipherOptions cipher;
+  qz::CipherOptions cipher = NameCheckFor(path, options);
+  qz::HeaderName name;
+  cipher.storedName = &name;
   const qz::DecryptStep step = qz::CheckPassword(path, options.password, cipher);
   if (step == qz::DecryptStep::kOk) {
-    ReportDone(options, path + ": the password opens it");
+    ReportInfo(options, path + ": the password opens it" +
+                            (name.matches ? "" : " (the name stored inside is " +
+                                                     Quoted(name.stored) + ")"));
     return true;
   }
   if (step == qz::DecryptStep::kWrongPassword) {
     ReportError(path + ": wrong password (the password does not open it)");
   } else {
-    ReportError("cannot check " + path + ": " + StepText(step));
+    ReportError("cannot check " + path + ": " +
+                FailureText(step, path, std::string(), name.stored, *cipher.expectedName));
   }
   return false;
 }

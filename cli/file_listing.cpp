@@ -23,7 +23,38 @@ bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && qz::LastSeparator(path) == path.size() - 1;
 }
 
+#ifndef _WIN32
+PathKind KindOfMode(mode_t mode) {
+  if (S_ISREG(mode)) return PathKind::kRegularFile;
+  if (S_ISDIR(mode)) return PathKind::kDirectory;
+  if (S_ISLNK(mode)) return PathKind::kSymlink;
+  if (S_ISFIFO(mode)) return PathKind::kFifo;
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return PathKind::kDevice;
+  return PathKind::kOther;
+}
+#else
+PathKind KindOfAttributes(DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::kSymlink;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::kDirectory;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return PathKind::kDevice;
+  return PathKind::kRegularFile;
+}
+#endif
+
 }  // namespace
+
+const char* KindRefusal(PathKind kind) {
+  switch (kind) {
+    case PathKind::kMissing: return "no such file or folder";
+    case PathKind::kSymlink: return "a symbolic link; not followed";
+    case PathKind::kFifo: return "a FIFO (named pipe), not a regular file";
+    case PathKind::kDevice: return "a device, not a regular file";
+    case PathKind::kOther: return "not a regular file or folder";
+    case PathKind::kRegularFile:
+    case PathKind::kDirectory: break;
+  }
+  return "";
+}
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (dir.empty() || EndsWithSeparator(dir)) return dir + name;
@@ -49,10 +80,8 @@ std::string BaseName(const std::string& path) {
 
 PathKind KindOf(const std::string& path) {
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return PathKind::kMissing;
-  if (S_ISREG(st.st_mode)) return PathKind::kRegularFile;
-  if (S_ISDIR(st.st_mode)) return PathKind::kDirectory;
-  return PathKind::kOther;
+  if (::lstat(path.c_str(), &st) != 0) return PathKind::kMissing;
+  return KindOfMode(st.st_mode);
 }
 
 bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>* entries) {
@@ -64,10 +93,7 @@ bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>* entries)
     if (name == "." || name == "..") continue;
     DirectoryEntry entry;
     entry.name = name;
-    struct stat st;
-    // lstat: a link is never taken for the file it points to.
-    entry.regularFile =
-        ::lstat(JoinPath(dir, name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    entry.kind = KindOf(JoinPath(dir, name));
     entries->push_back(std::move(entry));
   }
   ::closedir(d);
@@ -86,9 +112,7 @@ bool FileSize(const std::string& path, std::uint64_t* size) {
 PathKind KindOf(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::kDirectory;
-  if (attributes & FILE_ATTRIBUTE_DEVICE) return PathKind::kOther;
-  return PathKind::kRegularFile;
+  return KindOfAttributes(attributes);
 }
 
 bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>* entries) {
@@ -101,9 +125,7 @@ bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>* entries)
     if (name == "." || name == "..") continue;
     DirectoryEntry entry;
     entry.name = name;
-    const DWORD notPlain =
-        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
-    entry.regularFile = (data.dwFileAttributes & notPlain) == 0;
+    entry.kind = KindOfAttributes(data.dwFileAttributes);
     entries->push_back(std::move(entry));
   } while (FindNextFileA(find, &data));
   const bool complete = GetLastError() == ERROR_NO_MORE_FILES;

@@ -7,15 +7,18 @@
 
 namespace qzcli {
 
-enum class PathKind { kMissing, kRegularFile, kDirectory, kOther };
+enum class PathKind { kMissing, kRegularFile, kDirectory, kSymlink, kFifo, kDevice, kOther };
 
-// Follows symbolic links: a path the user names is taken for what it points to.
+// What the path itself is: a symbolic link is not followed (Windows: any reparse point
+// counts as one), so that it is never taken for the file it points to.
 PathKind KindOf(const std::string& path);
+
+// Why a path of that kind is not worked on, for a message ("a symbolic link; ...").
+const char* KindRefusal(PathKind kind);
 
 struct DirectoryEntry {
   std::string name;
-  // A regular file that is not a link; links and devices are never batch members.
-  bool regularFile = false;
+  PathKind kind = PathKind::kMissing;
 };
 
 // The entries directly inside a folder (without "." and ".."). False on failure.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "arguments.h"
+#include "file_listing.h"
 
 namespace qzcli {
 
@@ -14,11 +15,14 @@ struct Expansion {
   std::string error;
   // Set for a folder with nothing to do.
   std::string note;
+  // Folder entries left alone that the user should hear of: links, pipes, devices and
+  // unfinished outputs ("PATH: why"), in byte order.
+  std::vector<std::string> skipped;
 };
 
 // Whether a folder entry is one the command takes: regular files only, never a
 // temporary output; ".qz" files for decrypt and check, all others for encrypt.
-bool TakesFolderEntry(Command command, const std::string& name, bool regularFile);
+bool TakesFolderEntry(Command command, const std::string& name, PathKind kind);
 
 // A file stands for itself; a folder for the files directly inside it that the
 // command takes, in byte order of their names. Sub-folders are never entered.

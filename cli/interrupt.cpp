@@ -3,17 +3,34 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "file_streams.h"
+
 namespace qzcli {
 
 namespace {
 
 volatile std::sig_atomic_t g_signal = 0;
 
+[[noreturn]] void DieBy(int sig) {
+#ifndef _WIN32
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+#endif
+  std::_Exit(128 + sig);
+}
+
 extern "C" void OnInterrupt(int sig) {
   if (g_signal != 0) {
+    // The user insists: no time to finish the block in hand, but no plaintext may stay.
+    qz::RemoveUnfinishedOutputNow();
+#ifndef _WIN32
+    // Blocked while its handler runs: delivered, with the default action, on return.
     std::signal(sig, SIG_DFL);
     std::raise(sig);
     return;
+#else
+    std::_Exit(128 + sig);
+#endif
   }
   g_signal = sig;
 #ifdef _WIN32
@@ -34,11 +51,6 @@ void InstallInterruptHandlers() {
 
 bool Interrupted() { return g_signal != 0; }
 
-void ExitForInterrupt() {
-  const int sig = g_signal != 0 ? static_cast<int>(g_signal) : SIGINT;
-  std::signal(sig, SIG_DFL);
-  std::raise(sig);
-  std::_Exit(128 + sig);
-}
+void ExitForInterrupt() { DieBy(g_signal != 0 ? static_cast<int>(g_signal) : SIGINT); }
 
 }  // namespace qzcli

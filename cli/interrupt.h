@@ -1,12 +1,14 @@
-// Ctrl-C and termination requests: a batch finishes the file in hand (its output is
-// then complete or gone) and stops; a second request ends the process at once.
+// Ctrl-C, SIGTERM and SIGHUP: the file in hand stops between two blocks (its
+// temporary output is removed, its source kept) and qzcrypt ends by the signal; a
+// second request removes the temporary output and ends the process at once.
 #pragma once
 
 namespace qzcli {
 
 void InstallInterruptHandlers();
 bool Interrupted();
-// Ends the process the way the signal would have, so callers see why it stopped.
+// Ends the process the way the signal would have (POSIX: by the signal itself, so the
+// shell sees 128 + its number; Windows: with that status).
 [[noreturn]] void ExitForInterrupt();
 
 }  // namespace qzcli

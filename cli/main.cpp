@@ -28,11 +28,12 @@ int UsageError(const std::string& text) {
   return kExitUsage;
 }
 
-// The password as the engine wants it: code page 936, the default for an empty one.
-// Returns an exit status other than kExitOk when there is none to use.
+// The password as the engine wants it, in code page 936. Returns an exit status other
+// than kExitOk when there is none to use.
 int ObtainPassword(const Arguments& args, std::string* password) {
   std::string typed, error;
   PasswordStatus status;
+  const bool prompted = !args.hasPasswordFile && !args.passwordStdin;
   if (args.hasPasswordFile) {
     status = ReadPasswordFile(args.passwordFile, &typed, &error);
   } else if (args.passwordStdin) {
@@ -40,22 +41,50 @@ int ObtainPassword(const Arguments& args, std::string* password) {
   } else {
     status = PromptPassword(args.command == Command::kEncrypt, &typed, &error);
   }
-  if (status == PasswordStatus::kInterrupted) ExitForInterrupt();
+  if (status == PasswordStatus::kInterrupted || Interrupted()) {
+    Wipe(&typed);
+    ExitForInterrupt();
+  }
   if (status != PasswordStatus::kOk) return UsageError(error);
 
-  const bool converted = ToCodePage936(typed, password);
+  // Typed text is in the terminal's encoding; a file is the same bytes on every system.
+  const bool converted =
+      prompted ? ToCodePage936(typed, password) : PasswordToCodePage936(typed, password);
   Wipe(&typed);
   if (!converted) {
-    return UsageError(
-        "the password cannot be written in code page 936 (it holds characters that code page "
-        "936 lacks, or bytes that are not text in this locale's encoding)");
+    return UsageError(prompted ? "the password cannot be written in code page 936 (it holds "
+                                 "characters that code page 936 lacks, or bytes that are not "
+                                 "text in this locale's encoding)"
+                               : "the password cannot be written in code page 936 (it holds "
+                                 "characters that code page 936 lacks, or bytes that are "
+                                 "neither UTF-8 nor code page 936)");
   }
-  if (password->empty()) *password = qz::kDefaultPassword;
+  if (password->empty()) {
+    // A script's empty file is a mistake, never a request for the public default.
+    if (!prompted) {
+      return UsageError((args.hasPasswordFile ? "the password file " + args.passwordFile
+                                              : std::string("standard input")) +
+                        " gives an empty password; the built-in default password, which anyone "
+                        "can use, is taken only for an empty entry at the terminal");
+    }
+    ReportError("warning: empty password; the built-in default password, which anyone can "
+                "use, is used");
+    *password = qz::kDefaultPassword;
+  }
   if (password->size() > qz::kMaxPasswordBytes) {
     Wipe(password);
     return UsageError("the password is longer than 259 bytes (in code page 936)");
   }
   return kExitOk;
+}
+
+// The file in hand has reported its own interruption.
+[[noreturn]] void StopForInterrupt(std::size_t notStarted, std::string* password) {
+  Wipe(password);
+  ReportError(notStarted > 0 ? "interrupted; " + std::to_string(notStarted) +
+                                   " more file(s) not processed"
+                             : std::string("interrupted"));
+  ExitForInterrupt();
 }
 
 bool RunOne(Command command, const std::string& path, const RunOptions& options) {
@@ -95,6 +124,8 @@ int main(int argc, char** argv) {
 
   RunOptions options;
   options.keep = args.keep;
+  options.force = args.force;
+  options.ignoreName = args.ignoreName;
   options.quiet = args.quiet;
   options.progress = !args.quiet && StderrIsTerminal();
   if (fileCount > 0) {
@@ -102,7 +133,7 @@ int main(int argc, char** argv) {
     if (status != kExitOk) return status;
   }
 
-  std::size_t failures = 0, done = 0;
+  std::size_t failures = 0, started = 0;
   std::set<std::string> seen;  // a file named twice, or inside a named folder, runs once
   for (std::size_t i = 0; i < args.paths.size(); ++i) {
     const Expansion& expansion = expansions[i];
@@ -110,20 +141,16 @@ int main(int argc, char** argv) {
       ReportError(args.paths[i] + ": " + expansion.error);
       ++failures;
     }
-    if (!expansion.note.empty() && !args.quiet) {
-      std::printf("%s: %s\n", args.paths[i].c_str(), expansion.note.c_str());
-    }
+    if (!expansion.note.empty()) ReportInfo(options, args.paths[i] + ": " + expansion.note);
+    for (const std::string& line : expansion.skipped) ReportInfo(options, "skipped " + line);
     for (const std::string& file : expansion.files) {
-      if (Interrupted()) {
-        Wipe(&options.password);
-        ReportError("interrupted; " + std::to_string(fileCount - done) + " file(s) not processed");
-        ExitForInterrupt();
-      }
-      ++done;
+      if (Interrupted()) StopForInterrupt(fileCount - started, &options.password);
+      ++started;
       if (!seen.insert(file).second) continue;
       if (!RunOne(args.command, file, options)) ++failures;
     }
   }
+  if (Interrupted()) StopForInterrupt(0, &options.password);
   Wipe(&options.password);
   std::fflush(stdout);
   return failures > 0 ? kExitFailed : kExitOk;

@@ -32,7 +32,7 @@ const char* EncryptStepWords(qz::EncryptStep step) {
     case S::kPasswordTooLong: return "password longer than 259 bytes";
     case S::kNameNotStorable:
       return "the file name contains control characters that a .qz header cannot hold";
-    case S::kDestinationExists: return "the output's name is taken by an existing file (--force replaces it)";
+    case S::kDestinationExists: return "a file of the output's name exists (--force replaces it)";
     case S::kCancelled: return "interrupted";
   }
   return "unknown error";
@@ -60,8 +60,9 @@ const char* DecryptStepWords(qz::DecryptStep step) {
     case S::kPathTooLong: return "path too long";
     case S::kPasswordTooLong: return "password longer than 259 bytes";
     case S::kNotEncryptedName: return "the name does not end in \".qz\"";
-    case S::kNameMismatch: return "the file name stored inside differs (wrong password?)";
-    case S::kDestinationExists: return "the output's name is taken by an existing file (--force replaces it)";
+    case S::kNameMismatch:
+      return "the name stored inside is another file's: a wrong password, or a renamed file";
+    case S::kDestinationExists: return "a file of the output's name exists (--force replaces it)";
     case S::kCancelled: return "interrupted";
   }
   return "unknown error";
@@ -96,18 +97,25 @@ const char* UsageText() {
          "                                      it; writes nothing\n"
          "\n"
          "Options:\n"
-         "  --password-file FILE   the password is the first line of FILE\n"
+         "  --password-file FILE   the password is the first line of FILE (UTF-8, or else\n"
+         "                         code page 936 bytes)\n"
          "  --password-stdin       the password is the first line of standard input\n"
          "  --keep                 keep the source file\n"
+         "  --force                replace a file that has the output's name\n"
+         "  --ignore-name          decrypt a file although the name stored inside is not\n"
+         "                         its own (a renamed file); the .qz file is kept\n"
          "  --quiet                print failures only\n"
          "  --help                 show this text\n"
          "  --version              show the version\n"
          "\n"
-         "Without a password option qzcrypt asks on the terminal (twice to encrypt).\n"
-         "An empty password stands for the built-in default password.\n"
-         "Sub-folders are never entered. Interrupted (Ctrl-C), qzcrypt finishes the file\n"
-         "in hand and stops. Exit status: 0 when every file succeeded, 1 when any failed,\n"
-         "2 for a usage error.\n";
+         "Without a password option qzcrypt asks on the terminal (twice to encrypt); an\n"
+         "empty entry there means the built-in default password, which anyone can use.\n"
+         "An empty password from a file or standard input is refused.\n"
+         "Symbolic links, pipes and devices are never worked on; sub-folders are never\n"
+         "entered. Interrupted (Ctrl-C, SIGTERM, SIGHUP), qzcrypt stops the file in hand,\n"
+         "keeps its source and ends by the signal. Exit status: 0 when every file\n"
+         "succeeded, 1 when any failed, 2 for a usage error, 128 + the signal's number\n"
+         "when interrupted.\n";
 }
 
 std::string VersionText() { return std::string("qzcrypt ") + QZCRYPT_VERSION; }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <thread>
 
 #include "fault_injection.h"
@@ -107,6 +108,23 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
   return true;
 }
 
+// Holds back signals for a few system calls, so that a handler that ends the process
+// never finds a file half registered or a source moved aside.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t all;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &previous_);
+  }
+  ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
 // The output being written, for RemoveUnfinishedOutputNow in a signal handler.
 char g_unfinished[PATH_MAX];
 volatile std::sig_atomic_t g_hasUnfinished = 0;
@@ -132,12 +150,21 @@ SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& rea
   // in its place meanwhile is never touched.
   std::string aside;
   bool moved = false;
+  // From the move aside until the file is gone or back: a process ended meanwhile would
+  // leave the source under a temporary name.
+  std::optional<SignalsHeld> held;
   for (int attempt = 0; attempt < policy.attempts && !moved; ++attempt) {
     if (attempt > 0) std::this_thread::sleep_for(policy.pause);
     if (InjectFault(FaultPoint::kDelete)) continue;
     aside = MakeTemporaryPath(path);
-    if (RenameNoReplace(path, aside)) moved = true;
-    else if (errno == ENOENT) return SourceRemoval::kRemoved;  // gone already
+    held.emplace();
+    if (RenameNoReplace(path, aside)) {
+      moved = true;
+    } else {
+      const int error = errno;
+      held.reset();
+      if (error == ENOENT) return SourceRemoval::kRemoved;  // gone already
+    }
   }
   if (!moved) return SourceRemoval::kNotRemoved;
   struct stat st;
@@ -218,12 +245,13 @@ bool TempOutput::Create(const std::string& destination) {
     const std::string temp = MakeTemporaryPath(destination);
     // Owner only: until it is finished it may hold plaintext, and the final bits are
     // set by TakeOver.
+    SignalsHeld held;
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) {
+      RegisterUnfinished(temp);
       handle_ = fd;
       open_ = true;
       tempPath_ = temp;
-      RegisterUnfinished(temp);
       return true;
     }
     if (errno != EEXIST) return false;
