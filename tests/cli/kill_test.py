@@ -1,6 +1,8 @@
-"""Kills qzcrypt with SIGKILL at random moments while it encrypts and decrypts a
-folder, and checks after every kill that each file still exists intact, as the
-plain file or as a .qz file with exactly the expected bytes.
+"""Kills qzcrypt at random moments while it encrypts and decrypts a folder, and checks
+after every kill that each file still exists intact, as the plain file or as a .qz file
+with exactly the expected bytes. Half the kills are SIGKILL; the others are SIGINT,
+SIGTERM or SIGHUP, some followed at once by a second signal, after which qzcrypt must
+end by the signal and leave no temporary file.
 
 usage: kill_test.py QZCRYPT [--seconds S] [--workdir DIR] [--files N] [--seed N]
 """
@@ -58,7 +60,7 @@ class State:
 
     def check(self):
         """Returns (lost, corrupt, plain, encrypted, problems) and removes the
-        temporaries a kill left behind."""
+        temporaries a kill left behind (counted in self.found)."""
         lost = corrupt = plain = encrypted = 0
         problems = []
         for name, data in self.originals.items():
@@ -78,8 +80,10 @@ class State:
                 lost += 1
                 problems.append("%s: lost" % name)
         known = set(self.originals) | {n + ".qz" for n in self.originals}
+        self.found = 0
         for name in os.listdir(self.folder):
             if is_temporary(name):
+                self.found += 1
                 self.temporaries += 1
                 os.unlink(os.path.join(self.folder, name))
             elif name not in known:
@@ -113,23 +117,34 @@ def main():
     print("seed %d, %d files, %d bytes" % (seed, len(originals),
                                            sum(len(d) for d in originals.values())))
 
-    rounds = kills = worst_lost = 0
+    rounds = kills = caught = worst_lost = 0
     failures = []
     deadline = time.time() + args.seconds
     while time.time() < deadline:
         command = "encrypt" if rounds % 2 == 0 else "decrypt"
         rounds += 1
-        proc = subprocess.Popen([args.qzcrypt, command, "--quiet", "--password-file", pwfile,
-                                 folder], env=env, stdout=subprocess.DEVNULL,
+        # --force: a kill between the output's rename and the source's removal leaves
+        # both forms, and only the user's consent lets the next run replace one.
+        proc = subprocess.Popen([args.qzcrypt, command, "--quiet", "--force", "--password-file",
+                                 pwfile, folder], env=env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.PIPE)
         time.sleep(rng.uniform(0, 0.2))
         killed = proc.poll() is None
+        signals = [signal.SIGKILL] if rng.random() < 0.5 else \
+            rng.sample([signal.SIGINT, signal.SIGTERM, signal.SIGHUP], rng.choice((1, 2)))
         if killed:
-            proc.send_signal(signal.SIGKILL)
+            for sig in signals:
+                proc.send_signal(sig)
             kills += 1
         stderr = proc.communicate()[1]
         lost, corrupt, plain, encrypted, problems = state.check()
         worst_lost = max(worst_lost, lost)
+        if killed and signals[0] != signal.SIGKILL and proc.returncode is not None:
+            caught += 1
+            if proc.returncode not in [-s for s in signals] and proc.returncode != 0:
+                problems.append("ended with %d after %s" % (proc.returncode, signals))
+            if state.found:
+                problems.append("%d temporaries left after %s" % (state.found, signals))
         if not killed:
             if proc.returncode != 0:
                 problems.append("%s ended with %d: %s" % (command, proc.returncode,
@@ -145,8 +160,8 @@ def main():
             break  # the folder is no longer a fair starting point
 
     # Whatever state the kills left, one undisturbed decrypt must bring back every file.
-    final = subprocess.run([args.qzcrypt, "decrypt", "--quiet", "--password-file", pwfile,
-                            folder], env=env, capture_output=True)
+    final = subprocess.run([args.qzcrypt, "decrypt", "--quiet", "--force", "--password-file",
+                            pwfile, folder], env=env, capture_output=True)
     lost, corrupt, plain, encrypted, problems = state.check()
     worst_lost = max(worst_lost, lost)
     if final.returncode != 0:
@@ -156,8 +171,8 @@ def main():
         problems.append("after the final decrypt: %d plain, %d .qz" % (plain, encrypted))
     failures += ["final: " + p for p in problems]
 
-    print("kill test: %d rounds, %d kills, %d files lost, %d temporaries left by kills"
-          % (rounds, kills, worst_lost, state.temporaries))
+    print("kill test: %d rounds, %d kills (%d by catchable signals), %d files lost, "
+          "%d temporaries left by kills" % (rounds, kills, caught, worst_lost, state.temporaries))
     for failure in failures:
         print("FAIL " + failure)
     if not failures:
