@@ -78,7 +78,7 @@ def shell_commands(text, functions=frozenset()):
     less the functions that the scripts define (also in files they source)."""
     functions = set(functions) | shell_functions(text)
     found = set()
-    for line in text.splitlines():
+    for line in re.sub(r"\\\n", " ", text).splitlines():
         line = line.strip()
         if not line or line.startswith("#"):
             continue

@@ -25,7 +25,8 @@ class ScanTest(unittest.TestCase):
             'LC_ALL=C FOO=1 tr a b <in >out',
             '$SUDO apt-get install -y x',
             'xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f shot); shot"',
-            'cmake -DCMAKE_CXX_COMPILER=clang++ -S .',
+            'cmake -DCMAKE_CXX_COMPILER=clang++ -S . \\',
+            '  bookworm "$dir" >log',
         ])
         self.assertEqual(cc.shell_commands(text),
                          {"dirname", "a", "sort", "b", "c", "d", "grep", "wine", "cmake", "tr",
