@@ -12,3 +12,4 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Static C and C++ runtimes: the programs then import only DLLs that Windows ships.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -92,7 +92,9 @@ if build_tree windows "$build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw
   . "$root/scripts/wine-env.sh" "$build/windows"
   qz_wine_prefix
   qz_wine_window_manager none
-  run_ctest windows "$build/windows" env GTEST_OUTPUT="xml:$build/windows/gtest-results/" xvfb-run -a
+  # Z: is Wine's drive for the Linux root; a bare /path would land below the current folder.
+  run_ctest windows "$build/windows" env GTEST_OUTPUT="xml:Z:$build/windows/gtest-results/" \
+    xvfb-run -a
   wineserver -k 2>/dev/null || true
 fi
 

@@ -1,0 +1,48 @@
+#!/usr/bin/env python3
+"""Fails unless every compile of the project's own sources has -Wall -Wextra -Werror and
+no compile of GoogleTest's sources has -Werror.
+
+Usage: check_compile_flags.py compile_commands.json SOURCE_DIR
+"""
+import json
+import os
+import shlex
+import sys
+
+WANTED = ("-Wall", "-Wextra", "-Werror")
+
+
+def problems(entries, source_dir):
+    source_dir = os.path.realpath(source_dir) + os.sep
+    found, ours = [], 0
+    for entry in entries:
+        path = os.path.realpath(os.path.join(entry["directory"], entry["file"]))
+        words = entry["arguments"] if "arguments" in entry else shlex.split(entry["command"])
+        if path.startswith(source_dir):
+            ours += 1
+            missing = [w for w in WANTED if w not in words]
+            if missing:
+                found.append(f"{path}: compiled without {' '.join(missing)}")
+        elif "-Werror" in words:
+            found.append(f"{path}: not ours, yet compiled with -Werror")
+    if ours == 0:
+        found.append("no compile of the project's sources found")
+    return found
+
+
+def main(argv):
+    if len(argv) != 3:
+        print(__doc__, file=sys.stderr)
+        return 2
+    with open(argv[1], encoding="utf-8") as f:
+        entries = json.load(f)
+    found = problems(entries, argv[2])
+    for line in found:
+        print(line)
+    if not found:
+        print(f"{len(entries)} compiles checked")
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
