@@ -34,6 +34,7 @@ CFileBrowserDlg::CFileBrowserDlg() : CDialog(IDD_FILE_BROWSER) {
 CFileBrowserDlg::~CFileBrowserDlg() {
   FreeEntries();
   FreeFileTypes();
+  WipePassword();
 }
 
 void CFileBrowserDlg::DoDataExchange(CDataExchange* dx) {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "controls.h"
 #include "dialog.h"
@@ -54,6 +56,8 @@ class CFileBrowserDlg : public CDialog {
   // The password of the current operation; its second byte doubles as the batch's marker.
   char m_szPassword[260] = {};
   BOOL m_bBatch = FALSE;
+  int m_nReplaceAnswer = 0;  // in a batch: 0 until asked, then IDYES or IDNO
+  int m_nUnopened = 0;       // in a batch: files the password did not open
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -89,10 +93,19 @@ class CFileBrowserDlg : public CDialog {
   FileEntry* AppendEntry(FileEntry** tail);
 
   bool AskPassword(bool forEncryption);
+  void WipePassword();
+  // Whether an existing file of the output's name may be replaced (a batch asks once).
+  bool MayReplace(const std::string& destination);
   // The one report and the listing after a single-file operation.
-  void FinishOperation(qz::Outcome outcome, const char* failure, const char* success);
+  void FinishOperation(qz::Outcome outcome, const char* failure, const char* success,
+                       const char* source);
+  // The end of every single-file operation that got its password.
+  void FinishSingle();
   void ProbeFileSize(const char* path);
   void RunFolderBatch(bool encrypt);
+  // The files of a batch with one password prompt; files the password does not open are
+  // told in one message at the end. The caller shows the closing message.
+  void RunFileBatch(const std::vector<std::string>& paths, bool encrypt);
   void ShowContextMenu(int item);
   // The text of a list item with m_szCurrentDir in front, refused when too long.
   bool ItemPath(int item, char (&path)[1024]);

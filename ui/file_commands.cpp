@@ -25,6 +25,24 @@ qz::TransactionOptions OptionsFor(ProgressWindowSink* progress, ULONGLONG sizeHi
   return options;
 }
 
+// A fixed text with "%s" replaced by a name.
+std::wstring WithName(const char* utf8Template, const std::wstring& name) {
+  std::wstring text = Utf8ToWide(utf8Template);
+  const size_t at = text.find(L"%s");
+  if (at != std::wstring::npos) text.replace(at, 2, name);
+  return text;
+}
+
+// A header's name is code page 936 by the format, whatever the system's code page.
+std::wstring CodePage936ToWide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length = MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return AnsiToWide(text);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
+}
+
 }  // namespace
 
 bool CFileBrowserDlg::AskPassword(bool forEncryption) {
@@ -34,16 +52,19 @@ bool CFileBrowserDlg::AskPassword(bool forEncryption) {
   if (forEncryption) {
     CEncryptPasswordDlg dialog;
     if (dialog.DoModal() != IDOK) return false;
-    password = dialog.m_strPassword;
+    password.swap(dialog.m_strPassword);
   } else {
     CDecryptPasswordDlg dialog;
     if (dialog.DoModal() != IDOK) return false;
-    password = dialog.m_strPassword;
+    password.swap(dialog.m_strPassword);
   }
   // The dialogs accept at most 259 bytes, so this always fits.
   std::snprintf(m_szPassword, sizeof(m_szPassword), "%s", password.c_str());
+  SecureZeroMemory(&password[0], password.size());
   return true;
 }
+
+void CFileBrowserDlg::WipePassword() { SecureZeroMemory(m_szPassword, sizeof(m_szPassword)); }
 
 void CFileBrowserDlg::ProbeFileSize(const char* path) {
   qz::SizeProbe probe = qz::ProbeFileSize(path);
@@ -59,45 +80,102 @@ void CFileBrowserDlg::ProbeFileSize(const char* path) {
   m_nFileSize = 0;
 }
 
+bool CFileBrowserDlg::MayReplace(const std::string& destination) {
+  // A batch asks once, for all the files whose output name is taken.
+  if (m_bBatch && m_nReplaceAnswer != 0) return m_nReplaceAnswer == IDYES;
+  std::string dir, name;
+  qz::SplitPath(destination, &dir, &name);
+  const int answer = AfxMessageBox(WithName("“%s”已存在，是否替换？", AnsiToWide(name)), MB_YESNO);
+  if (m_bBatch) m_nReplaceAnswer = answer;
+  return answer == IDYES;
+}
+
 void CFileBrowserDlg::EncryptOneFile(const char* path) {
   if (!AskPassword(true)) return;
   ProbeFileSize(path);
-  ProgressWindowSink progress;
-  qz::EncryptResult result =
-      qz::ReplaceWithEncrypted(path, m_szPassword, OptionsFor(&progress, m_nFileSize));
-  progress.End();
-  FinishOperation(result.outcome, EncryptFailureText(result.step), "加密成功！");
+  bool replace = m_bBatch && m_nReplaceAnswer == IDYES;
+  for (;;) {
+    ProgressWindowSink progress;
+    qz::TransactionOptions options = OptionsFor(&progress, m_nFileSize);
+    options.replaceExisting = replace;
+    qz::EncryptResult result = qz::ReplaceWithEncrypted(path, m_szPassword, options);
+    progress.End();
+    if (result.step == qz::EncryptStep::kDestinationExists && !replace) {
+      if (!MayReplace(result.destination)) return FinishSingle();
+      replace = true;
+      continue;
+    }
+    FinishOperation(result.outcome, EncryptFailureText(result.step), "加密成功！", path);
+    return;
+  }
 }
 
 void CFileBrowserDlg::DecryptOneFile(const char* path) {
   if (!AskPassword(false)) return;
   if (!qz::HasEncryptedExtension(std::string(path))) {
     AfxMessageBox("不能用于非本系统加密的文件！", MB_OK);
-    return;
+    return FinishSingle();
   }
   ProbeFileSize(path);
-  ProgressWindowSink progress;
-  qz::DecryptResult result =
-      qz::ReplaceWithDecrypted(path, m_szPassword, OptionsFor(&progress, m_nFileSize));
-  progress.End();
-  FinishOperation(result.outcome, DecryptFailureText(result.step), "解密成功！");
+  bool replace = m_bBatch && m_nReplaceAnswer == IDYES, acceptOtherName = false;
+  for (;;) {
+    ProgressWindowSink progress;
+    qz::TransactionOptions options = OptionsFor(&progress, m_nFileSize);
+    options.replaceExisting = replace;
+    options.cipher.acceptOtherName = acceptOtherName;
+    qz::DecryptResult result = qz::ReplaceWithDecrypted(path, m_szPassword, options);
+    progress.End();
+    const bool notOpened = result.step == qz::DecryptStep::kWrongPassword ||
+                           result.step == qz::DecryptStep::kNameMismatch;
+    if (m_bBatch && notOpened) {
+      ++m_nUnopened;  // told once, after the batch
+      return;
+    }
+    if (result.step == qz::DecryptStep::kNameMismatch) {
+      // A renamed file, or a wrong password that happens to give a name: the user judges
+      // from the stored name, and the ".qz" stays either way.
+      const std::wstring question = WithName(
+          "文件中记录的原文件名是“%s”，与现在的文件名不同，可能密码不对。仍要解密吗？（加密文件会保留）",
+          CodePage936ToWide(result.name.stored));
+      if (AfxMessageBox(question, MB_YESNO) != IDYES) return FinishSingle();
+      acceptOtherName = true;
+      continue;
+    }
+    if (result.step == qz::DecryptStep::kDestinationExists && !replace) {
+      if (!MayReplace(result.destination)) return FinishSingle();
+      replace = true;
+      continue;
+    }
+    FinishOperation(result.outcome, DecryptFailureText(result.step), "解密成功！", path);
+    return;
+  }
 }
 
 void CFileBrowserDlg::FinishOperation(qz::Outcome outcome, const char* failure,
-                                      const char* success) {
+                                      const char* success, const char* source) {
   switch (outcome) {
     case qz::Outcome::kFailed:
       // Every file is as it was: nothing to list again.
       AfxMessageBox(failure, MB_OK);
-      return;
+      return FinishSingle();
+    case qz::Outcome::kSourceChanged:
+      AfxMessageBox("源文件在处理过程中被改动，已保留源文件。", MB_OK);
+      break;
     case qz::Outcome::kSourceNotDeleted:
-      break;  // the source stayed, so nothing is lost
+      AfxMessageBox(WithName("无法删除源文件“%s”，已保留源文件。", AnsiToWide(source)), MB_OK);
+      break;
     case qz::Outcome::kDone:
       if (!m_bBatch) AfxMessageBox(success, MB_OK);
       break;
   }
   // A batch lists its folder's parent once, when it ends.
   if (!m_bBatch) RefreshListing();
+  FinishSingle();
+}
+
+void CFileBrowserDlg::FinishSingle() {
+  // Outside a batch the password served this one file only.
+  if (!m_bBatch) WipePassword();
 }
 
 bool CFileBrowserDlg::ItemPath(int item, char (&path)[1024]) {

@@ -11,16 +11,19 @@
 #include "owner_draw_menu.h"
 #include "qz_name.h"
 #include "resource.h"
+#include "text_conversion.h"
 
 namespace {
 
 struct FolderScan {
   std::vector<std::string> names;  // files only, in the system's order
+  int unfinished = 0;              // temporary outputs, never touched
   bool enumerationFailed = false;
 };
 
 // The files directly inside folder (which ends with a backslash). Temporary outputs,
-// a batch's own or those an interrupted run left, are never taken for user files.
+// a batch's own or those an interrupted run left, are never taken for user files: they
+// may belong to a program still writing them.
 FolderScan ScanFolder(const std::string& folder) {
   FolderScan scan;
   WIN32_FIND_DATAA found;
@@ -29,12 +32,22 @@ FolderScan ScanFolder(const std::string& folder) {
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     if (!std::strcmp(found.cFileName, ".") || !std::strcmp(found.cFileName, "..")) continue;
-    if (qz::IsTemporaryName(found.cFileName)) continue;
+    if (qz::IsTemporaryName(found.cFileName)) {
+      ++scan.unfinished;
+      continue;
+    }
     scan.names.push_back(found.cFileName);
   } while (FindNextFileA(search, &found));
   scan.enumerationFailed = GetLastError() != ERROR_NO_MORE_FILES;
   FindClose(search);
   return scan;
+}
+
+std::wstring FormatCount(const char* utf8Template, int count) {
+  std::wstring text = Utf8ToWide(utf8Template);
+  const size_t at = text.find(L"%d");
+  if (at != std::wstring::npos) text.replace(at, 2, std::to_wstring(count));
+  return text;
 }
 
 }  // namespace
@@ -114,23 +127,43 @@ void CFileBrowserDlg::RunFolderBatch(bool encrypt) {
   }
   if (scan.enumerationFailed) AfxMessageBox("Couldn't find next file.", MB_OK);
 
-  m_bBatch = TRUE;
   // The names are taken before any file changes, so the batch's own outputs never come up.
   scan = ScanFolder(folder);
+  std::vector<std::string> paths;
   for (const std::string& name : scan.names) {
     std::string path = folder + name;
-    if (path.size() >= 1024) continue;
-    char pathBuffer[1024];
-    std::snprintf(pathBuffer, sizeof(pathBuffer), "%s", path.c_str());
-    bool encrypted = qz::HasEncryptedExtension(path);
-    if (encrypt && !encrypted) EncryptOneFile(pathBuffer);
-    if (!encrypt && encrypted) DecryptOneFile(pathBuffer);
+    if (qz::HasEncryptedExtension(path) == encrypt || path.size() >= 1024) continue;
+    paths.push_back(std::move(path));
   }
+  RunFileBatch(paths, encrypt);
   if (scan.enumerationFailed) AfxMessageBox("Couldn't find next file.", MB_OK);
-
-  m_szPassword[1] = '\0';
-  m_bBatch = FALSE;
-  RefreshListing();
+  if (scan.unfinished > 0) {
+    AfxMessageBox(FormatCount("此目录下有 %d 个未完成的临时文件（~qz*.tmp），可能属于中断的或正在进行的操作，已保留原样。",
+                              scan.unfinished),
+                  MB_OK);
+  }
   AfxMessageBox(encrypt ? "目录加密完成！" : "目录解密完成！", MB_OK);
   m_nMenuItem = -1;
+}
+
+void CFileBrowserDlg::RunFileBatch(const std::vector<std::string>& paths, bool encrypt) {
+  // Every batch asks for its own password: none carries over from an earlier operation.
+  WipePassword();
+  m_bBatch = TRUE;
+  m_nReplaceAnswer = 0;
+  m_nUnopened = 0;
+  for (const std::string& path : paths) {
+    char pathBuffer[1024];
+    std::snprintf(pathBuffer, sizeof(pathBuffer), "%s", path.c_str());
+    if (encrypt)
+      EncryptOneFile(pathBuffer);
+    else
+      DecryptOneFile(pathBuffer);
+  }
+  WipePassword();
+  m_bBatch = FALSE;
+  m_nReplaceAnswer = 0;
+  RefreshListing();
+  if (m_nUnopened > 0) AfxMessageBox(FormatCount("有 %d 个文件未能用此密码解密，已保留原样。", m_nUnopened), MB_OK);
+  m_nUnopened = 0;
 }

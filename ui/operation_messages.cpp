@@ -20,6 +20,8 @@ const char* EncryptFailureText(qz::EncryptStep step) {
     case S::kPathTooLong: return "路径太长，无法加密。";
     case S::kPasswordTooLong: return "密码太长，无法加密。";
     case S::kNameNotStorable: return "文件名中有不能保存的字符，无法加密。";
+    case S::kDestinationExists: return "同名的加密文件已存在，加密未进行。";
+    case S::kCancelled: return "操作已取消，加密未进行。";
   }
   return "加密失败。";
 }
@@ -45,6 +47,9 @@ const char* DecryptFailureText(qz::DecryptStep step) {
     case S::kPathTooLong: return "路径太长，无法解密。";
     case S::kPasswordTooLong: return "密码太长，无法解密。";
     case S::kNotEncryptedName: return "不能用于非本系统加密的文件！";
+    case S::kNameMismatch: return "文件中记录的原文件名与现在的文件名不同，可能密码不对，解密未进行。";
+    case S::kDestinationExists: return "同名的文件已存在，解密未进行。";
+    case S::kCancelled: return "操作已取消，解密未进行。";
   }
   return "解密失败。";
 }

@@ -24,13 +24,13 @@ BOOL CEncryptPasswordDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   LimitPasswordField(m_editPassword);
   LimitPasswordField(m_editRetype);
-  return TRUE;
+  return FocusPasswordField(*this, m_editPassword);
 }
 
 void CEncryptPasswordDlg::StartOver() {
   m_editPassword.SetWindowText(std::wstring());
   m_editRetype.SetWindowText(std::wstring());
-  SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editPassword.m_hWnd), TRUE);
+  FocusPasswordField(*this, m_editPassword);
 }
 
 void CEncryptPasswordDlg::OnOK() {
@@ -65,7 +65,7 @@ void CDecryptPasswordDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CDecryptPasswordDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   LimitPasswordField(m_editPassword);
-  return TRUE;
+  return FocusPasswordField(*this, m_editPassword);
 }
 
 void CDecryptPasswordDlg::OnOK() {
@@ -73,7 +73,7 @@ void CDecryptPasswordDlg::OnOK() {
   if (status != PasswordFieldStatus::kOk) {
     ReportPasswordField(status);
     m_editPassword.SetWindowText(std::wstring());
-    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editPassword.m_hWnd), TRUE);
+    FocusPasswordField(*this, m_editPassword);
     return;
   }
   if (m_strPassword.empty()) m_strPassword = qz::kDefaultPassword;

@@ -34,3 +34,8 @@ void LimitPasswordField(CEdit& field) {
   // A field counts characters; the byte limit is checked again on OK.
   field.SetLimitText(static_cast<UINT>(qz::kMaxPasswordBytes));
 }
+
+BOOL FocusPasswordField(CDialog& dialog, CEdit& field) {
+  dialog.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field.m_hWnd), TRUE);
+  return FALSE;
+}

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "controls.h"
+#include "dialog.h"
 
 enum class PasswordFieldStatus { kOk, kTooLong, kNotRepresentable };
 
@@ -14,3 +15,6 @@ PasswordFieldStatus ReadPasswordField(const CEdit& field, std::string* password)
 void ReportPasswordField(PasswordFieldStatus status);
 // Limits a field to what the caller's buffer can hold.
 void LimitPasswordField(CEdit& field);
+// Puts the caret in the field. Returns FALSE for OnInitDialog: the focus is set, so a
+// letter typed at once goes into the field, never to a button's mnemonic.
+BOOL FocusPasswordField(CDialog& dialog, CEdit& field);

@@ -324,22 +324,30 @@ TEST_F(FileCommandsTest, EncryptAndDecryptAFileAndAFolderThroughTheWindows) {
       << "path label: " << ControlText(main_, kPathLabelId);
 
   // One file: the encrypted copy replaces it, and decryption gives back the same bytes.
+  // The password is typed at the keyboard as soon as the dialog is there: it must land in
+  // the field, not press "确定(&Y)" through its mnemonic with the fields still empty.
   ASSERT_TRUE(DoubleClickItem("Report.txt"));
-  ASSERT_TRUE(EnterPassword(true, kPassword));
+  ASSERT_TRUE(WaitUntil([&] { return FindPasswordDialog() != nullptr; }, kWindowTimeout));
+  ASSERT_TRUE(TypeAtKeyboard(L"my secret\tmy secret\n"));
   ASSERT_TRUE(Acknowledge("加密成功！"));
   EXPECT_FALSE(Exists(kReport)) << "the plain file is still there";
   ASSERT_TRUE(IsEncryptedCopy(kReport + ".qz", report_));
 
+  // Only "my secret" opens it: the default password would be refused.
   ASSERT_TRUE(DoubleClickItem("Report.txt.qz"));
-  ASSERT_TRUE(EnterPassword(false, kPassword));
+  ASSERT_TRUE(EnterPassword(false, "QX31742#MVB"));
+  ASSERT_TRUE(Acknowledge("密码错误，解密失败。"));
+  ASSERT_TRUE(DoubleClickItem("Report.txt.qz"));
+  ASSERT_TRUE(EnterPassword(false, "my secret"));
   ASSERT_TRUE(Acknowledge("解密成功！"));
   EXPECT_FALSE(Exists(kReport + ".qz")) << "the encrypted file is still there";
   EXPECT_TRUE(HoldsExactly(kReport, report_));
   int index = -1;
   EXPECT_TRUE(WaitForItem("Report.txt", &index));
 
-  // A folder batch right after a single file keeps that file's password: it asks for none.
+  // A folder batch asks for its own password, even right after a single file.
   ASSERT_TRUE(ChooseFromContextMenu("Batch", 0));
+  ASSERT_TRUE(EnterPassword(true, kPassword));
   ASSERT_TRUE(Acknowledge("目录加密完成！"));
   for (size_t i = 0; i < std::size(kBatchFiles); ++i) {
     const std::string plain = kBatch + "\\" + kBatchFiles[i].name;
@@ -348,8 +356,7 @@ TEST_F(FileCommandsTest, EncryptAndDecryptAFileAndAFolderThroughTheWindows) {
   }
   EXPECT_TRUE(HoldsExactly(kInnerFile, inner_)) << "a sub-folder's file was touched";
 
-  // The batch's end cleared the kept password, so the next batch asks; the same password
-  // opens every file the first batch wrote.
+  // The next batch asks again; the same password opens every file the first batch wrote.
   ASSERT_TRUE(ChooseFromContextMenu("Batch", 1));
   ASSERT_TRUE(EnterPassword(false, kPassword));
   ASSERT_TRUE(Acknowledge("目录解密完成！"));

@@ -108,6 +108,7 @@ TEST_F(CipherFiles, BackendsWriteIdenticalFilesAndReadEachOther) {
   portable.backend = &PortableBackend();
   cryptoApi.backend = &CryptoApiBackend();
   portable.headerName = cryptoApi.headerName = kAnsiName;
+  portable.expectedName = cryptoApi.expectedName = std::string(kAnsiName);
 
   for (const NamedPassword& password : Passwords()) {
     for (const std::size_t size : sizes) {

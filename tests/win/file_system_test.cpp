@@ -148,12 +148,13 @@ TEST_F(WinFiles, TemporaryOutputReplacesOnlyWhatItMay) {
   EXPECT_EQ(dir_.path() + "\\", out.temp_path().substr(0, dir_.path().size() + 1));
   EXPECT_TRUE(IsTemporaryName(out.temp_path().substr(dir_.path().size() + 1)));
   ASSERT_TRUE(out.Write(fresh.data(), fresh.size()));
-  EXPECT_FALSE(out.Commit(true)) << "not finished yet";
+  EXPECT_EQ(CommitResult::kFailed, out.Commit(true, true)) << "not finished yet";
   ASSERT_TRUE(out.Finish());
-  EXPECT_FALSE(out.Commit(false));
+  EXPECT_EQ(CommitResult::kExists, out.Commit(false, true)) << "no consent";
+  EXPECT_EQ(CommitResult::kFailed, out.Commit(true, false)) << "read-only";
   EXPECT_TRUE(old == wintest::ReadBytes(dest));
   EXPECT_TRUE(wintest::HasTemporaryFile(dir_));
-  ASSERT_TRUE(out.Commit(true));
+  ASSERT_EQ(CommitResult::kOk, out.Commit(true, true));
   EXPECT_TRUE(fresh == wintest::ReadBytes(dest));
   EXPECT_FALSE(wintest::HasTemporaryFile(dir_));
 
@@ -183,6 +184,45 @@ TEST_F(WinFiles, SourceCannotBeWrittenWhileItIsRead) {
   EXPECT_TRUE(in.eof());
   EXPECT_FALSE(in.error());
   EXPECT_FALSE(InputFile().Open(dir_.path()));
+}
+
+// Checked and deleted through one handle: a marked ".qz" that is still the file read
+// goes; one replaced or rewritten since stays.
+TEST_F(WinFiles, SourceIsDeletedOnlyWhileUnchanged) {
+  const std::string path = dir_.File("src.qz");
+  auto readWhole = [&] {
+    InputFile in;
+    EXPECT_TRUE(in.Open(path));
+    std::uint8_t buffer[4096];
+    while (!in.eof() && !in.error()) in.Read(buffer, sizeof(buffer));
+    return in.snapshot();
+  };
+  ASSERT_TRUE(wintest::WriteBytes(path, wintest::PatternBytes(3000, 9)));
+  FileSnapshot read = readWhole();
+  ASSERT_TRUE(read.valid);
+  EXPECT_EQ(3000u, read.bytesRead);
+
+  // Another file moved into its place keeps the name; so does a rewrite.
+  const std::string other = dir_.File("other");
+  ASSERT_TRUE(wintest::WriteBytes(other, wintest::PatternBytes(3000, 10)));
+  ASSERT_TRUE(::MoveFileExA(other.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(SourceRemoval::kChanged, RemoveIfUnchanged(path, read, {2, std::chrono::milliseconds(1)}));
+  read = readWhole();
+  ASSERT_TRUE(wintest::WriteBytes(path, wintest::PatternBytes(3001, 11)));
+  EXPECT_EQ(SourceRemoval::kChanged, RemoveIfUnchanged(path, read, {2, std::chrono::milliseconds(1)}));
+  EXPECT_TRUE(PathExists(path));
+
+  read = readWhole();
+  ASSERT_TRUE(MarkHiddenReadOnly(path));
+  HANDLE reader = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+  EXPECT_EQ(SourceRemoval::kNotRemoved, RemoveIfUnchanged(path, read, {2, std::chrono::milliseconds(1)}))
+      << "held open by another reader without delete sharing";
+  ::CloseHandle(reader);
+  EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY,
+            ::GetFileAttributesA(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(SourceRemoval::kRemoved, RemoveIfUnchanged(path, read, {2, std::chrono::milliseconds(1)}));
+  EXPECT_FALSE(PathExists(path));
 }
 
 }  // namespace

@@ -22,4 +22,43 @@ bool PressEscape(HWND dialog) {
 
 bool CloseBox(HWND dialog) { return PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
+namespace {
+
+INPUT Key(WORD vk, bool up) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+}  // namespace
+
+bool TypeAtKeyboard(const std::wstring& text) {
+  for (wchar_t c : text) {
+    WORD vk = 0;
+    bool shift = false;
+    if (c == L'\t') {
+      vk = VK_TAB;
+    } else if (c == L'\n') {
+      vk = VK_RETURN;
+    } else {
+      const SHORT scan = VkKeyScanW(c);
+      if (scan == -1) return false;
+      vk = LOBYTE(scan);
+      shift = (HIBYTE(scan) & 1) != 0;
+    }
+    INPUT inputs[4];
+    UINT count = 0;
+    if (shift) inputs[count++] = Key(VK_SHIFT, false);
+    inputs[count++] = Key(vk, false);
+    inputs[count++] = Key(vk, true);
+    if (shift) inputs[count++] = Key(VK_SHIFT, true);
+    if (SendInput(count, inputs, sizeof(INPUT)) != count) return false;
+    Sleep(15);  // each key seen apart, as a person types
+  }
+  return true;
+}
+
 }  // namespace qz::e2e

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace qz::e2e {
 
 // Posts BM_CLICK to the dialog's button `id` (posted, since a click may open a modal
@@ -12,5 +14,9 @@ bool ClickButton(HWND dialog, int id);
 bool PressEscape(HWND dialog);
 // The title bar's close box.
 bool CloseBox(HWND dialog);
+// Types text at the keyboard (through the display driver, to whatever has the focus):
+// printable ASCII, with Shift where a character needs it; '\t' and '\n' are Tab and
+// Enter.
+bool TypeAtKeyboard(const std::wstring& text);
 
 }  // namespace qz::e2e

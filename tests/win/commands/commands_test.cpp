@@ -41,6 +41,8 @@ using Strings = std::vector<std::string>;
 const std::string kRoot = "C:\\qzcmd\\";
 const std::string kScratch = "C:\\qzcmd-scratch\\";
 const char kChinese[] = "\xD6\xD0\xCE\xC4.txt";  // "中文.txt" in code page 936
+const char kUnfinished[] =
+    "此目录下有 1 个未完成的临时文件（~qz*.tmp），可能属于中断的或正在进行的操作，已保留原样。";
 constexpr DWORD kMarked = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
 
 // --- files ---------------------------------------------------------------------------
@@ -108,7 +110,12 @@ qz::CipherOptions Portable() {
 void MakeQz(const std::string& path, const Bytes& plain, const std::string& password) {
   const std::string source = kScratch + "plain";
   ASSERT_TRUE(WriteBytes(source, plain));
-  ASSERT_EQ(qz::EncryptFileData(source, path, password, Portable()), qz::EncryptStep::kOk) << path;
+  // The header names the plain file, as if "NAME.qz" had been made from "NAME".
+  std::string name = path.substr(path.rfind('\\') + 1);
+  if (name.size() > 3 && _stricmp(name.c_str() + name.size() - 3, ".qz") == 0) name.resize(name.size() - 3);
+  qz::CipherOptions options = Portable();
+  options.headerName = name;
+  ASSERT_EQ(qz::EncryptFileData(source, path, password, options), qz::EncryptStep::kOk) << path;
   DeleteFileA(source.c_str());
   ASSERT_TRUE(qz::MarkHiddenReadOnly(path));
 }
@@ -188,7 +195,11 @@ class Boxes {
     SetMessageBoxHook([this](const MessageBoxRequest& request) {
       std::lock_guard<std::mutex> lock(mutex_);
       texts_.push_back(request.text);
-      return (request.type & MB_TYPEMASK) == MB_YESNO ? yesNo_.load() : IDOK;
+      if ((request.type & MB_TYPEMASK) != MB_YESNO) return IDOK;
+      if (queued_.empty()) return yesNo_.load();
+      const int answer = queued_.front();
+      queued_.erase(queued_.begin());
+      return answer;
     });
   }
   ~Boxes() { SetMessageBoxHook(nullptr); }
@@ -199,10 +210,16 @@ class Boxes {
     return texts;
   }
   void AnswerQuestions(int answer) { yesNo_ = answer; }
+  // Answers for the next questions, in order; then the standing answer again.
+  void AnswerNext(std::vector<int> answers) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queued_ = std::move(answers);
+  }
 
  private:
   std::mutex mutex_;
   Strings texts_;
+  std::vector<int> queued_;
   std::atomic<int> yesNo_{IDYES};
 };
 
@@ -548,7 +565,7 @@ TEST_F(CommandsTest, FolderBatchesAskOnceAndProcessEveryFileDirectlyInside) {
     ASSERT_EQ(window.Items(), items);
     int refreshes = g_events.refreshes;
     EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Batch", {L"batch pw"}), "E");
-    EXPECT_EQ(boxes_.Take(), Strings{"目录加密完成！"});
+    EXPECT_EQ(boxes_.Take(), (Strings{kUnfinished, "目录加密完成！"}));
     EXPECT_EQ(g_events.refreshes, refreshes + 1);
     EXPECT_EQ(window.Items(), items);
     EXPECT_EQ(window.dialog().m_nMenuItem, -1);
@@ -556,15 +573,15 @@ TEST_F(CommandsTest, FolderBatchesAskOnceAndProcessEveryFileDirectlyInside) {
 
     // The batch's end cleared the marker: the next batch asks again.
     EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Batch", {L"batch pw"}), "D");
-    EXPECT_EQ(boxes_.Take(), Strings{"目录解密完成！"});
+    EXPECT_EQ(boxes_.Take(), (Strings{kUnfinished, "目录解密完成！"}));
     expectPlain();
 
-    // A password of two or more bytes from a single file serves the next batch.
-    EXPECT_EQ(window.DoubleClick("Lone.txt", {L"carried"}), "E");
+    // A password from a single file never serves the next batch: it asks for its own.
+    EXPECT_EQ(window.DoubleClick("Lone.txt", {L"single"}), "E");
     EXPECT_EQ(boxes_.Take(), Strings{"加密成功！"});
-    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Batch"), "");
-    EXPECT_EQ(boxes_.Take(), Strings{"目录加密完成！"});
-    expectEncrypted("carried");
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Batch", {L"own pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), (Strings{kUnfinished, "目录加密完成！"}));
+    expectEncrypted("own pw");
 
     // Only the file of 501,000 bytes shows the progress window, filled to its end.
     int bars = g_events.progressBars;
@@ -660,6 +677,88 @@ TEST_F(CommandsTest, BatchQuestionsPerFilePromptsAndFailuresInsideABatch) {
   EXPECT_TRUE(SameBytes(ReadBytes(locked + "f.txt"), lockedFiles["f.txt"]));
   ExpectEncrypted(locked + "e.txt.qz", lockedFiles["e.txt"], "lock pw");
   ExpectEncrypted(locked + "g.txt.qz", lockedFiles["g.txt"], "lock pw");
+}
+
+// What the user already has is never lost to a wrong password, a renamed file or an
+// output name that is taken: the window asks, and a batch asks once.
+TEST_F(CommandsTest, WrongPasswordsRenamedFilesAndTakenNamesAskFirst) {
+  const std::string wrong = kRoot + "wrong\\", clash = kRoot + "clash\\";
+  MakeDir(wrong);
+  MakeDir(clash);
+  std::map<std::string, Bytes> right;
+  for (const char* name : {"b1.txt", "b2.txt", "b3.txt"}) {
+    right[name] = PatternBytes(100 + name[1], name[1]);
+    MakeQz(wrong + name + ".qz", right[name], "right");
+  }
+  const Bytes orig = PatternBytes(123, 60);
+  MakeQz(kScratch + "orig.txt.qz", orig, "right");
+  ASSERT_TRUE(MoveFileA((kScratch + "orig.txt.qz").c_str(), (wrong + "renamed.txt.qz").c_str()));
+  ASSERT_TRUE(CopyFileA((wrong + "renamed.txt.qz").c_str(), (kRoot + "renamed.txt.qz").c_str(), TRUE));
+  const Bytes renamedQz = ReadBytes(kRoot + "renamed.txt.qz");
+  const Bytes edited = PatternBytes(40, 61), older = PatternBytes(50, 62), fresh = PatternBytes(70, 63);
+  MakeFile(kRoot + "exists.txt", fresh);
+  MakeQz(kRoot + "exists.txt.qz", older, "old pw");
+  const Bytes olderQz = ReadBytes(kRoot + "exists.txt.qz");
+  std::map<std::string, Bytes> clashQz;
+  for (const char* name : {"a.txt", "b.txt"}) {
+    MakeFile(clash + name, fresh);
+    MakeQz(clash + name + ".qz", older, "old pw");
+    clashQz[name] = ReadBytes(clash + name + ".qz");
+  }
+  const char* mismatch =
+      "文件中记录的原文件名是“orig.txt”，与现在的文件名不同，可能密码不对。仍要解密吗？（加密文件会保留）";
+
+  WithWindow(kRoot, [&](Window& window) {
+    // A batch tells the files its password does not open once, and leaves them.
+    EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Wrong", {L"nope"}), "D");
+    EXPECT_EQ(boxes_.Take(), (Strings{"有 4 个文件未能用此密码解密，已保留原样。", "目录解密完成！"}));
+    EXPECT_EQ(Names(wrong), (Strings{"b1.txt.qz", "b2.txt.qz", "b3.txt.qz", "renamed.txt.qz"}));
+    EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Wrong", {L"right"}), "D");
+    EXPECT_EQ(boxes_.Take(), (Strings{"有 1 个文件未能用此密码解密，已保留原样。", "目录解密完成！"}));
+    for (const auto& [name, bytes] : right) EXPECT_TRUE(SameBytes(ReadBytes(wrong + name), bytes)) << name;
+    EXPECT_TRUE(SameBytes(ReadBytes(wrong + "renamed.txt.qz"), renamedQz));
+
+    // A single file with another stored name: the user judges; the ".qz" stays.
+    boxes_.AnswerQuestions(IDNO);
+    EXPECT_EQ(window.DoubleClick("Renamed.txt.qz", {L"right"}), "D");
+    EXPECT_EQ(boxes_.Take(), Strings{mismatch});
+    EXPECT_EQ(Attr(kRoot + "Renamed.txt"), INVALID_FILE_ATTRIBUTES);
+    boxes_.AnswerQuestions(IDYES);
+    EXPECT_EQ(window.DoubleClick("Renamed.txt.qz", {L"right"}), "D");
+    EXPECT_EQ(boxes_.Take(), (Strings{mismatch, "解密成功！"}));
+    EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "Renamed.txt"), orig));
+    EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "renamed.txt.qz"), renamedQz));
+
+    // An output name that is taken: No keeps both files, Yes replaces.
+    boxes_.AnswerQuestions(IDNO);
+    int refreshes = g_events.refreshes;
+    EXPECT_EQ(window.DoubleClick("Exists.txt", {L"pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), Strings{"“Exists.txt.qz”已存在，是否替换？"});
+    EXPECT_EQ(g_events.refreshes, refreshes);
+    EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "exists.txt"), fresh));
+    EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "exists.txt.qz"), olderQz));
+    boxes_.AnswerQuestions(IDYES);
+    EXPECT_EQ(window.DoubleClick("Exists.txt", {L"pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), (Strings{"“Exists.txt.qz”已存在，是否替换？", "加密成功！"}));
+    ExpectEncrypted(kRoot + "exists.txt.qz", fresh, "pw");
+
+    // In a batch one question covers every such file.
+    boxes_.AnswerNext({IDYES, IDNO});  // go on despite the ".qz" files; replace nothing
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Clash", {L"pw"}), "E");
+    EXPECT_EQ(boxes_.Take(),
+              (Strings{"此目录下已有加密文件,是否继续?", "“a.txt.qz”已存在，是否替换？", "目录加密完成！"}));
+    for (const auto& [name, bytes] : clashQz) {
+      EXPECT_TRUE(SameBytes(ReadBytes(clash + name), fresh)) << name;
+      EXPECT_TRUE(SameBytes(ReadBytes(clash + name + ".qz"), bytes)) << name;
+    }
+    boxes_.AnswerNext({IDYES, IDYES});
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Clash", {L"pw"}), "E");
+    EXPECT_EQ(boxes_.Take(),
+              (Strings{"此目录下已有加密文件,是否继续?", "“a.txt.qz”已存在，是否替换？", "目录加密完成！"}));
+  });
+  EXPECT_EQ(Names(clash), (Strings{"a.txt.qz", "b.txt.qz"}));
+  ExpectEncrypted(clash + "a.txt.qz", fresh, "pw");
+  ExpectEncrypted(clash + "b.txt.qz", fresh, "pw");
 }
 
 TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {

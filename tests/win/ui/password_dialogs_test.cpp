@@ -62,11 +62,37 @@ Outcome Decrypt(const std::function<void(HWND)>& script) {
   return {result, dialog.m_strPassword};
 }
 
+// Characters as typed at the keyboard, to whatever has the focus.
+void TypeKeys(HWND dialog, const std::wstring& text) {
+  for (wchar_t c : text) PostMessageW(FocusOf(dialog), WM_CHAR, c, 1);
+}
+
+TEST(PasswordDialogsTest, TypingAtOnceGoesIntoThePasswordField) {
+  MessageBoxRecorder boxes;
+  // "y" is the OK button's mnemonic: with the focus on a button it would press OK.
+  Outcome encrypt = Encrypt([](HWND dialog) {
+    EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_PASSWORD));
+    TypeKeys(dialog, L"my secret");
+    EXPECT_TRUE(WaitFor([&] { return TextOf(GetDlgItem(dialog, IDC_PASSWORD)) == L"my secret"; }));
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    PressKey(dialog, VK_ESCAPE);
+  });
+  EXPECT_EQ(encrypt.result, IDCANCEL);
+  Outcome decrypt = Decrypt([](HWND dialog) {
+    EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_PASSWORD));
+    TypeKeys(dialog, L"yes");
+    EXPECT_TRUE(WaitFor([&] { return TextOf(GetDlgItem(dialog, IDC_PASSWORD)) == L"yes"; }));
+    PressKey(dialog, VK_RETURN);
+  });
+  EXPECT_EQ(decrypt.result, IDOK);
+  EXPECT_EQ(decrypt.password, "yes");
+  EXPECT_EQ(boxes.Count(), 0u);
+}
+
 TEST(PasswordDialogsTest, EmptyFieldsGiveTheDefaultPassword) {
   MessageBoxRecorder boxes;
   Outcome enter = Encrypt([](HWND dialog) {
-    EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDOK));  // the first tab stop
-    PressKey(dialog, VK_RETURN);
+    PressKey(dialog, VK_RETURN);  // the default button, from the empty field
   });
   EXPECT_EQ(enter.result, IDOK);
   EXPECT_EQ(enter.password, kDefault);
