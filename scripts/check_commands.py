@@ -50,12 +50,12 @@ SHELL_WORDS = set("""
 """.split())
 # sudo is the user's own, used only when bootstrap does not run as root.
 
-SHELL_FILES = ("scripts", "tests", ".ci")
-CMAKE_NAMES = ("CMakeLists.txt",)
+SOURCE_FOLDERS = ("scripts", "tests", ".ci", "cmake", "engine", "cli", "framework", "ui", "app",
+                  "res")
 
 
 def source_files(root):
-    for top in SHELL_FILES + ("cmake", "engine", "cli", "framework", "ui", "app", "res"):
+    for top in SOURCE_FOLDERS:
         base = os.path.join(root, top)
         for folder, dirs, files in os.walk(base):
             dirs[:] = [d for d in dirs if not d.startswith("build")]
@@ -105,24 +105,21 @@ def shell_commands(text, functions=frozenset()):
     return found
 
 
-def python_commands(text):
-    found = set(re.findall(r"shutil\.which\(\s*[\"']([\w.+-]+)[\"']", text))
-    found.update(re.findall(r"subprocess\.\w+\(\s*\[\s*[\"']([\w.+-]+)[\"']", text))
-    found.update(re.findall(r"\bcmd\s*=\s*\[\s*[\"']([\w.+-]+)[\"']", text))
-    return found
+# Where Python, C++ and CMake sources name a command they run.
+_PATTERNS = {
+    "python": [r"shutil\.which\(\s*[\"']([\w.+-]+)[\"']",
+               r"subprocess\.\w+\(\s*\[\s*[\"']([\w.+-]+)[\"']",
+               r"\bcmd\s*=\s*\[\s*[\"']([\w.+-]+)[\"']"],
+    "cpp": [r"\b(?:system|popen)\(\s*\"(?:command -v )?([A-Za-z][\w.+-]*)",
+            r"\bcmd\s*=\s*\"([A-Za-z][\w.+-]*)"],
+    "cmake": [r"execute_process\(\s*COMMAND\s+([A-Za-z][\w.+-]*)",
+              r"set\(\s*CMAKE_\w+_(?:COMPILER|EMULATOR)\s+([A-Za-z][\w.+-]*)\s*\)",
+              r"find_program\(\s*\w+\s+(?:NAMES\s+)?([A-Za-z][\w.+-]*)"],
+}
 
 
-def cpp_commands(text):
-    found = set(re.findall(r"\b(?:system|popen)\(\s*\"(?:command -v )?([A-Za-z][\w.+-]*)", text))
-    found.update(re.findall(r"\bcmd\s*=\s*\"([A-Za-z][\w.+-]*)", text))
-    return found
-
-
-def cmake_commands(text):
-    found = set(re.findall(r"execute_process\(\s*COMMAND\s+([A-Za-z][\w.+-]*)", text))
-    found.update(re.findall(r"set\(\s*CMAKE_\w+_(?:COMPILER|EMULATOR)\s+([A-Za-z][\w.+-]*)\s*\)", text))
-    found.update(re.findall(r"find_program\(\s*\w+\s+(?:NAMES\s+)?([A-Za-z][\w.+-]*)", text))
-    return found
+def pattern_commands(text, language):
+    return {name for pattern in _PATTERNS[language] for name in re.findall(pattern, text)}
 
 
 def scan(root):
@@ -142,11 +139,11 @@ def scan(root):
     for path, text in texts.items():
         name = os.path.basename(path)
         if name.endswith(".py"):
-            found = python_commands(text)
+            found = pattern_commands(text, "python")
         elif name.endswith((".cpp", ".h")):
-            found = cpp_commands(text)
-        elif name in CMAKE_NAMES or name.endswith(".cmake"):
-            found = cmake_commands(text)
+            found = pattern_commands(text, "cpp")
+        elif name == "CMakeLists.txt" or name.endswith(".cmake"):
+            found = pattern_commands(text, "cmake")
         elif name.endswith(".sh") or text.startswith("#!/usr/bin/env bash") or \
                 text.startswith("#!/bin/sh") or text.startswith("#!/bin/bash"):
             found = shell_commands(text, functions)

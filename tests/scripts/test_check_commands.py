@@ -48,17 +48,17 @@ class ScanTest(unittest.TestCase):
     def test_python_cpp_and_cmake_forms(self):
         py = ('r = subprocess.run(["wine", EXE])\nif not shutil.which("openssl"): pass\n'
               'cmd = ["xdotool", "key"]\nsubprocess.run([QZCRYPT, "encrypt"])\n')
-        self.assertEqual(cc.python_commands(py), {"wine", "openssl", "xdotool"})
+        self.assertEqual(cc.pattern_commands(py, "python"), {"wine", "openssl", "xdotool"})
         cpp = ('std::system("command -v openssl >/dev/null");\n'
                'const std::string cmd = "chattr +i " + path;\n'
                'FILE* p = ::popen(cmd.c_str(), "r");\n')
-        self.assertEqual(cc.cpp_commands(cpp), {"openssl", "chattr"})
+        self.assertEqual(cc.pattern_commands(cpp, "cpp"), {"openssl", "chattr"})
         cmake = ('execute_process(COMMAND x86_64-w64-mingw32-objdump -p ${EXE})\n'
                  'execute_process(COMMAND ${CMAKE_COMMAND} -E true)\n'
                  'set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)\n'
                  'set(CMAKE_CROSSCOMPILING_EMULATOR wine)\n'
                  'find_program(XDO NAMES xdotool)\n')
-        self.assertEqual(cc.cmake_commands(cmake),
+        self.assertEqual(cc.pattern_commands(cmake, "cmake"),
                          {"x86_64-w64-mingw32-objdump", "x86_64-w64-mingw32-windres", "wine",
                           "xdotool"})
 
