@@ -86,6 +86,29 @@ TEST_F(Transaction, DecryptKeepsAReadOnlyPlainFile) {
   EXPECT_FALSE(PathExists(encrypted_));
 }
 
+// The user's last-write time survives a round trip; the .qz carries it meanwhile.
+TEST_F(Transaction, LastWriteTimeIsCarriedBothWays) {
+  ASSERT_TRUE(wintest::WriteBytes(plain_, content_));
+  auto lastWrite = [](const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    EXPECT_TRUE(::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) << path;
+    return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+  };
+  HANDLE file = ::CreateFileA(plain_.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  const FILETIME when = {0x12345670, 0x01D00000};  // in 2014
+  ASSERT_TRUE(::SetFileTime(file, nullptr, nullptr, &when));
+  ::CloseHandle(file);
+  const ULONGLONG expected = lastWrite(plain_);
+
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain_, kPassword, options_).outcome);
+  EXPECT_EQ(expected, lastWrite(encrypted_));
+  ASSERT_EQ(Outcome::kDone, ReplaceWithDecrypted(encrypted_, kPassword, options_).outcome);
+  EXPECT_EQ(expected, lastWrite(plain_));
+  EXPECT_TRUE(content_ == wintest::ReadBytes(plain_));
+}
+
 struct FaultCase {
   FaultPoint point;
   EncryptStep encryptStep;
