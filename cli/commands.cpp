@@ -97,7 +97,7 @@ bool Report(const Result& result, const std::string& path, const RunOptions& opt
                   SourceNotDeletedText(result.outputKept, result.destination));
       return false;
     case qz::Outcome::kSourceChanged:
-      ReportError(verb + "ing " + path + ": it changed while it was read, so it was kept; " +
+      ReportError(verb + "ing " + path + ": it changed, or was replaced, while it was worked on, so it was kept; " +
                   result.destination + " holds it as it was read");
       return false;
   }
