@@ -59,7 +59,10 @@ class WindowsQzcryptTest(unittest.TestCase):
 
         code, out, err = self.run_exe("encrypt", "--password-file", "pw", "d")
         self.assertEqual(code, 0, err)
-        self.assertEqual(out.decode("gbk"), "encrypted d\\a.txt -> d\\a.txt.qz\n"
+        self.assertEqual(out.decode("gbk"), "skipped d\\~qz000000.tmp: an unfinished output of "
+                                            "an interrupted run, or of one still going; left "
+                                            "as it is\n"
+                                            "encrypted d\\a.txt -> d\\a.txt.qz\n"
                                             "encrypted d\\报告.txt -> d\\报告.txt.qz\n")
         self.assertEqual(self.read("a.txt.qz"), qzref.expected_qz(b"a.txt", a, PASSWORD))
         self.assertEqual(self.read("报告.txt.qz"),
@@ -131,6 +134,24 @@ class WindowsQzcryptTest(unittest.TestCase):
         self.assertNotIn(b"abc", plain)
         self.assertNotIn(b"xyz", plain)
         self.assertEqual(self.read("p.txt.qz"), qzref.expected_qz(b"p.txt", b"prompted", b"abc"))
+
+    def test_password_files_mean_the_same_as_on_linux(self):
+        # UTF-8 (with or without BOM) and code page 936 bytes give one password.
+        cp936 = "密码".encode("gbk")
+        for i, raw in enumerate(("密码\r\n".encode("utf-8"), "\ufeff密码\n".encode("utf-8"),
+                                 cp936 + b"\n")):
+            with self.subTest(raw=raw):
+                name = "p%d.txt" % i
+                self.put(name, b"same password")
+                with open(os.path.join(self.dir, "pw8"), "wb") as f:
+                    f.write(raw)
+                code, _, err = self.run_exe("encrypt", "--password-file", "pw8", "d\\" + name)
+                self.assertEqual(code, 0, err)
+                self.assertEqual(self.read(name + ".qz"),
+                                 qzref.expected_qz(name.encode(), b"same password", cp936))
+        code, _, err = self.run_exe("decrypt", "--password-stdin", "d", stdin=b"\n")
+        self.assertEqual(code, 2)
+        self.assertIn(b"empty password", err)
 
     def test_usage_and_missing_paths(self):
         self.assertEqual(self.run_exe("encrypt", "--nonsense", "d")[0], 2)
