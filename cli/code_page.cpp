@@ -66,9 +66,12 @@ std::size_t Cp936Length(const std::string& text, std::size_t i) {
   return t >= 0x40 && t <= 0xFE && t != 0x7F ? 2 : 0;
 }
 
-bool IsCodePage936(const std::string& text) {
+using CharacterLength = std::size_t (*)(const std::string&, std::size_t);
+
+// Whether the text is a whole number of characters as length() cuts them.
+bool IsCharacters(const std::string& text, CharacterLength length) {
   for (std::size_t i = 0; i < text.size();) {
-    const std::size_t len = Cp936Length(text, i);
+    const std::size_t len = length(text, i);
     if (len == 0) return false;
     i += len;
   }
@@ -119,8 +122,7 @@ class Converter {
   }
 
   // Piece by piece, as length() cuts the text; a piece that does not convert becomes '?'.
-  std::string ConvertEach(const std::string& text,
-                          std::size_t (*length)(const std::string&, std::size_t)) {
+  std::string ConvertEach(const std::string& text, CharacterLength length) {
     std::string result, converted;
     for (std::size_t i = 0; i < text.size();) {
       const std::size_t len = length(text, i);
@@ -206,14 +208,7 @@ bool Utf8ToCodePage936(const std::string& text, std::string* out) {
 
 void InitLocale() { std::setlocale(LC_ALL, ""); }
 
-bool IsValidUtf8(const std::string& text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const std::size_t len = Utf8Length(text, i);
-    if (len == 0) return false;
-    i += len;
-  }
-  return true;
-}
+bool IsValidUtf8(const std::string& text) { return IsCharacters(text, Utf8Length); }
 
 bool ToCodePage936(const std::string& text, std::string* out) {
   if (IsAscii(text)) {
@@ -238,7 +233,7 @@ bool PasswordToCodePage936(const std::string& raw, std::string* out) {
     return true;
   }
   if (IsValidUtf8(text)) return Utf8ToCodePage936(text, out);
-  if (!IsCodePage936(text)) return false;
+  if (!IsCharacters(text, Cp936Length)) return false;
   *out = text;
   return true;
 }

@@ -10,15 +10,15 @@ usage: kill_test.py QZCRYPT [--seconds S] [--workdir DIR] [--files N] [--seed N]
 import argparse
 import os
 import random
-import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import qzref  # noqa: E402
+import scratch  # noqa: E402
 
 PASSWORD = "kill test 口令"
 FIXED_SIZES = [0, 1, 255, 256, 999, 1000, 1001, 4096, 65536, 500_999, 501_000, 1_000_000,
@@ -102,11 +102,7 @@ def main():
 
     seed = args.seed if args.seed is not None else int(time.time())
     rng = random.Random(seed)
-    if args.workdir:
-        os.makedirs(args.workdir, exist_ok=True)
-    root = tempfile.mkdtemp(prefix="qzkill-", dir=args.workdir)
-    folder = os.path.join(root, "data")
-    os.mkdir(folder)
+    root, folder = scratch.make("qzkill-", args.workdir)
     pwfile = os.path.join(root, "password")
     with open(pwfile, "wb") as f:
         f.write(PASSWORD.encode("utf-8") + b"\n")
@@ -173,13 +169,7 @@ def main():
 
     print("kill test: %d rounds, %d kills (%d by catchable signals), %d files lost, "
           "%d temporaries left by kills" % (rounds, kills, caught, worst_lost, state.temporaries))
-    for failure in failures:
-        print("FAIL " + failure)
-    if not failures:
-        shutil.rmtree(root, ignore_errors=True)
-    else:
-        print("folder kept for inspection: " + root)
-    return 1 if failures else 0
+    return scratch.finish(root, failures)
 
 
 if __name__ == "__main__":

@@ -9,18 +9,16 @@ usage: race_test.py QZCRYPT [--rounds N] [--seconds S] [--appends N] [--files N]
                     [--workdir DIR]
 """
 
-import argparse
 import os
-import random
-import shutil
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import qzref  # noqa: E402
+import scratch  # noqa: E402
 
 PASSWORD = b"race"
 
@@ -135,36 +133,21 @@ def append(qzcrypt, folder, pwfile, rounds, rng, env):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("qzcrypt")
+    parser = scratch.parser()
     parser.add_argument("--rounds", type=int, default=40)
     parser.add_argument("--appends", type=int, default=20)
     parser.add_argument("--files", type=int, default=20)
     parser.add_argument("--seconds", type=float, default=0.3, help="length of a race round")
-    parser.add_argument("--seed", type=int, default=None)
-    parser.add_argument("--workdir", default=None)
     args = parser.parse_args()
-    seed = args.seed if args.seed is not None else int(time.time())
-    rng = random.Random(seed)
-    print("seed %d" % seed)
-    if args.workdir:
-        os.makedirs(args.workdir, exist_ok=True)
-    root = tempfile.mkdtemp(prefix="qzrace-", dir=args.workdir)
-    folder = os.path.join(root, "data")
-    os.mkdir(folder)
+    rng = scratch.rng(args)
+    root, folder = scratch.make("qzrace-", args.workdir)
     pwfile = os.path.join(root, "password")
     write(pwfile, PASSWORD + b"\n")
     env = dict(os.environ, LC_ALL="C.UTF-8")
     problems = race(args.qzcrypt, folder, pwfile, args.rounds, args.files, args.seconds, rng,
                     env)
     problems += append(args.qzcrypt, folder, pwfile, args.appends, rng, env)
-    for problem in problems[:20]:
-        print("FAIL " + problem)
-    if not problems:
-        shutil.rmtree(root, ignore_errors=True)
-    else:
-        print("folder kept for inspection: " + root)
-    return 1 if problems else 0
+    return scratch.finish(root, problems)
 
 
 if __name__ == "__main__":

@@ -6,18 +6,16 @@ deleted, nothing may be written, and afterwards the right password opens every f
 usage: wrong_password_test.py QZCRYPT [--runs N] [--files N] [--seed N] [--workdir DIR]
 """
 
-import argparse
 import os
-import random
-import shutil
 import string
 import subprocess
 import sys
-import tempfile
 import time
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import qzref  # noqa: E402
+import scratch  # noqa: E402
 
 RIGHT = b"the right one"
 
@@ -31,20 +29,12 @@ def snapshot(folder):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("qzcrypt")
+    parser = scratch.parser()
     parser.add_argument("--runs", type=int, default=300)
     parser.add_argument("--files", type=int, default=100)
-    parser.add_argument("--seed", type=int, default=None)
-    parser.add_argument("--workdir", default=None)
     args = parser.parse_args()
-    seed = args.seed if args.seed is not None else int(time.time())
-    rng = random.Random(seed)
-    if args.workdir:
-        os.makedirs(args.workdir, exist_ok=True)
-    root = tempfile.mkdtemp(prefix="qzwrong-", dir=args.workdir)
-    folder = os.path.join(root, "data")
-    os.mkdir(folder)
+    rng = scratch.rng(args)
+    root, folder = scratch.make("qzwrong-", args.workdir)
     originals = {"f%03d.dat" % i: rng.randbytes(rng.randrange(1, 2000)) for i in range(args.files)}
     for name, data in originals.items():
         with open(os.path.join(folder, name + ".qz"), "wb") as f:
@@ -94,18 +84,12 @@ def main():
     attempts = args.runs * args.files
     # The files share a key stream and nearly a name, so one password passes the header
     # test for almost all of them or for none: runs count as much as files.
-    print("wrong passwords: seed %d, %d runs over %d files (%.1f ms a run): %d runs with name "
+    print("wrong passwords: %d runs over %d files (%.1f ms a run): %d runs with name "
           "refusals; %d file attempts, %d wrong password, %d name refusals (%.2f%%); "
           "%d files changed, deleted or added"
-          % (seed, args.runs, args.files, 1000 * elapsed / max(args.runs, 1), runs_refused,
+          % (args.runs, args.files, 1000 * elapsed / max(args.runs, 1), runs_refused,
              attempts, wrong, refused, 100.0 * refused / max(attempts, 1), changed))
-    for problem in problems[:20]:
-        print("FAIL " + problem)
-    if not problems:
-        shutil.rmtree(root, ignore_errors=True)
-    else:
-        print("folder kept for inspection: " + root)
-    return 1 if problems else 0
+    return scratch.finish(root, problems)
 
 
 if __name__ == "__main__":
