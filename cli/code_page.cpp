@@ -244,9 +244,10 @@ std::string NameToCodePage936(const std::string& name) {
 #else
   if (IsAscii(name)) return name;
   const char* codeset = LocaleCodeset();
-  const std::string utf8 = std::strcmp(codeset, "UTF-8") == 0
-                               ? name
-                               : Converter("UTF-8", codeset).ConvertSkipping(name);
+  const bool utf8Locale = std::strcmp(codeset, "UTF-8") == 0;
+  // A name unpacked from a code page 936 system keeps its bytes; they are the name.
+  if (utf8Locale && !IsValidUtf8(name) && IsCharacters(name, Cp936Length)) return name;
+  const std::string utf8 = utf8Locale ? name : Converter("UTF-8", codeset).ConvertSkipping(name);
   return Converter("CP936", "UTF-8").ConvertEach(utf8, Utf8Length);
 #endif
 }

@@ -21,7 +21,8 @@ bool ToCodePage936(const std::string& text, std::string* out);
 bool PasswordToCodePage936(const std::string& raw, std::string* out);
 
 // A file name for a header: as ToCodePage936, but each character code page 936 lacks,
-// and each byte that is no character at all, becomes '?'.
+// and each byte that is no character at all, becomes '?'. Under a UTF-8 locale a name
+// that is not UTF-8 but is code page 936 bytes is taken as it is.
 std::string NameToCodePage936(const std::string& name);
 
 // Code page 936 bytes (a stored name) in the locale's encoding for a message; '?' for

@@ -42,10 +42,16 @@ extern "C" void OnInterrupt(int sig) {
 }  // namespace
 
 void InstallInterruptHandlers() {
+#ifndef _WIN32
+  // No SA_RESTART: a read that waits for a password on standard input ends with EINTR,
+  // so the first Ctrl-C stops it too. The engine's own reads and writes retry EINTR.
+  struct sigaction action = {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
+#else
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
-#ifdef SIGHUP
-  std::signal(SIGHUP, OnInterrupt);
 #endif
 }
 

@@ -296,10 +296,11 @@ class NameTest(Base):
         self.assertEqual(r.returncode, 0, r.stderr)
         self.assertEqual(self.read(path), b"report body")
 
-    def test_characters_code_page_936_lacks_are_stored_as_question_marks(self):
+    def test_names_are_stored_in_code_page_936_with_question_marks_for_the_rest(self):
         cases = {"Straße.txt": b"Stra?e.txt", "señor": b"se?or", "한국어 x": b"??? x",
                  "x😀é.txt": b"x?" + "é".encode("gbk") + b".txt",
-                 b"bad\xffbyte": b"bad?byte"}
+                 b"bad\xffbyte": b"bad?byte",
+                 "报告.txt".encode("gbk"): "报告.txt".encode("gbk")}  # unpacked as it was
         for name, stored in cases.items():
             with self.subTest(name=name):
                 path = os.fsencode(self.put(name, b"content"))
@@ -633,6 +634,19 @@ class InterruptTest(Base):
         self.assertIn(proc.returncode, (-signal.SIGINT, -signal.SIGTERM))
         self.assertLess(time.time() - start, 1.5)
         self.assertEqual(self.listing(), ["big.bin"])
+
+    def test_a_signal_ends_the_wait_for_a_password_on_stdin(self):
+        path = self.put("w.txt", b"waiting")
+        reader, writer = os.pipe()
+        self.addCleanup(os.close, writer)
+        proc = subprocess.Popen([QZCRYPT, "encrypt", "--password-stdin", path], stdin=reader,
+                                stderr=subprocess.PIPE, env=env_for())
+        os.close(reader)
+        time.sleep(0.3)
+        proc.send_signal(signal.SIGTERM)
+        proc.communicate(timeout=5)
+        self.assertEqual(proc.returncode, -signal.SIGTERM)
+        self.assertEqual(self.listing(), ["w.txt"])
 
     def test_interrupted_batch_keeps_every_file_whole(self):
         originals = {"big%d.bin" % i: os.urandom(2_000_000) for i in range(8)}
