@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the program's pictures: icons 128 and 129 (one 32 x 32 image, 16 colours
-each) and the About dialog's banner, bitmap 137.
+"""Draws the program's pictures: icons 128 and 129 (16 x 16, 32 x 32 and 48 x 48 images
+in 16 colours, and a 256 x 256 one in the same colours, stored as PNG) and the About
+dialog's banner, bitmap 137.
 
 The outputs are checked in; run this again after changing a drawing:
     python3 res/tools/draw_images.py [OUTPUT_DIR]     (default: res/)
@@ -9,6 +10,7 @@ import math
 import os
 import struct
 import sys
+import zlib
 
 # The standard 16-colour palette, in its usual order.
 PALETTE = [
@@ -19,7 +21,12 @@ PALETTE = [
 ]
 BLACK, DARK_YELLOW, GREY, LIGHT_GREY, YELLOW, WHITE, DARK_BLUE = 0, 3, 8, 7, 11, 15, 4
 
-ICON_SIZE = 32
+# Every drawing is laid out on the 32 x 32 grid and scaled to the other sizes; lines
+# grow with the scale, so that the large images are not drawn in hairlines.
+GRID = 32
+ICON_SIZES = (16, 32, 48, 256)
+# Sizes from this one up are stored as PNG, as the system expects of 256 x 256 images.
+PNG_FROM = 256
 # The picture control's 121 x 31 dialog units at the dialog's 9-point font (6 x 12 base units).
 BANNER_W, BANNER_H = 182, 47
 
@@ -51,15 +58,22 @@ def shape(w, h, inside):
     return {(x, y) for y in range(h) for x in range(w) if inside(x + 0.5, y + 0.5)}
 
 
-def paint(canvas, pixels, outline, fill, dark=None):
-    """Fills a shape, shades its right part, and outlines it."""
+NEIGHBOURS = ((1, 0), (-1, 0), (0, 1), (0, -1))
+
+
+def paint(canvas, pixels, outline, fill, dark=None, line=1):
+    """Fills a shape, shades its right part, and outlines it `line` pixels deep."""
     xs = [x for x, _ in pixels]
     lo, hi = min(xs), max(xs)
     for (x, y) in pixels:
         shaded = dark is not None and x > lo + (hi - lo) * 0.72
         canvas.set(x, y, dark if shaded else fill)
+    inner = set(pixels)
+    for _ in range(line):
+        inner = {(x, y) for (x, y) in inner
+                 if all((x + dx, y + dy) in inner for dx, dy in NEIGHBOURS)}
     for (x, y) in pixels:
-        if any((x + dx, y + dy) not in pixels for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1))):
+        if (x, y) not in inner:
             canvas.set(x, y, outline)
 
 
@@ -79,83 +93,113 @@ def shackle(cx, top, r_out, thick, bottom):
     return inside
 
 
-def draw_padlock(canvas, x0, y0, w, h):
-    """A padlock in a w x h box at (x0, y0): grey shackle, yellow body, black keyhole."""
+def draw_padlock(canvas, x0, y0, w, h, scale=1.0, line=1):
+    """A padlock in a w x h box at (x0, y0): grey shackle, yellow body, black keyhole.
+    `scale` is the box's size against the 32 x 32 grid, `line` the outline's width."""
     body_top = y0 + h * 9 // 20
     cx = x0 + w / 2
     r_out = w * 0.34
-    thick = max(3.0, w * 0.19)
+    # At least three pixels, so that even a 16 x 16 shackle shows grey inside its outline.
+    thick = max(3.0 * max(scale, 1.0), w * 0.19)
     ring = shape(canvas.w, canvas.h, shackle(cx, y0, r_out, thick, body_top + 1))
-    paint(canvas, ring, BLACK, LIGHT_GREY, dark=GREY)
+    paint(canvas, ring, BLACK, LIGHT_GREY, dark=GREY, line=line)
     # A highlight down the left leg, where the light falls.
-    for (x, y) in ring:
-        if canvas.get(x, y) == LIGHT_GREY and canvas.get(x - 1, y) == BLACK and x + 0.5 < cx:
+    for (x, y) in sorted(ring):
+        if (canvas.get(x, y) == LIGHT_GREY and x + 0.5 < cx and
+                any(canvas.get(x - k, y) == BLACK for k in range(1, line + 1))):
             canvas.set(x, y, WHITE)
     body = shape(canvas.w, canvas.h,
                  lambda x, y: x0 <= x <= x0 + w and body_top <= y <= y0 + h)
-    paint(canvas, body, BLACK, YELLOW, dark=DARK_YELLOW)
+    paint(canvas, body, BLACK, YELLOW, dark=DARK_YELLOW, line=line)
     # Light top edge of the body.
-    for x in range(x0 + 1, x0 + w):
-        if canvas.get(x, body_top + 1) == YELLOW:
-            canvas.set(x, body_top + 1, WHITE)
+    for y in range(body_top + line, body_top + 2 * line):
+        for x in range(x0 + 1, x0 + w):
+            if canvas.get(x, y) == YELLOW:
+                canvas.set(x, y, WHITE)
     # Keyhole: a round head and a slot.
     kcx = x0 + w // 2
     kh = y0 + h * 13 // 20
+    if w < 10:
+        # Too small for a head: one pixel wide.
+        canvas.rect(kcx, kh - 1, kcx, min(kh + 1, y0 + h - 1 - line), BLACK)
+        return
     r = max(1, w // 10)
     for y in range(kh - r, kh + r + 1):
         for x in range(kcx - r, kcx + r):
             if math.hypot(x + 0.5 - kcx, y + 0.5 - kh) <= r + 0.3:
                 canvas.set(x, y, BLACK)
     slot_w = max(1, r // 2)
-    canvas.rect(kcx - slot_w, kh, kcx + slot_w - 1, min(kh + r * 3, y0 + h - 2), BLACK)
+    canvas.rect(kcx - slot_w, kh, kcx + slot_w - 1, min(kh + r * 3, y0 + h - 1 - line), BLACK)
 
 
-def draw_program_icon():
-    c = Canvas(ICON_SIZE, ICON_SIZE)
-    draw_padlock(c, 5, 1, 22, 29)
+def grid(size):
+    """The scale from the 32 x 32 grid to `size`, and the line width there."""
+    scale = size / GRID
+    return scale, max(1, round(scale))
+
+
+def box(size, on_grid, at_16):
+    """A drawing's box at `size`: scaled from the grid, but laid out by hand at 16 x 16,
+    where scaling leaves too few pixels for the padlock's parts."""
+    scale, _ = grid(size)
+    return at_16 if size == 16 else tuple(round(v * scale) for v in on_grid)
+
+
+def draw_program_icon(size):
+    scale, line = grid(size)
+    c = Canvas(size, size)
+    x0, y0, w, h = box(size, (5, 1, 22, 29), (2, 0, 12, 15))
+    draw_padlock(c, x0, y0, w, h, scale, line)
     return c
 
 
-def draw_encrypted_file_icon():
-    c = Canvas(ICON_SIZE, ICON_SIZE)
-    left, top, right, bottom, fold = 4, 1, 23, 30, 7
+def draw_encrypted_file_icon(size):
+    scale, line = grid(size)
+    c = Canvas(size, size)
+    left, top, right, bottom, fold = (round(v * scale) for v in (4, 1, 23, 30, 7))
     # The sheet, with its top right corner folded over.
     for y in range(top, bottom + 1):
         for x in range(left, right + 1):
             if x - left + (top + fold) - y > right - left + 0 and x > right - fold:
                 continue
             c.set(x, y, WHITE)
-    for y in range(top, bottom + 1):
-        c.set(left, y, BLACK)
-    for x in range(left, right - fold + 1):
-        c.set(x, top, BLACK)
-    for x in range(left, right + 1):
-        c.set(x, bottom, BLACK)
-    for y in range(top + fold, bottom + 1):
-        c.set(right, y, BLACK)
+    # Its edges, `line` pixels deep towards the inside.
+    c.rect(left, top, left + line - 1, bottom, BLACK)
+    c.rect(left, top, right - fold, top + line - 1, BLACK)
+    c.rect(left, bottom - line + 1, right, bottom, BLACK)
+    c.rect(right - line + 1, top + fold, right, bottom, BLACK)
     for i in range(fold + 1):
-        c.set(right - fold + i, top + i, BLACK)
+        for k in range(line):
+            c.set(right - fold + i - k, top + i, BLACK)
+            c.set(right - fold + i, top + i + k, BLACK)
     # The folded flap.
     for y in range(top + 1, top + fold):
         for x in range(right - fold + 1, right - fold + 1 + (y - top)):
             c.set(x, y, LIGHT_GREY)
-    for y in range(top, top + fold + 1):
-        c.set(right - fold, y, BLACK)
-    for x in range(right - fold, right + 1):
-        c.set(x, top + fold, BLACK)
-    # Lines of text, scrambled to dots: the content is enciphered.
-    for row, y in enumerate(range(top + 5, bottom - 2, 3)):
-        end = right - 3 if y > top + fold else right - fold - 2
-        for x in range(left + 3, end + 1):
-            if (x * 7 + row * 3) % 5 != 0:
-                c.set(x, y, GREY if (x + row) % 3 else DARK_BLUE)
+    c.rect(right - fold, top, right - fold + line - 1, top + fold, BLACK)
+    c.rect(right - fold, top + fold - line + 1, right, top + fold, BLACK)
+    # Lines of text, scrambled to dots: the content is enciphered. They are laid out on
+    # the grid, each grid cell a block of pixels; at small sizes rows that would touch
+    # are left out.
+    last = None
+    for row, gy in enumerate(range(1 + 5, 30 - 2, 3)):
+        y = round(gy * scale)
+        if last is not None and y < last + line + 1:
+            continue
+        last = y
+        end = 23 - 3 if gy > 1 + 7 else 23 - 7 - 2
+        for gx in range(4 + 3, end + 1):
+            if (gx * 7 + row * 3) % 5 != 0:
+                c.rect(round(gx * scale), y, round((gx + 1) * scale) - 1, y + line - 1,
+                       GREY if (gx + row) % 3 else DARK_BLUE)
     # A padlock over the lower right corner.
-    draw_padlock(c, 16, 13, 14, 18)
+    x0, y0, w, h = box(size, (16, 13, 14, 18), (7, 5, 9, 10))
+    draw_padlock(c, x0, y0, w, h, scale, line)
     return c
 
 
-def write_ico(path, canvas):
-    """One 32 x 32 image, 4 bits per pixel, with its transparency mask."""
+def bmp_image(canvas):
+    """A 4-bit image with its transparency mask, as an icon stores it."""
     w, h = canvas.w, canvas.h
     xor_stride = ((w * 4 + 31) // 32) * 4
     and_stride = ((w + 31) // 32) * 4
@@ -175,11 +219,44 @@ def write_ico(path, canvas):
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in PALETTE)
     header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 4, 0, len(xor) + len(mask),
                          0, 0, 16, 0)
-    image = header + palette + bytes(xor) + bytes(mask)
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", w, h, 16, 0, 1, 4, len(image), 6 + 16)
+    return header + palette + bytes(xor) + bytes(mask)
+
+
+def png_image(canvas):
+    """The same colours as 8-bit RGBA in a PNG; transparent pixels have alpha 0."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    raw = bytearray()
+    for y in range(canvas.h):
+        raw.append(0)  # no filter
+        for x in range(canvas.w):
+            p = canvas.px[y][x]
+            raw += (bytes(PALETTE[p]) + b"\xff") if p is not None else bytes(4)
+    header = struct.pack(">IIBBBBB", canvas.w, canvas.h, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+def write_ico(path, draw):
+    """One image per size of ICON_SIZES, each drawn for its size."""
+    images = []
+    for size in ICON_SIZES:
+        canvas = draw(size)
+        if size >= PNG_FROM:
+            images.append((size, 0, 32, png_image(canvas)))
+        else:
+            images.append((size, 16, 4, bmp_image(canvas)))
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(directory) + 16 * len(images)
+    entries, data = b"", b""
+    for size, colours, bits, image in images:
+        # A size of 256 is written as 0.
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, colours, 0, 1, bits,
+                               len(image), offset + len(data))
+        data += image
     with open(path, "wb") as f:
-        f.write(directory + entry + image)
+        f.write(directory + entries + data)
 
 
 # Lower-case letters of a 7-row pixel font ("L" is the only capital needed).
@@ -258,8 +335,8 @@ def write_bmp(path, img):
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..")
-    write_ico(os.path.join(out, "program.ico"), draw_program_icon())
-    write_ico(os.path.join(out, "encrypted_file.ico"), draw_encrypted_file_icon())
+    write_ico(os.path.join(out, "program.ico"), draw_program_icon)
+    write_ico(os.path.join(out, "encrypted_file.ico"), draw_encrypted_file_icon)
     write_bmp(os.path.join(out, "banner.bmp"), draw_banner())
 
 

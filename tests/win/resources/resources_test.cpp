@@ -480,52 +480,70 @@ struct GroupIconEntry {
 };
 #pragma pack(pop)
 
-TEST(Images, EachIconIsOne32x32ImageWith16Colours) {
+// Each icon holds 16, 32 and 48 px images in 16 colours and a 256 px PNG, and the
+// system picks the image of the size asked for.
+TEST(Images, EachIconHoldsFourSizes) {
     for (int id : {IDI_PROGRAM, IDI_ENCRYPTED_FILE}) {
         SCOPED_TRACE("icon " + std::to_string(id));
         auto [group, groupSize] = ResourceBytes(MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(14));
         ASSERT_NE(group, nullptr) << "no RT_GROUP_ICON resource";
-        ASSERT_EQ(groupSize, 6 + sizeof(GroupIconEntry));
         WORD header[3];
+        ASSERT_GE(groupSize, sizeof header);
         std::memcpy(header, group, sizeof header);
         EXPECT_EQ(header[1], 1); // icons, not cursors
-        ASSERT_EQ(header[2], 1); // one image
-        GroupIconEntry entry;
-        std::memcpy(&entry, group + 6, sizeof entry);
-        EXPECT_EQ(entry.width, 32);
-        EXPECT_EQ(entry.height, 32);
-        EXPECT_EQ(entry.colorCount, 16);
-        EXPECT_EQ(entry.bitCount, 4);
+        ASSERT_EQ(groupSize, 6 + header[2] * sizeof(GroupIconEntry));
+        std::vector<int> sizes;
+        for (int n = 0; n < header[2]; ++n) {
+            GroupIconEntry entry;
+            std::memcpy(&entry, group + 6 + n * sizeof entry, sizeof entry);
+            const int size = entry.width == 0 ? 256 : entry.width;
+            SCOPED_TRACE("size " + std::to_string(size));
+            sizes.push_back(size);
+            EXPECT_EQ(entry.height, entry.width);
+            auto [image, imageSize] = ResourceBytes(MAKEINTRESOURCEW(entry.id), MAKEINTRESOURCEW(3));
+            ASSERT_NE(image, nullptr) << "no RT_ICON " << entry.id;
+            if (size == 256) {
+                static const BYTE kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+                ASSERT_GE(imageSize, 24u);
+                EXPECT_EQ(std::memcmp(image, kPng, sizeof kPng), 0) << "not a PNG";
+                EXPECT_EQ(entry.bitCount, 32);
+                continue;
+            }
+            EXPECT_EQ(entry.colorCount, 16);
+            EXPECT_EQ(entry.bitCount, 4);
+            const size_t colourRow = (size * 4 + 31) / 32 * 4, maskRow = (size + 31) / 32 * 4;
+            ASSERT_GE(imageSize, sizeof(BITMAPINFOHEADER) + 16 * 4 + size * (colourRow + maskRow));
+            BITMAPINFOHEADER bih;
+            std::memcpy(&bih, image, sizeof bih);
+            EXPECT_EQ(bih.biWidth, size);
+            EXPECT_EQ(bih.biHeight, 2 * size); // colour rows and mask rows
+            EXPECT_EQ(bih.biBitCount, 4);
 
-        auto [image, imageSize] = ResourceBytes(MAKEINTRESOURCEW(entry.id), MAKEINTRESOURCEW(3));
-        ASSERT_NE(image, nullptr) << "no RT_ICON " << entry.id;
-        ASSERT_GE(imageSize, sizeof(BITMAPINFOHEADER) + 16 * 4 + 32 * 16 + 32 * 4);
-        BITMAPINFOHEADER bih;
-        std::memcpy(&bih, image, sizeof bih);
-        EXPECT_EQ(bih.biWidth, 32);
-        EXPECT_EQ(bih.biHeight, 64); // colour rows and mask rows
-        EXPECT_EQ(bih.biBitCount, 4);
+            // The picture is neither blank nor a full square: the mask has both kinds of pixel.
+            const BYTE* mask = image + sizeof bih + 16 * 4 + size * colourRow;
+            int transparent = 0;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x) transparent += (mask[y * maskRow + x / 8] >> (7 - x % 8)) & 1;
+            EXPECT_GT(transparent, size);
+            EXPECT_LT(transparent, size * size * 4 / 5);
+        }
+        EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 256}));
 
-        // The picture is neither blank nor a full square: the mask has both kinds of pixel.
-        const BYTE* mask = image + sizeof bih + 16 * 4 + 32 * 16;
-        int transparent = 0;
-        for (int i = 0; i < 32 * 4; ++i)
-            for (int b = 0; b < 8; ++b) transparent += (mask[i] >> b) & 1;
-        EXPECT_GT(transparent, 32);
-        EXPECT_LT(transparent, 32 * 32 - 200);
-
-        HICON icon = static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 0, 0, 0));
-        ASSERT_NE(icon, nullptr);
-        ICONINFO info = {};
-        ASSERT_TRUE(GetIconInfo(icon, &info));
-        BITMAP bm = {};
-        ASSERT_TRUE(GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm));
-        EXPECT_EQ(bm.bmWidth, 32);
-        EXPECT_EQ(bm.bmHeight, info.hbmColor ? 32 : 64);
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        DestroyIcon(icon);
+        for (int size : sizes) {
+            SCOPED_TRACE("loaded at " + std::to_string(size));
+            HICON icon = static_cast<HICON>(
+                LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+            ASSERT_NE(icon, nullptr);
+            ICONINFO info = {};
+            ASSERT_TRUE(GetIconInfo(icon, &info));
+            BITMAP bm = {};
+            ASSERT_TRUE(GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm));
+            EXPECT_EQ(bm.bmWidth, size);
+            EXPECT_EQ(bm.bmHeight, info.hbmColor ? size : 2 * size);
+            if (info.hbmColor) DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+            DestroyIcon(icon);
+        }
     }
 }
 
