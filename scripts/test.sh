@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native suite (plain and under ASan and
 # UBSan), the Windows suite under Wine, and a short fuzzing run. Ends with one line
-# "Total: N passed, N failed"; exits non-zero when anything failed.
+# "Total: N passed, N failed" that counts test cases (", N skipped" follows when any were
+# skipped), after a line for each failing case; exits non-zero when anything failed.
 set -uo pipefail
 # Only Debian's packages' commands: nothing installed by hand (/usr/local, pyenv) stands
 # in for one that bootstrap must provide (scripts/check_commands.py checks the same PATH).
