@@ -72,7 +72,17 @@ def count(junit, gtest_dir=None):
     for entry in ET.parse(junit).getroot().iter("testcase"):
         name = entry.get("name")
         status = entry.get("status")
-        if status in ("disabled", "notrun"):
+        if status == "disabled":
+            continue
+        if status == "notrun":
+            # A skip that the test asked for, or a test that could not start (its program
+            # missing, a failed fixture), which ctest counts as failed.
+            reason = entry.find("skipped")
+            reason = reason.get("message", "") if reason is not None else ""
+            if reason.startswith("SKIP_"):
+                counts.skipped += 1
+            else:
+                counts.fail(f"{name} (not run: {reason or 'no reason given'})")
             continue
         entry_failed = status == "fail"
         report = os.path.join(gtest_dir, name + ".xml") if gtest_dir else None

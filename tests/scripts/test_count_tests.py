@@ -44,6 +44,9 @@ def junit(entries):
     cases = []
     for name, status, out in entries:
         failure = '<failure message=""/>' if status == "fail" else ""
+        if status.startswith("notrun:"):
+            status, reason = status.split(":", 1)
+            failure = f'<skipped message="{reason}"/>'
         cases.append(f'<testcase name="{name}" classname="{name}" status="{status}">{failure}'
                      f'<system-out>{escape(out)}</system-out></testcase>')
     return '<?xml version="1.0"?><testsuite>' + "".join(cases) + "</testsuite>"
@@ -96,6 +99,17 @@ class CaseTest(unittest.TestCase):
             "qzcrypt.RoundTripTest: __main__.RoundTripTest.test_b",
             "qzcrypt.RoundTripTest: __main__.RoundTripTest.test_c",
         ])
+
+    def test_a_test_that_could_not_start_fails_and_an_asked_for_skip_does_not(self):
+        # ctest writes both as "notrun"; only the first counts as failed there.
+        counts = ct.count(self.write("j.xml", junit([
+            ("win_cipher_tests", "notrun:Unable to find executable", "wine: not found"),
+            ("Md5.PaddingBoundariesMatchOpenssl", "notrun:SKIP_REGULAR_EXPRESSION_MATCHED", ""),
+            ("fuzz_seeds", "notrun:SKIP_RETURN_CODE=77", ""),
+        ])))
+        self.assertEqual((counts.passed, counts.failed, counts.skipped), (0, 1, 2))
+        self.assertEqual(counts.failures,
+                         ["win_cipher_tests (not run: Unable to find executable)"])
 
     def test_an_unreadable_report_falls_back_to_the_entry(self):
         gtest_dir = os.path.join(self.dir, "gtest")
