@@ -68,6 +68,19 @@ class CListCtrl : public CWnd {
   int GetColumnWidth(int column) const {
     return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
   }
+  // LVNI_SELECTED, LVNI_FOCUSED...: the next such item after start (-1: from the top).
+  int GetNextItem(int start, UINT flags) const {
+    return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
+  }
+  BOOL SetItemState(int index, UINT state, UINT mask) {
+    LVITEMW item = {};
+    item.state = state;
+    item.stateMask = mask;
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+  }
+  BOOL EnsureVisible(int index, BOOL partialOK) {
+    return static_cast<BOOL>(SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), partialOK));
+  }
   HIMAGELIST SetImageList(HIMAGELIST images, int which) {
     return reinterpret_cast<HIMAGELIST>(
         SendMessage(LVM_SETIMAGELIST, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(images)));

@@ -97,6 +97,14 @@ struct MessageMap {
 #define ON_WM_KEYDOWN()                                                                     \
   {WM_KEYDOWN, 0, 0, QZ_MAP_HANDLER(static_cast<ThisClass*>(self)->OnKeyDown(               \
       static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return true;)},
+// void OnContextMenu(HWND window, POINT screen): screen is (-1, -1) when the keyboard
+// asked for the menu (Shift+F10, the Menu key).
+#define ON_WM_CONTEXTMENU()                                                                 \
+  {WM_CONTEXTMENU, 0, 0, QZ_MAP_HANDLER(static_cast<ThisClass*>(self)->OnContextMenu(      \
+      reinterpret_cast<HWND>(wParam), QZ_POINT_OF(lParam)); return true;)},
+// void OnDropFiles(HDROP drop); the handler releases the drop (DragFinish).
+#define ON_WM_DROPFILES() \
+  {WM_DROPFILES, 0, 0, QZ_MAP_HANDLER(static_cast<ThisClass*>(self)->OnDropFiles(reinterpret_cast<HDROP>(wParam)); return true;)},
 #define ON_WM_NCHITTEST() \
   {WM_NCHITTEST, 0, 0, QZ_MAP_HANDLER(*result = static_cast<ThisClass*>(self)->OnNcHitTest(QZ_POINT_OF(lParam)); return true;)},
 

@@ -20,6 +20,9 @@ BEGIN_MESSAGE_MAP(CFileBrowserDlg, CDialog)
   ON_NOTIFY(NM_RCLICK, IDC_FILE_LIST, &CFileBrowserDlg::OnListRClick)
   ON_COMMAND(ID_MENU_DECRYPT, &CFileBrowserDlg::OnMenuDecrypt)
   ON_COMMAND(ID_MENU_ENCRYPT, &CFileBrowserDlg::OnMenuEncrypt)
+  ON_NOTIFY(LVN_KEYDOWN, IDC_FILE_LIST, &CFileBrowserDlg::OnListKeyDown)
+  ON_WM_CONTEXTMENU()
+  ON_WM_DROPFILES()
 END_MESSAGE_MAP()
 
 namespace {
@@ -32,6 +35,7 @@ CFileBrowserDlg::CFileBrowserDlg() : CDialog(IDD_FILE_BROWSER) {
 }
 
 CFileBrowserDlg::~CFileBrowserDlg() {
+  FreeWindowIcons();
   FreeEntries();
   FreeFileTypes();
   WipePassword();
@@ -54,7 +58,32 @@ BOOL CFileBrowserDlg::OnInitDialog() {
   FitDropDownHeight(m_cbDrive, m_cbDrive.GetCount());
   m_cbDrive.SetCurSel(m_nDrive);
   RefreshListing();
-  return TRUE;
+  SetWindowIcons();
+  DragAcceptFiles(m_hWnd, TRUE);
+  // The list starts with the focus, so that Enter and the arrows act on its items.
+  SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_lvFiles.m_hWnd), TRUE);
+  return FALSE;
+}
+
+void CFileBrowserDlg::SetWindowIcons() {
+  HINSTANCE instance = AfxGetInstanceHandle();
+  m_hBigIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  m_hSmallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hBigIcon));
+  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+}
+
+void CFileBrowserDlg::FreeWindowIcons() {
+  // The window lets go of them first: it draws them until it is gone.
+  if (m_hWnd) {
+    SendMessage(WM_SETICON, ICON_BIG, 0);
+    SendMessage(WM_SETICON, ICON_SMALL, 0);
+  }
+  if (m_hBigIcon) DestroyIcon(m_hBigIcon);
+  if (m_hSmallIcon) DestroyIcon(m_hSmallIcon);
+  m_hBigIcon = m_hSmallIcon = nullptr;
 }
 
 void CFileBrowserDlg::FillFileTypes() {
@@ -120,9 +149,18 @@ void CFileBrowserDlg::AttachSystemImageLists() {
   large.Attach(reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
       "C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES)));
 
-  HINSTANCE instance = AfxGetInstanceHandle();
-  int smallIndex = small.Add(LoadIconW(instance, MAKEINTRESOURCEW(IDI_ENCRYPTED_FILE)));
-  large.Add(LoadIconW(instance, MAKEINTRESOURCEW(IDI_ENCRYPTED_FILE)));
+  // Each list gets the image drawn for its own size.
+  auto add = [](CImageList& list) {
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(list.m_hImageList, &cx, &cy);
+    HICON icon = static_cast<HICON>(LoadImageW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_ENCRYPTED_FILE),
+                                               IMAGE_ICON, cx, cy, 0));
+    int index = list.Add(icon);
+    if (icon) DestroyIcon(icon);  // the list keeps a copy
+    return index;
+  };
+  int smallIndex = add(small);
+  add(large);
   // The list shows the small list, so the index must be the small list's own, even if
   // the two lists ever differ in length.
   m_nEncryptedIcon = smallIndex >= 0 ? smallIndex : large.GetImageCount() - 1;
@@ -172,8 +210,54 @@ void CFileBrowserDlg::OnSelchangeFileType() {
 }
 
 void CFileBrowserDlg::OnOK() {
+  // Enter comes here wherever the focus is. In the list it acts on the selected item, in
+  // the drive selector it does nothing; only the exit button leaves.
+  HWND focus = ::GetFocus();
+  if (focus && focus == m_lvFiles.m_hWnd) {
+    ActivateItem(SelectedItem());
+    return;
+  }
+  if (focus && (focus == m_cbDrive.m_hWnd || ::IsChild(m_cbDrive.m_hWnd, focus))) return;
   ShowProductPage();
   CDialog::OnOK();
+}
+
+BOOL CFileBrowserDlg::PreTranslateMessage(MSG* msg) {
+  // With nothing selected, the first arrow key selects the focused item: the list itself
+  // would move on from it, so the first Down after a listing would skip the first item.
+  if (msg->message == WM_KEYDOWN && msg->hwnd == m_lvFiles.m_hWnd && GetKeyState(VK_CONTROL) >= 0 &&
+      GetKeyState(VK_SHIFT) >= 0) {
+    switch (msg->wParam) {
+      case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT:
+        if (SelectedItem() < 0 && m_lvFiles.GetNextItem(-1, LVNI_FOCUSED) >= 0) {
+          SelectItem(m_lvFiles.GetNextItem(-1, LVNI_FOCUSED));
+          return TRUE;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  return CDialog::PreTranslateMessage(msg);
+}
+
+void CFileBrowserDlg::OnListKeyDown(NMHDR* header, LRESULT* result) {
+  *result = 0;
+  switch (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey) {
+    case VK_BACK: OnBackToParent(); break;
+    case VK_F5: RefreshKeepingSelection(); break;
+    default: break;
+  }
+}
+
+void CFileBrowserDlg::OnContextMenu(HWND window, POINT screen) {
+  // A right-click already got its menu through NM_RCLICK; this is the keyboard's.
+  if (window != m_lvFiles.m_hWnd || screen.x != -1 || screen.y != -1) return;
+  const int item = SelectedItem();
+  if (item < 0) return;
+  m_lvFiles.EnsureVisible(item, FALSE);
+  m_nMenuItem = item;
+  ShowContextMenu(item);
 }
 
 void CFileBrowserDlg::OnCancel() { CDialog::OnCancel(); }
@@ -184,6 +268,8 @@ void CFileBrowserDlg::OnHelpButton() {
 }
 
 void CFileBrowserDlg::OnDestroy() {
+  DragAcceptFiles(m_hWnd, FALSE);
+  FreeWindowIcons();
   FreeFileTypes();
   m_pDriveStrings.reset();
 }

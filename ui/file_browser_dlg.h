@@ -2,6 +2,9 @@
 // the back, help and exit buttons.
 #pragma once
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,22 +61,30 @@ class CFileBrowserDlg : public CDialog {
   BOOL m_bBatch = FALSE;
   int m_nReplaceAnswer = 0;  // in a batch: 0 until asked, then IDYES or IDNO
   int m_nUnopened = 0;       // in a batch: files the password did not open
+  HICON m_hBigIcon = nullptr;    // icon 128 in the title bar and the task switcher
+  HICON m_hSmallIcon = nullptr;
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
   void OnOK() override;
   void OnCancel() override;
+  BOOL PreTranslateMessage(MSG* msg) override;
 
   void OnSelchangeFileType();
   void OnSelchangeDrive();
   void OnDestroy();
   void OnListDblClick(NMHDR* header, LRESULT* result);
+  // What a double-click on the item does: enter the folder, or encrypt or decrypt.
+  void ActivateItem(int item);
   void OnBackToParent();
   void OnHelpButton();
   void OnListRClick(NMHDR* header, LRESULT* result);
   void OnMenuEncrypt();
   void OnMenuDecrypt();
+  void OnListKeyDown(NMHDR* header, LRESULT* result);
+  void OnContextMenu(HWND window, POINT screen);
+  void OnDropFiles(HDROP drop);
 
   DECLARE_MESSAGE_MAP()
 
@@ -84,6 +95,12 @@ class CFileBrowserDlg : public CDialog {
   void FitDropDownHeight(CComboBox& combo, int itemCount);
   void FreeFileTypes();
   void ShowProductPage();
+  void SetWindowIcons();
+  void FreeWindowIcons();
+  // Lists folder (a path with or without the final backslash) and selects its drive.
+  void ShowFolder(const std::string& folder);
+  void DropOneItem(const std::string& path);
+  void DropFiles(const std::vector<std::string>& paths);
 
   void ListFolders();
   void ListFiles();
@@ -91,6 +108,13 @@ class CFileBrowserDlg : public CDialog {
   void FillList();
   void FreeEntries();
   FileEntry* AppendEntry(FileEntry** tail);
+  // The item whose text is exactly text, -1 when none.
+  int FindItem(const std::string& text) const;
+  int SelectedItem() const;
+  // Selects and focuses the item and scrolls it into view.
+  void SelectItem(int item);
+  // F5: lists again, keeping the selected item selected if it is still there.
+  void RefreshKeepingSelection();
 
   bool AskPassword(bool forEncryption);
   void WipePassword();

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "display_name.h"
 #include "file_browser_dlg.h"
 #include "file_system.h"
 #include "message_box.h"
@@ -191,7 +192,10 @@ bool CFileBrowserDlg::ItemPath(int item, char (&path)[1024]) {
 
 void CFileBrowserDlg::OnListDblClick(NMHDR* header, LRESULT* result) {
   *result = 0;
-  int item = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem;
+  ActivateItem(reinterpret_cast<NMITEMACTIVATE*>(header)->iItem);
+}
+
+void CFileBrowserDlg::ActivateItem(int item) {
   if (item == -1) return;
   if (m_lvFiles.GetItemData(item) & FILE_ATTRIBUTE_DIRECTORY) {
     std::string name = m_lvFiles.GetItemText(item);
@@ -224,6 +228,10 @@ void CFileBrowserDlg::OnBackToParent() {
   std::string parent(m_szCurrentDir, length - 1);
   size_t separator = qz::LastSeparator(parent);
   if (separator == std::string::npos) return;
+  std::string left = parent.substr(separator + 1);
   m_szCurrentDir[separator + 1] = '\0';
   RefreshListing();
+  // The folder one came from, in the form the list shows it.
+  CapitalizeWords(&left[0]);
+  SelectItem(FindItem(left));
 }

@@ -153,6 +153,30 @@ void CFileBrowserDlg::FillList() {
   m_lvFiles.SendMessage(WM_SETREDRAW, TRUE);
   InvalidateRect(m_lvFiles.m_hWnd, nullptr, TRUE);
   m_lvFiles.SetColumnWidth(-1, (m_nMaxTextWidth + 35) & 0xFFFF);
+  // The first item takes the focus but not the selection: without a focused item the
+  // first Down would go to the second.
+  if (m_nItems > 0) m_lvFiles.SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+int CFileBrowserDlg::FindItem(const std::string& text) const {
+  for (int item = 0, count = m_lvFiles.GetItemCount(); item < count; ++item)
+    if (m_lvFiles.GetItemText(item) == text) return item;
+  return -1;
+}
+
+int CFileBrowserDlg::SelectedItem() const { return m_lvFiles.GetNextItem(-1, LVNI_SELECTED); }
+
+void CFileBrowserDlg::SelectItem(int item) {
+  if (item < 0) return;
+  m_lvFiles.SetItemState(item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  m_lvFiles.EnsureVisible(item, FALSE);
+}
+
+void CFileBrowserDlg::RefreshKeepingSelection() {
+  const int selected = SelectedItem();
+  const std::string text = selected >= 0 ? m_lvFiles.GetItemText(selected) : std::string();
+  RefreshListing();
+  if (selected >= 0) SelectItem(FindItem(text));
 }
 
 void CFileBrowserDlg::FreeEntries() {

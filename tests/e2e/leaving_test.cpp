@@ -81,11 +81,17 @@ class LeavingTest : public ::testing::Test {
   // Starts the program, clicks the exit button and waits for the end; returns the
   // windows other than the main window that appeared meanwhile.
   std::vector<std::string> LeaveThroughExitButton(const char* what) {
+    return LeaveThrough(what, [](HWND main) { return ClickButton(main, IDOK); });
+  }
+
+  // The same with `leave` in place of the click.
+  template <typename Action>
+  std::vector<std::string> LeaveThrough(const char* what, Action leave) {
     HWND main = nullptr;
     EXPECT_TRUE(LaunchLockmere(process_, &main));
     if (!main) return {};
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(ClickButton(main, IDOK));
+    EXPECT_TRUE(leave(main));
     std::vector<std::string> others = OtherWindowsUntilExit(process_, main, kExitButtonTimeout);
     EXPECT_TRUE(EndsWithin(process_, Millis(0), what));
     std::printf("[ info ] ended %lld ms after %s\n", Elapsed(start), what);
@@ -114,6 +120,26 @@ TEST_F(LeavingTest, ExitButtonOpensProductHostPageThenEnds) {
   EXPECT_EQ(requests[0].request_line, "GET / HTTP/1.1");
   EXPECT_EQ(requests[0].user_agent, "Lockmere");
   EXPECT_TRUE(others.empty()) << "windows shown while leaving: " << Join(others);
+}
+
+// Enter in the list acts on its items; on the exit button it still leaves.
+TEST_F(LeavingTest, EnterOnTheExitButtonOpensProductHostPageThenEnds) {
+  ASSERT_NO_FATAL_FAILURE(StartRecorder());
+  LeaveThrough("Enter on the exit button", [](HWND main) {
+    HWND button = GetDlgItem(main, IDOK);
+    PostMessageW(main, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+    const bool focused = WaitUntil(
+        [&] {
+          GUITHREADINFO info{};
+          info.cbSize = sizeof info;
+          return GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) && info.hwndFocus == button;
+        },
+        kPromptExit);
+    return focused && PressKeyAtKeyboard(VK_RETURN);
+  });
+  ASSERT_FALSE(HasFailure());
+  recorder_.Stop();
+  EXPECT_EQ(recorder_.requests().size(), 1u) << "Enter on the exit button must ask the product host once";
 }
 
 TEST_F(LeavingTest, ExitButtonWithNothingListeningEndsWithoutHtmlDialog) {

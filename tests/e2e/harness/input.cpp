@@ -1,5 +1,7 @@
 #include "input.h"
 
+#include <iterator>
+
 namespace qz::e2e {
 
 bool ClickButton(HWND dialog, int id) {
@@ -33,7 +35,33 @@ INPUT Key(WORD vk, bool up) {
   return input;
 }
 
+// Keys of the grey blocks beside the main keys send an extended scan code.
+bool IsExtendedKey(WORD vk) {
+  switch (vk) {
+    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END:
+    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE: case VK_APPS:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
+
+bool PressKeyAtKeyboard(WORD vk, std::initializer_list<WORD> modifiers) {
+  INPUT inputs[16];
+  UINT count = 0;
+  if (modifiers.size() > 6) return false;
+  for (WORD modifier : modifiers) inputs[count++] = Key(modifier, false);
+  inputs[count] = Key(vk, false);
+  if (IsExtendedKey(vk)) inputs[count].ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+  inputs[count + 1] = inputs[count];
+  inputs[count + 1].ki.dwFlags |= KEYEVENTF_KEYUP;
+  count += 2;
+  for (auto modifier = std::rbegin(modifiers); modifier != std::rend(modifiers); ++modifier)
+    inputs[count++] = Key(*modifier, true);
+  return SendInput(count, inputs, sizeof(INPUT)) == count;
+}
 
 bool TypeAtKeyboard(const std::wstring& text) {
   for (wchar_t c : text) {

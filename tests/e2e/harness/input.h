@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace qz::e2e {
@@ -18,5 +19,8 @@ bool CloseBox(HWND dialog);
 // printable ASCII, with Shift where a character needs it; '\t' and '\n' are Tab and
 // Enter.
 bool TypeAtKeyboard(const std::wstring& text);
+// Presses and releases one key at the keyboard (a virtual-key code such as VK_F5 or
+// VK_APPS) while the modifiers (VK_SHIFT, VK_CONTROL, VK_MENU) are held down.
+bool PressKeyAtKeyboard(WORD vk, std::initializer_list<WORD> modifiers = {});
 
 }  // namespace qz::e2e

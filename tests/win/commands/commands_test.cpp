@@ -6,6 +6,7 @@
 // of the program (CryptoAPI) are decrypted with the portable back end.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -246,6 +247,30 @@ HWND VisibleWindow(DWORD thread, const std::function<bool(HWND)>& match) {
   return search.found;
 }
 
+// A real HDROP: wide paths after a DROPFILES header, freed by the receiver's DragFinish.
+HGLOBAL MakeDrop(const std::vector<std::wstring>& paths) {
+  size_t chars = 1;
+  for (const std::wstring& path : paths) chars += path.size() + 1;
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  wchar_t* out = reinterpret_cast<wchar_t*>(drop + 1);
+  for (const std::wstring& path : paths) {
+    std::copy(path.begin(), path.end(), out);
+    out += path.size() + 1;
+  }
+  GlobalUnlock(memory);
+  return memory;
+}
+
+std::wstring Wide(const std::string& ansi) {
+  std::wstring wide(ansi.size(), L'\0');
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
+                                                      &wide[0], static_cast<int>(wide.size()))));
+  return wide;
+}
+
 class Window {
  public:
   Window(CFileBrowserDlg& dialog, HWND window)
@@ -346,6 +371,12 @@ class Window {
   }
   std::string Command(UINT id, const std::string& text, const Answers& answers = {}) {
     return Command(id, Find(text), answers);
+  }
+
+  // Files and folders dropped on the window, as the shell hands them over.
+  std::string Drop(const std::vector<std::wstring>& paths, const Answers& answers = {}) {
+    return Run([&] { SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0); },
+               answers);
   }
 
   bool ProgressShown() const {
@@ -797,6 +828,56 @@ TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {
   EXPECT_EQ(Names(kRoot), (Strings{"Note.txt.qz", "enc.qz", "hid", "plain"}));
   EXPECT_EQ(Names(kRoot + "hid\\"), Strings{"in.txt"});
   ExpectEncrypted(kRoot + "Note.txt.qz", note, "pw");
+}
+
+// A dropped folder is listed; a dropped file gets a double-click's command in its listed
+// folder; several files are a batch of just them, each kind with one password prompt and
+// one closing message in all. Paths that cannot be worked on are refused as a whole.
+TEST_F(CommandsTest, DroppedFoldersAreListedAndDroppedFilesEncryptedOrDecrypted) {
+  const std::string inbox = kRoot + "inbox\\";
+  MakeDir(inbox);
+  MakeDir(inbox + "sub");
+  MakeDir(kRoot + "elsewhere");
+  const Bytes report = PatternBytes(700, 60), a = PatternBytes(100, 61), b = PatternBytes(200, 62),
+              c = PatternBytes(300, 63);
+  MakeFile(inbox + "REPORT.TXT", report);
+  MakeFile(inbox + "a.txt", a);
+  MakeFile(inbox + "b.txt", b);
+  MakeFile(inbox + "c.txt", c);
+  WithWindow(kRoot + "elsewhere\\", [&](Window& window) {
+    CFileBrowserDlg& dialog = window.dialog();
+    EXPECT_EQ(window.Drop({Wide(kRoot + "inbox")}), "");
+    EXPECT_EQ(dialog.m_szCurrentDir, inbox);
+    EXPECT_EQ(window.Items(), (Strings{"Sub", "A.txt", "B.txt", "C.txt", "Report.txt"}));
+
+    // Shown as Report.txt, it becomes Report.txt.qz as a double-click makes it.
+    std::strcpy(dialog.m_szCurrentDir, (kRoot + "elsewhere\\").c_str());
+    EXPECT_EQ(window.Drop({Wide(inbox + "REPORT.TXT")}, {L"one pw"}), "E");
+    EXPECT_EQ(dialog.m_szCurrentDir, inbox);
+    EXPECT_EQ(boxes_.Take(), Strings{"加密成功！"});
+    ExpectEncrypted(inbox + "Report.txt.qz", report, "one pw");
+
+    EXPECT_EQ(window.Drop({Wide(inbox + "a.txt"), Wide(inbox + "sub"), Wide(inbox + "b.txt")}, {L"two pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), (Strings{"一次拖放多项时只处理文件，1 个目录未作处理。", "文件加密完成！"}));
+    ExpectEncrypted(inbox + "a.txt.qz", a, "two pw");
+    ExpectEncrypted(inbox + "b.txt.qz", b, "two pw");
+
+    // The plain file first, then the encrypted one.
+    EXPECT_EQ(window.Drop({Wide(inbox + "a.txt.qz"), Wide(inbox + "c.txt")}, {L"c pw", L"two pw"}), "ED");
+    EXPECT_EQ(boxes_.Take(), Strings{"文件加密和解密完成！"});
+    ExpectEncrypted(inbox + "c.txt.qz", c, "c pw");
+    EXPECT_TRUE(SameBytes(ReadBytes(inbox + "a.txt"), a));
+    EXPECT_EQ(window.Items(), (Strings{"Sub", "A.txt", "B.txt.qz", "C.txt.qz", "Report.txt.qz"}));
+
+    const int refreshes = g_events.refreshes;
+    const std::wstring hangul = Wide(inbox) + L"\uD55C.txt", deep = Wide(inbox) + std::wstring(300, L'x');
+    EXPECT_EQ(window.Drop({Wide(inbox + "a.txt"), hangul}), "");
+    EXPECT_EQ(window.Drop({deep}), "");
+    EXPECT_EQ(boxes_.Take(), (Strings{"“" + inbox + "\xED\x95\x9C.txt”的名称含有本系统无法表示的字符，无法处理。",
+                                      "路径太长，无法处理“" + inbox + std::string(300, 'x') + "”。"}));
+    EXPECT_EQ(g_events.refreshes, refreshes);
+  });
+  EXPECT_EQ(Names(inbox), (Strings{"Report.txt.qz", "a.txt", "b.txt.qz", "c.txt.qz", "sub"}));
 }
 
 }  // namespace

@@ -106,6 +106,24 @@ void ExpectDropDownFitsItems(HWND combo) {
   EXPECT_TRUE(given == fit || given + fieldHeight == fit) << given << " " << fieldHeight << " " << fit;
 }
 
+// The colour bits of an icon as 32-bit pixels.
+std::vector<DWORD> IconPixels(HICON icon, int* width) {
+  ICONINFO info = {};
+  if (!GetIconInfo(icon, &info)) return {};
+  BITMAP bm = {};
+  GetObjectW(info.hbmColor, sizeof bm, &bm);
+  *width = bm.bmWidth;
+  BITMAPINFO format = {};
+  format.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<DWORD> pixels(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, info.hbmColor, 0, bm.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return pixels;
+}
+
 TEST(MainWindowTest, StartUpShowsTheDrivesAndDriveCAndSwitchesDrives) {
   std::vector<std::string> roots;
   char buffer[512] = {};
@@ -132,6 +150,18 @@ TEST(MainWindowTest, StartUpShowsTheDrivesAndDriveCAndSwitchesDrives) {
       EXPECT_EQ(std::string(text), "(" + roots[i].substr(0, 2) + ")");
       ASSERT_NE(item.lParam, 0);
       EXPECT_STREQ(reinterpret_cast<const char*>(item.lParam), roots[i].c_str());
+    }
+    // Icon 128 at the system's big and small sizes, for the task switcher and the title bar.
+    for (auto [kind, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+      SCOPED_TRACE(kind);
+      const int size = GetSystemMetrics(metric);
+      int width = 0, expectedWidth = 0;
+      std::vector<DWORD> shown = IconPixels(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, kind, 0)), &width);
+      HICON program = static_cast<HICON>(
+          LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, size, size, 0));
+      EXPECT_EQ(width, size);
+      EXPECT_EQ(shown, IconPixels(program, &expectedWidth));
+      DestroyIcon(program);
     }
     LRESULT selected = SendMessageW(drives, CB_GETCURSEL, 0, 0);
     ASSERT_GE(selected, 0);

@@ -1,0 +1,133 @@
+// Files and folders dropped on the main window: a folder is listed; a single file's
+// folder is listed and the file gets what a double-click gives it; several files are
+// encrypted or decrypted as a batch of just those files.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "display_name.h"
+#include "file_browser_dlg.h"
+#include "message_box.h"
+#include "qz_name.h"
+#include "text_conversion.h"
+
+namespace {
+
+// The A functions take MAX_PATH bytes with the terminator; a folder also needs room for
+// its backslash and the listing's "*".
+constexpr size_t kMaxPathBytes = MAX_PATH - 1;
+
+std::wstring Naming(const char* utf8Template, const std::wstring& name) {
+  std::wstring text = Utf8ToWide(utf8Template);
+  const size_t at = text.find(L"%s");
+  if (at != std::wstring::npos) text.replace(at, 2, name);
+  return text;
+}
+
+// The dropped paths in the ANSI code page, or false after telling the user of the first
+// one that cannot be worked on: a path is never cut or changed to fit.
+bool DroppedPaths(HDROP drop, std::vector<std::string>* paths) {
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::wstring wide(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+    wide.resize(DragQueryFileW(drop, i, &wide[0], static_cast<UINT>(wide.size())));
+    if (wide.empty()) continue;
+    BOOL lossy = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0,
+                                           nullptr, &lossy);
+    if (length <= 0 || lossy) {
+      AfxMessageBox(Naming("“%s”的名称含有本系统无法表示的字符，无法处理。", wide), MB_OK);
+      return false;
+    }
+    std::string path(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, &path[0], length, nullptr, nullptr);
+    path.resize(static_cast<size_t>(length) - 1);
+    if (path.size() + 2 > kMaxPathBytes) {
+      AfxMessageBox(Naming("路径太长，无法处理“%s”。", wide), MB_OK);
+      return false;
+    }
+    paths->push_back(std::move(path));
+  }
+  return true;
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+void CFileBrowserDlg::OnDropFiles(HDROP drop) {
+  std::vector<std::string> paths;
+  const bool usable = DroppedPaths(drop, &paths);
+  DragFinish(drop);
+  if (!usable || paths.empty()) return;
+  if (paths.size() == 1)
+    DropOneItem(paths.front());
+  else
+    DropFiles(paths);
+}
+
+void CFileBrowserDlg::ShowFolder(const std::string& folder) {
+  std::string dir = folder;
+  if (dir.empty() || dir.back() != '\\') dir += '\\';
+  std::strcpy(m_szCurrentDir, dir.c_str());  // DroppedPaths keeps it within MAX_PATH
+  // The drive selector follows, as if the drive had been chosen there.
+  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  m_nDrive = -1;
+  for (int i = 0, count = m_cbDrive.GetCount(); dir[1] == ':' && i < count; ++i) {
+    const DWORD_PTR data = m_cbDrive.GetItemData(i);
+    if (data && data != static_cast<DWORD_PTR>(CB_ERR) &&
+        *reinterpret_cast<const char*>(data) == upper(dir[0])) {
+      m_nDrive = i;
+      break;
+    }
+  }
+  m_cbDrive.SetCurSel(m_nDrive);
+  RefreshListing();
+}
+
+void CFileBrowserDlg::DropOneItem(const std::string& path) {
+  if (IsFolder(path)) {
+    ShowFolder(path);
+    return;
+  }
+  std::string dir, name;
+  qz::SplitPath(path, &dir, &name);
+  if (dir.empty() || name.empty()) return;
+  ShowFolder(dir);
+  // The file is found by the name the list shows, so it gets exactly a double-click's
+  // command on that item.
+  CapitalizeWords(&name[0]);
+  const int item = FindItem(name);
+  if (item < 0) return;
+  SelectItem(item);
+  ActivateItem(item);
+}
+
+void CFileBrowserDlg::DropFiles(const std::vector<std::string>& paths) {
+  // As a folder batch does, the stored name tells which files are encrypted.
+  std::vector<std::string> plain, encrypted;
+  int folders = 0;
+  for (const std::string& path : paths) {
+    if (IsFolder(path))
+      ++folders;
+    else
+      (qz::HasEncryptedExtension(path) ? encrypted : plain).push_back(path);
+  }
+  if (folders > 0) {
+    const std::wstring count = std::to_wstring(folders);
+    AfxMessageBox(Naming("一次拖放多项时只处理文件，%s 个目录未作处理。", count), MB_OK);
+  }
+  if (plain.empty() && encrypted.empty()) return;
+  std::string dir, name;
+  qz::SplitPath(plain.empty() ? encrypted.front() : plain.front(), &dir, &name);
+  ShowFolder(dir);
+  if (!plain.empty()) RunFileBatch(plain, true);
+  if (!encrypted.empty()) RunFileBatch(encrypted, false);
+  const char* closing = encrypted.empty() ? "文件加密完成！"
+                        : plain.empty()   ? "文件解密完成！"
+                                          : "文件加密和解密完成！";
+  AfxMessageBox(closing, MB_OK);
+}
