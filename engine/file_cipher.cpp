@@ -6,6 +6,7 @@
 #include "file_streams.h"
 #include "file_system.h"
 #include "qz_name.h"
+#include "secure_wipe.h"
 
 namespace qz {
 
@@ -70,8 +71,18 @@ Step KeyFailure(KeyStep step) {
   return Step::kOk;
 }
 
-std::unique_ptr<std::uint8_t[]> AllocateBuffer(std::size_t bytes) {
-  return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[bytes]);
+// The I/O buffer holds plaintext: wiped before it is freed.
+struct WipingDelete {
+  std::size_t bytes = 0;
+  void operator()(std::uint8_t* data) const {
+    SecureWipe(data, bytes);
+    delete[] data;
+  }
+};
+using IoBuffer = std::unique_ptr<std::uint8_t[], WipingDelete>;
+
+IoBuffer AllocateBuffer(std::size_t bytes) {
+  return IoBuffer(new (std::nothrow) std::uint8_t[bytes], WipingDelete{bytes});
 }
 
 // Reads, ciphers and writes the body. The final flag goes with the read that meets
@@ -143,6 +154,7 @@ EncryptStep EncryptFileData(const std::string& source, const std::string& destin
   if (!buffer) return EncryptStep::kAllocBuffer;
 
   std::uint8_t header[kHeaderBytes];
+  WipeOnExit<decltype(header)> wipeHeader(header);
   BuildHeader(name, header);
   if (!key->Encrypt(header, kHeaderBytes, true)) return EncryptStep::kCryptHeader;
   if (!out.Write(header, kHeaderBytes)) return EncryptStep::kWriteHeader;
@@ -188,6 +200,7 @@ DecryptStep OpenAndCheckHeader(const std::string& source, const std::string& pas
 // the caller's consent), or no name at all (a wrong password).
 DecryptStep ReadHeader(OpenedQz& opened, const std::string& source, const CipherOptions& options) {
   std::uint8_t header[kHeaderBytes] = {};
+  WipeOnExit<decltype(header)> wipeHeader(header);
   const std::size_t got = opened.in.Read(header, kHeaderBytes);
   // Every writer puts a whole header first, so a shorter file is no ".qz" file at all;
   // "decrypting" it would replace its bytes with an empty file.

@@ -1,13 +1,15 @@
 #include "key_material.h"
 
 #include "md5.h"
+#include "secure_wipe.h"
 
 namespace qz {
 
 std::array<std::uint8_t, kRc4KeyBytes> DeriveRc4Key(const std::string& password) {
-  const auto digest = Md5Digest(password.data(), password.size());
+  auto digest = Md5Digest(password.data(), password.size());
   std::array<std::uint8_t, kRc4KeyBytes> key{};
   for (std::size_t i = 0; i < kEffectiveKeyBytes; ++i) key[i] = digest[i];
+  SecureWipe(digest.data(), digest.size());
   return key;
 }
 

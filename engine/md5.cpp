@@ -1,5 +1,7 @@
 #include "md5.h"
 
+#include "secure_wipe.h"
+
 #include <cstring>
 
 namespace qz {
@@ -29,8 +31,16 @@ std::uint32_t RotateLeft(std::uint32_t x, int n) { return (x << n) | (x >> (32 -
 
 Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
 
+Md5::~Md5() {
+  SecureWipe(state_, sizeof(state_));
+  SecureWipe(buffer_, sizeof(buffer_));
+  length_ = 0;
+  buffered_ = 0;
+}
+
 void Md5::Transform(const std::uint8_t* block) {
   std::uint32_t m[16];
+  WipeOnExit<decltype(m)> wipeBlock(m);
   for (int i = 0; i < 16; ++i) {
     m[i] = std::uint32_t(block[i * 4]) | std::uint32_t(block[i * 4 + 1]) << 8 |
            std::uint32_t(block[i * 4 + 2]) << 16 | std::uint32_t(block[i * 4 + 3]) << 24;

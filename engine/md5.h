@@ -10,6 +10,9 @@ namespace qz {
 class Md5 {
  public:
   Md5();
+  ~Md5();  // the context holds the password's bytes
+  Md5(const Md5&) = delete;
+  Md5& operator=(const Md5&) = delete;
   void Update(const void* data, std::size_t len);
   std::array<std::uint8_t, 16> Finish();
 

@@ -4,6 +4,7 @@
 #include "cipher.h"
 #include "key_material.h"
 #include "rc4.h"
+#include "secure_wipe.h"
 
 namespace qz {
 
@@ -34,7 +35,9 @@ class PortableKey final : public CipherKey {
 class PortableCipherBackend final : public CipherBackend {
  public:
   KeyStep DeriveKey(const std::string& password, std::unique_ptr<CipherKey>* key) const override {
-    *key = std::make_unique<PortableKey>(DeriveRc4Key(password));
+    auto material = DeriveRc4Key(password);
+    *key = std::make_unique<PortableKey>(material);
+    SecureWipe(material.data(), material.size());
     return KeyStep::kOk;
   }
   const char* Name() const override { return "portable"; }

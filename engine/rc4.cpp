@@ -2,16 +2,43 @@
 
 #include <cstring>
 
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
-#error "Rc4::Apply assembles key-stream words for little-endian machines"
-#endif
+#include "secure_wipe.h"
 
 namespace qz {
+
+namespace {
+
+// Byte-order-neutral 8-byte loads and stores: compilers make one move of each on
+// machines whose order matches, and correct byte moves on the others.
+std::uint64_t LoadLittle64(const std::uint8_t* p) {
+  return std::uint64_t{p[0]} | std::uint64_t{p[1]} << 8 | std::uint64_t{p[2]} << 16 |
+         std::uint64_t{p[3]} << 24 | std::uint64_t{p[4]} << 32 | std::uint64_t{p[5]} << 40 |
+         std::uint64_t{p[6]} << 48 | std::uint64_t{p[7]} << 56;
+}
+
+void StoreLittle64(std::uint8_t* p, std::uint64_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+  p[2] = static_cast<std::uint8_t>(v >> 16);
+  p[3] = static_cast<std::uint8_t>(v >> 24);
+  p[4] = static_cast<std::uint8_t>(v >> 32);
+  p[5] = static_cast<std::uint8_t>(v >> 40);
+  p[6] = static_cast<std::uint8_t>(v >> 48);
+  p[7] = static_cast<std::uint8_t>(v >> 56);
+}
+
+}  // namespace
 
 Rc4::Rc4(const std::uint8_t* key, std::size_t keyLen)
     : keyLen_(keyLen > sizeof(key_) ? sizeof(key_) : keyLen) {
   std::memcpy(key_, key, keyLen_);
   Schedule();
+}
+
+Rc4::~Rc4() {
+  SecureWipe(key_, sizeof(key_));
+  SecureWipe(state_, sizeof(state_));
+  x_ = y_ = 0;
 }
 
 void Rc4::Schedule() {
@@ -61,10 +88,8 @@ void Rc4::Apply(std::uint8_t* data, std::size_t len) {
     k |= next() << 40;
     k |= next() << 48;
     k |= next() << 56;
-    std::uint64_t word;
-    std::memcpy(&word, data, 8);
-    word ^= k;  // key-stream byte n lands on data byte n on little-endian machines
-    std::memcpy(data, &word, 8);
+    // Key-stream byte n lands on data byte n, whatever the machine's byte order.
+    StoreLittle64(data, LoadLittle64(data) ^ k);
     data += 8;
     len -= 8;
   }

@@ -9,6 +9,9 @@ namespace qz {
 class Rc4 {
  public:
   Rc4(const std::uint8_t* key, std::size_t keyLen);
+  ~Rc4();
+  Rc4(const Rc4&) = delete;
+  Rc4& operator=(const Rc4&) = delete;
   // XORs len bytes with the next key-stream bytes, in place.
   void Apply(std::uint8_t* data, std::size_t len);
   // Back to key-stream byte 0.

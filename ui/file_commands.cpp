@@ -11,6 +11,7 @@
 #include "progress_dlg.h"
 #include "qz_name.h"
 #include "replace_transaction.h"
+#include "secure_wipe.h"
 #include "text_conversion.h"
 
 namespace {
@@ -61,11 +62,11 @@ bool CFileBrowserDlg::AskPassword(bool forEncryption) {
   }
   // The dialogs accept at most 259 bytes, so this always fits.
   std::snprintf(m_szPassword, sizeof(m_szPassword), "%s", password.c_str());
-  SecureZeroMemory(&password[0], password.size());
+  qz::SecureWipe(&password);
   return true;
 }
 
-void CFileBrowserDlg::WipePassword() { SecureZeroMemory(m_szPassword, sizeof(m_szPassword)); }
+void CFileBrowserDlg::WipePassword() { qz::SecureWipe(m_szPassword, sizeof(m_szPassword)); }
 
 void CFileBrowserDlg::ProbeFileSize(const char* path) {
   qz::SizeProbe probe = qz::ProbeFileSize(path);

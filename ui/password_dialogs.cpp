@@ -4,6 +4,7 @@
 #include "message_box.h"
 #include "password_field.h"
 #include "resource.h"
+#include "secure_wipe.h"
 
 BEGIN_MESSAGE_MAP(CEncryptPasswordDlg, CDialog)
 END_MESSAGE_MAP()
@@ -12,7 +13,7 @@ BEGIN_MESSAGE_MAP(CDecryptPasswordDlg, CDialog)
 END_MESSAGE_MAP()
 
 CEncryptPasswordDlg::CEncryptPasswordDlg() : CDialog(IDD_ENCRYPT_PASSWORD) {}
-CEncryptPasswordDlg::~CEncryptPasswordDlg() = default;
+CEncryptPasswordDlg::~CEncryptPasswordDlg() { qz::SecureWipe(&m_strPassword); }
 
 void CEncryptPasswordDlg::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
@@ -30,11 +31,13 @@ BOOL CEncryptPasswordDlg::OnInitDialog() {
 void CEncryptPasswordDlg::StartOver() {
   m_editPassword.SetWindowText(std::wstring());
   m_editRetype.SetWindowText(std::wstring());
+  qz::SecureWipe(&m_strPassword);
   FocusPasswordField(*this, m_editPassword);
 }
 
 void CEncryptPasswordDlg::OnOK() {
   std::string retype;
+  qz::WipeTextOnExit<std::string> wipeRetype(retype);
   PasswordFieldStatus status = ReadPasswordField(m_editPassword, &m_strPassword);
   if (status == PasswordFieldStatus::kOk) status = ReadPasswordField(m_editRetype, &retype);
   if (status != PasswordFieldStatus::kOk) {
@@ -55,7 +58,7 @@ void CEncryptPasswordDlg::OnOK() {
 }
 
 CDecryptPasswordDlg::CDecryptPasswordDlg() : CDialog(IDD_DECRYPT_PASSWORD) {}
-CDecryptPasswordDlg::~CDecryptPasswordDlg() = default;
+CDecryptPasswordDlg::~CDecryptPasswordDlg() { qz::SecureWipe(&m_strPassword); }
 
 void CDecryptPasswordDlg::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);

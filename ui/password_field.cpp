@@ -2,10 +2,13 @@
 
 #include "file_cipher.h"
 #include "message_box.h"
+#include "secure_wipe.h"
 
 PasswordFieldStatus ReadPasswordField(const CEdit& field, std::string* password) {
   std::wstring wide = field.GetWindowTextWide();
-  password->clear();
+  // The field's text is a secret too: gone from this copy whatever the outcome.
+  qz::WipeTextOnExit<std::wstring> wipe(wide);
+  qz::SecureWipe(password);
   if (wide.empty()) return PasswordFieldStatus::kOk;
   BOOL lossy = FALSE;
   int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
