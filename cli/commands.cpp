@@ -72,8 +72,8 @@ std::string FailureText(Step step, const std::string& path, const std::string& d
   if constexpr (std::is_same_v<Step, qz::DecryptStep>) {
     if (step == qz::DecryptStep::kNameMismatch) {
       return "the name stored inside is " + Quoted(storedName) + ", not " + Quoted(expectedName) +
-             ": a wrong password, or a renamed file (with --ignore-name it is taken all the same, "
-             "and a decrypted .qz file kept)";
+             ": a wrong password, or a renamed file (--ignore-name takes it all the same; decrypt "
+             "then keeps the .qz file)";
     }
   }
   return StepText(step);
@@ -97,7 +97,8 @@ bool Report(const Result& result, const std::string& path, const RunOptions& opt
                   SourceNotDeletedText(result.outputKept, result.destination));
       return false;
     case qz::Outcome::kSourceChanged:
-      ReportError(verb + "ing " + path + ": it changed, or was replaced, while it was worked on, so it was kept; " +
+      ReportError(verb + "ing " + path +
+                  ": it changed, or was replaced, while it was worked on, so it was kept; " +
                   result.destination + " holds it as it was read");
       return false;
   }

@@ -78,7 +78,7 @@ int ObtainPassword(const Arguments& args, std::string* password) {
   return kExitOk;
 }
 
-// The file in hand has reported its own interruption.
+// Called once the file in hand has reported its own interruption.
 [[noreturn]] void StopForInterrupt(std::size_t notStarted, std::string* password) {
   Wipe(password);
   ReportError(notStarted > 0 ? "interrupted; " + std::to_string(notStarted) +

@@ -204,7 +204,8 @@ def wrong_passwords(args, state, rng):
         _, corrupt, plain, encrypted, problems = state.check()
         if r.returncode != 1 or run_wrong + run_refused != len(state.originals) or \
                 len(lines) != len(state.originals):
-            problems.append("exit %d, %d wrong, %d refused" % (r.returncode, run_wrong, run_refused))
+            problems.append("exit %d, %d wrong, %d refused"
+                            % (r.returncode, run_wrong, run_refused))
         if corrupt or plain or encrypted != len(state.originals):
             problems.append("%d plain, %d .qz" % (plain, encrypted))
         failures += ["password %r: %s" % (password, p) for p in problems]
@@ -226,12 +227,16 @@ def appends(args, state, rng):
     command = [args.qzcrypt, "encrypt", "--quiet", "--password-file", args.pwfile, path]
     kept = late = 0
     failures = []
-    for i in range(args.runs + 1):
+
+    def reset():
         for ext in ("", ".qz"):
             if os.path.exists(path + ext):
                 os.unlink(path + ext)
         with open(path, "wb") as f:
             f.write(original)
+
+    for i in range(args.runs + 1):
+        reset()
         if i == 0:  # how long a run takes: each append lands somewhere within one
             start = time.time()
             subprocess.run(command, env=args.env, capture_output=True)
@@ -252,6 +257,7 @@ def appends(args, state, rng):
         kept += plain == original + chunk
         if plain != whole and qz != qzref.expected_qz(name.encode(), whole, state.password):
             failures.append("append %d: appended bytes lost (exit %d)" % (i, proc.returncode))
+    reset()  # as it was, for the final decrypt
     state.expected[name] = qzref.expected_qz(name.encode(), original, state.password)
     return failures, ("%d appends: the grown source kept %d times, the append after the "
                       "source was gone %d times, before the end was read the other %d"
