@@ -1,7 +1,5 @@
-// Causes of a failed file access and the texts the program shows for them.
+// Causes of a failed file access. The texts for them belong to the front ends.
 #pragma once
-
-#include <string>
 
 namespace qz {
 
@@ -25,10 +23,5 @@ enum class FileErrorCause {
 
 // Maps an operating-system error code (GetLastError() on Windows, errno on POSIX).
 FileErrorCause FileErrorCauseFromSystem(unsigned long code);
-
-// The UTF-8 text for a cause, with "%1" standing for the path.
-const char* FileErrorTemplate(FileErrorCause cause);
-// The text with "%1" replaced by path.
-std::string FormatFileError(FileErrorCause cause, const std::string& path);
 
 }  // namespace qz

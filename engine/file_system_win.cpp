@@ -258,7 +258,8 @@ bool TempOutput::Create(const std::string& destination) {
   if (InjectFault(FaultPoint::kCreateTemp)) return false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temp = MakeTemporaryPath(destination);
-    HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    // Delete sharing only: a second Ctrl-C may remove it while it is still being written.
+    HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       handle_ = file;

@@ -4,6 +4,7 @@
 
 #include "display_name.h"
 #include "file_browser_dlg.h"
+#include "file_error_text.h"
 #include "file_system.h"
 #include "message_box.h"
 #include "operation_messages.h"
@@ -75,7 +76,7 @@ void CFileBrowserDlg::ProbeFileSize(const char* path) {
     return;
   }
   // The operation goes on; the engine reports its own failure if the file cannot be read.
-  std::wstring text = Utf8ToWide(qz::FileErrorTemplate(probe.cause));
+  std::wstring text = Utf8ToWide(FileErrorTemplate(probe.cause));
   size_t placeholder = text.find(L"%1");
   if (placeholder != std::wstring::npos) text.replace(placeholder, 2, AnsiToWide(path));
   AfxMessageBox(text, MB_OK);
