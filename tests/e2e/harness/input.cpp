@@ -35,29 +35,19 @@ INPUT Key(WORD vk, bool up) {
   return input;
 }
 
-// Keys of the grey blocks beside the main keys send an extended scan code.
-bool IsExtendedKey(WORD vk) {
-  switch (vk) {
-    case VK_UP: case VK_DOWN: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END:
-    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE: case VK_APPS:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 bool PressKeyAtKeyboard(WORD vk, std::initializer_list<WORD> modifiers) {
-  INPUT inputs[16];
+  INPUT inputs[8];
+  if (modifiers.size() > 3) return false;
   UINT count = 0;
-  if (modifiers.size() > 6) return false;
   for (WORD modifier : modifiers) inputs[count++] = Key(modifier, false);
+  // The grey keys beside the main block send extended scan codes.
+  const DWORD extended = vk == VK_APPS || (vk >= VK_PRIOR && vk <= VK_DOWN) ? KEYEVENTF_EXTENDEDKEY : 0;
   inputs[count] = Key(vk, false);
-  if (IsExtendedKey(vk)) inputs[count].ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
-  inputs[count + 1] = inputs[count];
-  inputs[count + 1].ki.dwFlags |= KEYEVENTF_KEYUP;
-  count += 2;
+  inputs[count++].ki.dwFlags |= extended;
+  inputs[count] = Key(vk, true);
+  inputs[count++].ki.dwFlags |= extended;
   for (auto modifier = std::rbegin(modifiers); modifier != std::rend(modifiers); ++modifier)
     inputs[count++] = Key(*modifier, true);
   return SendInput(count, inputs, sizeof(INPUT)) == count;
