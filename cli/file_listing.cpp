@@ -5,7 +5,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <dirent.h>
 #include <sys/stat.h>
 #endif
 
@@ -22,24 +21,6 @@ constexpr char kSeparator = '/';
 bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && qz::LastSeparator(path) == path.size() - 1;
 }
-
-#ifndef _WIN32
-PathKind KindOfMode(mode_t mode) {
-  if (S_ISREG(mode)) return PathKind::kRegularFile;
-  if (S_ISDIR(mode)) return PathKind::kDirectory;
-  if (S_ISLNK(mode)) return PathKind::kSymlink;
-  if (S_ISFIFO(mode)) return PathKind::kFifo;
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return PathKind::kDevice;
-  return PathKind::kOther;
-}
-#else
-PathKind KindOfAttributes(DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::kSymlink;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::kDirectory;
-  if (attributes & FILE_ATTRIBUTE_DEVICE) return PathKind::kDevice;
-  return PathKind::kRegularFile;
-}
-#endif
 
 }  // namespace
 
@@ -78,28 +59,6 @@ std::string BaseName(const std::string& path) {
 
 #ifndef _WIN32
 
-PathKind KindOf(const std::string& path) {
-  struct stat st;
-  if (::lstat(path.c_str(), &st) != 0) return PathKind::kMissing;
-  return KindOfMode(st.st_mode);
-}
-
-bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>* entries) {
-  entries->clear();
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return false;
-  while (const dirent* e = ::readdir(d)) {
-    const std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
-    DirectoryEntry entry;
-    entry.name = name;
-    entry.kind = KindOf(JoinPath(dir, name));
-    entries->push_back(std::move(entry));
-  }
-  ::closedir(d);
-  return true;
-}
-
 bool FileSize(const std::string& path, std::uint64_t* size) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return false;
@@ -108,30 +67,6 @@ bool FileSize(const std::string& path, std::uint64_t* size) {
 }
 
 #else
-
-PathKind KindOf(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;
-  return KindOfAttributes(attributes);
-}
-
-bool ListDirectory(const std::string& dir, std::vector<DirectoryEntry>* entries) {
-  entries->clear();
-  WIN32_FIND_DATAA data;
-  const HANDLE find = FindFirstFileA(JoinPath(dir, "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
-  do {
-    const std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    DirectoryEntry entry;
-    entry.name = name;
-    entry.kind = KindOfAttributes(data.dwFileAttributes);
-    entries->push_back(std::move(entry));
-  } while (FindNextFileA(find, &data));
-  const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
-  FindClose(find);
-  return complete;
-}
 
 bool FileSize(const std::string& path, std::uint64_t* size) {
   WIN32_FILE_ATTRIBUTE_DATA data;

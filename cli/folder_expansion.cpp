@@ -15,12 +15,6 @@ constexpr char kUnfinished[] =
 
 }  // namespace
 
-bool TakesFolderEntry(Command command, const std::string& name, PathKind kind) {
-  if (kind != PathKind::kRegularFile || qz::IsTemporaryName(name)) return false;
-  const bool encrypted = qz::HasEncryptedExtension(name);
-  return command == Command::kEncrypt ? !encrypted : encrypted;
-}
-
 Expansion ExpandPath(Command command, const std::string& path) {
   Expansion result;
   const PathKind kind = KindOf(path);
@@ -41,18 +35,19 @@ Expansion ExpandPath(Command command, const std::string& path) {
     result.error = KindRefusal(kind);
     return result;
   }
-  std::vector<DirectoryEntry> entries;
-  if (!ListDirectory(path, &entries)) {
+  qz::FolderScan scan = qz::ScanFolder(path);
+  if (!scan.complete) {
     result.error = "cannot read the folder";
     return result;
   }
+  std::vector<qz::FolderEntry>& entries = scan.entries;
   std::sort(entries.begin(), entries.end(),
-            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
-  for (const DirectoryEntry& entry : entries) {
+            [](const qz::FolderEntry& a, const qz::FolderEntry& b) { return a.name < b.name; });
+  for (const qz::FolderEntry& entry : entries) {
     const std::string full = JoinPath(path, entry.name);
-    if (TakesFolderEntry(command, entry.name, entry.kind)) {
+    if (qz::BatchTakes(command == Command::kEncrypt, entry)) {
       result.files.push_back(full);
-    } else if (entry.kind == PathKind::kRegularFile && qz::IsTemporaryName(entry.name)) {
+    } else if (qz::IsUnfinishedOutput(entry)) {
       result.skipped.push_back(full + ": " + kUnfinished);
     } else if (entry.kind != PathKind::kRegularFile && entry.kind != PathKind::kDirectory &&
                entry.kind != PathKind::kMissing) {

@@ -20,10 +20,6 @@ struct Expansion {
   std::vector<std::string> skipped;
 };
 
-// Whether a folder entry is one the command takes: regular files only, never a
-// temporary output; ".qz" files for decrypt and check, all others for encrypt.
-bool TakesFolderEntry(Command command, const std::string& name, PathKind kind);
-
 // A file stands for itself; a folder for the files directly inside it that the
 // command takes, in byte order of their names. Sub-folders are never entered.
 Expansion ExpandPath(Command command, const std::string& path);

@@ -7,6 +7,7 @@
 
 #include "file_browser_dlg.h"
 #include "file_system.h"
+#include "folder_scan.h"
 #include "message_box.h"
 #include "owner_draw_menu.h"
 #include "qz_name.h"
@@ -14,34 +15,6 @@
 #include "text_conversion.h"
 
 namespace {
-
-struct FolderScan {
-  std::vector<std::string> names;  // files only, in the system's order
-  int unfinished = 0;              // temporary outputs, never touched
-  bool enumerationFailed = false;
-};
-
-// The files directly inside folder (which ends with a backslash). Temporary outputs,
-// a batch's own or those an interrupted run left, are never taken for user files: they
-// may belong to a program still writing them.
-FolderScan ScanFolder(const std::string& folder) {
-  FolderScan scan;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return scan;
-  do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    if (!std::strcmp(found.cFileName, ".") || !std::strcmp(found.cFileName, "..")) continue;
-    if (qz::IsTemporaryName(found.cFileName)) {
-      ++scan.unfinished;
-      continue;
-    }
-    scan.names.push_back(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  scan.enumerationFailed = GetLastError() != ERROR_NO_MORE_FILES;
-  FindClose(search);
-  return scan;
-}
 
 std::wstring FormatCount(const char* utf8Template, int count) {
   std::wstring text = Utf8ToWide(utf8Template);
@@ -115,9 +88,9 @@ void CFileBrowserDlg::RunFolderBatch(bool encrypt) {
 
   const std::string folder = std::string(m_szItemPath) + "\\";
   // Pre-scan: files of the other kind are left alone, but the user is asked first.
-  FolderScan scan = ScanFolder(folder);
-  for (const std::string& name : scan.names) {
-    if (qz::HasEncryptedExtension(folder + name) != encrypt) continue;
+  qz::FolderScan scan = qz::ScanFolder(folder, "*.*");
+  for (const qz::FolderEntry& entry : scan.entries) {
+    if (!qz::BatchTakes(!encrypt, entry)) continue;
     const char* question = encrypt ? "此目录下已有加密文件,是否继续?" : "此目录下有未加密文件,是否继续?";
     if (AfxMessageBox(question, MB_YESNO) == IDNO) {
       m_nMenuItem = -1;
@@ -125,21 +98,23 @@ void CFileBrowserDlg::RunFolderBatch(bool encrypt) {
     }
     break;
   }
-  if (scan.enumerationFailed) AfxMessageBox("Couldn't find next file.", MB_OK);
+  if (scan.opened && !scan.complete) AfxMessageBox("Couldn't find next file.", MB_OK);
 
   // The names are taken before any file changes, so the batch's own outputs never come up.
-  scan = ScanFolder(folder);
+  scan = qz::ScanFolder(folder, "*.*");
   std::vector<std::string> paths;
-  for (const std::string& name : scan.names) {
-    std::string path = folder + name;
-    if (qz::HasEncryptedExtension(path) == encrypt || path.size() >= 1024) continue;
+  int unfinished = 0;
+  for (const qz::FolderEntry& entry : scan.entries) {
+    if (qz::IsUnfinishedOutput(entry)) ++unfinished;
+    std::string path = folder + entry.name;
+    if (!qz::BatchTakes(encrypt, entry) || path.size() >= 1024) continue;
     paths.push_back(std::move(path));
   }
   RunFileBatch(paths, encrypt);
-  if (scan.enumerationFailed) AfxMessageBox("Couldn't find next file.", MB_OK);
-  if (scan.unfinished > 0) {
+  if (scan.opened && !scan.complete) AfxMessageBox("Couldn't find next file.", MB_OK);
+  if (unfinished > 0) {
     AfxMessageBox(FormatCount("此目录下有 %d 个未完成的临时文件（~qz*.tmp），可能属于中断的或正在进行的操作，已保留原样。",
-                              scan.unfinished),
+                              unfinished),
                   MB_OK);
   }
   AfxMessageBox(encrypt ? "目录加密完成！" : "目录解密完成！", MB_OK);

@@ -6,6 +6,7 @@
 
 #include "display_name.h"
 #include "file_browser_dlg.h"
+#include "folder_scan.h"
 #include "message_box.h"
 #include "qz_name.h"
 #include "text_conversion.h"
@@ -66,23 +67,21 @@ void CFileBrowserDlg::ListFolders() {
   // Every folder gets the shell's folder icon; the folders themselves are not asked.
   int folderIcon = GetShellIconIndex(windowsDir, TRUE);
 
+  // A pattern beyond the A functions' limit would be refused anyway: list nothing.
   char pattern[MAX_PATH];
   if (!JoinPath(pattern, m_szCurrentDir, "*")) return;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern, &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  const qz::FolderScan scan = qz::ScanFolder(m_szCurrentDir, "*");
   m_pFolderTail = &m_folderAnchor;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || found.cFileName[0] == '.')
-      continue;
+  for (const qz::FolderEntry& found : scan.entries) {
+    if (!(found.attributes & FILE_ATTRIBUTE_DIRECTORY) || found.name[0] == '.') continue;
+    if (found.name.size() >= sizeof(FileEntry::szName)) continue;
     FileEntry* entry = AppendEntry(&m_pFolderTail);
-    entry->dwAttributes = found.dwFileAttributes;
+    entry->dwAttributes = found.attributes;
     entry->nIcon = folderIcon;
-    std::strcpy(entry->szName, found.cFileName);
+    std::strcpy(entry->szName, found.name.c_str());
     CapitalizeWords(entry->szName);
     ++m_nFolders;
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  }
 }
 
 void CFileBrowserDlg::ListFiles() {
@@ -90,32 +89,30 @@ void CFileBrowserDlg::ListFiles() {
   PatternOfFileType(m_cbFileType.GetLBText(m_cbFileType.GetCurSel()), typePattern);
   char pattern[MAX_PATH];
   if (!JoinPath(pattern, m_szCurrentDir, typePattern)) return;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern, &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  const qz::FolderScan scan = qz::ScanFolder(m_szCurrentDir, typePattern);
   m_pFileTail = &m_fileAnchor;
   // The shell is asked by name only, so a file's icon follows its extension: one lookup
   // per extension keeps a large folder from taking seconds.
   std::unordered_map<std::string, int> iconOfExtension;
-  do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+  for (const qz::FolderEntry& found : scan.entries) {
+    if (found.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     char fullPath[MAX_PATH];
-    if (!JoinPath(fullPath, m_szCurrentDir, found.cFileName)) continue;
+    if (!JoinPath(fullPath, m_szCurrentDir, found.name.c_str())) continue;
+    if (found.name.size() >= sizeof(FileEntry::szName)) continue;
     FileEntry* entry = AppendEntry(&m_pFileTail);
-    entry->dwAttributes = found.dwFileAttributes;
+    entry->dwAttributes = found.attributes;
     // The icon follows the stored name: "report.QZ" is not an encrypted file.
-    if (qz::HasEncryptedExtension(found.cFileName)) {
+    if (qz::HasEncryptedExtension(found.name)) {
       entry->nIcon = m_nEncryptedIcon;
     } else {
-      auto known = iconOfExtension.emplace(ExtensionOf(found.cFileName), 0);
+      auto known = iconOfExtension.emplace(ExtensionOf(found.name.c_str()), 0);
       if (known.second) known.first->second = GetShellIconIndex(fullPath, FALSE);
       entry->nIcon = known.first->second;
     }
-    std::strcpy(entry->szName, found.cFileName);
+    std::strcpy(entry->szName, found.name.c_str());
     CapitalizeWords(entry->szName);
     ++m_nFiles;
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  }
 }
 
 void CFileBrowserDlg::SortEntries() {

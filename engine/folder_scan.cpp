@@ -1,0 +1,119 @@
+#include "folder_scan.h"
+
+#include "file_system.h"
+#include "qz_name.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <cerrno>
+#include <sys/stat.h>
+#endif
+
+namespace qz {
+
+namespace {
+
+std::string Join(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  const std::size_t sep = LastSeparator(dir);
+  if (sep == dir.size() - 1) return dir + name;
+#ifdef _WIN32
+  if (dir.size() == 2 && dir[1] == ':') return dir + name;  // "C:" means C:'s current folder
+  return dir + "\\" + name;
+#else
+  return dir + "/" + name;
+#endif
+}
+
+#ifdef _WIN32
+
+EntryKind KindOfAttributes(DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::kSymlink;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::kDirectory;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return EntryKind::kDevice;
+  return EntryKind::kRegularFile;
+}
+
+#else
+
+EntryKind KindOfMode(mode_t mode) {
+  if (S_ISREG(mode)) return EntryKind::kRegularFile;
+  if (S_ISDIR(mode)) return EntryKind::kDirectory;
+  if (S_ISLNK(mode)) return EntryKind::kSymlink;
+  if (S_ISFIFO(mode)) return EntryKind::kFifo;
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return EntryKind::kDevice;
+  return EntryKind::kOther;
+}
+
+#endif
+
+}  // namespace
+
+#ifdef _WIN32
+
+EntryKind KindOf(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::kMissing;
+  return KindOfAttributes(attributes);
+}
+
+FolderScan ScanFolder(const std::string& dir, const std::string& pattern) {
+  FolderScan scan;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = ::FindFirstFileA(Join(dir, pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    // A folder without a matching name is read completely.
+    scan.opened = scan.complete = ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    return scan;
+  }
+  scan.opened = true;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    scan.entries.push_back({name, KindOfAttributes(found.dwFileAttributes), found.dwFileAttributes});
+  } while (::FindNextFileA(search, &found));
+  scan.complete = ::GetLastError() == ERROR_NO_MORE_FILES;
+  ::FindClose(search);
+  return scan;
+}
+
+#else
+
+EntryKind KindOf(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return EntryKind::kMissing;
+  return KindOfMode(st.st_mode);
+}
+
+FolderScan ScanFolder(const std::string& dir, const std::string&) {
+  FolderScan scan;
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return scan;
+  scan.opened = true;
+  for (;;) {
+    errno = 0;  // readdir tells the end and an error apart only through errno
+    const dirent* e = ::readdir(d);
+    if (!e) break;
+    const std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    scan.entries.push_back({name, KindOf(Join(dir, name)), 0});
+  }
+  scan.complete = errno == 0;
+  ::closedir(d);
+  return scan;
+}
+
+#endif
+
+bool IsUnfinishedOutput(const FolderEntry& entry) {
+  return entry.kind == EntryKind::kRegularFile && IsTemporaryName(entry.name);
+}
+
+bool BatchTakes(bool encrypt, const FolderEntry& entry) {
+  if (entry.kind != EntryKind::kRegularFile || IsUnfinishedOutput(entry)) return false;
+  return HasEncryptedExtension(entry.name) != encrypt;
+}
+
+}  // namespace qz

@@ -1,0 +1,40 @@
+// The one way this program reads a folder: its entries directly inside, what each is,
+// and which of them a batch takes. The listing, the window's batches and qzcrypt all
+// use it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qz {
+
+enum class EntryKind { kMissing, kRegularFile, kDirectory, kSymlink, kFifo, kDevice, kOther };
+
+struct FolderEntry {
+  std::string name;
+  EntryKind kind = EntryKind::kMissing;
+  std::uint32_t attributes = 0;  // Windows attribute bits as the search gave them; 0 on POSIX
+};
+
+struct FolderScan {
+  std::vector<FolderEntry> entries;  // in the system's order, without "." and ".."
+  bool opened = false;               // the folder could be read at all
+  bool complete = false;             // and the enumeration ended without an error
+};
+
+// The entries of dir matching pattern (Windows wildcards; POSIX takes every entry).
+// What an entry is comes from the entry itself: a symbolic link (Windows: any reparse
+// point) is never taken for what it points to.
+FolderScan ScanFolder(const std::string& dir, const std::string& pattern = "*");
+
+// What the path itself is, without following a final link.
+EntryKind KindOf(const std::string& path);
+
+// Whether a batch takes a folder entry: regular files only, never a temporary output;
+// ".qz" files when decrypting, the others when encrypting.
+bool BatchTakes(bool encrypt, const FolderEntry& entry);
+// A temporary output another run may still be writing: a batch reports it and leaves it.
+bool IsUnfinishedOutput(const FolderEntry& entry);
+
+}  // namespace qz
