@@ -92,7 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Damaged: refused rather than turned into an empty file.
     Check(checked == qz::DecryptStep::kReadHeader, "a file shorter than a header was accepted");
   } else {
-    Check(checked == qz::DecryptStep::kOk || checked == qz::DecryptStep::kWrongPassword,
+    Check(checked == qz::DecryptStep::kOk || checked == qz::DecryptStep::kWrongPassword ||
+              checked == qz::DecryptStep::kNameMismatch,
           "CheckPassword failed on a readable file");
   }
   const qz::DecryptStep step = qz::DecryptFileData(qzPath, outPath, password, options);
