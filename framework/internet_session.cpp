@@ -4,10 +4,10 @@
 
 #include "app.h"
 
-std::string CInternetException::Describe() const {
-  char text[64];
-  std::snprintf(text, sizeof(text), "网络错误 %lu。", static_cast<unsigned long>(m_dwError));
-  return text;
+CInternetException::CInternetException(DWORD error, DWORD_PTR context)
+    : m_dwError(error), m_dwContext(context) {
+  std::snprintf(m_szDescription, sizeof(m_szDescription), "网络错误 %lu。",
+                static_cast<unsigned long>(error));
 }
 
 CInternetFile::~CInternetFile() {

@@ -5,16 +5,19 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <string>
+#include <exception>
 
-class CInternetException {
+// what() is the text the framework shows when one escapes a handler.
+class CInternetException : public std::exception {
  public:
-  explicit CInternetException(DWORD error, DWORD_PTR context = 1)
-      : m_dwError(error), m_dwContext(context) {}
-  std::string Describe() const;
+  explicit CInternetException(DWORD error, DWORD_PTR context = 1);
+  const char* what() const noexcept override { return m_szDescription; }
 
   DWORD m_dwError;
   DWORD_PTR m_dwContext;
+
+ private:
+  char m_szDescription[48];  // a fixed buffer: copying the exception cannot throw
 };
 
 // An opened URL; the handle is closed with the object.

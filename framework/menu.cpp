@@ -1,16 +1,12 @@
 #include "menu.h"
 
-#include <unordered_map>
-
+#include "handle_map.h"
 #include "text_conversion.h"
 #include "wnd.h"
 
 namespace {
 
-std::unordered_map<HMENU, CMenu*>& MenuMap() {
-  thread_local std::unordered_map<HMENU, CMenu*> map;
-  return map;
-}
+using MenuMap = HandleMap<HMENU, CMenu>;
 
 // The menu this thread tracks now and its owner: measure requests carry no menu handle,
 // so the search for their item starts here.
@@ -75,47 +71,36 @@ CMenu* SearchMenus(HWND owner, Search search) {
     if (CMenu* found = search(t_tracking.menu)) return found;
   if (owner && !(::GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD))
     if (CMenu* found = search(::GetMenu(owner))) return found;
-  for (const auto& entry : MenuMap())
+  for (const auto& entry : MenuMap::Entries())
     if (CMenu* found = search(entry.first)) return found;
   return nullptr;
 }
 
 }  // namespace
 
+CMenu::CMenu() {
+  // Owner-draw requests can only find a menu that has an object: installing the dispatch
+  // with the first object is early enough, and happens in every program that needs it.
+  static const bool installed =
+      (CWnd::SetUnhandledMessageHandler(&CMenu::DispatchOwnerDraw), true);
+  (void)installed;
+}
+
 CMenu::~CMenu() { DestroyMenu(); }
 
-CMenu* CMenu::FromHandlePermanent(HMENU menu) {
-  auto found = MenuMap().find(menu);
-  return found == MenuMap().end() ? nullptr : found->second;
-}
+CMenu* CMenu::FromHandlePermanent(HMENU menu) { return MenuMap::FromHandle(menu); }
 
-BOOL CMenu::Attach(HMENU menu) {
-  if (!menu || m_hMenu || FromHandlePermanent(menu)) return FALSE;
-  m_hMenu = menu;
-  MenuMap()[menu] = this;
-  return TRUE;
-}
+BOOL CMenu::Attach(HMENU menu) { return MenuMap::Attach(this, m_hMenu, menu); }
 
-HMENU CMenu::Detach() {
-  HMENU menu = m_hMenu;
-  if (menu) MenuMap().erase(menu);
-  m_hMenu = nullptr;
-  return menu;
-}
+HMENU CMenu::Detach() { return MenuMap::Detach(m_hMenu); }
 
-BOOL CMenu::CreatePopupMenu() {
+BOOL CMenu::CreatePopupMenu() { return Create(&::CreatePopupMenu); }
+
+BOOL CMenu::CreateMenu() { return Create(&::CreateMenu); }
+
+BOOL CMenu::Create(HMENU(WINAPI* create)()) {
   if (m_hMenu) return FALSE;
-  HMENU menu = ::CreatePopupMenu();
-  if (menu && !Attach(menu)) {
-    ::DestroyMenu(menu);
-    return FALSE;
-  }
-  return menu != nullptr;
-}
-
-BOOL CMenu::CreateMenu() {
-  if (m_hMenu) return FALSE;
-  HMENU menu = ::CreateMenu();
+  HMENU menu = create();
   if (menu && !Attach(menu)) {
     ::DestroyMenu(menu);
     return FALSE;
@@ -179,7 +164,8 @@ BOOL CMenu::SetItemText(HMENU menu, UINT position, const wchar_t* text) {
   return ::SetMenuItemInfoW(menu, position, TRUE, &info);
 }
 
-BOOL CMenu::DispatchOwnerDraw(HWND owner, UINT message, LPARAM lParam) {
+BOOL CMenu::DispatchOwnerDraw(HWND owner, UINT message, WPARAM, LPARAM lParam,
+                              LRESULT* result) {
   if (message == WM_DRAWITEM) {
     auto* request = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
     if (!request || request->CtlType != ODT_MENU) return FALSE;
@@ -189,6 +175,7 @@ BOOL CMenu::DispatchOwnerDraw(HWND owner, UINT message, LPARAM lParam) {
       target = SearchMenus(owner, [&](HMENU root) { return OwnerOfMenu(root, menu, nullptr, 0); });
     if (!target) return FALSE;
     target->DrawItem(request);
+    *result = TRUE;
     return TRUE;
   }
   if (message == WM_MEASUREITEM) {
@@ -198,6 +185,7 @@ BOOL CMenu::DispatchOwnerDraw(HWND owner, UINT message, LPARAM lParam) {
         SearchMenus(owner, [&](HMENU root) { return OwnerOfItem(root, *request, nullptr, 0); });
     if (!target) return FALSE;
     target->MeasureItem(request);
+    *result = TRUE;
     return TRUE;
   }
   return FALSE;

@@ -1,20 +1,18 @@
 #include "wnd.h"
 
+#include <atomic>
 #include <exception>
 #include <new>
-#include <unordered_map>
 
-#include "internet_session.h"
-#include "menu.h"
+#include "handle_map.h"
 #include "message_box.h"
 #include "text_conversion.h"
 
 namespace {
 
-std::unordered_map<HWND, CWnd*>& HandleMap() {
-  thread_local std::unordered_map<HWND, CWnd*> map;
-  return map;
-}
+using WindowMap = HandleMap<HWND, CWnd>;
+
+std::atomic<CWnd::UnhandledMessageHandler> g_unhandled{nullptr};
 
 struct CurrentMessage {
   UINT message;
@@ -36,24 +34,11 @@ CWnd::~CWnd() {
   }
 }
 
-CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
-  auto found = HandleMap().find(hwnd);
-  return found == HandleMap().end() ? nullptr : found->second;
-}
+CWnd* CWnd::FromHandlePermanent(HWND hwnd) { return WindowMap::FromHandle(hwnd); }
 
-BOOL CWnd::Attach(HWND hwnd) {
-  if (!hwnd || m_hWnd || FromHandlePermanent(hwnd)) return FALSE;
-  m_hWnd = hwnd;
-  HandleMap()[hwnd] = this;
-  return TRUE;
-}
+BOOL CWnd::Attach(HWND hwnd) { return WindowMap::Attach(this, m_hWnd, hwnd); }
 
-HWND CWnd::Detach() {
-  HWND hwnd = m_hWnd;
-  if (hwnd) HandleMap().erase(hwnd);
-  m_hWnd = nullptr;
-  return hwnd;
-}
+HWND CWnd::Detach() { return WindowMap::Detach(m_hWnd); }
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
   if (!Attach(hwnd)) return FALSE;
@@ -176,13 +161,12 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
                          lParam, result);
   }
   if (DispatchToMap(message, 0, 0, wParam, lParam, result)) return TRUE;
-  // Owner-drawn menu items are measured and drawn by the object of their menu.
-  if ((message == WM_MEASUREITEM || message == WM_DRAWITEM) &&
-      CMenu::DispatchOwnerDraw(m_hWnd, message, lParam)) {
-    *result = TRUE;
-    return TRUE;
-  }
-  return FALSE;
+  UnhandledMessageHandler unhandled = g_unhandled.load(std::memory_order_acquire);
+  return unhandled && unhandled(m_hWnd, message, wParam, lParam, result);
+}
+
+void CWnd::SetUnhandledMessageHandler(UnhandledMessageHandler handler) {
+  g_unhandled.store(handler, std::memory_order_release);
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -225,8 +209,6 @@ CWnd::MessageScope::~MessageScope() { t_current = {savedMessage, savedWParam, sa
 void CWnd::ReportEscapedError(std::exception_ptr error) {
   try {
     std::rethrow_exception(error);
-  } catch (const CInternetException& internetError) {
-    AfxReportHandlerError(internetError.Describe().c_str());
   } catch (const std::bad_alloc&) {
     AfxReportHandlerError("内存不足。");
   } catch (const std::exception& other) {

@@ -62,6 +62,13 @@ class CWnd {
 
   // The message map's dispatch; false when no entry handled the message.
   virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  // Where a message goes that no map entry of a window handled, before its default
+  // handling: another part of the framework installs itself here (menus answer the
+  // owner-draw requests of their items), so that this core need not know it. One
+  // handler for the process; true when it handled the message, *result is then its result.
+  using UnhandledMessageHandler = BOOL (*)(HWND hwnd, UINT message, WPARAM wParam,
+                                           LPARAM lParam, LRESULT* result);
+  static void SetUnhandledMessageHandler(UnhandledMessageHandler handler);
   // A notification or colour request this control sent, handed back by its parent.
   virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
