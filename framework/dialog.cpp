@@ -1,5 +1,7 @@
 #include "dialog.h"
 
+#include <cassert>
+
 #include "app.h"
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
@@ -9,7 +11,10 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
 
 CDialog::~CDialog() {
-  if (m_hWnd) ::DestroyWindow(m_hWnd);
+  assert(!m_hWnd && "a dialog's window must be destroyed before its object");
+  // The derived part is gone: the window ends unattached, so that none of its last
+  // messages reaches this half-destroyed object.
+  if (m_hWnd) ::DestroyWindow(Detach());
 }
 
 HWND CDialog::CreateFromTemplate(UINT templateId, HWND owner) {

@@ -15,6 +15,10 @@ class CDataExchange {
 // Binds a control of the dialog to a wrapper object (subclassing it) the first time.
 void DDX_Control(CDataExchange* dx, int id, CWnd& control);
 
+// The window must end while the whole object exists, or the handlers of the derived
+// class (WM_DESTROY, PostNcDestroy) cannot run: DoModal ends it before it returns, and a
+// class whose object can go while its modeless window is open destroys the window in its
+// own destructor. ~CDialog only checks that.
 class CDialog : public CWnd {
  public:
   explicit CDialog(UINT templateId, CWnd* parent = nullptr);

@@ -6,6 +6,8 @@
 
 CProgressDlg::CProgressDlg() : CDialog(IDD_PROGRESS) {}
 
+CProgressDlg::~CProgressDlg() { DestroyWindow(); }
+
 void CProgressDlg::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
   DDX_Control(dx, IDC_PROGRESS_BAR, m_progress);
@@ -51,7 +53,6 @@ void ProgressWindowSink::Advance(std::uint64_t steps) {
 void ProgressWindowSink::End() {
   if (!m_pDialog) return;
   m_pDialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  m_pDialog->DestroyWindow();
   delete m_pDialog;
   m_pDialog = nullptr;
 }

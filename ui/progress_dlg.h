@@ -11,6 +11,8 @@
 class CProgressDlg : public CDialog {
  public:
   CProgressDlg();
+  // Modeless: the window ends here, while the object is whole.
+  ~CProgressDlg() override;
   CProgressCtrl m_progress;
 
  protected:

@@ -396,6 +396,60 @@ TEST_F(FrameworkTest, ModelessDialogBindsControlsOnceAndLivesUntilDestroyed) {
   EXPECT_EQ(dialog.edit.m_hWnd, nullptr);
 }
 
+// Records its window's last messages as its handlers see them.
+class EndingDialog : public TestDialog {
+ public:
+  explicit EndingDialog(std::vector<std::wstring>* log) : log_(log) {}
+
+ protected:
+  void OnDestroy() {  // the members must still be whole: the edit wrapped and readable
+    bool wrapped = CWnd::FromHandlePermanent(edit.m_hWnd) == &edit;
+    log_->push_back(wrapped ? L"destroy " + edit.GetWindowTextWide() : L"destroy, edit gone");
+  }
+  void PostNcDestroy() override { log_->push_back(L"final"); }
+  std::vector<std::wstring>* log_;
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(EndingDialog, TestDialog)
+  ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+// A modeless dialog whose object may go first ends its window in its own destructor.
+class ClosingDialog : public EndingDialog {
+ public:
+  using EndingDialog::EndingDialog;
+  ~ClosingDialog() override { DestroyWindow(); }
+};
+
+TEST_F(FrameworkTest, DialogObjectGoingWithItsWindowOpenEndsItWhileWhole) {
+  std::vector<std::wstring> log;
+  HWND hwnd = nullptr;
+  {
+    ClosingDialog dialog(&log);
+    ASSERT_TRUE(dialog.Create(IDD_TEST));
+    hwnd = dialog.m_hWnd;
+    SetWindowTextW(dialog.edit.m_hWnd, L"密码");
+  }
+  EXPECT_EQ(log, (std::vector<std::wstring>{L"destroy 密码", L"final"}));
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), nullptr);
+
+  // A class that leaves its window to ~CDialog breaks the rule: a debug build stops
+  // there; otherwise the window still ends, and the half-destroyed object hears nothing.
+  log.clear();
+  hwnd = nullptr;
+  EXPECT_DEBUG_DEATH(
+      {
+        EndingDialog careless(&log);
+        EXPECT_TRUE(careless.Create(IDD_TEST));
+        hwnd = careless.m_hWnd;
+      },
+      "");
+  EXPECT_TRUE(log.empty());
+  EXPECT_FALSE(hwnd && IsWindow(hwnd));
+  EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), nullptr);
+}
+
 TEST_F(FrameworkTest, ControlAnswersItsOwnColourAndNotification) {
   TestDialog dialog;
   ASSERT_TRUE(dialog.Create(IDD_TEST));
