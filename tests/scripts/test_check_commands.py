@@ -10,10 +10,10 @@ import unittest
 from contextlib import redirect_stdout
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-spec = importlib.util.spec_from_file_location(
+module_source = importlib.util.spec_from_file_location(
     "check_commands", os.path.join(ROOT, "scripts", "check_commands.py"))
-cc = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(cc)
+cc = importlib.util.module_from_spec(module_source)
+module_source.loader.exec_module(cc)
 
 
 class ScanTest(unittest.TestCase):

@@ -8,10 +8,10 @@ import unittest
 from xml.sax.saxutils import escape
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-spec = importlib.util.spec_from_file_location(
+module_source = importlib.util.spec_from_file_location(
     "count_tests", os.path.join(ROOT, "scripts", "count_tests.py"))
-ct = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(ct)
+ct = importlib.util.module_from_spec(module_source)
+module_source.loader.exec_module(ct)
 
 GTEST = """<?xml version="1.0" encoding="UTF-8"?>
 <testsuites tests="5" failures="1" disabled="1" errors="0" name="AllTests">
