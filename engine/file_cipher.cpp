@@ -46,17 +46,17 @@ const CipherBackend& BackendOf(const CipherOptions& options) {
 // The whole path, and on POSIX also its last component: "name.qz" can exceed the
 // file system's 255-byte names even where "name" fits.
 bool PathFits(const std::string& path) {
-  if (path.size() > MaxPathBytes()) return false;
+  if (PathLength(path) > MaxPathLength()) return false;
   const std::size_t sep = LastSeparator(path);
-  const std::size_t nameBytes = sep == std::string::npos ? path.size() : path.size() - sep - 1;
-  return nameBytes <= MaxNameBytes();
+  const std::string name = sep == std::string::npos ? path : path.substr(sep + 1);
+  return PathLength(name) <= MaxNameLength();
 }
 
 // A temporary name can be longer than the destination's own name.
 bool TemporaryPathFits(const std::string& destination) {
   const std::size_t sep = LastSeparator(destination);
-  const std::size_t dirBytes = sep == std::string::npos ? 0 : sep + 1;
-  return dirBytes + 13 <= MaxPathBytes();
+  const std::size_t dirLength = sep == std::string::npos ? 0 : PathLength(destination.substr(0, sep + 1));
+  return dirLength + 13 <= MaxPathLength();
 }
 
 template <typename Step>
@@ -133,8 +133,9 @@ EncryptStep EncryptFileData(const std::string& source, const std::string& destin
   }
   std::string name = options.headerName;
   if (name.empty()) {
-    std::string dir;
-    SplitPath(source, &dir, &name);
+    std::string dir, fileName;
+    SplitPath(source, &dir, &fileName);
+    name = HeaderNameOf(fileName);
   }
   if (!IsStorableName(name)) return EncryptStep::kNameNotStorable;
 
@@ -210,7 +211,7 @@ DecryptStep ReadHeader(OpenedQz& opened, const std::string& source, const Cipher
   HeaderName name;
   name.stored = StoredName(header);
   name.matches = StoredNameMatches(
-      name.stored, options.expectedName ? *options.expectedName : ImpliedName(source));
+      name.stored, options.expectedName ? *options.expectedName : HeaderNameOf(ImpliedName(source)));
   const bool accepted = name.matches || options.acceptOtherName;
   if (options.storedName) *options.storedName = std::move(name);
   return accepted ? DecryptStep::kOk : DecryptStep::kNameMismatch;

@@ -90,11 +90,11 @@ struct CipherOptions {
   ProgressSink* progress = nullptr;
   // Size used for the progress decision, as measured by the caller beforehand.
   std::uint64_t sizeHint = 0;
-  // Name for the header; empty: the source's name. qzcrypt passes it in code page 936.
+  // Name for the header, in code page 936; empty: HeaderNameOf the source's name.
   std::string headerName;
   std::size_t ioBufferBytes = 256 * 1024;
-  // Decryption: the name the header must hold (code page 936); unset: the source's own
-  // name without ".qz". A differing plausible name gives kNameMismatch unless
+  // Decryption: the name the header must hold (code page 936); unset: HeaderNameOf the
+  // source's own name without ".qz". A differing plausible name gives kNameMismatch unless
   // acceptOtherName is set.
   std::optional<std::string> expectedName;
   bool acceptOtherName = false;
@@ -122,8 +122,12 @@ std::string StoredName(const std::uint8_t header[kHeaderBytes]);
 bool StoredNameMatches(const std::string& stored, const std::string& expected);
 // Whether a name survives the round trip through the header check.
 bool IsStorableName(const std::string& name);
-// The name a ".qz" file implies: its own name without the extension.
+// The name a ".qz" file implies: its own name without the extension, as on disk.
 std::string ImpliedName(const std::string& qzPath);
+// A file's name as a header holds it: code page 936, whatever the system's code page.
+// Windows: from UTF-8, with '?' for each character code page 936 lacks. POSIX: the
+// bytes as they are (qzcrypt converts from the locale's encoding itself).
+std::string HeaderNameOf(const std::string& fileName);
 
 EncryptStep EncryptFileData(const std::string& source, const std::string& destination,
                             const std::string& password, const CipherOptions& options = {});

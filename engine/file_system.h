@@ -1,5 +1,5 @@
-// The file primitives the engine and its callers share. Paths are byte strings:
-// the ANSI code page on Windows (A functions), the locale's bytes on POSIX.
+// The file primitives the engine and its callers share. Paths are byte strings: UTF-8
+// on Windows (the wide functions take them, see win_path.h), the locale's bytes on POSIX.
 #pragma once
 
 #include <chrono>
@@ -12,11 +12,13 @@
 
 namespace qz {
 
-// The longest path the engine accepts, in bytes without terminator. On Windows the
-// A functions stop at MAX_PATH (260 with terminator).
-std::size_t MaxPathBytes();
-// The longest name of one file, in bytes (POSIX: 255; Windows: limited by the path).
-std::size_t MaxNameBytes();
+// Lengths in the units the system limits: UTF-16 units on Windows, bytes on POSIX.
+std::size_t PathLength(const std::string& path);
+// The longest path the engine accepts, without terminator. On Windows the functions
+// stop at MAX_PATH (260 with terminator).
+std::size_t MaxPathLength();
+// The longest name of one file (POSIX: 255 bytes; Windows: limited by the path).
+std::size_t MaxNameLength();
 
 struct SizeProbe {
   bool ok = false;

@@ -19,9 +19,11 @@
 
 namespace qz {
 
-std::size_t MaxPathBytes() { return PATH_MAX - 1; }
+std::size_t MaxPathLength() { return PATH_MAX - 1; }
 
-std::size_t MaxNameBytes() { return NAME_MAX; }
+std::size_t MaxNameLength() { return NAME_MAX; }
+
+std::size_t PathLength(const std::string& path) { return path.size(); }
 
 SizeProbe ProbeFileSize(const std::string& path) {
   SizeProbe probe;

@@ -1,4 +1,4 @@
-// Windows file primitives over the A functions: paths are ANSI code page bytes.
+// Windows file primitives over the wide functions: paths are UTF-8 (win_path.h).
 // Every error is checked; outputs are flushed before the rename that makes them
 // appear, and the rename itself is written through.
 #include <windows.h>
@@ -9,6 +9,7 @@
 #include "file_streams.h"
 #include "file_system.h"
 #include "temp_name.h"
+#include "win_path.h"
 
 namespace qz {
 
@@ -21,7 +22,7 @@ bool IsMissingError(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-DWORD AttributesOf(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+DWORD AttributesOf(const std::string& path) { return ::GetFileAttributesW(WidePath(path).c_str()); }
 
 class ScopedHandle {
  public:
@@ -43,7 +44,7 @@ class ScopedHandle {
 class RetryPause {
  public:
   void Wait(std::chrono::milliseconds pause) {
-    if (!timer_) timer_ = ::CreateWaitableTimerA(nullptr, TRUE, "WaitableTimer");
+    if (!timer_) timer_ = ::CreateWaitableTimerW(nullptr, TRUE, L"WaitableTimer");
     if (!timer_) return;
     LARGE_INTEGER due;
     due.QuadPart = -static_cast<LONGLONG>(pause.count()) * 10000;
@@ -87,20 +88,22 @@ bool SetAttributesByHandle(HANDLE file, DWORD attributes) {
 }
 
 // The output being written, for RemoveUnfinishedOutputNow from the console's handler.
-char g_unfinished[MAX_PATH];
+// Kept in wide form: the handler must not allocate.
+wchar_t g_unfinished[MAX_PATH];
 volatile LONG g_hasUnfinished = 0;
 
 void RegisterUnfinished(const std::string& path) {
   g_hasUnfinished = 0;
-  if (path.size() >= sizeof(g_unfinished)) return;
-  std::memcpy(g_unfinished, path.c_str(), path.size() + 1);
+  const std::wstring wide = WidePath(path);
+  if (wide.size() >= MAX_PATH) return;
+  std::memcpy(g_unfinished, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
   g_hasUnfinished = 1;
 }
 
 }  // namespace
 
 void RemoveUnfinishedOutputNow() {
-  if (g_hasUnfinished) ::DeleteFileA(g_unfinished);
+  if (g_hasUnfinished) ::DeleteFileW(g_unfinished);
   g_hasUnfinished = 0;
 }
 
@@ -113,7 +116,7 @@ SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& rea
     if (InjectFault(FaultPoint::kDelete)) continue;
     // Checked and deleted through one handle, which nobody may write or delete while
     // it is open: what is checked is exactly what goes.
-    ScopedHandle file(::CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+    ScopedHandle file(::CreateFileW(WidePath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                     FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.valid()) {
@@ -134,13 +137,20 @@ SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& rea
   return SourceRemoval::kNotRemoved;
 }
 
-std::size_t MaxPathBytes() { return MAX_PATH - 1; }
+std::size_t MaxPathLength() { return MAX_PATH - 1; }
 
-std::size_t MaxNameBytes() { return MAX_PATH - 1; }
+std::size_t MaxNameLength() { return MAX_PATH - 1; }
+
+// The system's limits count UTF-16 units; a path that is no UTF-8 counts as too long.
+std::size_t PathLength(const std::string& path) {
+  if (path.empty()) return 0;
+  const std::wstring wide = WidePath(path);
+  return wide.empty() ? static_cast<std::size_t>(-1) : wide.size();
+}
 
 SizeProbe ProbeFileSize(const std::string& path) {
   SizeProbe probe;
-  ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  ScopedHandle file(::CreateFileW(WidePath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     probe.cause = FileErrorCauseFromSystem(::GetLastError());
@@ -169,11 +179,11 @@ bool IsReadOnlyFile(const std::string& path) {
 }
 
 bool MarkHiddenReadOnly(const std::string& path) {
-  return ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY) != 0;
+  return ::SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 bool ClearAttributes(const std::string& path) {
-  return ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+  return ::SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
 bool DeleteFileWithRetry(const std::string& path, const RetryPolicy& policy) {
@@ -184,17 +194,17 @@ bool DeleteFileWithRetry(const std::string& path, const RetryPolicy& policy) {
     if (attempt > 0) pause.Wait(policy.pause);
     if (InjectFault(FaultPoint::kDelete)) continue;
     // A failure to clear the attributes is retried like a failed deletion.
-    if (!::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+    if (!::SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_NORMAL)) {
       if (IsMissingError(::GetLastError())) return true;
       continue;
     }
-    if (::DeleteFileA(path.c_str())) return true;
+    if (::DeleteFileW(WidePath(path).c_str())) return true;
     if (IsMissingError(::GetLastError())) return true;
   }
   // The file stays: give it back its marking, so that a kept ".qz" is still hidden
   // and read-only.
   if (original != INVALID_FILE_ATTRIBUTES && PathExists(path)) {
-    ::SetFileAttributesA(path.c_str(), original);
+    ::SetFileAttributesW(WidePath(path).c_str(), original);
   }
   return false;
 }
@@ -206,7 +216,7 @@ bool InputFile::Open(const std::string& path) {
   eof_ = error_ = false;
   if (InjectFault(FaultPoint::kOpenSource)) return false;
   // Nobody may write the source while it is read: the copy must be what is deleted.
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   if (::GetFileType(file) != FILE_TYPE_DISK) {
@@ -259,7 +269,7 @@ bool TempOutput::Create(const std::string& destination) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temp = MakeTemporaryPath(destination);
     // Delete sharing only: a second Ctrl-C may remove it while it is still being written.
-    HANDLE file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+    HANDLE file = ::CreateFileW(WidePath(temp).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       handle_ = file;
@@ -316,15 +326,15 @@ CommitResult TempOutput::Commit(bool replaceExisting, bool replaceReadOnly) {
     if (!replaceExisting) return CommitResult::kExists;
     if (!replaceReadOnly && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return CommitResult::kFailed;
     // MoveFileEx will not replace a read-only file.
-    if (!::SetFileAttributesA(destination_.c_str(), FILE_ATTRIBUTE_NORMAL)) return CommitResult::kFailed;
+    if (!::SetFileAttributesW(WidePath(destination_).c_str(), FILE_ATTRIBUTE_NORMAL)) return CommitResult::kFailed;
   }
   // Without MOVEFILE_REPLACE_EXISTING a file that appeared meanwhile is never replaced.
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
   const bool moved = !InjectFault(FaultPoint::kRename) &&
-                     ::MoveFileExA(tempPath_.c_str(), destination_.c_str(), flags) != 0;
+                     ::MoveFileExW(WidePath(tempPath_).c_str(), WidePath(destination_).c_str(), flags) != 0;
   if (!moved) {
     const DWORD error = ::GetLastError();
-    if (exists) ::SetFileAttributesA(destination_.c_str(), attributes);
+    if (exists) ::SetFileAttributesW(WidePath(destination_).c_str(), attributes);
     return !replaceExisting && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
                ? CommitResult::kExists
                : CommitResult::kFailed;
@@ -339,7 +349,7 @@ void TempOutput::Discard() {
   if (open_) ::CloseHandle(handle_);
   open_ = false;
   if (!committed_ && !tempPath_.empty()) {
-    ::DeleteFileA(tempPath_.c_str());
+    ::DeleteFileW(WidePath(tempPath_).c_str());
     g_hasUnfinished = 0;
   }
   tempPath_.clear();

@@ -5,6 +5,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "win_path.h"
 #else
 #include <dirent.h>
 #include <cerrno>
@@ -54,15 +56,15 @@ EntryKind KindOfMode(mode_t mode) {
 #ifdef _WIN32
 
 EntryKind KindOf(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::kMissing;
   return KindOfAttributes(attributes);
 }
 
 FolderScan ScanFolder(const std::string& dir, const std::string& pattern) {
   FolderScan scan;
-  WIN32_FIND_DATAA found;
-  const HANDLE search = ::FindFirstFileA(Join(dir, pattern).c_str(), &found);
+  WIN32_FIND_DATAW found;
+  const HANDLE search = ::FindFirstFileW(WidePath(Join(dir, pattern)).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
     // A folder without a matching name is read completely.
     scan.opened = scan.complete = ::GetLastError() == ERROR_FILE_NOT_FOUND;
@@ -70,10 +72,11 @@ FolderScan ScanFolder(const std::string& dir, const std::string& pattern) {
   }
   scan.opened = true;
   do {
-    const std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
+    const std::string name = Utf8Path(found.cFileName);
+    // A name without a UTF-8 form is left out: no path could reach that file.
+    if (name.empty() || name == "." || name == "..") continue;
     scan.entries.push_back({name, KindOfAttributes(found.dwFileAttributes), found.dwFileAttributes});
-  } while (::FindNextFileA(search, &found));
+  } while (::FindNextFileW(search, &found));
   scan.complete = ::GetLastError() == ERROR_NO_MORE_FILES;
   ::FindClose(search);
   return scan;

@@ -2,10 +2,6 @@
 
 #include <cstring>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace qz {
 
 namespace {
@@ -59,14 +55,6 @@ int AppendEncryptedExtension(char* name) {
 std::size_t LastSeparator(const std::string& path) {
   std::size_t last = std::string::npos;
   for (std::size_t i = 0; i < path.size(); ++i) {
-#ifdef _WIN32
-    // In code page 936 a trail byte can be 0x5C: "\xB1\x5C" is one character, not a
-    // separator. Splitting there would misplace temporary files and cut the name.
-    if (::IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
-      ++i;
-      continue;
-    }
-#endif
     if (IsSeparator(path[i])) last = i;
   }
   return last;

@@ -15,9 +15,9 @@ int HasEncryptedExtension(const char* name);
 int StripEncryptedExtension(char* name);
 // Appends ".qz". The buffer must have room for three more bytes. Returns 1.
 int AppendEncryptedExtension(char* name);
-// Splits at the last backslash or slash (on Windows skipping the trail bytes of
-// double-byte characters). The directory gets the bytes
-// before it, the name those after it. Returns 1, or 0 (both buffers empty) when a
+// Splits at the last separator (Windows: backslash or slash; paths there are UTF-8,
+// so no character's byte looks like one). The directory gets the bytes before it, the
+// name those after it. Returns 1, or 0 (both buffers empty) when a
 // part would not fit its buffer.
 int SplitPath(const char* path, char* dir, std::size_t dirSize, char* name, std::size_t nameSize);
 
@@ -27,7 +27,7 @@ std::string AppendEncryptedExtension(const std::string& name);
 void SplitPath(const std::string& path, std::string* dir, std::string* name);
 
 // Byte index of the last separator the file system knows (Windows: backslash or
-// slash, skipping double-byte characters; POSIX: slash), or npos.
+// slash; POSIX: slash), or npos.
 std::size_t LastSeparator(const std::string& path);
 
 }  // namespace qz
