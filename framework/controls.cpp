@@ -1,43 +1,44 @@
 #include "controls.h"
 
-int CComboBox::AddString(const char* ansiText) {
-  return static_cast<int>(::SendMessageA(m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ansiText)));
+#include "text_conversion.h"
+
+int CComboBox::AddString(const char* utf8Text) {
+  const std::wstring text = Utf8ToWide(utf8Text);
+  return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
 
 std::string CComboBox::GetLBText(int index) const {
-  LRESULT length = ::SendMessageA(m_hWnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  const LRESULT length = SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
   if (length == CB_ERR) return std::string();
-  // Allow for the double-byte form of a wide text.
-  std::string text(static_cast<size_t>(length) * 2 + 1, '\0');
-  LRESULT copied = ::SendMessageA(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                                  reinterpret_cast<LPARAM>(&text[0]));
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied = SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&text[0]));
   if (copied == CB_ERR) return std::string();
-  text.resize(strlen(text.c_str()));
-  return text;
+  text.resize(static_cast<size_t>(copied));
+  return WideToUtf8(text);
 }
 
 std::string CListCtrl::GetItemText(int index) const {
-  char buffer[1024] = {};
-  LVITEMA item = {};
+  wchar_t buffer[1024] = {};
+  LVITEMW item = {};
   item.iSubItem = 0;
   item.pszText = buffer;
-  item.cchTextMax = sizeof(buffer);
-  ::SendMessageA(m_hWnd, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-  return buffer;
+  item.cchTextMax = 1024;
+  SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  return WideToUtf8(buffer);
 }
 
 DWORD_PTR CListCtrl::GetItemData(int index) const {
-  LVITEMA item = {};
+  LVITEMW item = {};
   item.mask = LVIF_PARAM;
   item.iItem = index;
-  ::SendMessageA(m_hWnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
   return static_cast<DWORD_PTR>(item.lParam);
 }
 
 int CListCtrl::GetItemImage(int index) const {
-  LVITEMA item = {};
+  LVITEMW item = {};
   item.mask = LVIF_IMAGE;
   item.iItem = index;
-  ::SendMessageA(m_hWnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
   return item.iImage;
 }

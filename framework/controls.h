@@ -1,5 +1,6 @@
-// Wrappers of the controls the program's dialogs bind. Texts of list items, combo items
-// and edits are bytes in the ANSI code page, because they are names and passwords.
+// Wrappers of the controls the program's dialogs bind. Texts of list and combo items are
+// UTF-8, the program's form of names, and reach the controls as wide text: an ANSI
+// text could not hold every name.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +21,7 @@ class CEdit : public CWnd {
 
 class CComboBox : public CWnd {
  public:
-  int AddString(const char* ansiText);
+  int AddString(const char* utf8Text);
   int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
   int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
   int SetCurSel(int index) { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index))); }
@@ -40,8 +41,8 @@ class CComboBox : public CWnd {
 class CComboBoxEx : public CComboBox {
  public:
   // Returns the new item's index, or -1.
-  int InsertItem(const COMBOBOXEXITEMA* item) {
-    return static_cast<int>(::SendMessageA(m_hWnd, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(item)));
+  int InsertItem(const COMBOBOXEXITEMW* item) {
+    return static_cast<int>(SendMessage(CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(item)));
   }
   void SetImageList(HIMAGELIST images) {
     SendMessage(CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
@@ -51,16 +52,16 @@ class CComboBoxEx : public CComboBox {
 class CListCtrl : public CWnd {
  public:
   BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
-  int InsertItem(const LVITEMA* item) {
-    return static_cast<int>(::SendMessageA(m_hWnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(item)));
+  int InsertItem(const LVITEMW* item) {
+    return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(item)));
   }
   int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
   std::string GetItemText(int index) const;
   DWORD_PTR GetItemData(int index) const;
   int GetItemImage(int index) const;
   // Width in pixels of text in the list's font.
-  int GetStringWidth(const char* ansiText) const {
-    return static_cast<int>(::SendMessageA(m_hWnd, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(ansiText)));
+  int GetStringWidth(const wchar_t* text) const {
+    return static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text)));
   }
   BOOL SetColumnWidth(int column, int width) {
     return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)));

@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "app.h"
+#include "legible_font.h"
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
   if (!control.m_hWnd) control.SubclassDlgItem(static_cast<UINT>(id), dx->m_pDlgWnd);
@@ -123,6 +124,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
   if (message == WM_INITDIALOG) {
     auto* dialog = reinterpret_cast<CDialog*>(lParam);
     dialog->Attach(hwnd);
+    // Before the dialog's own set-up, which may derive fonts of its own from this one.
+    MakeDialogLegible(hwnd);
     return CallGuarded(message, wParam, lParam,
                        [&] { return static_cast<LRESULT>(dialog->OnInitDialog()); });
   }

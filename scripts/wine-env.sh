@@ -1,11 +1,12 @@
 # Sourced: the Wine environment for one build tree. Usage: . scripts/wine-env.sh BUILD_DIR
 # A private prefix per build tree, no installer pop-ups, no debug noise, and the
-# zh_CN locale so that the ANSI code page is 936.
+# zh_CN locale so that the ANSI code page is 936 (QZ_LOCALE picks another: en_US.UTF-8
+# gives code page 1252, ja_JP.UTF-8 932).
 _qz_build_dir=$(cd "${1:?build dir}" && pwd)
 export WINEPREFIX="$_qz_build_dir/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export LC_ALL=zh_CN.UTF-8
+export LC_ALL=${QZ_LOCALE:-zh_CN.UTF-8}
 export WINEARCH=win64
 unset _qz_build_dir
 

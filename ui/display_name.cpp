@@ -20,5 +20,11 @@ void CapitalizeWords(char* name, bool (*isLeadByte)(unsigned char)) {
 }
 
 void CapitalizeWords(char* name) {
-  CapitalizeWords(name, [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; });
+  CapitalizeWords(name, [](unsigned char) { return false; });
+}
+
+std::string DisplayName(const std::string& utf8Name) {
+  std::string name = utf8Name;
+  CapitalizeWords(&name[0]);
+  return name;
 }

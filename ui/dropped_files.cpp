@@ -5,17 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "display_name.h"
 #include "file_browser_dlg.h"
+#include "file_system.h"
 #include "message_box.h"
 #include "qz_name.h"
 #include "text_conversion.h"
+#include "win_path.h"
 
 namespace {
-
-// The A functions take MAX_PATH bytes with the terminator; a folder also needs room for
-// its backslash and the listing's "*".
-constexpr size_t kMaxPathBytes = MAX_PATH - 1;
 
 std::wstring Naming(const char* utf8Template, const std::wstring& name) {
   std::wstring text = Utf8ToWide(utf8Template);
@@ -24,25 +21,21 @@ std::wstring Naming(const char* utf8Template, const std::wstring& name) {
   return text;
 }
 
-// The dropped paths in the ANSI code page, or false after telling the user of the first
-// one that cannot be worked on: a path is never cut or changed to fit.
+// The dropped paths as UTF-8, or false after telling the user of the first one that
+// cannot be worked on: a path is never cut or changed to fit.
 bool DroppedPaths(HDROP drop, std::vector<std::string>* paths) {
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
     std::wstring wide(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
     wide.resize(DragQueryFileW(drop, i, &wide[0], static_cast<UINT>(wide.size())));
     if (wide.empty()) continue;
-    BOOL lossy = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0,
-                                           nullptr, &lossy);
-    if (length <= 0 || lossy) {
+    std::string path = qz::Utf8Path(wide.c_str());
+    if (path.empty()) {
       AfxMessageBox(Naming("“%s”的名称含有本系统无法表示的字符，无法处理。", wide), MB_OK);
       return false;
     }
-    std::string path(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, &path[0], length, nullptr, nullptr);
-    path.resize(static_cast<size_t>(length) - 1);
-    if (path.size() + 2 > kMaxPathBytes) {
+    // A folder also needs room for its backslash and the listing's "*".
+    if (wide.size() + 2 > qz::MaxPathLength()) {
       AfxMessageBox(Naming("路径太长，无法处理“%s”。", wide), MB_OK);
       return false;
     }
@@ -52,7 +45,7 @@ bool DroppedPaths(HDROP drop, std::vector<std::string>* paths) {
 }
 
 bool IsFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(qz::WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -97,10 +90,9 @@ void CFileBrowserDlg::DropOneItem(const std::string& path) {
   qz::SplitPath(path, &dir, &name);
   if (dir.empty() || name.empty()) return;
   ShowFolder(dir);
-  // The file is found by the name the list shows, so it gets exactly a double-click's
-  // command on that item.
-  CapitalizeWords(&name[0]);
-  const int item = FindItem(name);
+  // The file is found by its name on disk, so it gets exactly a double-click's command
+  // on that item.
+  const int item = FindItemByDiskName(name);
   if (item < 0) return;
   SelectItem(item);
   ActivateItem(item);

@@ -9,6 +9,8 @@
 #include "image_list.h"
 #include "message_box.h"
 #include "resource.h"
+#include "text_conversion.h"
+#include "win_path.h"
 
 BEGIN_MESSAGE_MAP(CFileBrowserDlg, CDialog)
   ON_CBN_SELCHANGE(IDC_FILE_TYPE, &CFileBrowserDlg::OnSelchangeFileType)
@@ -122,10 +124,11 @@ void CFileBrowserDlg::FillDrives() {
     text[0] = '(';
     text[1] = entry[0];
     std::strcpy(text + 2, ":)");
-    COMBOBOXEXITEMA item = {};
+    std::wstring wideText = Utf8ToWide(text);
+    COMBOBOXEXITEMW item = {};
     item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
     item.iItem = -1;
-    item.pszText = text;
+    item.pszText = &wideText[0];
     item.iImage = GetShellIconIndex(entry, TRUE);
     item.iSelectedImage = item.iImage;
     int index = m_cbDrive.InsertItem(&item);
@@ -283,9 +286,9 @@ void CFileBrowserDlg::FreeFileTypes() {
   m_nFileType = 0;
 }
 
-int CFileBrowserDlg::GetShellIconIndex(const char* path, BOOL isFolder) {
-  SHFILEINFOA info = {};
-  SHGetFileInfoA(path, isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info,
+int CFileBrowserDlg::GetShellIconIndex(const char* utf8Path, BOOL isFolder) {
+  SHFILEINFOW info = {};
+  SHGetFileInfoW(qz::WidePath(utf8Path).c_str(), isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info,
                  sizeof(info), SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON);
   return info.iIcon;
 }

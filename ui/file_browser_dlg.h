@@ -27,7 +27,7 @@ class CFileBrowserDlg : public CDialog {
 
   // Lists m_szCurrentDir: folders first, then files, each group sorted by display name.
   void RefreshListing();
-  static int GetShellIconIndex(const char* path, BOOL isFolder);
+  static int GetShellIconIndex(const char* utf8Path, BOOL isFolder);
 
   // One file into path + ".qz" and back, each asking for the password first (inside a
   // batch only until a password of two or more bytes has been given).
@@ -38,8 +38,10 @@ class CFileBrowserDlg : public CDialog {
   CStatic m_stPath;
   CComboBox m_cbFileType;
   CListCtrl m_lvFiles;
+  // Paths are UTF-8, limited to MAX_PATH characters by the system.
   char m_szCurrentDir[1024];  // always ends with a backslash
   char m_szItemPath[1024];
+  std::vector<std::string> m_itemNames;  // each list item's name on disk, by index
   std::unique_ptr<char[]> m_pDriveStrings;  // the drive selector's item data point into it
   DWORD m_dwDrives = 0;
   int m_nDrive = -1;
@@ -110,6 +112,8 @@ class CFileBrowserDlg : public CDialog {
   FileEntry* AppendEntry(FileEntry** tail);
   // The item whose text is exactly text, -1 when none.
   int FindItem(const std::string& text) const;
+  // The item whose name on disk is exactly name, -1 when none.
+  int FindItemByDiskName(const std::string& name) const;
   int SelectedItem() const;
   // Selects and focuses the item and scrolls it into view.
   void SelectItem(int item);
@@ -131,6 +135,8 @@ class CFileBrowserDlg : public CDialog {
   // told in one message at the end. The caller shows the closing message.
   void RunFileBatch(const std::vector<std::string>& paths, bool encrypt);
   void ShowContextMenu(int item);
-  // The text of a list item with m_szCurrentDir in front, refused when too long.
+  // The item's name on disk (UTF-8), as the listing found it.
+  std::string ItemName(int item) const;
+  // The item's name on disk with m_szCurrentDir in front, refused when too long.
   bool ItemPath(int item, char (&path)[1024]);
 };

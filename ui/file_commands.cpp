@@ -17,8 +17,6 @@
 
 namespace {
 
-// Patterns and paths for the A functions end at MAX_PATH bytes with the terminator.
-constexpr size_t kMaxPathBytes = MAX_PATH - 1;
 
 qz::TransactionOptions OptionsFor(ProgressWindowSink* progress, ULONGLONG sizeHint) {
   qz::TransactionOptions options;
@@ -40,7 +38,7 @@ std::wstring WithName(const char* utf8Template, const std::wstring& name) {
 std::wstring CodePage936ToWide(const std::string& text) {
   if (text.empty()) return std::wstring();
   const int length = MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (length <= 0) return AnsiToWide(text);
+  if (length <= 0) return std::wstring();
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
   return wide;
@@ -78,7 +76,7 @@ void CFileBrowserDlg::ProbeFileSize(const char* path) {
   // The operation goes on; the engine reports its own failure if the file cannot be read.
   std::wstring text = Utf8ToWide(FileErrorTemplate(probe.cause));
   size_t placeholder = text.find(L"%1");
-  if (placeholder != std::wstring::npos) text.replace(placeholder, 2, AnsiToWide(path));
+  if (placeholder != std::wstring::npos) text.replace(placeholder, 2, Utf8ToWide(path));
   AfxMessageBox(text, MB_OK);
   m_nFileSize = 0;
 }
@@ -88,7 +86,7 @@ bool CFileBrowserDlg::MayReplace(const std::string& destination) {
   if (m_bBatch && m_nReplaceAnswer != 0) return m_nReplaceAnswer == IDYES;
   std::string dir, name;
   qz::SplitPath(destination, &dir, &name);
-  const int answer = AfxMessageBox(WithName("“%s”已存在，是否替换？", AnsiToWide(name)), MB_YESNO);
+  const int answer = AfxMessageBox(WithName("“%s”已存在，是否替换？", Utf8ToWide(name)), MB_YESNO);
   if (m_bBatch) m_nReplaceAnswer = answer;
   return answer == IDYES;
 }
@@ -165,7 +163,7 @@ void CFileBrowserDlg::FinishOperation(qz::Outcome outcome, const char* failure,
       AfxMessageBox("源文件在处理过程中被改动，已保留源文件。", MB_OK);
       break;
     case qz::Outcome::kSourceNotDeleted:
-      AfxMessageBox(WithName("无法删除源文件“%s”，已保留源文件。", AnsiToWide(source)), MB_OK);
+      AfxMessageBox(WithName("无法删除源文件“%s”，已保留源文件。", Utf8ToWide(source)), MB_OK);
       break;
     case qz::Outcome::kDone:
       if (!m_bBatch) AfxMessageBox(success, MB_OK);
@@ -181,14 +179,25 @@ void CFileBrowserDlg::FinishSingle() {
   if (!m_bBatch) WipePassword();
 }
 
+std::string CFileBrowserDlg::ItemName(int item) const {
+  if (item >= 0 && static_cast<size_t>(item) < m_itemNames.size()) return m_itemNames[static_cast<size_t>(item)];
+  return m_lvFiles.GetItemText(item);
+}
+
 bool CFileBrowserDlg::ItemPath(int item, char (&path)[1024]) {
-  std::string text = m_lvFiles.GetItemText(item);
-  size_t length = std::strlen(m_szCurrentDir) + text.size();
-  if (length > kMaxPathBytes) {
+  // The name on disk, not the one shown: the output is named from it, and a display
+  // name can differ from it in case. Where only the display name ends in ".qz"
+  // ("DATA.QZ"), the file is reached through that spelling of its extension, which the
+  // engine requires and the file system takes for the same name.
+  std::string name = ItemName(item);
+  if (qz::HasEncryptedExtension(m_lvFiles.GetItemText(item)) && !qz::HasEncryptedExtension(name))
+    name = qz::AppendEncryptedExtension(qz::StripEncryptedExtension(name));
+  const std::string full = m_szCurrentDir + name;
+  if (qz::PathLength(full) > qz::MaxPathLength() || full.size() >= sizeof(path)) {
     AfxMessageBox("路径太长，无法处理此项。", MB_OK);
     return false;
   }
-  std::snprintf(path, sizeof(path), "%s%s", m_szCurrentDir, text.c_str());
+  std::snprintf(path, sizeof(path), "%s", full.c_str());
   return true;
 }
 
@@ -200,9 +209,10 @@ void CFileBrowserDlg::OnListDblClick(NMHDR* header, LRESULT* result) {
 void CFileBrowserDlg::ActivateItem(int item) {
   if (item == -1) return;
   if (m_lvFiles.GetItemData(item) & FILE_ATTRIBUTE_DIRECTORY) {
-    std::string name = m_lvFiles.GetItemText(item);
-    // The new folder must still take a pattern ("*") within the A functions' limit.
-    if (std::strlen(m_szCurrentDir) + name.size() + 2 > kMaxPathBytes) {
+    const std::string name = ItemName(item);
+    // The new folder must still take a pattern ("*") within the system's limit.
+    const std::string folder = m_szCurrentDir + name + "\\";
+    if (qz::PathLength(folder) + 1 > qz::MaxPathLength() || folder.size() >= sizeof(m_szCurrentDir)) {
       AfxMessageBox("路径太长，无法进入此目录。", MB_OK);
       return;
     }
@@ -225,15 +235,14 @@ void CFileBrowserDlg::OnBackToParent() {
     return;
   }
   if (length == 0) return;
-  // Separators are found character by character: a double-byte character's trail byte
-  // may be 0x5C.
   std::string parent(m_szCurrentDir, length - 1);
   size_t separator = qz::LastSeparator(parent);
   if (separator == std::string::npos) return;
   std::string left = parent.substr(separator + 1);
   m_szCurrentDir[separator + 1] = '\0';
   RefreshListing();
-  // The folder one came from, in the form the list shows it.
-  CapitalizeWords(&left[0]);
-  SelectItem(FindItem(left));
+  // The folder one came from; a path typed or dropped in another case is found by the
+  // name the list shows.
+  const int item = FindItemByDiskName(left);
+  SelectItem(item >= 0 ? item : FindItem(DisplayName(left)));
 }

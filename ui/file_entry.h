@@ -3,13 +3,18 @@
 
 #include <windows.h>
 
+#include <string>
+
 struct FileEntry {
   int nIcon;
   DWORD dwAttributes;
-  char szName[MAX_PATH];  // display name, ANSI
+  std::string name;      // display name, UTF-8
+  std::string diskName;  // the name as on disk, UTF-8: what an operation opens
+  std::string sortKey;   // the display name in code page 936, the order the list keeps
   FileEntry* pNext;
 };
 
-// Sorts the list after anchor by name, byte-wise (unsigned, shorter prefix first); equal
-// names keep their order. Stable and O(n log n); the links are rearranged.
+// Sorts the list after anchor by sort key, byte-wise (unsigned, shorter prefix first),
+// then by name; equal entries keep their order. Stable and O(n log n); the links are
+// rearranged.
 void SortEntryList(FileEntry* anchor, int count);

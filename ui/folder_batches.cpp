@@ -13,6 +13,7 @@
 #include "qz_name.h"
 #include "resource.h"
 #include "text_conversion.h"
+#include "win_path.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ void CFileBrowserDlg::ShowContextMenu(int item) {
   COwnerDrawMenu menu;
   if (!menu.CreatePopupMenu()) return;
   // Only a folder with no other attribute bit is offered the folder batches.
-  if (GetFileAttributesA(m_szItemPath) == FILE_ATTRIBUTE_DIRECTORY) {
+  if (GetFileAttributesW(qz::WidePath(m_szItemPath).c_str()) == FILE_ATTRIBUTE_DIRECTORY) {
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_ENCRYPT, "加密");
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_DECRYPT, "解密");
   } else if (qz::HasEncryptedExtension(std::string(m_szItemPath))) {
@@ -77,7 +78,7 @@ void CFileBrowserDlg::RunFolderBatch(bool encrypt) {
     m_nMenuItem = -1;
     return;
   }
-  if (GetFileAttributesA(m_szItemPath) != FILE_ATTRIBUTE_DIRECTORY) {
+  if (GetFileAttributesW(qz::WidePath(m_szItemPath).c_str()) != FILE_ATTRIBUTE_DIRECTORY) {
     if (!encrypt && qz::HasEncryptedExtension(std::string(m_szItemPath)))
       DecryptOneFile(m_szItemPath);
     else

@@ -6,18 +6,29 @@
 
 #include "display_name.h"
 #include "file_browser_dlg.h"
+#include "file_cipher.h"
+#include "file_system.h"
 #include "folder_scan.h"
 #include "message_box.h"
 #include "qz_name.h"
 #include "text_conversion.h"
+#include "win_path.h"
 
 namespace {
 
-// Patterns and full paths are built in MAX_PATH bytes, the limit of the A functions:
-// a path that would not fit is left out rather than cut.
-bool JoinPath(char (&buffer)[MAX_PATH], const char* dir, const char* tail) {
-  int written = std::snprintf(buffer, sizeof(buffer), "%s%s", dir, tail);
-  return written >= 0 && static_cast<size_t>(written) < sizeof(buffer);
+// Patterns and full paths must fit the system's MAX_PATH characters: a path that would
+// not fit is left out rather than cut.
+bool PathFits(const std::string& dir, const std::string& tail) {
+  return qz::PathLength(dir + tail) <= qz::MaxPathLength();
+}
+
+FileEntry* Describe(FileEntry* entry, const qz::FolderEntry& found, int icon) {
+  entry->dwAttributes = found.attributes;
+  entry->nIcon = icon;
+  entry->diskName = found.name;
+  entry->name = DisplayName(found.name);
+  entry->sortKey = qz::HeaderNameOf(entry->name);
+  return entry;
 }
 
 // The pattern inside the file type's text: "All files (*.*)" gives "*.*".
@@ -53,7 +64,7 @@ void CFileBrowserDlg::RefreshListing() {
   FreeEntries();
   m_nMaxTextWidth = 0;
   m_lvFiles.DeleteAllItems();
-  m_stPath.SetWindowText(Utf8ToWide("当前路径：") + AnsiToWide(m_szCurrentDir));
+  m_stPath.SetWindowText(Utf8ToWide("当前路径：") + Utf8ToWide(m_szCurrentDir));
   ListFolders();
   ListFiles();
   SortEntries();
@@ -62,24 +73,18 @@ void CFileBrowserDlg::RefreshListing() {
 }
 
 void CFileBrowserDlg::ListFolders() {
-  char windowsDir[MAX_PATH] = {};
-  GetWindowsDirectoryA(windowsDir, sizeof(windowsDir));
+  wchar_t windowsDir[MAX_PATH] = {};
+  GetWindowsDirectoryW(windowsDir, MAX_PATH);
   // Every folder gets the shell's folder icon; the folders themselves are not asked.
-  int folderIcon = GetShellIconIndex(windowsDir, TRUE);
+  int folderIcon = GetShellIconIndex(qz::Utf8Path(windowsDir).c_str(), TRUE);
 
-  // A pattern beyond the A functions' limit would be refused anyway: list nothing.
-  char pattern[MAX_PATH];
-  if (!JoinPath(pattern, m_szCurrentDir, "*")) return;
+  // A pattern beyond the system's limit would be refused anyway: list nothing.
+  if (!PathFits(m_szCurrentDir, "*")) return;
   const qz::FolderScan scan = qz::ScanFolder(m_szCurrentDir, "*");
   m_pFolderTail = &m_folderAnchor;
   for (const qz::FolderEntry& found : scan.entries) {
     if (!(found.attributes & FILE_ATTRIBUTE_DIRECTORY) || found.name[0] == '.') continue;
-    if (found.name.size() >= sizeof(FileEntry::szName)) continue;
-    FileEntry* entry = AppendEntry(&m_pFolderTail);
-    entry->dwAttributes = found.attributes;
-    entry->nIcon = folderIcon;
-    std::strcpy(entry->szName, found.name.c_str());
-    CapitalizeWords(entry->szName);
+    Describe(AppendEntry(&m_pFolderTail), found, folderIcon);
     ++m_nFolders;
   }
 }
@@ -87,8 +92,7 @@ void CFileBrowserDlg::ListFolders() {
 void CFileBrowserDlg::ListFiles() {
   char typePattern[MAX_PATH];
   PatternOfFileType(m_cbFileType.GetLBText(m_cbFileType.GetCurSel()), typePattern);
-  char pattern[MAX_PATH];
-  if (!JoinPath(pattern, m_szCurrentDir, typePattern)) return;
+  if (!PathFits(m_szCurrentDir, typePattern)) return;
   const qz::FolderScan scan = qz::ScanFolder(m_szCurrentDir, typePattern);
   m_pFileTail = &m_fileAnchor;
   // The shell is asked by name only, so a file's icon follows its extension: one lookup
@@ -96,21 +100,15 @@ void CFileBrowserDlg::ListFiles() {
   std::unordered_map<std::string, int> iconOfExtension;
   for (const qz::FolderEntry& found : scan.entries) {
     if (found.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    char fullPath[MAX_PATH];
-    if (!JoinPath(fullPath, m_szCurrentDir, found.name.c_str())) continue;
-    if (found.name.size() >= sizeof(FileEntry::szName)) continue;
-    FileEntry* entry = AppendEntry(&m_pFileTail);
-    entry->dwAttributes = found.attributes;
+    if (!PathFits(m_szCurrentDir, found.name)) continue;
     // The icon follows the stored name: "report.QZ" is not an encrypted file.
-    if (qz::HasEncryptedExtension(found.name)) {
-      entry->nIcon = m_nEncryptedIcon;
-    } else {
+    int icon = m_nEncryptedIcon;
+    if (!qz::HasEncryptedExtension(found.name)) {
       auto known = iconOfExtension.emplace(ExtensionOf(found.name.c_str()), 0);
-      if (known.second) known.first->second = GetShellIconIndex(fullPath, FALSE);
-      entry->nIcon = known.first->second;
+      if (known.second) known.first->second = GetShellIconIndex((m_szCurrentDir + found.name).c_str(), FALSE);
+      icon = known.first->second;
     }
-    std::strcpy(entry->szName, found.name.c_str());
-    CapitalizeWords(entry->szName);
+    Describe(AppendEntry(&m_pFileTail), found, icon);
     ++m_nFiles;
   }
 }
@@ -121,7 +119,8 @@ void CFileBrowserDlg::SortEntries() {
 }
 
 void CFileBrowserDlg::FillList() {
-  LVITEMA item = {};
+  m_itemNames.clear();
+  LVITEMW item = {};
   item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
   item.iSubItem = 0;
   struct Group {
@@ -135,14 +134,16 @@ void CFileBrowserDlg::FillList() {
   for (const Group& group : groups) {
     for (FileEntry* entry = group.head; entry; entry = entry->pNext) {
       item.iItem = m_nItems;
-      item.pszText = entry->szName;
+      std::wstring text = Utf8ToWide(entry->name);
+      item.pszText = &text[0];
       item.iImage = entry->nIcon;
       item.lParam = static_cast<LPARAM>(entry->dwAttributes);
       if (m_lvFiles.InsertItem(&item) == -1) {
         AfxMessageBox(group.failure, MB_OK);
         break;
       }
-      int width = m_lvFiles.GetStringWidth(entry->szName);
+      m_itemNames.push_back(entry->diskName);
+      int width = m_lvFiles.GetStringWidth(text.c_str());
       if (width > m_nMaxTextWidth) m_nMaxTextWidth = width;
       ++m_nItems;
     }
@@ -161,6 +162,12 @@ int CFileBrowserDlg::FindItem(const std::string& text) const {
   return -1;
 }
 
+int CFileBrowserDlg::FindItemByDiskName(const std::string& name) const {
+  for (size_t item = 0; item < m_itemNames.size(); ++item)
+    if (m_itemNames[item] == name) return static_cast<int>(item);
+  return -1;
+}
+
 int CFileBrowserDlg::SelectedItem() const { return m_lvFiles.GetNextItem(-1, LVNI_SELECTED); }
 
 void CFileBrowserDlg::SelectItem(int item) {
@@ -171,9 +178,9 @@ void CFileBrowserDlg::SelectItem(int item) {
 
 void CFileBrowserDlg::RefreshKeepingSelection() {
   const int selected = SelectedItem();
-  const std::string text = selected >= 0 ? m_lvFiles.GetItemText(selected) : std::string();
+  const std::string name = selected >= 0 ? ItemName(selected) : std::string();
   RefreshListing();
-  if (selected >= 0) SelectItem(FindItem(text));
+  if (selected >= 0) SelectItem(FindItemByDiskName(name));
 }
 
 void CFileBrowserDlg::FreeEntries() {

@@ -7,6 +7,7 @@
 
 #include "app.h"
 #include "cmd_ui.h"
+#include "legible_font.h"
 #include "wnd.h"
 
 int COwnerDrawMenu::s_nNesting = 0;
@@ -102,7 +103,8 @@ COwnerDrawMenu::COwnerDrawMenu()
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
   ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
-  m_hMenuFont = ::CreateFontIndirectW(&metrics.lfMenuFont);
+  const LOGFONTW menuFont = LegibleFont(metrics.lfMenuFont);
+  m_hMenuFont = ::CreateFontIndirectW(&menuFont);
   CreateBoldFont();
 }
 

@@ -9,9 +9,11 @@ void SortEntryList(FileEntry* anchor, int count) {
   std::vector<FileEntry*> entries;
   entries.reserve(static_cast<size_t>(count));
   for (FileEntry* entry = anchor->pNext; entry; entry = entry->pNext) entries.push_back(entry);
-  // strcmp compares as unsigned bytes, which puts double-byte names after ASCII ones.
+  // Unsigned bytes put double-byte names after ASCII ones. Names code page 936 cannot
+  // tell apart ("?") keep an order of their own.
   std::stable_sort(entries.begin(), entries.end(), [](const FileEntry* a, const FileEntry* b) {
-    return std::strcmp(a->szName, b->szName) < 0;
+    const int byKey = std::strcmp(a->sortKey.c_str(), b->sortKey.c_str());
+    return byKey != 0 ? byKey < 0 : std::strcmp(a->name.c_str(), b->name.c_str()) < 0;
   });
   FileEntry* tail = anchor;
   for (FileEntry* entry : entries) {
