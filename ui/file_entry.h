@@ -10,10 +10,13 @@ struct FileEntry {
   DWORD dwAttributes;
   std::string name;      // display name, UTF-8
   std::string diskName;  // the name as on disk, UTF-8: what an operation opens
-  std::string sortKey;   // the display name in code page 936, the order the list keeps
+  std::string sortKey;   // SortKeyOf the display name
   FileEntry* pNext;
 };
 
+// The order the list has always had: the name's code page 936 bytes, each character
+// that code page lacks as 0xFF 0xFF (after every other character).
+std::string SortKeyOf(const std::string& utf8Name);
 // Sorts the list after anchor by sort key, byte-wise (unsigned, shorter prefix first),
 // then by name; equal entries keep their order. Stable and O(n log n); the links are
 // rearranged.

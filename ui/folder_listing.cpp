@@ -27,7 +27,7 @@ FileEntry* Describe(FileEntry* entry, const qz::FolderEntry& found, int icon) {
   entry->nIcon = icon;
   entry->diskName = found.name;
   entry->name = DisplayName(found.name);
-  entry->sortKey = qz::HeaderNameOf(entry->name);
+  entry->sortKey = SortKeyOf(entry->name);
   return entry;
 }
 

@@ -28,13 +28,14 @@ TEST(CapitalizeWordsTest, LowerCasesAndCapitalisesAfterSpacesOnly) {
   EXPECT_EQ(Capitalized("\xC4\xD6 \xE4"), "\xC4\xD6 \xE4");
 }
 
-TEST(CapitalizeWordsTest, KeepsTrailBytesOfDoubleByteCharacters) {
-  // 0x81 0x41 and 0x81 0x5A are characters of code page 936 whose trail bytes are 'A'
-  // and 'Z'; lower-casing them would name another file.
-  EXPECT_EQ(Capitalized("\x81\x41" "BC d"), "\x81\x41" "bc D");
-  EXPECT_EQ(Capitalized("ab \x81\x5A"), "Ab \x81\x5A");
-  EXPECT_EQ(Capitalized("\xD6\xD0\xCE\xC4 NAME"), "\xD6\xD0\xCE\xC4 Name");
-  EXPECT_EQ(Capitalized("X\x81"), "X\x81");  // a lead byte at the end stays
+TEST(CapitalizeWordsTest, CharactersBeyondAsciiStayAsTheyAre) {
+  // UTF-8 names: only ASCII letters change, and a character beyond ASCII takes the
+  // word start as the parenthesis does.
+  EXPECT_EQ(Capitalized(u8"报告 FINAL.TXT"), u8"报告 Final.txt");
+  EXPECT_EQ(Capitalized(u8"straße.TXT"), u8"Straße.txt");
+  EXPECT_EQ(Capitalized(u8"émile ZOLA"), u8"émile Zola");
+  EXPECT_EQ(Capitalized(u8"emoji😀.txt"), u8"Emoji😀.txt");
+  EXPECT_EQ(Capitalized(u8"한국어.txt"), u8"한국어.txt");
 }
 
 // The order the listing must give: a bubble sort that exchanges neighbours only when the
@@ -64,7 +65,7 @@ TEST(SortEntryListTest, SameOrderAsBubbleSortIncludingEqualNames) {
       names.emplace_back(name, i);
       FileEntry& entry = storage[static_cast<size_t>(i)];
       entry.nIcon = i;  // the tag that tells equal names apart
-      std::strcpy(entry.szName, name.c_str());
+      entry.name = entry.sortKey = name;
       tail->pNext = &entry;
       tail = &entry;
     }
@@ -76,19 +77,23 @@ TEST(SortEntryListTest, SameOrderAsBubbleSortIncludingEqualNames) {
   }
 }
 
-TEST(SortEntryListTest, DigitsThenUpperThenLowerThenDoubleByte) {
-  const char* names[] = {"\xD6\xD0", "b", "B", "1", "\x81\x41", "Ab", "A"};
-  FileEntry entries[7] = {};
+// Code page 936's order, whatever the system's: digits, upper, lower, then Chinese (丂 is
+// 0x81 0x40, 中 0xD6 0xD0), then characters that code page lacks, each in code point
+// order among themselves.
+TEST(SortEntryListTest, DigitsThenUpperThenLowerThenChineseThenTheRest) {
+  const std::vector<std::string> names = {u8"中", "b", u8"한", "B", "1", u8"丂", "Ab", u8"😀", "A", u8"a😀"};
+  std::vector<FileEntry> entries(names.size());
   FileEntry anchor = {};
   FileEntry* tail = &anchor;
-  for (int i = 0; i < 7; ++i) {
-    std::strcpy(entries[i].szName, names[i]);
+  for (size_t i = 0; i < names.size(); ++i) {
+    entries[i].name = names[i];
+    entries[i].sortKey = SortKeyOf(names[i]);
     tail = tail->pNext = &entries[i];
   }
-  SortEntryList(&anchor, 7);
+  SortEntryList(&anchor, static_cast<int>(names.size()));
   std::vector<std::string> sorted;
-  for (FileEntry* entry = anchor.pNext; entry; entry = entry->pNext) sorted.push_back(entry->szName);
-  EXPECT_EQ(sorted, (std::vector<std::string>{"1", "A", "Ab", "B", "b", "\x81\x41", "\xD6\xD0"}));
+  for (FileEntry* entry = anchor.pNext; entry; entry = entry->pNext) sorted.push_back(entry->name);
+  EXPECT_EQ(sorted, (std::vector<std::string>{"1", "A", "Ab", "B", u8"a😀", "b", u8"丂", u8"中", u8"한", u8"😀"}));
 }
 
 }  // namespace
