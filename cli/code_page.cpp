@@ -6,6 +6,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "secure_wipe.h"
+#include "wide_text.h"
 #else
 #include <iconv.h>
 #include <langinfo.h>
@@ -87,6 +90,23 @@ std::string Printable(const std::string& bytes) {
   return shown;
 }
 
+// Converts one piece at a time, as length() cuts the text; a piece that does not
+// convert becomes '?'.
+template <typename Convert>
+std::string ConvertEach(const std::string& text, CharacterLength length, Convert convert) {
+  std::string result, converted;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = length(text, i);
+    if (len > 0 && convert(text.substr(i, len), &converted)) {
+      result += converted;
+    } else {
+      result += '?';
+    }
+    i += len > 0 ? len : 1;
+  }
+  return result;
+}
+
 #ifndef _WIN32
 
 // The C and POSIX locales name ASCII; Linux file names and terminals then still
@@ -99,6 +119,8 @@ const char* LocaleCodeset() {
   }
   return codeset;
 }
+
+bool LocaleIsUtf8() { return std::strcmp(LocaleCodeset(), "UTF-8") == 0; }
 
 class Converter {
  public:
@@ -119,21 +141,6 @@ class Converter {
   // All or nothing: false when any part does not convert.
   bool Convert(const std::string& text, std::string* out) {
     return ok() && Run(text, false, out);
-  }
-
-  // Piece by piece, as length() cuts the text; a piece that does not convert becomes '?'.
-  std::string ConvertEach(const std::string& text, CharacterLength length) {
-    std::string result, converted;
-    for (std::size_t i = 0; i < text.size();) {
-      const std::size_t len = length(text, i);
-      if (len > 0 && Convert(text.substr(i, len), &converted)) {
-        result += converted;
-      } else {
-        result += '?';
-      }
-      i += len > 0 ? len : 1;
-    }
-    return result;
   }
 
   // Everything; each byte that is no character of the input becomes '?'.
@@ -181,6 +188,13 @@ bool Utf8ToCodePage936(const std::string& text, std::string* out) {
   return Converter("CP936", "UTF-8").Convert(text, out);
 }
 
+std::string Utf8ToCodePage936Each(const std::string& utf8) {
+  Converter converter("CP936", "UTF-8");
+  return ConvertEach(utf8, Utf8Length, [&converter](const std::string& piece, std::string* out) {
+    return converter.Convert(piece, out);
+  });
+}
+
 #else
 
 bool Utf8ToCodePage936(const std::string& text, std::string* out) {
@@ -188,8 +202,10 @@ bool Utf8ToCodePage936(const std::string& text, std::string* out) {
                                              static_cast<int>(text.size()), nullptr, 0);
   if (wideLength <= 0) return false;
   std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+  qz::WipeTextOnExit<std::wstring> wipeWide(wide);  // it may be a password
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
                       wide.data(), wideLength);
+  // No best fit: a character code page 936 lacks is refused, never replaced by another.
   BOOL lossy = FALSE;
   const int length = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength,
                                          nullptr, 0, nullptr, &lossy);
@@ -197,8 +213,26 @@ bool Utf8ToCodePage936(const std::string& text, std::string* out) {
   std::string result(static_cast<std::size_t>(length), '\0');
   WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, result.data(), length,
                       nullptr, &lossy);
-  if (lossy) return false;
+  if (lossy) {
+    qz::SecureWipe(&result);
+    return false;
+  }
   *out = std::move(result);
+  return true;
+}
+
+std::string Utf8ToCodePage936Each(const std::string& utf8) {
+  return ConvertEach(utf8, Utf8Length, Utf8ToCodePage936);
+}
+
+// One code page 936 character (or a run of them) as UTF-8; false when it is none.
+bool Cp936ToUtf8(const std::string& text, std::string* out) {
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (length <= 0) return false;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length);
+  *out = Utf8Text(wide.data(), wide.size());
   return true;
 }
 
@@ -215,14 +249,10 @@ bool ToCodePage936(const std::string& text, std::string* out) {
     *out = text;
     return true;
   }
-#ifdef _WIN32
-  *out = text;
-  return true;
-#else
-  const char* codeset = LocaleCodeset();
-  if (std::strcmp(codeset, "UTF-8") == 0 && !IsValidUtf8(text)) return false;
-  return Converter("CP936", codeset).Convert(text, out);
+#ifndef _WIN32
+  if (!LocaleIsUtf8()) return Converter("CP936", LocaleCodeset()).Convert(text, out);
 #endif
+  return IsValidUtf8(text) && Utf8ToCodePage936(text, out);
 }
 
 bool PasswordToCodePage936(const std::string& raw, std::string* out) {
@@ -239,26 +269,27 @@ bool PasswordToCodePage936(const std::string& raw, std::string* out) {
 }
 
 std::string NameToCodePage936(const std::string& name) {
-#ifdef _WIN32
-  return name;  // the A functions already gave code page 936 bytes
-#else
   if (IsAscii(name)) return name;
-  const char* codeset = LocaleCodeset();
-  const bool utf8Locale = std::strcmp(codeset, "UTF-8") == 0;
-  // A name unpacked from a code page 936 system keeps its bytes; they are the name.
-  if (utf8Locale && !IsValidUtf8(name) && IsCharacters(name, Cp936Length)) return name;
-  const std::string utf8 = utf8Locale ? name : Converter("UTF-8", codeset).ConvertSkipping(name);
-  return Converter("CP936", "UTF-8").ConvertEach(utf8, Utf8Length);
+#ifndef _WIN32
+  if (!LocaleIsUtf8()) {
+    return Utf8ToCodePage936Each(Converter("UTF-8", LocaleCodeset()).ConvertSkipping(name));
+  }
 #endif
+  // A name unpacked from a code page 936 system keeps its bytes; they are the name.
+  if (!IsValidUtf8(name) && IsCharacters(name, Cp936Length)) return name;
+  return Utf8ToCodePage936Each(name);
 }
 
 std::string FromCodePage936(const std::string& bytes) {
   const std::string shown = Printable(bytes);
-#ifdef _WIN32
-  return shown;
-#else
   if (IsAscii(shown)) return shown;
-  return Converter(LocaleCodeset(), "CP936").ConvertEach(shown, Cp936Length);
+#ifdef _WIN32
+  return ConvertEach(shown, Cp936Length, Cp936ToUtf8);
+#else
+  Converter converter(LocaleCodeset(), "CP936");
+  return ConvertEach(shown, Cp936Length, [&converter](const std::string& piece, std::string* out) {
+    return converter.Convert(piece, out);
+  });
 #endif
 }
 

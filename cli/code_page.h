@@ -1,5 +1,7 @@
 // Passwords and header names are code page 936 bytes, whatever the system's
-// encoding, so that files cross between systems.
+// encoding, so that files cross between systems. The "locale's encoding" is UTF-8 on
+// Windows: arguments and console input arrive wide and are UTF-8 inside qzcrypt, so the
+// ANSI code page plays no part.
 #pragma once
 
 #include <string>
@@ -11,7 +13,7 @@ void InitLocale();
 
 // Converts text in the locale's encoding (a typed password) to code page 936. Returns
 // false when the text is not valid in that encoding or holds a character code page 936
-// lacks. Windows: the ANSI code page already is 936 on the systems we serve; bytes pass.
+// lacks.
 bool ToCodePage936(const std::string& text, std::string* out);
 
 // A password read from a file or standard input, the same on every system: UTF-8 (a

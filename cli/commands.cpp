@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "code_page.h"
+#include "console_text.h"
 #include "file_cipher.h"
 #include "file_listing.h"
 #include "interrupt.h"
@@ -109,13 +110,13 @@ bool Report(const Result& result, const std::string& path, const RunOptions& opt
 
 void ReportError(const std::string& text) {
   std::fflush(stdout);
-  std::fputs(("qzcrypt: " + text + "\n").c_str(), stderr);
+  WriteText(stderr, "qzcrypt: " + text + "\n");
   std::fflush(stderr);
 }
 
 void ReportInfo(const RunOptions& options, const std::string& line) {
   if (options.quiet) return;
-  std::fputs((line + "\n").c_str(), stdout);
+  WriteText(stdout, line + "\n");
   std::fflush(stdout);
 }
 

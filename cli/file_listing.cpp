@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "win_path.h"
 #else
 #include <sys/stat.h>
 #endif
@@ -70,7 +72,7 @@ bool FileSize(const std::string& path, std::uint64_t* size) {
 
 bool FileSize(const std::string& path, std::uint64_t* size) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExW(qz::WidePath(path).c_str(), GetFileExInfoStandard, &data)) return false;
   *size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   return true;
 }

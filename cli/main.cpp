@@ -14,6 +14,10 @@
 #include "password_input.h"
 #include "progress_bar.h"
 
+#ifdef _WIN32
+#include "win_path.h"
+#endif
+
 namespace {
 
 using namespace qzcli;
@@ -97,9 +101,7 @@ bool RunOne(Command command, const std::string& path, const RunOptions& options)
   return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   InitLocale();
   Arguments args;
   std::string error;
@@ -155,3 +157,30 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   return failures > 0 ? kExitFailed : kExitOk;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+
+// The arguments as the system holds them, wide, so that any name arrives as it is on
+// disk whatever the ANSI code page; inside they are UTF-8, as the engine takes paths.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> words;
+  for (int i = 0; i < argc; ++i) {
+    words.push_back(qz::Utf8Path(argv[i]));
+    if (words.back().empty() && argv[i][0] != L'\0') {
+      return UsageError("argument " + std::to_string(i) +
+                        " holds an unpaired surrogate, which names no file");
+    }
+  }
+  std::vector<char*> pointers;
+  for (std::string& word : words) pointers.push_back(word.data());
+  pointers.push_back(nullptr);
+  return Run(argc, pointers.data());
+}
+
+#else
+
+int main(int argc, char** argv) { return Run(argc, argv); }
+
+#endif

@@ -4,9 +4,14 @@
 #include <cstring>
 
 #include "interrupt.h"
+#include "secure_wipe.h"
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
+
+#include "wide_text.h"
+#include "win_path.h"
 #else
 #include <fcntl.h>
 #include <poll.h>
@@ -134,6 +139,41 @@ class Terminal {
 
 #else
 
+// A line typed at the console, as UTF-8: read wide, so that any character arrives as
+// typed whatever the console's code page. The wide copies are wiped.
+PasswordStatus ReadConsoleLine(HANDLE in, std::string* line, std::string* error) {
+  line->clear();
+  std::wstring typed;
+  typed.reserve(kMaxLineBytes + 64);  // never reallocated, so no unwiped copy is left
+  qz::WipeTextOnExit<std::wstring> wipeTyped(typed);
+  wchar_t chunk[64];
+  qz::WipeOnExit<wchar_t[64]> wipeChunk(chunk);
+  for (;;) {
+    DWORD n = 0;
+    const BOOL ok = ReadConsoleW(in, chunk, static_cast<DWORD>(sizeof(chunk) / sizeof(chunk[0])),
+                                 &n, nullptr);
+    // Ctrl-C's handler runs on a thread of its own, possibly after the read has ended.
+    if ((!ok || n == 0) && !Interrupted()) Sleep(kInterruptCheckMs);
+    if (Interrupted()) return PasswordStatus::kInterrupted;
+    if (!ok || n == 0) {
+      *error = "no password entered (end of input)";
+      return PasswordStatus::kError;
+    }
+    typed.append(chunk, n);
+    const std::size_t end = typed.find(L'\n');
+    if (end != std::wstring::npos) {
+      typed.resize(end);
+      if (!typed.empty() && typed.back() == L'\r') typed.pop_back();
+      *line = Utf8Text(typed.data(), typed.size());
+      return PasswordStatus::kOk;
+    }
+    if (typed.size() >= kMaxLineBytes) {
+      *error = kTooLong;
+      return PasswordStatus::kError;
+    }
+  }
+}
+
 class Terminal {
  public:
   Terminal() {
@@ -171,27 +211,10 @@ class Terminal {
   }
 
   PasswordStatus ReadLine(std::string* line, std::string* error) {
-    line->clear();
-    for (;;) {
-      char c;
-      DWORD n = 0;
-      const BOOL ok = ReadFile(in_, &c, 1, &n, nullptr);
-      if (Interrupted()) return PasswordStatus::kInterrupted;
-      if (!ok || n == 0) {
-        *error = "no password entered (end of input)";
-        return PasswordStatus::kError;
-      }
-      if (c == '\n') {
-        if (!line->empty() && line->back() == '\r') line->pop_back();
-        Write("\r\n");  // the echo that was switched off would have ended the line
-        return PasswordStatus::kOk;
-      }
-      if (line->size() >= kMaxLineBytes) {
-        *error = kTooLong;
-        return PasswordStatus::kError;
-      }
-      line->push_back(c);
-    }
+    const PasswordStatus status = ReadConsoleLine(in_, line, error);
+    // The echo that was switched off would have ended the line.
+    if (status == PasswordStatus::kOk) Write("\r\n");
+    return status;
   }
 
  private:
@@ -213,7 +236,11 @@ PasswordStatus Ask(Terminal& terminal, const char* prompt, std::string* line, st
 }  // namespace
 
 PasswordStatus ReadPasswordFile(const std::string& path, std::string* password, std::string* error) {
+#ifdef _WIN32
+  std::FILE* file = _wfopen(qz::WidePath(path).c_str(), L"rb");
+#else
   std::FILE* file = std::fopen(path.c_str(), "rb");
+#endif
   if (!file) {
     *error = "cannot read the password file " + path + ": " + std::strerror(errno);
     return PasswordStatus::kError;
@@ -230,6 +257,18 @@ PasswordStatus ReadPasswordFile(const std::string& path, std::string* password, 
 
 PasswordStatus ReadPasswordStream(std::FILE* stream, std::string* password, std::string* error) {
   std::string reason;
+#ifdef _WIN32
+  // At the console the bytes would be its code page's; a pipe keeps the byte rule.
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode = 0;
+  if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
+    const PasswordStatus status = ReadConsoleLine(handle, password, &reason);
+    if (status == PasswordStatus::kError) {
+      *error = "cannot read the password from standard input: " + reason;
+    }
+    return status;
+  }
+#endif
   if (!ReadLine(stream, password, &reason)) {
     *error = "cannot read the password from standard input: " + reason;
     return PasswordStatus::kError;
@@ -261,10 +300,6 @@ PasswordStatus PromptPassword(bool confirm, std::string* password, std::string* 
   }
 }
 
-void Wipe(std::string* text) {
-  volatile char* p = text->data();
-  for (std::size_t i = 0; i < text->size(); ++i) p[i] = 0;
-  text->clear();
-}
+void Wipe(std::string* text) { qz::SecureWipe(text); }
 
 }  // namespace qzcli

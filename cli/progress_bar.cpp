@@ -1,5 +1,7 @@
 #include "progress_bar.h"
 
+#include "console_text.h"
+
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -36,10 +38,8 @@ std::string ProgressBar::Render(const std::string& label, std::uint64_t done, st
   std::string shown = label;
   if (shown.size() > kLabelBytes) {
     std::string tail = shown.substr(shown.size() - (kLabelBytes - 3));
-#ifndef _WIN32
-    // Do not start inside a UTF-8 sequence.
+    // Do not start inside a UTF-8 sequence (names are UTF-8 on Windows too).
     while (!tail.empty() && (static_cast<unsigned char>(tail[0]) & 0xC0) == 0x80) tail.erase(0, 1);
-#endif
     shown = "..." + tail;
   }
   std::string line = shown + " [";
@@ -66,9 +66,7 @@ void ProgressBar::Advance(std::uint64_t steps) {
 
 void ProgressBar::End() {
   if (width_ > 0) {
-    std::fputc('\r', out_);
-    std::fputs(std::string(width_, ' ').c_str(), out_);
-    std::fputc('\r', out_);
+    WriteText(out_, "\r" + std::string(width_, ' ') + "\r");
     std::fflush(out_);
   }
   width_ = 0;
@@ -79,8 +77,7 @@ void ProgressBar::Draw() {
   if (percent == shownPercent_) return;
   shownPercent_ = percent;
   const std::string line = Render(label_, done_, range_);
-  std::fputc('\r', out_);
-  std::fputs(line.c_str(), out_);
+  WriteText(out_, "\r" + line);
   std::fflush(out_);
   width_ = line.size();
 }

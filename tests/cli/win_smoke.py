@@ -1,5 +1,5 @@
-"""qzcrypt.exe under Wine: the Windows halves of qzcrypt (folder listing through the
-A functions, code page 936 names, CryptoAPI back end) on a scratch folder, compared
+"""qzcrypt.exe under Wine: the Windows halves of qzcrypt (wide arguments and console,
+UTF-8 paths inside, code page 936 headers, CryptoAPI back end) on a scratch folder, compared
 with the independent reference. The environment (WINEPREFIX, LC_ALL, LOCPATH) comes
 from CTest.
 
@@ -60,7 +60,8 @@ class WindowsQzcryptTest(unittest.TestCase):
 
         code, out, err = self.run_exe("encrypt", "--password-file", "pw", "d")
         self.assertEqual(code, 0, err)
-        self.assertEqual(out.decode("gbk"), "skipped d\\~qz000000.tmp: an unfinished output of "
+        # Redirected output is UTF-8, whatever the ANSI code page.
+        self.assertEqual(out.decode("utf-8"), "skipped d\\~qz000000.tmp: an unfinished output of "
                                             "an interrupted run, or of one still going; left "
                                             "as it is\n"
                                             "encrypted d\\a.txt -> d\\a.txt.qz\n"
