@@ -1,9 +1,9 @@
 """qzcrypt.exe under Wine: the Windows halves of qzcrypt (wide arguments and console,
-UTF-8 paths inside, code page 936 headers, CryptoAPI back end) on a scratch folder, compared
-with the independent reference. The environment (WINEPREFIX, LC_ALL, LOCPATH) comes
-from CTest.
+UTF-8 paths inside, code page 936 headers, CryptoAPI back end) on a scratch folder,
+compared with the independent reference and with the Linux qzcrypt. The environment
+(WINEPREFIX, LC_ALL) comes from CTest.
 
-usage: win_smoke.py QZCRYPT.EXE WORKDIR
+usage: win_smoke.py QZCRYPT.EXE WORKDIR [LINUX_QZCRYPT]
 """
 
 import os
@@ -23,7 +23,18 @@ import qzref  # noqa: E402
 
 EXE = None
 WORKDIR = None
+LINUX_QZCRYPT = None
 PASSWORD = b"s3cret"
+# Names that no single ANSI code page holds, and one that a best-fit conversion would
+# turn into its neighbour's.
+NAMES = ["报告.txt", "한국어.txt", "emoji😀.txt", "straße.txt", "strase.txt"]
+LOCALES = ["zh_CN.UTF-8", "en_US.UTF-8", "ja_JP.UTF-8"]  # code pages 936, 1252, 932
+
+
+def env_for(locale):
+    env = dict(os.environ)
+    env["LC_ALL"] = locale
+    return env
 
 
 class WindowsQzcryptTest(unittest.TestCase):
@@ -43,10 +54,12 @@ class WindowsQzcryptTest(unittest.TestCase):
         with open(os.path.join(self.dir, "d", name), "rb") as f:
             return f.read()
 
-    def run_exe(self, *args, stdin=None):
+    def run_exe(self, *args, stdin=None, locale=None, exe=None):
         # Relative paths: the folder is the current one, so no Unix path reaches Wine.
-        r = subprocess.run(["wine", EXE] + list(args), cwd=self.dir, input=stdin,
-                           capture_output=True, timeout=300)
+        command = [exe] if exe else ["wine", EXE]
+        r = subprocess.run(command + list(args), cwd=self.dir, input=stdin,
+                           capture_output=True, timeout=300,
+                           env=env_for(locale) if locale else None)
         return r.returncode, r.stdout.replace(b"\r\n", b"\n"), r.stderr.replace(b"\r\n", b"\n")
 
     def test_folder_round_trip_with_a_chinese_name(self):
@@ -96,11 +109,15 @@ class WindowsQzcryptTest(unittest.TestCase):
                          qzref.expected_qz(name.encode("gbk"), b"trail", PASSWORD))
 
     def test_prompt_on_the_console_without_echo(self):
-        self.put("p.txt", b"prompted")
+        # Code page 1252 holds neither the typed password nor the name: both go through
+        # the console's wide functions.
+        name = "한국어.txt"
+        self.put(name, b"prompted")
         pid, fd = pty.fork()
         if pid == 0:
             os.chdir(self.dir)
-            os.execvp("wine", ["wine", EXE, "encrypt", os.path.join("d", "p.txt")])
+            os.execvpe("wine", ["wine", EXE, "encrypt", os.path.join("d", name)],
+                       env_for("en_US.UTF-8"))
         transcript = b""
 
         def wait_for(text, timeout=120):
@@ -119,23 +136,25 @@ class WindowsQzcryptTest(unittest.TestCase):
             # keys typed before that are echoed by the tty and Enter is lost.
             time.sleep(0.5)
 
+        typed, wrong = "密码".encode(), "xyz".encode()
         wait_for(b"Password:")
-        os.write(fd, b"abc\r")
+        os.write(fd, typed + b"\r")
         wait_for(b"Repeat the password:")
-        os.write(fd, b"xyz\r")
+        os.write(fd, wrong + b"\r")
         wait_for(b"Try again.")
         wait_for(b"Password:")  # the first prompt's text is followed by the second one
-        os.write(fd, b"abc\r")
+        os.write(fd, typed + b"\r")
         wait_for(b"Repeat the password:")
-        os.write(fd, b"abc\r")
-        wait_for(b"p.txt.qz")
+        os.write(fd, typed + b"\r")
+        wait_for((name + ".qz").encode())
         os.close(fd)
         _, status = os.waitpid(pid, 0)
         self.assertEqual(os.waitstatus_to_exitcode(status), 0)
         plain = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", transcript)
-        self.assertNotIn(b"abc", plain)
-        self.assertNotIn(b"xyz", plain)
-        self.assertEqual(self.read("p.txt.qz"), qzref.expected_qz(b"p.txt", b"prompted", b"abc"))
+        self.assertNotIn(typed, plain)
+        self.assertNotIn(wrong, plain)
+        self.assertEqual(self.read(name + ".qz"),
+                         qzref.expected_qz(b"???.txt", b"prompted", "密码".encode("gbk")))
 
     def test_password_files_mean_the_same_as_on_linux(self):
         # UTF-8 (with or without BOM) and code page 936 bytes give one password.
@@ -155,6 +174,59 @@ class WindowsQzcryptTest(unittest.TestCase):
         self.assertEqual(code, 2)
         self.assertIn(b"empty password", err)
 
+    def test_names_as_on_disk_under_every_code_page_and_across_to_linux(self):
+        # The folder's last character ends in a byte that code page 936 takes for a lead
+        # byte, so a path read as code page 936 would lose its separator.
+        folder = "报告"
+        os.mkdir(os.path.join(self.dir, folder))
+        with open(os.path.join(self.dir, "密码.pw"), "wb") as f:
+            f.write("密码\n".encode())
+        password = "密码".encode("gbk")
+        contents = {name: name.encode() * 50 for name in NAMES}
+        paths = [folder + "\\" + name for name in NAMES]
+
+        def listing():
+            return sorted(os.listdir(os.path.join(self.dir, folder)))
+
+        def expect_plain():
+            self.assertEqual(listing(), sorted(NAMES))
+            for name in NAMES:
+                with open(os.path.join(self.dir, folder, name), "rb") as f:
+                    self.assertEqual(f.read(), contents[name], name)
+
+        for locale in LOCALES:
+            with self.subTest(locale=locale):
+                for name in NAMES:
+                    with open(os.path.join(self.dir, folder, name), "wb") as f:
+                        f.write(contents[name])
+                code, out, err = self.run_exe("encrypt", "--password-file", "密码.pw", *paths,
+                                              locale=locale)
+                self.assertEqual(code, 0, err)
+                self.assertEqual(out.decode("utf-8").splitlines(),
+                                 ["encrypted %s -> %s.qz" % (p, p) for p in paths])
+                self.assertEqual(listing(), sorted(n + ".qz" for n in NAMES))
+                for name in NAMES:
+                    with open(os.path.join(self.dir, folder, name + ".qz"), "rb") as f:
+                        self.assertEqual(f.read(), qzref.expected_qz(
+                            name.encode("gbk", "replace"), contents[name], password), name)
+                if LINUX_QZCRYPT is None:
+                    for name in NAMES:
+                        os.remove(os.path.join(self.dir, folder, name + ".qz"))
+                    continue
+                code, _, err = self.run_exe("decrypt", "--password-file", "密码.pw", folder,
+                                            locale="C.UTF-8", exe=LINUX_QZCRYPT)
+                self.assertEqual(code, 0, err)
+                expect_plain()
+                code, _, err = self.run_exe("encrypt", "--password-file", "密码.pw", folder,
+                                            locale="C.UTF-8", exe=LINUX_QZCRYPT)
+                self.assertEqual(code, 0, err)
+                code, _, err = self.run_exe("decrypt", "--password-file", "密码.pw", folder,
+                                            locale=locale)
+                self.assertEqual(code, 0, err)
+                expect_plain()
+        if LINUX_QZCRYPT is None:
+            self.skipTest("no Linux qzcrypt given: files were not crossed to Linux and back")
+
     def test_usage_and_missing_paths(self):
         self.assertEqual(self.run_exe("encrypt", "--nonsense", "d")[0], 2)
         code, out, _ = self.run_exe("--version")
@@ -167,4 +239,8 @@ class WindowsQzcryptTest(unittest.TestCase):
 if __name__ == "__main__":
     EXE = sys.argv.pop(1)
     WORKDIR = sys.argv.pop(1)
+    if len(sys.argv) > 1 and not sys.argv[1].startswith("-"):
+        LINUX_QZCRYPT = os.path.abspath(sys.argv.pop(1))
+        if not os.path.exists(LINUX_QZCRYPT):
+            LINUX_QZCRYPT = None
     unittest.main(verbosity=2)
