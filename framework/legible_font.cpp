@@ -1,5 +1,6 @@
 #include "legible_font.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <map>
 #include <mutex>
@@ -65,31 +66,88 @@ LOGFONTW LegibleFont(const LOGFONTW& font) {
   return legible;
 }
 
-void MakeDialogLegible(HWND dialog) {
-  HFONT current = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
+namespace {
+
+// The font that replaces current, or null when current shows Chinese or no face can.
+HFONT LegibleReplacement(HFONT current) {
   LOGFONTW description = {};
-  if (ShowsChinese(current) || !Describes(current, &description)) return;
+  if (ShowsChinese(current) || !Describes(current, &description)) return nullptr;
   const LOGFONTW legible = LegibleFont(description);
-  if (std::wcscmp(legible.lfFaceName, description.lfFaceName) == 0) return;
+  if (std::wcscmp(legible.lfFaceName, description.lfFaceName) == 0) return nullptr;
 
   // One font per size and weight for the whole process: dialogs come and go, the
   // handful of fonts stays.
   static std::mutex lock;
   static std::map<std::tuple<LONG, LONG, BYTE>, HFONT> fonts;
-  HFONT font = nullptr;
-  {
-    std::lock_guard<std::mutex> guard(lock);
-    HFONT& cached = fonts[{legible.lfHeight, legible.lfWeight, legible.lfItalic}];
-    if (!cached) cached = ::CreateFontIndirectW(&legible);
-    font = cached;
-  }
-  if (!font) return;
-  ::SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  std::lock_guard<std::mutex> guard(lock);
+  HFONT& cached = fonts[{legible.lfHeight, legible.lfWeight, legible.lfItalic}];
+  if (!cached) cached = ::CreateFontIndirectW(&legible);
+  return cached;
+}
+
+void SetFontOfChildren(HWND parent, HFONT font) {
   ::EnumChildWindows(
-      dialog,
+      parent,
       [](HWND child, LPARAM newFont) -> BOOL {
         ::SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(newFont), TRUE);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(font));
+}
+
+RECT ChildRect(HWND parent, HWND child) {
+  RECT rect;
+  ::GetWindowRect(child, &rect);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+}  // namespace
+
+void MakeDialogLegible(HWND dialog) {
+  HFONT font = LegibleReplacement(reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)));
+  if (!font) return;
+  ::SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SetFontOfChildren(dialog, font);
+}
+
+void MakeMessageBoxLegible(HWND box) {
+  // The message's static control has the id 0xFFFF.
+  HWND message = ::GetDlgItem(box, 0xFFFF);
+  if (!message) return;
+  HFONT font = LegibleReplacement(reinterpret_cast<HFONT>(::SendMessageW(message, WM_GETFONT, 0, 0)));
+  if (!font) return;
+  SetFontOfChildren(box, font);
+
+  // The text's size in the new font, wrapped no narrower than the system did.
+  const RECT old = ChildRect(box, message);
+  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(message)) + 1, L'\0');
+  text.resize(static_cast<size_t>(::GetWindowTextW(message, &text[0], static_cast<int>(text.size()))));
+  HDC dc = ::GetDC(message);
+  HGDIOBJ previous = ::SelectObject(dc, font);
+  RECT needed = {0, 0, (std::max)(old.right - old.left, static_cast<LONG>(::GetSystemMetrics(SM_CXSCREEN) / 2)), 0};
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+  ::SelectObject(dc, previous);
+  ::ReleaseDC(message, dc);
+  const int dx = static_cast<int>((std::max)(0L, needed.right - (old.right - old.left)));
+  const int dy = static_cast<int>((std::max)(0L, needed.bottom - (old.bottom - old.top)));
+  if (dx == 0 && dy == 0) return;
+
+  ::SetWindowPos(message, nullptr, 0, 0, old.right - old.left + dx, old.bottom - old.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The buttons sit below the text, centred: down by the new lines, right by half the
+  // new width.
+  for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t className[16] = {};
+    ::GetClassNameW(child, className, 16);
+    if (lstrcmpiW(className, L"Button") != 0) continue;
+    const RECT button = ChildRect(box, child);
+    ::SetWindowPos(child, nullptr, button.left + dx / 2, button.top + dy, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RECT frame;
+  ::GetWindowRect(box, &frame);
+  ::SetWindowPos(box, nullptr, frame.left - dx / 2, frame.top - dy / 2, frame.right - frame.left + dx,
+                 frame.bottom - frame.top + dy, SWP_NOZORDER | SWP_NOACTIVATE);
 }

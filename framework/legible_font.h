@@ -14,3 +14,6 @@ LOGFONTW LegibleFont(const LOGFONTW& font);
 // Gives the dialog and its controls a font that shows Chinese, when theirs does not.
 // The font lives as long as the process: every dialog of a size shares it.
 void MakeDialogLegible(HWND dialog);
+// The same for a system message box, laid out again for the new font: the system sized
+// it for the old one.
+void MakeMessageBoxLegible(HWND box);

@@ -1,9 +1,28 @@
 #include "message_box.h"
 
 #include "app.h"
+#include "legible_font.h"
 #include "text_conversion.h"
 
 namespace {
+
+// A message box is made legible as it appears: a hook for this thread while it is up.
+thread_local HHOOK t_legibleHook = nullptr;
+
+LRESULT CALLBACK OnBoxAppearing(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    wchar_t className[16] = {};
+    ::GetClassNameW(box, className, 16);
+    if (lstrcmpW(className, L"#32770") == 0) {
+      MakeMessageBoxLegible(box);
+      ::UnhookWindowsHookEx(t_legibleHook);
+      t_legibleHook = nullptr;
+      return 0;
+    }
+  }
+  return ::CallNextHookEx(t_legibleHook, code, wParam, lParam);
+}
 
 MessageBoxHook& Hook() {
   static MessageBoxHook hook;
@@ -27,7 +46,11 @@ void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
 int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
                    UINT type) {
   if (Hook()) return Hook()(MessageBoxRequest{owner, WideToUtf8(text), WideToUtf8(caption), type});
-  return MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+  if (!t_legibleHook) t_legibleHook = ::SetWindowsHookExW(WH_CBT, OnBoxAppearing, nullptr, ::GetCurrentThreadId());
+  const int answer = MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+  if (t_legibleHook) ::UnhookWindowsHookEx(t_legibleHook);
+  t_legibleHook = nullptr;
+  return answer;
 }
 
 int AfxMessageBox(const std::wstring& text, UINT type) {
