@@ -2,18 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include "win_path.h"
+
 
 namespace qz::wintest {
 
 TempDir::TempDir() {
-  char base[MAX_PATH + 1];
-  const DWORD len = ::GetTempPathA(sizeof(base), base);
-  EXPECT_TRUE(len > 0 && len < sizeof(base));
+  wchar_t base[MAX_PATH + 1];
+  const DWORD len = ::GetTempPathW(MAX_PATH + 1, base);
+  EXPECT_TRUE(len > 0 && len < MAX_PATH + 1);
   static unsigned counter = 0;
   for (;;) {
-    path_ = std::string(base, len) + "qzwin" + std::to_string(::GetCurrentProcessId()) + "_" +
+    path_ = Utf8Path(base) + "qzwin" + std::to_string(::GetCurrentProcessId()) + "_" +
             std::to_string(++counter);
-    if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
+    if (::CreateDirectoryW(WidePath(path_).c_str(), nullptr)) break;
     if (::GetLastError() != ERROR_ALREADY_EXISTS) {
       ADD_FAILURE() << "cannot create " << path_;
       break;
@@ -24,21 +26,21 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   for (const std::string& name : Names()) {
     const std::string file = File(name);
-    ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA(file.c_str());
+    ::SetFileAttributesW(WidePath(file).c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(WidePath(file).c_str());
   }
-  ::RemoveDirectoryA(path_.c_str());
+  ::RemoveDirectoryW(WidePath(path_).c_str());
 }
 
 std::vector<std::string> TempDir::Names() const {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((path_ + "\\*").c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW(WidePath(path_ + "\\*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
-    const std::string name = data.cFileName;
+    const std::string name = Utf8Path(data.cFileName);
     if (name != "." && name != "..") names.push_back(name);
-  } while (::FindNextFileA(find, &data));
+  } while (::FindNextFileW(find, &data));
   ::FindClose(find);
   return names;
 }
@@ -56,7 +58,7 @@ Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
 }
 
 bool WriteBytes(const std::string& path, const Bytes& bytes) {
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
@@ -68,7 +70,7 @@ bool WriteBytes(const std::string& path, const Bytes& bytes) {
 
 Bytes ReadBytes(const std::string& path) {
   Bytes bytes;
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return bytes;
   std::uint8_t chunk[65536];
@@ -80,7 +82,7 @@ Bytes ReadBytes(const std::string& path) {
   return bytes;
 }
 
-DWORD Attributes(const std::string& path) { return ::GetFileAttributesA(path.c_str()); }
+DWORD Attributes(const std::string& path) { return ::GetFileAttributesW(WidePath(path).c_str()); }
 
 bool HasTemporaryFile(const TempDir& dir) {
   // Spelled out here rather than through the engine's own predicate.

@@ -1,4 +1,5 @@
-// Scratch folders and file helpers for the Windows tests. Paths are ANSI bytes.
+// Scratch folders and file helpers for the Windows tests. Paths are UTF-8, as the
+// engine's are.
 #pragma once
 
 #include <windows.h>
