@@ -348,7 +348,8 @@ TEST_F(FileCommandsTest, EncryptAndDecryptAFileAndAFolderThroughTheWindows) {
   const char kPassword[] = "e2e Pass-7";
 
   ASSERT_TRUE(DoubleClickItem(kFolderItem));
-  const std::string path_label = "当前路径：C:\\" + kFolderItem + "\\";
+  // The path is the folder's name on disk; the list shows it capitalised.
+  const std::string path_label = "当前路径：" + kFolder + "\\";
   EXPECT_TRUE(WaitUntil([&] { return ControlText(main_, kPathLabelId) == path_label; }, kWindowTimeout))
       << "path label: " << ControlText(main_, kPathLabelId);
 
@@ -411,7 +412,7 @@ TEST_F(FileCommandsTest, KeysActOnTheListAsTheMouseDoes) {
   EXPECT_TRUE(WaitUntil([&] { return ItemWith(LVNI_SELECTED) == 0; }, kWindowTimeout)) << ItemWith(LVNI_SELECTED);
 
   // Clicks and keys share one input queue: each key acts on the item just clicked.
-  const std::string folder = "C:\\" + kFolderItem + "\\";
+  const std::string folder = kFolder + "\\";
   POINT point{};
   ASSERT_TRUE(ItemPoint(kFolderItem, &point));
   ASSERT_TRUE(LeftClickAt(point) && PressKeyAtKeyboard(VK_RETURN));
