@@ -8,7 +8,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <iterator>
 #include <optional>
 #include <random>
@@ -18,6 +20,7 @@
 #include "harness/input.h"
 #include "harness/pointer.h"
 #include "harness/remote_controls.h"
+#include "harness/text.h"
 #include "harness/window_find.h"
 #include "harness/window_text.h"
 #include "lockmere_launch.h"
@@ -61,7 +64,7 @@ Bytes RandomBytes(size_t size, uint32_t seed) {
 }
 
 bool WriteBytes(const std::string& path, const Bytes& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
@@ -73,7 +76,7 @@ bool WriteBytes(const std::string& path, const Bytes& bytes) {
 }
 
 std::optional<Bytes> ReadBytes(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   const DWORD size = GetFileSize(file, nullptr);
@@ -86,13 +89,13 @@ std::optional<Bytes> ReadBytes(const std::string& path) {
 }
 
 bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Files here may be read-only after an encryption.
 void RemoveFile(const std::string& path) {
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(path.c_str());
+  SetFileAttributesW(Utf8ToWide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(Utf8ToWide(path).c_str());
 }
 
 // Everything a run, finished or interrupted, can leave in the scratch folder.
@@ -228,7 +231,7 @@ class FileCommandsTest : public ::testing::Test {
     return boxes;
   }
 
-  ::testing::AssertionResult EnterPassword(bool encrypt, const char* password) {
+  ::testing::AssertionResult EnterPassword(bool encrypt, const std::wstring& password) {
     HWND dialog = nullptr;
     if (!WaitUntil([&] { return (dialog = FindPasswordDialog()) != nullptr; }, kWindowTimeout)) {
       auto failure = ::testing::AssertionFailure()
@@ -247,7 +250,7 @@ class FileCommandsTest : public ::testing::Test {
       HWND field = GetDlgItem(dialog, id);
       if (!field) continue;
       DWORD_PTR ok = 0;
-      if (!SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password),
+      if (!SendMessageTimeoutW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password.c_str()),
                                SMTO_ABORTIFHUNG, 5000, &ok) ||
           !ok)
         return ::testing::AssertionFailure() << "the password could not be typed into field " << id;
@@ -286,7 +289,7 @@ class FileCommandsTest : public ::testing::Test {
   }
 
   static ::testing::AssertionResult IsEncryptedCopy(const std::string& path, const Bytes& plain) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return ::testing::AssertionFailure() << path << " is missing";
     const DWORD mark = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
     if ((attributes & mark) != mark)
@@ -345,7 +348,7 @@ class FileCommandsTest : public ::testing::Test {
 };
 
 TEST_F(FileCommandsTest, EncryptAndDecryptAFileAndAFolderThroughTheWindows) {
-  const char kPassword[] = "e2e Pass-7";
+  const wchar_t kPassword[] = L"e2e Pass-7";
 
   ASSERT_TRUE(DoubleClickItem(kFolderItem));
   // The path is the folder's name on disk; the list shows it capitalised.
@@ -365,10 +368,10 @@ TEST_F(FileCommandsTest, EncryptAndDecryptAFileAndAFolderThroughTheWindows) {
 
   // Only "my secret" opens it: the default password would be refused.
   ASSERT_TRUE(DoubleClickItem("Report.txt.qz"));
-  ASSERT_TRUE(EnterPassword(false, "QX31742#MVB"));
+  ASSERT_TRUE(EnterPassword(false, L"QX31742#MVB"));
   ASSERT_TRUE(Acknowledge("密码错误，解密失败。"));
   ASSERT_TRUE(DoubleClickItem("Report.txt.qz"));
-  ASSERT_TRUE(EnterPassword(false, "my secret"));
+  ASSERT_TRUE(EnterPassword(false, L"my secret"));
   ASSERT_TRUE(Acknowledge("解密成功！"));
   EXPECT_FALSE(Exists(kReport + ".qz")) << "the encrypted file is still there";
   EXPECT_TRUE(HoldsExactly(kReport, report_));
@@ -448,9 +451,154 @@ TEST_F(FileCommandsTest, KeysActOnTheListAsTheMouseDoes) {
   ASSERT_TRUE(menu_key && shift_f10) << "no menu after the Menu key or after Shift+F10";
   EXPECT_TRUE(EqualRect(&*menu_key, &*mouse) && EqualRect(&*shift_f10, &*mouse)) << "the menus opened apart";
   ASSERT_TRUE(ChooseFromMenu(menu, 0));
-  ASSERT_TRUE(EnterPassword(true, "menu key pw"));
+  ASSERT_TRUE(EnterPassword(true, L"menu key pw"));
   ASSERT_TRUE(Acknowledge("目录加密完成！"));
   EXPECT_TRUE(IsEncryptedCopy(kBatch + "\\one.txt.qz", batch_[0]));
+}
+
+
+// --- names as on disk, whatever the system's code page ---------------------------------
+// Run under the zh_CN, en_US and ja_JP locales (code pages 936, 1252, 932) by
+// names_on_disk.py, which also crosses the files to the Linux qzcrypt and back.
+
+const std::string kNamesFolder = "C:\\qz-e2e-names";
+const std::string kFromLinux = kNamesFolder + "\\linux";
+
+struct ShownName {
+  const char* disk;
+  const char* shown;
+};
+// In the list's order: code page 936 bytes, characters it lacks after all others.
+const ShownName kShownNames[] = {
+    {"big60.bin", "Big60.bin"},          {u8"emoji😀.txt", u8"Emoji😀.txt"},
+    {"strase.txt", "Strase.txt"},        {u8"straße.txt", u8"Straße.txt"},
+    {u8"报告.txt", u8"报告.txt"},        {u8"한국어.txt", u8"한국어.txt"},
+};
+const wchar_t kChinesePassword[] = L"密码";
+
+// The same as names_on_disk.py writes.
+Bytes ContentOf(const std::string& name) {
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += name + "\n";
+  return Bytes(text.begin(), text.end());
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Utf8ToWide(folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = WideToUtf8(found.cFileName);
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void RemoveFolder(const std::string& folder) {
+  for (const std::string& name : NamesIn(folder)) {
+    RemoveFile(folder + "\\" + name);
+    RemoveDirectoryW(Utf8ToWide(folder + "\\" + name).c_str());
+  }
+  RemoveDirectoryW(Utf8ToWide(folder).c_str());
+}
+
+std::string EnvironmentPath(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value ? value : "";
+}
+
+class NamesOnDiskTest : public FileCommandsTest {
+ protected:
+  void SetUp() override {
+    RemoveFolder(kFromLinux);
+    RemoveFolder(kNamesFolder);
+    ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(kNamesFolder).c_str(), nullptr));
+    for (const ShownName& name : kShownNames) ASSERT_TRUE(WriteBytes(kNamesFolder + "\\" + name.disk, ContentOf(name.disk)));
+    // Files the Linux qzcrypt encrypted, when the run brings them.
+    linux_made_ = EnvironmentPath("QZ_E2E_LINUX_MADE");
+    if (!linux_made_.empty()) {
+      ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(kFromLinux).c_str(), nullptr));
+      for (const std::string& name : NamesIn(linux_made_))
+        ASSERT_TRUE(CopyFileW(Utf8ToWide(linux_made_ + "\\" + name).c_str(),
+                              Utf8ToWide(kFromLinux + "\\" + name).c_str(), TRUE)) << name;
+    }
+    FileCommandsTest::SetUp();
+  }
+
+  void TearDown() override {
+    FileCommandsTest::TearDown();
+    RemoveFolder(kFromLinux);
+    RemoveFolder(kNamesFolder);
+  }
+
+  // Double-clicks the item shown as `shown`, gives the Chinese password and checks the
+  // closing message.
+  void Run(const std::string& shown, bool encrypt) {
+    SCOPED_TRACE(shown);
+    ASSERT_TRUE(DoubleClickItem(shown));
+    ASSERT_TRUE(EnterPassword(encrypt, kChinesePassword));
+    ASSERT_TRUE(Acknowledge(encrypt ? "加密成功！" : "解密成功！"));
+  }
+
+  std::string linux_made_;
+};
+
+TEST_F(NamesOnDiskTest, EachFileIsListedAndWorkedOnUnderItsOwnName) {
+  ASSERT_TRUE(DoubleClickItem("Qz-e2e-names"));
+  ASSERT_TRUE(ShowsFolder(kNamesFolder + "\\"));
+  std::vector<std::string> expected, plain, encrypted;
+  if (!linux_made_.empty()) expected.push_back("Linux");
+  for (const ShownName& name : kShownNames) {
+    expected.push_back(name.shown);
+    plain.push_back(name.disk);
+    encrypted.push_back(std::string(name.disk) + ".qz");
+  }
+  if (!linux_made_.empty()) plain.push_back("linux"), encrypted.push_back("linux");
+  std::sort(plain.begin(), plain.end());
+  std::sort(encrypted.begin(), encrypted.end());
+  auto items = ReadListViewItems(list_);
+  ASSERT_TRUE(items);
+  std::vector<std::string> shown;
+  for (const ListItem& item : *items) shown.push_back(item.text);
+  EXPECT_EQ(shown, expected);
+
+  // Each double-click acts on exactly its file, straße.txt beside strase.txt included,
+  // and the name comes back as it was on disk.
+  for (const ShownName& name : kShownNames) {
+    std::vector<std::string> now = NamesIn(kNamesFolder);
+    Run(name.shown, true);
+    std::replace(now.begin(), now.end(), std::string(name.disk), std::string(name.disk) + ".qz");
+    std::sort(now.begin(), now.end());
+    EXPECT_EQ(NamesIn(kNamesFolder), now);
+    EXPECT_TRUE(IsEncryptedCopy(kNamesFolder + "\\" + name.disk + ".qz", ContentOf(name.disk)));
+  }
+  EXPECT_EQ(NamesIn(kNamesFolder), encrypted);
+  for (const ShownName& name : kShownNames) Run(std::string(name.shown) + ".qz", false);
+  EXPECT_EQ(NamesIn(kNamesFolder), plain);
+  for (const ShownName& name : kShownNames)
+    EXPECT_TRUE(HoldsExactly(kNamesFolder + "\\" + name.disk, ContentOf(name.disk)));
+
+  // The Linux qzcrypt's files open here, and this window's open there (checked by the
+  // script that started this run).
+  const std::string window_made = EnvironmentPath("QZ_E2E_WINDOW_MADE");
+  if (linux_made_.empty() || window_made.empty()) return;
+  for (const ShownName& name : kShownNames) {
+    Run(name.shown, true);
+    const std::string qz = std::string(name.disk) + ".qz";
+    SetFileAttributesW(Utf8ToWide(kNamesFolder + "\\" + qz).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(CopyFileW(Utf8ToWide(kNamesFolder + "\\" + qz).c_str(), Utf8ToWide(window_made + "\\" + qz).c_str(),
+                          FALSE)) << qz;
+  }
+  ASSERT_TRUE(DoubleClickItem("Linux"));
+  ASSERT_TRUE(ShowsFolder(kFromLinux + "\\"));
+  for (const ShownName& name : kShownNames) Run(std::string(name.shown) + ".qz", false);
+  plain.erase(std::find(plain.begin(), plain.end(), "linux"));
+  EXPECT_EQ(NamesIn(kFromLinux), plain);
+  for (const ShownName& name : kShownNames)
+    EXPECT_TRUE(HoldsExactly(kFromLinux + "\\" + name.disk, ContentOf(name.disk)));
 }
 
 }  // namespace

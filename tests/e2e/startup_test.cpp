@@ -42,8 +42,8 @@ const Fixture kFixtures[] = {
     {".qz-e2e dotfile", false, 0},
     {"qz-e2e x (y).dat", false, 0},
     {"qz-e2e system.sys", false, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
-    // Two code page 936 characters whose trail bytes are 'A' and 'B'.
-    {"\xB0\x41\xB0\x42 qz-e2e.TXT", false, 0},
+    // Two characters whose code page 936 trail bytes are 'A' and 'B'.
+    {u8"癆癇 qz-e2e.TXT", false, 0},
 };
 
 std::string RootPath(const char* name) { return std::string("C:\\") + name; }
@@ -51,15 +51,15 @@ std::string RootPath(const char* name) { return std::string("C:\\") + name; }
 void RemoveFixtures() {
   for (const Fixture& f : kFixtures) {
     const std::string path = RootPath(f.name);
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(Utf8ToWide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
     if (f.folder)
-      RemoveDirectoryA(path.c_str());
+      RemoveDirectoryW(Utf8ToWide(path).c_str());
     else
-      DeleteFileA(path.c_str());
+      DeleteFileW(Utf8ToWide(path).c_str());
   }
 }
 
-std::string Show(const std::string& ansi) { return "\"" + AnsiToUtf8(ansi) + "\""; }
+std::string Show(const std::string& text) { return "\"" + text + "\""; }
 
 // Creates the entries in C:\ afresh.
 ::testing::AssertionResult CreateFixtures() {
@@ -68,14 +68,14 @@ std::string Show(const std::string& ansi) { return "\"" + AnsiToUtf8(ansi) + "\"
     const std::string path = RootPath(f.name);
     bool made;
     if (f.folder) {
-      made = CreateDirectoryA(path.c_str(), nullptr);
+      made = CreateDirectoryW(Utf8ToWide(path).c_str(), nullptr);
     } else {
-      HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+      HANDLE h = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
       made = h != INVALID_HANDLE_VALUE;
       if (made) CloseHandle(h);
     }
-    if (made && f.attributes) made = SetFileAttributesA(path.c_str(), f.attributes);
+    if (made && f.attributes) made = SetFileAttributesW(Utf8ToWide(path).c_str(), f.attributes);
     if (!made) {
       const DWORD error = GetLastError();
       return ::testing::AssertionFailure() << "cannot create " << Show(path) << ", error " << error;
@@ -212,7 +212,7 @@ TEST_F(StartupTest, DisplayNamesOrderAndIcons) {
   const int my_file = index_of("Qz-e2e My File.txt");
   const int report = index_of("Qz-e2e Report.qz");
   const int summary = index_of("Qz-e2e Summary.qz");
-  const int chinese = index_of("\xB0\x41\xB0\x42 Qz-e2e.txt");
+  const int chinese = index_of(u8"癆癇 Qz-e2e.txt");
   EXPECT_GE(my_file, 0);
   EXPECT_GE(index_of(".qz-e2e Dotfile"), 0);
   EXPECT_GE(index_of("Qz-e2e X (y).dat"), 0);

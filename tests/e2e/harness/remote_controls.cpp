@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "remote_memory.h"
+#include "text.h"
 #include "wait.h"
 #include "window_find.h"
 #include "window_text.h"
@@ -73,24 +74,27 @@ int ComboSelection(HWND combo) {
 std::optional<std::vector<ListItem>> ReadListViewItems(HWND list) {
   LRESULT count = 0;
   if (!Send(list, LVM_GETITEMCOUNT, 0, 0, &count) || count < 0) return std::nullopt;
-  RemoteMemory memory(OwnerProcess(list), sizeof(LVITEMA) + kTextCapacity);
+  RemoteMemory memory(OwnerProcess(list), sizeof(LVITEMW) + kTextCapacity * sizeof(wchar_t));
   if (!memory.ok()) return std::nullopt;
   std::vector<ListItem> items;
   for (LRESULT i = 0; i < count; ++i) {
-    LVITEMA request{};
+    LVITEMW request{};
     request.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     request.iItem = static_cast<int>(i);
-    request.pszText = memory.address() + sizeof request;
+    request.pszText = reinterpret_cast<wchar_t*>(memory.address() + sizeof request);
     request.cchTextMax = kTextCapacity;
-    const char zero = 0;
+    const wchar_t zero = 0;
     LRESULT ok = 0;
-    if (!memory.Write(0, &request, sizeof request) || !memory.Write(sizeof request, &zero, 1) ||
-        !Send(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(memory.address()), &ok) || !ok)
+    if (!memory.Write(0, &request, sizeof request) || !memory.Write(sizeof request, &zero, sizeof zero) ||
+        !Send(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.address()), &ok) || !ok)
       return std::nullopt;
-    LVITEMA answer{};
+    LVITEMW answer{};
     if (!memory.Read(0, &answer, sizeof answer)) return std::nullopt;
     if (answer.pszText != request.pszText) return std::nullopt;
-    items.push_back({ReadText(memory, sizeof request), answer.iImage, answer.lParam});
+    std::wstring text(kTextCapacity, L'\0');
+    if (!memory.Read(sizeof request, text.data(), text.size() * sizeof(wchar_t))) return std::nullopt;
+    text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
+    items.push_back({WideToUtf8(text), answer.iImage, answer.lParam});
   }
   return items;
 }

@@ -17,7 +17,7 @@ struct ComboItem {
 };
 
 struct ListItem {
-  std::string text;  // ANSI bytes as the control holds them
+  std::string text;  // UTF-8, read as the control's wide text
   int image = -1;
   LPARAM data = 0;
 };

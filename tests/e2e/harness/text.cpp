@@ -20,12 +20,12 @@ std::string Convert(const std::wstring& wide) {
 
 std::string WideToUtf8(const std::wstring& text) { return Convert(text); }
 
-std::string AnsiToUtf8(const std::string& bytes) {
-  if (bytes.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+std::wstring Utf8ToWide(const std::string& text) {
+  if (text.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
-  return Convert(wide);
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
 }
 
 }  // namespace qz::e2e

@@ -6,7 +6,6 @@
 namespace qz::e2e {
 
 std::string WideToUtf8(const std::wstring& text);
-// ANSI bytes in the system's code page (936 under the test environment) to UTF-8.
-std::string AnsiToUtf8(const std::string& bytes);
+std::wstring Utf8ToWide(const std::string& text);
 
 }  // namespace qz::e2e
