@@ -22,12 +22,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Wine maps file names through the Unix locale: without zh_CN.UTF-8 it cannot create
-# files whose names hold Chinese characters. LC_ALL=zh_CN.UTF-8 also gives Wine its
-# ANSI code page 936.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
-  echo "bootstrap: generating the zh_CN.UTF-8 locale"
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  $SUDO localedef -i zh_CN -c -f UTF-8 zh_CN.UTF-8
-fi
+# Wine maps file names through the Unix locale: without a UTF-8 locale it cannot create
+# files whose names hold Chinese characters. The locale also gives Wine its ANSI code
+# page: zh_CN 936 (the tests' default), en_US 1252 and ja_JP 932, under which the tests
+# run the program too.
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+for locale in zh_CN en_US ja_JP; do
+  if ! locale -a 2>/dev/null | grep -qi "^${locale}\.utf-\?8$"; then
+    echo "bootstrap: generating the ${locale}.UTF-8 locale"
+    $SUDO localedef -i "$locale" -c -f UTF-8 "${locale}.UTF-8"
+  fi
+done
