@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Takes a picture of the main window for the README: starts Lockmere.exe under Wine on a
 # virtual screen, waits for its window, and crops the screen to it. With --about it
-# presses the help button (Alt+H) first and takes the About dialog instead. With
+# clicks the help button first and takes the About dialog instead. With
 # --context-menu it right-clicks the first folder of the list and takes the main window
 # with the context menu open; with --password it enters that folder, double-clicks the
 # file in it and takes the encryption password dialog over the main window.
 # Usage: scripts/screenshot.sh [--about|--context-menu|--password] [Lockmere.exe] [output.png]
+# QZ_LOCALE picks the locale and with it the ANSI code page (default zh_CN.UTF-8, 936).
 # Without an executable it builds one in $QZ_BUILD_DIR (default build/windows).
 set -euo pipefail
 # Only Debian's packages' commands: nothing installed by hand (/usr/local, pyenv) stands
@@ -47,11 +48,13 @@ out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
 export WINEPREFIX="$build/wineprefix-screenshot"
 qz_wine_prefix
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
-# A few entries, so that the list shows folders, plain files and an encrypted file. The
-# context menu and the password dialog also get a folder that sorts first, holding one file.
+# A few entries, so that the list shows folders, plain files (one with a Chinese name)
+# and an encrypted file. The context menu and the password dialog also get a folder that
+# sorts first, holding one file.
 drive_c="$WINEPREFIX/drive_c"
 printf 'minutes\n' >"$drive_c/meeting notes.txt"
 printf 'QZ' >"$drive_c/budget 2024.xls.qz"
+printf 'notes\n' >"$drive_c/报告.txt"
 if [ "$mode" = context-menu ] || [ "$mode" = password ]; then
   mkdir -p "$drive_c/archive"
   printf 'figures\n' >"$drive_c/archive/quarterly report.docx"
@@ -86,7 +89,8 @@ shot() {
         echo "screenshot: the About dialog did not appear within 10 s" >&2
         return 1
       fi
-      [ $((tries % 20)) = 1 ] && xdotool key alt+h
+      # A click, not Alt+H: a window on a fresh virtual screen may not have the keyboard.
+      [ $((tries % 20)) = 1 ] && xdotool mousemove $((X + 490)) $((Y + 45)) click 1
       sleep 0.1
       window=$(xdotool search --onlyvisible --name '^Lockmere$' 2>/dev/null | grep -vx "$main" | head -1 || true)
     done
@@ -151,7 +155,7 @@ status=0
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f shot); shot" || status=$?
 # Ends the program started above: it runs in this script's own prefix.
 wineserver -k 2>/dev/null || true
-rm -f "$drive_c/meeting notes.txt" "$drive_c/budget 2024.xls.qz"
+rm -f "$drive_c/meeting notes.txt" "$drive_c/budget 2024.xls.qz" "$drive_c/报告.txt"
 # The password dialog was never confirmed, so the file in the folder is still plain.
 rm -f "$drive_c/archive/quarterly report.docx"
 rmdir "$drive_c/archive" 2>/dev/null || true
