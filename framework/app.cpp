@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "text_conversion.h"
 #include "wnd.h"
 
 namespace {
@@ -45,12 +46,9 @@ HWND AfxGetMainWndHandle() {
 std::string AppNameFromModulePath(const std::string& path) {
   size_t nameStart = 0;
   size_t dot = std::string::npos;
+  // UTF-8: no byte of a character beyond ASCII equals '\\' or '.'.
   for (size_t i = 0; i < path.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(path[i]);
-    if (IsDBCSLeadByte(c) && i + 1 < path.size()) {
-      ++i;  // a trail byte may equal '\\' or '.'
-      continue;
-    }
+    const char c = path[i];
     if (c == '\\' || c == '/' || c == ':') {
       nameStart = i + 1;
       dot = std::string::npos;
@@ -75,9 +73,9 @@ void AfxInitApplication(CWinApp* app, HINSTANCE instance) {
 
   if (!app) return;
   app->m_hInstance = instance;
-  char path[MAX_PATH * 2] = {};
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-  app->m_strAppName = AppNameFromModulePath(std::string(path, length));
+  wchar_t path[MAX_PATH * 2] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+  app->m_strAppName = AppNameFromModulePath(WideToUtf8(std::wstring(path, length)));
 }
 
 int AfxWinMain(HINSTANCE instance) {

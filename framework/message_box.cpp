@@ -55,7 +55,7 @@ int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& cap
 
 int AfxMessageBox(const std::wstring& text, UINT type) {
   if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
-  return ShowMessageBox(DefaultOwner(), text, AnsiToWide(AfxGetAppName()), type);
+  return ShowMessageBox(DefaultOwner(), text, Utf8ToWide(AfxGetAppName()), type);
 }
 
 int AfxMessageBox(const char* text, UINT type) { return AfxMessageBox(Utf8ToWide(text), type); }

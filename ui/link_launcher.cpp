@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "app.h"
@@ -16,15 +17,16 @@ namespace {
 
 void ShowApplicationHelp(ULONG_PTR context, UINT command) {
   // The framework's convention: the help file is the executable's name with ".HLP".
-  char path[MAX_PATH] = {};
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  // Wide: the program may sit in a folder whose name the ANSI code page cannot hold.
+  wchar_t path[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return;
-  char* dot = std::strrchr(path, '.');
-  char* slash = std::strrchr(path, '\\');
-  if (dot && (!slash || dot > slash)) *dot = '\0';
-  if (std::strlen(path) + 5 > sizeof(path)) return;
-  std::strcat(path, ".HLP");
-  WinHelpA(AfxGetMainWndHandle(), path, command, context);
+  wchar_t* dot = std::wcsrchr(path, L'.');
+  wchar_t* slash = std::wcsrchr(path, L'\\');
+  if (dot && (!slash || dot > slash)) *dot = L'\0';
+  if (std::wcslen(path) + 5 > MAX_PATH) return;
+  std::wcscat(path, L".HLP");
+  WinHelpW(AfxGetMainWndHandle(), path, command, context);
 }
 
 }  // namespace

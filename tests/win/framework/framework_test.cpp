@@ -505,7 +505,7 @@ TEST_F(FrameworkTest, ErrorEscapingAHandlerIsReportedAndTheProgramGoesOn) {
 // Message box and application name
 
 TEST_F(FrameworkTest, MessageBoxTakesTheAppNameAndAnIconAndReturnsTheAnswer) {
-  g_app.m_strAppName = "\xB1\xED" "Lockmere";  // "表Lockmere" in code page 936
+  g_app.m_strAppName = u8"表Lockmere";
   answer = IDYES;
   EXPECT_EQ(AfxMessageBox("文件已加密。"), IDYES);
   AfxMessageBox("继续吗？", MB_YESNO | MB_ICONQUESTION);
@@ -519,14 +519,13 @@ TEST_F(FrameworkTest, MessageBoxTakesTheAppNameAndAnIconAndReturnsTheAnswer) {
   EXPECT_EQ(boxes[2].type, static_cast<UINT>(MB_ICONSTOP));
 }
 
-TEST(AppNameTest, BaseNameWithoutExtensionRespectingDoubleByteCharacters) {
-  ASSERT_EQ(GetACP(), 936u);
+TEST(AppNameTest, BaseNameWithoutExtension) {
   EXPECT_EQ(AppNameFromModulePath("C:\\dir\\Lockmere.exe"), "Lockmere");
   EXPECT_EQ(AppNameFromModulePath("C:\\dir.old\\Lockmere"), "Lockmere");
   EXPECT_EQ(AppNameFromModulePath("Lockmere.v2.exe"), "Lockmere.v2");
-  // 0x95 0x5C is one character whose second byte is the backslash's.
-  EXPECT_EQ(AppNameFromModulePath("C:\\\xB1\xED\\a\x95\x5C" "b.exe"), "a\x95\x5C" "b");
-  EXPECT_EQ(AppNameFromModulePath("C:\\dir\\\x95\x5C"), "\x95\x5C");
+  // UTF-8, the module path's form: 盶 ends in 0x5C in code page 936, but not here.
+  EXPECT_EQ(AppNameFromModulePath(u8"C:\\表\\a盶b.exe"), u8"a盶b");
+  EXPECT_EQ(AppNameFromModulePath(u8"C:\\工具\\加密.exe"), u8"加密");
 }
 
 // ---------------------------------------------------------------------------------------
