@@ -68,6 +68,11 @@ bool CFileBrowserDlg::AskPassword(bool forEncryption) {
 void CFileBrowserDlg::WipePassword() { qz::SecureWipe(m_szPassword, sizeof(m_szPassword)); }
 
 void CFileBrowserDlg::ProbeFileSize(const char* path) {
+  // A path beyond the system's limit gets the engine's one message, not two.
+  if (qz::PathLength(path) > qz::MaxPathLength()) {
+    m_nFileSize = 0;
+    return;
+  }
   qz::SizeProbe probe = qz::ProbeFileSize(path);
   if (probe.ok) {
     m_nFileSize = probe.size;

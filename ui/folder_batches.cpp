@@ -1,6 +1,5 @@
 // The file list's context menu, and the folder batches it starts: every suitable file
 // directly inside a folder, with one password prompt and one closing message.
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -107,9 +106,9 @@ void CFileBrowserDlg::RunFolderBatch(bool encrypt) {
   int unfinished = 0;
   for (const qz::FolderEntry& entry : scan.entries) {
     if (qz::IsUnfinishedOutput(entry)) ++unfinished;
-    std::string path = folder + entry.name;
-    if (!qz::BatchTakes(encrypt, entry) || path.size() >= 1024) continue;
-    paths.push_back(std::move(path));
+    // A path too long for the system is not left out: the engine refuses it with its
+    // message, so the user hears of it.
+    if (qz::BatchTakes(encrypt, entry)) paths.push_back(folder + entry.name);
   }
   RunFileBatch(paths, encrypt);
   if (scan.opened && !scan.complete) AfxMessageBox("Couldn't find next file.", MB_OK);
@@ -129,12 +128,10 @@ void CFileBrowserDlg::RunFileBatch(const std::vector<std::string>& paths, bool e
   m_nReplaceAnswer = 0;
   m_nUnopened = 0;
   for (const std::string& path : paths) {
-    char pathBuffer[1024];
-    std::snprintf(pathBuffer, sizeof(pathBuffer), "%s", path.c_str());
     if (encrypt)
-      EncryptOneFile(pathBuffer);
+      EncryptOneFile(path.c_str());
     else
-      DecryptOneFile(pathBuffer);
+      DecryptOneFile(path.c_str());
   }
   WipePassword();
   m_bBatch = FALSE;

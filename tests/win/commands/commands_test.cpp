@@ -298,7 +298,11 @@ class Window {
   int Find(const std::string& text) const {
     Strings items = Items();
     auto at = std::find(items.begin(), items.end(), text);
-    if (at == items.end()) ADD_FAILURE() << "no item " << text;
+    if (at == items.end()) {
+      std::string shown;
+      for (const std::string& item : items) shown += " \"" + item + "\"";
+      ADD_FAILURE() << "no item " << text << "; the list shows" << shown;
+    }
     return at == items.end() ? -2 : static_cast<int>(at - items.begin());
   }
 
@@ -556,6 +560,34 @@ TEST_F(CommandsTest, EngineFailuresAreShownAndLeaveEveryFileAsItWas) {
   EXPECT_EQ(Attr(kRoot + "clash.txt") & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
   EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "clash.txt.qz"), clashQz));
   EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "fault.txt"), fault));
+}
+
+// The system limits paths in characters: 170 characters of Chinese (490 bytes of UTF-8)
+// work; beyond 259 characters a batch tells of the file, and nothing is cut to fit.
+TEST_F(CommandsTest, PathsAreLimitedInCharactersNotInBytes) {
+  std::string folderName, name;
+  for (int i = 0; i < 80; ++i) folderName += u8"长", name += u8"文";
+  const std::string folder = kRoot + folderName + "\\", longer = kRoot + "long\\", tooLong(250, 'n');
+  MakeDir(folder);
+  MakeFile(folder + name, PatternBytes(100, 70));
+  MakeDir(longer);
+  // Only the long-path form can make this one.
+  const std::wstring tooLongPath = L"\\\\?\\" + qz::WidePath(longer + tooLong);
+  HANDLE file = CreateFileW(tooLongPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  WithWindow(kRoot, [&](Window& window) {
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Long", {L"pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), (Strings{"路径太长，无法加密。", "目录加密完成！"}));
+    window.DoubleClick(folderName);
+    EXPECT_EQ(window.dialog().m_szCurrentDir, folder);
+    EXPECT_EQ(window.DoubleClick(name, {L"pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), Strings{"加密成功！"});
+  });
+  EXPECT_EQ(Names(folder), Strings{name + ".qz"});
+  ExpectEncrypted(folder + name + ".qz", PatternBytes(100, 70), "pw");
+  EXPECT_EQ(Names(longer), Strings{tooLong});
+  EXPECT_TRUE(DeleteFileW(tooLongPath.c_str()));
 }
 
 TEST_F(CommandsTest, FolderBatchesAskOnceAndProcessEveryFileDirectlyInside) {
