@@ -11,7 +11,7 @@
 #include "file_cipher.h"
 #include "qz_name.h"
 #include "replace_transaction.h"
-#include "test_dir.h"
+#include "support/files.h"
 #include "win_path.h"
 
 namespace qz {

@@ -9,7 +9,7 @@
 #include "fault_injection.h"
 #include "file_streams.h"
 #include "file_system.h"
-#include "test_dir.h"
+#include "support/files.h"
 
 namespace qz {
 namespace {

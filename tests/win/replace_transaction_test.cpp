@@ -7,7 +7,7 @@
 #include "fault_injection.h"
 #include "file_system.h"
 #include "replace_transaction.h"
-#include "test_dir.h"
+#include "support/files.h"
 
 namespace qz {
 namespace {

@@ -10,7 +10,7 @@
 #include "cipher.h"
 #include "file_cipher.h"
 #include "stored_key.h"
-#include "test_dir.h"
+#include "support/files.h"
 
 namespace qz {
 namespace {

@@ -27,15 +27,20 @@
 #include "file_system.h"
 #include "message_box.h"
 #include "resource.h"
-#include "test_dir.h"
+#include "support/files.h"
 #include "win_path.h"
 #include "ui_test_support.h"
 
 namespace {
 
+using qz::wintest::Attributes;
 using qz::wintest::Bytes;
+using qz::wintest::MakeDir;
+using qz::wintest::MakeFile;
+using qz::wintest::NamesIn;
 using qz::wintest::PatternBytes;
 using qz::wintest::ReadBytes;
+using qz::wintest::RemoveTree;
 using qz::wintest::WriteBytes;
 using uitest::WaitFor;
 using Strings = std::vector<std::string>;
@@ -49,57 +54,9 @@ constexpr DWORD kMarked = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
 
 // --- files ---------------------------------------------------------------------------
 
-DWORD Attr(const std::string& path) { return GetFileAttributesW(qz::WidePath(path).c_str()); }
-
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(qz::WidePath(dir + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = qz::Utf8Path(found.cFileName), path = dir + name;
-      if (name == "." || name == "..") continue;
-      SetFileAttributesW(qz::WidePath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path + "\\");
-      else DeleteFileW(qz::WidePath(path).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  SetFileAttributesW(qz::WidePath(dir).c_str(), FILE_ATTRIBUTE_DIRECTORY);
-  RemoveDirectoryW(qz::WidePath(dir).c_str());
-}
-
-// Stored names in dir, sorted; dot entries left out.
-Strings Names(const std::string& dir) {
-  Strings names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(qz::WidePath(dir + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = qz::Utf8Path(found.cFileName);
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 Strings Sorted(Strings names) {
   std::sort(names.begin(), names.end());
   return names;
-}
-
-void MakeDir(const std::string& path, DWORD attributes = 0) {
-  ASSERT_TRUE(CreateDirectoryW(qz::WidePath(path).c_str(), nullptr)) << path;
-  if (attributes) {
-    ASSERT_TRUE(SetFileAttributesW(qz::WidePath(path).c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY));
-  }
-}
-
-void MakeFile(const std::string& path, const Bytes& bytes, DWORD attributes = 0) {
-  ASSERT_TRUE(WriteBytes(path, bytes)) << path;
-  if (attributes) {
-    ASSERT_TRUE(SetFileAttributesW(qz::WidePath(path).c_str(), attributes));
-  }
 }
 
 qz::CipherOptions Portable() {
@@ -140,7 +97,7 @@ testing::AssertionResult SameBytes(const std::optional<Bytes>& got, const Bytes&
 
 void ExpectEncrypted(const std::string& path, const Bytes& plain, const std::string& password) {
   SCOPED_TRACE(path);
-  DWORD attributes = Attr(path);
+  DWORD attributes = Attributes(path);
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(attributes & (kMarked | FILE_ATTRIBUTE_DIRECTORY), kMarked);
   EXPECT_TRUE(SameBytes(PortablePlain(path, password), plain));
@@ -510,14 +467,14 @@ TEST_F(CommandsTest, SingleFilesAreEncryptedAndDecryptedUnderTheirNamesOnDisk) {
     EXPECT_EQ(g_events.refreshes, refreshes + 1);
     EXPECT_EQ(window.Items(), (Strings{"Data.qz", "Keep.txt", "Report.txt.qz", "Secret.txt.qz"}));
     // Shown capitalised, named as on disk: the output keeps the file's own spelling.
-    EXPECT_EQ(Names(kRoot), Sorted({"DATA.QZ", "REPORT.TXT.qz", "Secret.txt.qz", "keep.txt"}));
+    EXPECT_EQ(NamesIn(kRoot), Sorted({"DATA.QZ", "REPORT.TXT.qz", "Secret.txt.qz", "keep.txt"}));
     ExpectEncrypted(kRoot + "REPORT.TXT.qz", report, "report pw");
 
     EXPECT_EQ(window.DoubleClick("Report.txt.qz", {L"report pw"}), "D");
     EXPECT_EQ(boxes_.Take(), Strings{"解密成功！"});
     EXPECT_EQ(g_events.refreshes, refreshes + 2);
     EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "REPORT.TXT"), report));
-    EXPECT_EQ(Attr(kRoot + "REPORT.TXT") & kMarked, 0u);
+    EXPECT_EQ(Attributes(kRoot + "REPORT.TXT") & kMarked, 0u);
 
     // Stored as DATA.QZ, shown as Data.qz: the shown name makes it a ".qz", and it is
     // decrypted into "DATA".
@@ -532,9 +489,9 @@ TEST_F(CommandsTest, SingleFilesAreEncryptedAndDecryptedUnderTheirNamesOnDisk) {
     EXPECT_TRUE(boxes_.Take().empty());
     EXPECT_EQ(g_events.refreshes, refreshes);
   });
-  EXPECT_EQ(Names(kRoot), Sorted({"DATA", "REPORT.TXT", "Secret.txt.qz", "keep.txt"}));
+  EXPECT_EQ(NamesIn(kRoot), Sorted({"DATA", "REPORT.TXT", "Secret.txt.qz", "keep.txt"}));
   EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "Secret.txt.qz"), secretQz));
-  EXPECT_EQ(Attr(kRoot + "Secret.txt.qz") & kMarked, kMarked);
+  EXPECT_EQ(Attributes(kRoot + "Secret.txt.qz") & kMarked, kMarked);
 }
 
 TEST_F(CommandsTest, EngineFailuresAreShownAndLeaveEveryFileAsItWas) {
@@ -543,7 +500,7 @@ TEST_F(CommandsTest, EngineFailuresAreShownAndLeaveEveryFileAsItWas) {
   MakeFile(kRoot + "clash.txt", clash, FILE_ATTRIBUTE_READONLY);
   MakeFile(kRoot + "fault.txt", fault);
   const Bytes clashQz = ReadBytes(kRoot + "clash.txt.qz");
-  const Strings before = Names(kRoot);
+  const Strings before = NamesIn(kRoot);
   WithWindow(kRoot, [&](Window& window) {
     int refreshes = g_events.refreshes;
     EXPECT_EQ(window.DoubleClick("Clash.txt.qz", {L"pw"}), "D");
@@ -555,9 +512,9 @@ TEST_F(CommandsTest, EngineFailuresAreShownAndLeaveEveryFileAsItWas) {
     EXPECT_EQ(boxes_.Take(), Strings{"写文件错误，加密失败。"});
     EXPECT_EQ(g_events.refreshes, refreshes);
   });
-  EXPECT_EQ(Names(kRoot), before);  // no partial output, no temporary file
+  EXPECT_EQ(NamesIn(kRoot), before);  // no partial output, no temporary file
   EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "clash.txt"), clash));
-  EXPECT_EQ(Attr(kRoot + "clash.txt") & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(Attributes(kRoot + "clash.txt") & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
   EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "clash.txt.qz"), clashQz));
   EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "fault.txt"), fault));
 }
@@ -584,9 +541,9 @@ TEST_F(CommandsTest, PathsAreLimitedInCharactersNotInBytes) {
     EXPECT_EQ(window.DoubleClick(name, {L"pw"}), "E");
     EXPECT_EQ(boxes_.Take(), Strings{"加密成功！"});
   });
-  EXPECT_EQ(Names(folder), Strings{name + ".qz"});
+  EXPECT_EQ(NamesIn(folder), Strings{name + ".qz"});
   ExpectEncrypted(folder + name + ".qz", PatternBytes(100, 70), "pw");
-  EXPECT_EQ(Names(longer), Strings{tooLong});
+  EXPECT_EQ(NamesIn(longer), Strings{tooLong});
   EXPECT_TRUE(DeleteFileW(tooLongPath.c_str()));
 }
 
@@ -618,11 +575,11 @@ TEST_F(CommandsTest, FolderBatchesAskOnceAndProcessEveryFileDirectlyInside) {
     encryptedNames.push_back(name + ".qz");
   }
   auto expectEncrypted = [&](const std::string& password) {
-    EXPECT_EQ(Names(batch), Sorted(encryptedNames));
+    EXPECT_EQ(NamesIn(batch), Sorted(encryptedNames));
     for (const auto& [name, bytes] : files) ExpectEncrypted(batch + name + ".qz", bytes, password);
   };
   auto expectPlain = [&] {
-    EXPECT_EQ(Names(batch), Sorted(plainNames));
+    EXPECT_EQ(NamesIn(batch), Sorted(plainNames));
     for (const auto& [name, bytes] : files) EXPECT_TRUE(SameBytes(ReadBytes(batch + name), bytes)) << name;
   };
 
@@ -665,12 +622,12 @@ TEST_F(CommandsTest, FolderBatchesAskOnceAndProcessEveryFileDirectlyInside) {
     EXPECT_EQ(g_events.prompts, prompts);
   });
   EXPECT_TRUE(SameBytes(ReadBytes(batch + "~qz123456.tmp"), temp));
-  EXPECT_EQ(Names(batch + "sub\\"), Strings{"inner.txt"});
+  EXPECT_EQ(NamesIn(batch + "sub\\"), Strings{"inner.txt"});
   EXPECT_TRUE(SameBytes(ReadBytes(batch + "sub\\inner.txt"), inner));
-  EXPECT_EQ(Names(sizes), (Strings{"big.qz", "small.qz"}));
+  EXPECT_EQ(NamesIn(sizes), (Strings{"big.qz", "small.qz"}));
   ExpectEncrypted(sizes + "big.qz", big, "size pw");
   ExpectEncrypted(sizes + "small.qz", small, "size pw");
-  EXPECT_EQ(Names(kRoot + "empty\\"), Strings{});
+  EXPECT_EQ(NamesIn(kRoot + "empty\\"), Strings{});
 }
 
 TEST_F(CommandsTest, BatchQuestionsPerFilePromptsAndFailuresInsideABatch) {
@@ -700,19 +657,19 @@ TEST_F(CommandsTest, BatchQuestionsPerFilePromptsAndFailuresInsideABatch) {
     boxes_.AnswerQuestions(IDNO);
     EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Mixed"), "");
     EXPECT_EQ(boxes_.Take(), Strings{question});
-    EXPECT_EQ(Names(mixed), (Strings{"a.txt", "b.txt.qz", "b2.txt.qz"}));
+    EXPECT_EQ(NamesIn(mixed), (Strings{"a.txt", "b.txt.qz", "b2.txt.qz"}));
     EXPECT_EQ(g_events.refreshes, refreshes);
 
     boxes_.AnswerQuestions(IDYES);
     EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Mixed", {L"mix pw"}), "E");
     EXPECT_EQ(boxes_.Take(), (Strings{question, "目录加密完成！"}));
-    EXPECT_EQ(Names(mixed), (Strings{"a.txt.qz", "b.txt.qz", "b2.txt.qz"}));
+    EXPECT_EQ(NamesIn(mixed), (Strings{"a.txt.qz", "b.txt.qz", "b2.txt.qz"}));
     ExpectEncrypted(mixed + "a.txt.qz", a, "mix pw");
     EXPECT_TRUE(SameBytes(ReadBytes(mixed + "b.txt.qz"), bQz));
 
     EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Partly", {L"pw"}), "D");
     EXPECT_EQ(boxes_.Take(), (Strings{"此目录下有未加密文件,是否继续?", "目录解密完成！"}));
-    EXPECT_EQ(Names(partly), (Strings{"c.txt", "d.txt"}));
+    EXPECT_EQ(NamesIn(partly), (Strings{"c.txt", "d.txt"}));
     EXPECT_TRUE(SameBytes(ReadBytes(partly + "c.txt"), c));
     EXPECT_TRUE(SameBytes(ReadBytes(partly + "d.txt"), d));
 
@@ -731,7 +688,7 @@ TEST_F(CommandsTest, BatchQuestionsPerFilePromptsAndFailuresInsideABatch) {
     }
     EXPECT_EQ(plain, 1);
     EXPECT_TRUE(used == "xy" || used == "yx") << used;
-    EXPECT_EQ(Names(three).size(), 3u);
+    EXPECT_EQ(NamesIn(three).size(), 3u);
 
     // A file held open without sharing fails; the batch goes on with the others.
     EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Locked", {L"lock pw"}), "E");
@@ -739,7 +696,7 @@ TEST_F(CommandsTest, BatchQuestionsPerFilePromptsAndFailuresInsideABatch) {
                                        "目录加密完成！"}));
   });
   CloseHandle(held);
-  EXPECT_EQ(Names(locked), (Strings{"e.txt.qz", "f.txt", "g.txt.qz"}));
+  EXPECT_EQ(NamesIn(locked), (Strings{"e.txt.qz", "f.txt", "g.txt.qz"}));
   EXPECT_TRUE(SameBytes(ReadBytes(locked + "f.txt"), lockedFiles["f.txt"]));
   ExpectEncrypted(locked + "e.txt.qz", lockedFiles["e.txt"], "lock pw");
   ExpectEncrypted(locked + "g.txt.qz", lockedFiles["g.txt"], "lock pw");
@@ -778,7 +735,7 @@ TEST_F(CommandsTest, WrongPasswordsRenamedFilesAndTakenNamesAskFirst) {
     // A batch tells the files its password does not open once, and leaves them.
     EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Wrong", {L"nope"}), "D");
     EXPECT_EQ(boxes_.Take(), (Strings{"有 4 个文件未能用此密码解密，已保留原样。", "目录解密完成！"}));
-    EXPECT_EQ(Names(wrong), (Strings{"b1.txt.qz", "b2.txt.qz", "b3.txt.qz", "renamed.txt.qz"}));
+    EXPECT_EQ(NamesIn(wrong), (Strings{"b1.txt.qz", "b2.txt.qz", "b3.txt.qz", "renamed.txt.qz"}));
     EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Wrong", {L"right"}), "D");
     EXPECT_EQ(boxes_.Take(), (Strings{"有 1 个文件未能用此密码解密，已保留原样。", "目录解密完成！"}));
     for (const auto& [name, bytes] : right) EXPECT_TRUE(SameBytes(ReadBytes(wrong + name), bytes)) << name;
@@ -788,7 +745,7 @@ TEST_F(CommandsTest, WrongPasswordsRenamedFilesAndTakenNamesAskFirst) {
     boxes_.AnswerQuestions(IDNO);
     EXPECT_EQ(window.DoubleClick("Renamed.txt.qz", {L"right"}), "D");
     EXPECT_EQ(boxes_.Take(), Strings{mismatch});
-    EXPECT_EQ(Attr(kRoot + "Renamed.txt"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Attributes(kRoot + "Renamed.txt"), INVALID_FILE_ATTRIBUTES);
     boxes_.AnswerQuestions(IDYES);
     EXPECT_EQ(window.DoubleClick("Renamed.txt.qz", {L"right"}), "D");
     EXPECT_EQ(boxes_.Take(), (Strings{mismatch, "解密成功！"}));
@@ -822,7 +779,7 @@ TEST_F(CommandsTest, WrongPasswordsRenamedFilesAndTakenNamesAskFirst) {
     EXPECT_EQ(boxes_.Take(),
               (Strings{"此目录下已有加密文件,是否继续?", "“a.txt.qz”已存在，是否替换？", "目录加密完成！"}));
   });
-  EXPECT_EQ(Names(clash), (Strings{"a.txt.qz", "b.txt.qz"}));
+  EXPECT_EQ(NamesIn(clash), (Strings{"a.txt.qz", "b.txt.qz"}));
   ExpectEncrypted(clash + "a.txt.qz", fresh, "pw");
   ExpectEncrypted(clash + "b.txt.qz", fresh, "pw");
 }
@@ -834,7 +791,7 @@ TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {
   MakeQz(kRoot + "enc.qz", PatternBytes(10, 51), "pw");
   const Bytes note = PatternBytes(80, 52);
   MakeFile(kRoot + "note.txt", note);
-  ASSERT_EQ(Attr(kRoot + "plain"), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+  ASSERT_EQ(Attributes(kRoot + "plain"), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
   WithWindow(kRoot, [&](Window& window) {
     ASSERT_EQ(window.Items(), (Strings{"Hid", "Plain", "Enc.qz", "Note.txt"}));
     using Ids = std::vector<UINT>;
@@ -860,8 +817,8 @@ TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {
     EXPECT_EQ(boxes_.Take(), Strings{"加密成功！"});
     EXPECT_EQ(window.dialog().m_nMenuItem, -1);
   });
-  EXPECT_EQ(Names(kRoot), (Strings{"enc.qz", "hid", "note.txt.qz", "plain"}));
-  EXPECT_EQ(Names(kRoot + "hid\\"), Strings{"in.txt"});
+  EXPECT_EQ(NamesIn(kRoot), (Strings{"enc.qz", "hid", "note.txt.qz", "plain"}));
+  EXPECT_EQ(NamesIn(kRoot + "hid\\"), Strings{"in.txt"});
   ExpectEncrypted(kRoot + "Note.txt.qz", note, "pw");
 }
 
@@ -901,7 +858,7 @@ TEST_F(CommandsTest, DroppedFoldersAreListedAndDroppedFilesEncryptedOrDecrypted)
                                       "路径太长，无法处理“" + inbox + std::string(300, 'x') + "”。"}));
     EXPECT_EQ(g_events.refreshes, refreshes);
   });
-  EXPECT_EQ(Names(inbox), (Strings{"REPORT.TXT.qz", "a.txt", "b.txt.qz", "c.txt.qz", "sub"}));
+  EXPECT_EQ(NamesIn(inbox), (Strings{"REPORT.TXT.qz", "a.txt", "b.txt.qz", "c.txt.qz", "sub"}));
   ExpectEncrypted(inbox + "c.txt.qz", b, "c pw");
 }
 
