@@ -28,5 +28,3 @@ std::string FromWide(UINT codePage, const std::wstring& wide) {
 
 std::wstring Utf8ToWide(const std::string& utf8) { return ToWide(CP_UTF8, utf8); }
 std::string WideToUtf8(const std::wstring& wide) { return FromWide(CP_UTF8, wide); }
-std::wstring AnsiToWide(const std::string& ansi) { return ToWide(CP_ACP, ansi); }
-std::string WideToAnsi(const std::wstring& wide) { return FromWide(CP_ACP, wide); }

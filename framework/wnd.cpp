@@ -86,7 +86,7 @@ std::wstring CWnd::GetWindowTextWide() const {
   return text;
 }
 
-std::string CWnd::GetWindowTextAnsi() const { return WideToAnsi(GetWindowTextWide()); }
+std::string CWnd::GetWindowTextUtf8() const { return WideToUtf8(GetWindowTextWide()); }
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
   DWORD style = GetStyle();

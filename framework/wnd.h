@@ -35,10 +35,10 @@ class CWnd {
   static BOOL WalkPreTranslateTree(MSG* msg);
   virtual BOOL PreTranslateMessage(MSG* msg);
 
-  // Window text: fixed texts are UTF-8, names ANSI.
+  // Window text, as wide text or UTF-8.
   void SetWindowText(const std::wstring& text);
   void SetWindowTextUtf8(const std::string& text);
-  std::string GetWindowTextAnsi() const;
+  std::string GetWindowTextUtf8() const;
   std::wstring GetWindowTextWide() const;
 
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {

@@ -27,9 +27,9 @@ CHyperLink::~CHyperLink() {
 }
 
 void CHyperLink::PreSubclassWindow() {
-  const std::string text = GetWindowTextAnsi();
+  const std::string text = GetWindowTextUtf8();
   if (m_strURL.empty()) m_strURL = text;
-  if (text.empty()) SetWindowText(AnsiToWide(m_strURL));
+  if (text.empty()) SetWindowText(Utf8ToWide(m_strURL));
 
   HFONT dialogFont = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
   LOGFONTW logFont = {};
@@ -78,11 +78,11 @@ void CHyperLink::FitWindowToText() {
   const int extraWidth = (rect.right - rect.left) - (client.right - client.left);
   const int extraHeight = (rect.bottom - rect.top) - (client.bottom - client.top);
 
-  const std::string text = GetWindowTextAnsi();
+  const std::wstring text = GetWindowTextWide();
   SIZE extent = {};
   HDC dc = ::GetDC(m_hWnd);
   HGDIOBJ oldFont = SelectObject(dc, m_font);
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
   SelectObject(dc, oldFont);
   ::ReleaseDC(m_hWnd, dc);
 

@@ -123,7 +123,7 @@ TEST_F(LinkTest, FitsToItsTextByAlignment) {
     const RECT before = RectInParent(Item(c.id));
     CHyperLink link;
     Attach(link, c.id);
-    const SIZE text = linktest::TextExtent(font, link.GetWindowTextAnsi());
+    const SIZE text = linktest::TextExtent(font, link.GetWindowTextUtf8());
     const RECT after = RectInParent(link.m_hWnd);
     const int width = before.right - before.left;
     EXPECT_EQ(after.top, before.top);
@@ -185,7 +185,7 @@ TEST_F(LinkTest, AttachingTakesTextAndUrlFromEachOther) {
   CHyperLink preset;
   preset.m_strURL = "http://127.0.0.1:1/preset";
   Attach(preset, IDC_LINK_EMPTY);
-  EXPECT_EQ(preset.GetWindowTextAnsi(), "http://127.0.0.1:1/preset");
+  EXPECT_EQ(preset.GetWindowTextUtf8(), "http://127.0.0.1:1/preset");
   EXPECT_EQ(preset.m_strURL, "http://127.0.0.1:1/preset");
 
   // Otherwise the text becomes the URL.
@@ -211,7 +211,7 @@ TEST_F(LinkTest, SetLinkUrlChangesTooltipButNotText) {
   Attach(link, IDC_LINK_LEFT);
   link.SetLinkUrl("http://127.0.0.1:1/new");
   EXPECT_EQ(link.m_strURL, "http://127.0.0.1:1/new");
-  EXPECT_EQ(link.GetWindowTextAnsi(), "left link");
+  EXPECT_EQ(link.GetWindowTextUtf8(), "left link");
   EXPECT_EQ(link.m_toolTip.GetToolText(&link, CHyperLink::kToolId), "http://127.0.0.1:1/new");
   EXPECT_TRUE(IsWindowVisible(link.m_hWnd));
 }

@@ -71,7 +71,7 @@ std::vector<std::string> ExpectedTexts(const std::string& dir) {
   return groups[0];
 }
 
-std::wstring LabelFor(const std::string& dir) { return Utf8ToWide("当前路径：") + AnsiToWide(dir); }
+std::wstring LabelFor(const std::string& dir) { return Utf8ToWide("当前路径：") + Utf8ToWide(dir); }
 
 // Lists dialog.m_szCurrentDir = dir again, as a change of the file type does.
 void ListAgain(CFileBrowserDlg& dialog, HWND window, const std::string& dir) {
