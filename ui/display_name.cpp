@@ -1,15 +1,8 @@
 #include "display_name.h"
 
-#include <windows.h>
-
-void CapitalizeWords(char* name, bool (*isLeadByte)(unsigned char)) {
+void CapitalizeWords(char* name) {
   bool startOfWord = true;
   for (unsigned char* p = reinterpret_cast<unsigned char*>(name); *p; ++p) {
-    if (isLeadByte(*p) && p[1] != 0) {
-      ++p;  // the trail byte may look like an ASCII letter
-      startOfWord = false;
-      continue;
-    }
     if (*p >= 'A' && *p <= 'Z') *p = static_cast<unsigned char>(*p + ('a' - 'A'));
     if (startOfWord) {
       if (*p >= 'a' && *p <= 'z') *p = static_cast<unsigned char>(*p - ('a' - 'A'));
@@ -17,10 +10,6 @@ void CapitalizeWords(char* name, bool (*isLeadByte)(unsigned char)) {
     }
     if (*p == ' ') startOfWord = true;
   }
-}
-
-void CapitalizeWords(char* name) {
-  CapitalizeWords(name, [](unsigned char) { return false; });
 }
 
 std::string DisplayName(const std::string& utf8Name) {
