@@ -12,13 +12,18 @@
 #include "link_test_support.h"
 #include "product_address.h"
 #include "resource.h"
+#include "support/wait.h"
+#include "support/window_query.h"
 #include "text_conversion.h"
 #include "ui_test_support.h"
 
 namespace {
 
+using qz::wintest::FocusOf;
+using qz::wintest::Millis;
+using qz::wintest::TextOf;
+using qz::wintest::WaitUntil;
 using uitest::RunModal;
-using uitest::WaitFor;
 
 struct Control {
   int id;
@@ -59,7 +64,7 @@ RECT ToPixels(HWND dialog, const RECT& units) {
 TEST(AboutDialogTest, ShowsTheTemplateAndLinksToTheVendor) {
   CAboutDlg about;
   INT_PTR result = RunModal(about, [&](HWND dialog) {
-    EXPECT_EQ(WideToUtf8(uitest::TextOf(dialog)), "Lockmere");
+    EXPECT_EQ(WideToUtf8(TextOf(dialog)), "Lockmere");
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE));
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_POPUP), static_cast<DWORD>(WS_CAPTION | WS_SYSMENU | WS_POPUP));
     RECT client, expectedClient = {0, 0, 299, 181};
@@ -80,7 +85,7 @@ TEST(AboutDialogTest, ShowsTheTemplateAndLinksToTheVendor) {
       EXPECT_EQ(actual.top, expected.top);
       // The link is fitted to its text and the picture takes its bitmap's size.
       if (c.text) {
-        EXPECT_EQ(WideToUtf8(uitest::TextOf(child)), c.text);
+        EXPECT_EQ(WideToUtf8(TextOf(child)), c.text);
         EXPECT_EQ(actual.right, expected.right);
         EXPECT_EQ(actual.bottom, expected.bottom);
       }
@@ -103,7 +108,7 @@ TEST(AboutDialogTest, ShowsTheTemplateAndLinksToTheVendor) {
 
     // The link shows the host and opens the site; it is fitted to its text.
     HWND link = GetDlgItem(dialog, IDC_VENDOR_LINK);
-    EXPECT_EQ(WideToUtf8(uitest::TextOf(link)), VendorSiteAddress());
+    EXPECT_EQ(WideToUtf8(TextOf(link)), VendorSiteAddress());
     EXPECT_EQ(about.m_link.m_hWnd, link);
     EXPECT_EQ(about.m_link.m_strURL, VendorSiteUrl());
     EXPECT_EQ(about.m_link.m_toolTip.GetToolText(&about.m_link, CHyperLink::kToolId),
@@ -114,7 +119,7 @@ TEST(AboutDialogTest, ShowsTheTemplateAndLinksToTheVendor) {
     EXPECT_TRUE(IsWindowVisible(link));
 
     // The close button has the focus, so the link starts in the link colour.
-    EXPECT_EQ(uitest::FocusOf(dialog), GetDlgItem(dialog, IDOK));
+    EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDOK));
     EXPECT_EQ(linktest::AskColour(dialog, link).text, CHyperLink::s_clrLink);
     PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
   });
@@ -130,8 +135,8 @@ TEST(AboutDialogTest, ClickedLinkOpensTheSiteAndShowsVisitedOnceLeft) {
     PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     // Posted messages come after sent ones: wait for the click to be handled.
-    EXPECT_TRUE(WaitFor([&] { return about.m_link.m_bVisited != FALSE; }));
-    EXPECT_EQ(uitest::FocusOf(dialog), link);
+    EXPECT_TRUE(WaitUntil([&] { return about.m_link.m_bVisited != FALSE; }, Millis(5000)));
+    EXPECT_EQ(FocusOf(dialog), link);
     EXPECT_EQ(linktest::AskColour(dialog, link).text, CHyperLink::s_clrActive);
     SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDOK)), TRUE);
     EXPECT_EQ(linktest::AskColour(dialog, link).text, CHyperLink::s_clrVisited);
@@ -153,10 +158,10 @@ TEST(AboutDialogTest, TooltipShowsTheUrlWhenTheMouseRestsOnTheLink) {
     Sleep(50);
     SetCursorPos(rect.left + 4, (rect.top + rect.bottom) / 2);
     HWND tip = about.m_link.m_toolTip.m_hWnd;
-    const bool shown = WaitFor([&] { return IsWindowVisible(tip) != FALSE; }, 5000);
+    const bool shown = WaitUntil([&] { return IsWindowVisible(tip) != FALSE; }, Millis(5000));
     EXPECT_TRUE(shown);
     if (shown) {
-      EXPECT_EQ(WideToUtf8(uitest::TextOf(tip)), VendorSiteUrl());
+      EXPECT_EQ(WideToUtf8(TextOf(tip)), VendorSiteUrl());
     }
     SetCursorPos(0, 0);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);

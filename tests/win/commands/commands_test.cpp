@@ -28,21 +28,30 @@
 #include "message_box.h"
 #include "resource.h"
 #include "support/files.h"
-#include "win_path.h"
+#include "support/wait.h"
+#include "support/window_query.h"
 #include "ui_test_support.h"
+#include "win_path.h"
 
 namespace {
 
 using qz::wintest::Attributes;
 using qz::wintest::Bytes;
+using qz::wintest::ClassName;
+using qz::wintest::FirstVisible;
+using qz::wintest::kDialogClass;
+using qz::wintest::kPopupMenuClass;
 using qz::wintest::MakeDir;
 using qz::wintest::MakeFile;
+using qz::wintest::Millis;
 using qz::wintest::NamesIn;
+using qz::wintest::OfClass;
 using qz::wintest::PatternBytes;
 using qz::wintest::ReadBytes;
 using qz::wintest::RemoveTree;
+using qz::wintest::ThreadWindows;
+using qz::wintest::WaitUntil;
 using qz::wintest::WriteBytes;
-using uitest::WaitFor;
 using Strings = std::vector<std::string>;
 
 const std::string kRoot = "C:\\qzcmd\\";
@@ -114,20 +123,14 @@ struct Events {
 };
 Events g_events;
 
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_CREATEWND) {
     const CREATESTRUCTW* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs;
-    if ((create->style & WS_CHILD) && create->hwndParent && ClassOf(create->hwndParent) == L"#32770") {
+    if ((create->style & WS_CHILD) && create->hwndParent && ClassName(create->hwndParent) == kDialogClass) {
       INT_PTR id = reinterpret_cast<INT_PTR>(create->hMenu);
       if (id == IDC_PASSWORD) ++g_events.prompts;
       if (id == IDC_PROGRESS_BAR &&
-          _wcsicmp(ClassOf(reinterpret_cast<HWND>(wParam)).c_str(), L"msctls_progress32") == 0)
+          _stricmp(ClassName(reinterpret_cast<HWND>(wParam)).c_str(), "msctls_progress32") == 0)
         ++g_events.progressBars;
     }
   }
@@ -187,23 +190,6 @@ class Boxes {
 using Answer = std::optional<std::wstring>;  // a password, or nullopt for Cancel
 const Answer kCancel = std::nullopt;
 using Answers = std::vector<Answer>;
-
-HWND VisibleWindow(DWORD thread, const std::function<bool(HWND)>& match) {
-  struct Search {
-    const std::function<bool(HWND)>* match;
-    HWND found;
-  } search = {&match, nullptr};
-  EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM data) {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (!IsWindowVisible(window) || !(*s->match)(window)) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 // A real HDROP: wide paths after a DROPFILES header, freed by the receiver's DragFinish.
 HGLOBAL MakeDrop(const std::vector<std::wstring>& paths) {
@@ -265,10 +251,10 @@ class Window {
 
   // A visible password prompt: a "Lockmere" dialog with the password field.
   HWND Prompt() const {
-    return VisibleWindow(thread_, [](HWND window) {
+    return FirstVisible(ThreadWindows(thread_), [](HWND window) {
       wchar_t title[32] = {};
       GetWindowTextW(window, title, 32);
-      return ClassOf(window) == L"#32770" && GetDlgItem(window, IDC_PASSWORD) &&
+      return ClassName(window) == kDialogClass && GetDlgItem(window, IDC_PASSWORD) &&
              std::wstring(title) == L"Lockmere";
     });
   }
@@ -285,7 +271,7 @@ class Window {
     std::string kinds;
     for (const Answer& answer : answers) {
       HWND prompt = nullptr;
-      WaitFor([&] { return (prompt = Prompt()) != nullptr || done; }, 10000);
+      WaitUntil([&] { return (prompt = Prompt()) != nullptr || done; }, Millis(10000));
       if (!prompt) {
         ADD_FAILURE() << "prompt " << kinds.size() + 1 << " of " << answers.size() << " missing";
         break;
@@ -297,10 +283,10 @@ class Window {
           if (field) SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer->c_str()));
       }
       PostMessageW(prompt, WM_COMMAND, answer ? IDOK : IDCANCEL, 0);
-      WaitFor([&] { return !IsWindow(prompt) || !IsWindowVisible(prompt); }, 10000);
+      WaitUntil([&] { return !IsWindow(prompt) || !IsWindowVisible(prompt); }, Millis(10000));
     }
     if (during) during(done);
-    if (!WaitFor([&] { return done.load(); }, 20000)) {
+    if (!WaitUntil([&] { return done.load(); }, Millis(20000))) {
       ADD_FAILURE() << "the command did not finish; an unexpected prompt?";
       while (!done) {
         if (HWND prompt = Prompt()) PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
@@ -342,7 +328,7 @@ class Window {
   }
 
   bool ProgressShown() const {
-    return VisibleWindow(thread_, [](HWND w) { return GetDlgItem(w, IDC_PROGRESS_BAR) != nullptr; });
+    return FirstVisible(ThreadWindows(thread_), [](HWND w) { return GetDlgItem(w, IDC_PROGRESS_BAR) != nullptr; });
   }
 
   void Back() {
@@ -356,10 +342,10 @@ class Window {
     Notify(NM_RCLICK, item, {}, [&](const std::atomic<bool>& done) {
       HWND popup = nullptr;
       auto find = [&] {
-        popup = VisibleWindow(thread_, [](HWND window) { return ClassOf(window) == L"#32768"; });
+        popup = FirstVisible(ThreadWindows(thread_), OfClass(kPopupMenuClass));
         return popup != nullptr;
       };
-      if (!WaitFor([&] { return find() || done; }, 5000) || !popup) return;
+      if (!WaitUntil([&] { return find() || done; }, Millis(5000)) || !popup) return;
       HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
       ids.emplace();
       for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) ids->push_back(GetMenuItemID(menu, i));

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <functional>
 #include <new>
 #include <stdexcept>
@@ -21,6 +20,9 @@
 #include "dialog.h"
 #include "internet_session.h"
 #include "message_box.h"
+#include "support/message_queue.h"
+#include "support/wait.h"
+#include "support/window_query.h"
 #include "test_dialogs.h"
 
 namespace {
@@ -28,16 +30,13 @@ namespace {
 class TestApp : public CWinApp {};
 TestApp g_app;
 
-// Polls until ready() gives a non-null value, for at most ten seconds.
-template <typename Ready>
-auto WaitFor(Ready ready) -> decltype(ready()) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  for (;;) {
-    auto value = ready();
-    if (value || std::chrono::steady_clock::now() > deadline) return value;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-}
+using qz::wintest::FocusOf;
+using qz::wintest::Millis;
+using qz::wintest::PumpMessages;
+using qz::wintest::WaitUntil;
+
+// How long a dialog may take to appear, close or come back to life.
+constexpr Millis kWindowWait(10000);
 
 // Every test records message boxes instead of showing them, so none can block a run.
 class FrameworkTest : public testing::Test {
@@ -258,10 +257,12 @@ BEGIN_MESSAGE_MAP(TestDialog, CDialog)
 END_MESSAGE_MAP()
 
 HWND ShownWindow(const TestDialog& dialog) {
-  return WaitFor([&]() -> HWND {
-    HWND hwnd = dialog.created;
-    return hwnd && IsWindowVisible(hwnd) ? hwnd : nullptr;
-  });
+  HWND hwnd = nullptr;
+  const bool shown = WaitUntil([&] {
+    hwnd = dialog.created;
+    return hwnd && IsWindowVisible(hwnd);
+  }, kWindowWait);
+  return shown ? hwnd : nullptr;
 }
 
 void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
@@ -273,7 +274,7 @@ INT_PTR RunModal(TestDialog& dialog, const std::function<void(HWND)>& script) {
   std::thread driver([&] {
     if (HWND hwnd = ShownWindow(dialog)) script(hwnd);
     else ADD_FAILURE() << "the dialog was not shown";
-    if (!WaitFor([&] { return done.load(); })) {
+    if (!WaitUntil([&] { return done.load(); }, kWindowWait)) {
       ADD_FAILURE() << "the dialog is still open";
       dialog.EndDialog(IDABORT);
     }
@@ -286,11 +287,9 @@ INT_PTR RunModal(TestDialog& dialog, const std::function<void(HWND)>& script) {
 
 // A key pressed in the focused control, which is the edit, the first tab stop.
 void PostKey(HWND dialog, WPARAM key) {
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof(info);
-  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-  EXPECT_EQ(info.hwndFocus, GetDlgItem(dialog, IDC_TEST_EDIT));
-  PostMessageW(info.hwndFocus ? info.hwndFocus : dialog, WM_KEYDOWN, key, 1);
+  HWND focus = FocusOf(dialog);
+  EXPECT_EQ(focus, GetDlgItem(dialog, IDC_TEST_EDIT));
+  PostMessageW(focus ? focus : dialog, WM_KEYDOWN, key, 1);
 }
 
 TEST_F(FrameworkTest, ModalResultComesFromEndDialogAndTheStandardButtons) {
@@ -364,8 +363,8 @@ TEST_F(FrameworkTest, NestedModalDialogReturnsToTheOuterLoop) {
     ASSERT_NE(innerHwnd, nullptr);
     EXPECT_FALSE(IsWindowEnabled(dlg));
     Click(innerHwnd, IDOK);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(innerHwnd); }));
-    EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(dlg) != FALSE; }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(innerHwnd); }, kWindowWait));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(dlg) != FALSE; }, kWindowWait));
     Click(dlg, IDCANCEL);
   });
   EXPECT_EQ(innerResult, IDOK);
@@ -387,8 +386,7 @@ TEST_F(FrameworkTest, ModelessDialogBindsControlsOnceAndLivesUntilDestroyed) {
   EXPECT_EQ(dialog.edit.subclassed, 1);
   EXPECT_EQ(CWnd::FromHandlePermanent(edit), &dialog.edit);
 
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  PumpMessages();
   EXPECT_TRUE(IsWindow(hwnd));
   EXPECT_TRUE(dialog.DestroyWindow());
   EXPECT_FALSE(IsWindow(hwnd));

@@ -8,14 +8,6 @@
 
 namespace menutest {
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-  for (DWORD start = GetTickCount(); !done();) {
-    if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
-    Sleep(10);
-  }
-  return true;
-}
-
 Canvas::Canvas(int width, int height, COLORREF fill) : width_(width), height_(height) {
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -114,13 +106,5 @@ BEGIN_MESSAGE_MAP(OwnerDialog, CDialog)
   ON_COMMAND(ID_ENCRYPT, &OwnerDialog::OnEncrypt)
   ON_COMMAND(ID_DECRYPT, &OwnerDialog::OnDecrypt)
 END_MESSAGE_MAP()
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 }  // namespace menutest

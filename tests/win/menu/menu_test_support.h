@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <vector>
 
 #include "dialog.h"
@@ -14,9 +13,6 @@ namespace menutest {
 constexpr UINT IDD_MENU_OWNER = 2000;
 constexpr UINT ID_ENCRYPT = 1013;
 constexpr UINT ID_DECRYPT = 1012;
-
-// Polls until done() holds; false after timeoutMs.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000);
 
 // A 32-bit bitmap selected into a memory device context, first filled with one colour.
 class Canvas {
@@ -66,8 +62,5 @@ class OwnerDialog : public CDialog {
   void OnDecrypt() { commands.push_back(ID_DECRYPT); }
   DECLARE_MESSAGE_MAP()
 };
-
-// Dispatches what is waiting in this thread's queue.
-void Pump();
 
 }  // namespace menutest

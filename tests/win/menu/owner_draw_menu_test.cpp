@@ -11,10 +11,20 @@
 
 #include "menu_test_support.h"
 #include "owner_draw_menu.h"
+#include "support/message_queue.h"
+#include "support/wait.h"
+#include "support/window_query.h"
 
 namespace {
 
 using namespace menutest;
+using qz::wintest::FirstVisible;
+using qz::wintest::kPopupMenuClass;
+using qz::wintest::Millis;
+using qz::wintest::OfClass;
+using qz::wintest::PumpMessages;
+using qz::wintest::ThreadWindows;
+using qz::wintest::WaitUntil;
 
 // Opens the internals that the program never fills: the command-to-image table and the
 // image lists. Counts the owner-draw requests that reach it.
@@ -441,19 +451,10 @@ class TrackTest : public testing::Test {
     DWORD uiThread = GetCurrentThreadId();
     std::thread script([&, uiThread] {
       HWND popup = nullptr;
-      bool shown = WaitFor([&] {
-        popup = nullptr;
-        EnumThreadWindows(uiThread, [](HWND window, LPARAM out) {
-          wchar_t name[16] = {};
-          GetClassNameW(window, name, 16);
-          if (IsWindowVisible(window) && std::wstring(name) == L"#32768") {
-            *reinterpret_cast<HWND*>(out) = window;
-            return FALSE;
-          }
-          return TRUE;
-        }, reinterpret_cast<LPARAM>(&popup));
+      bool shown = WaitUntil([&] {
+        popup = FirstVisible(ThreadWindows(uiThread), OfClass(kPopupMenuClass));
         return popup != nullptr;
-      });
+      }, Millis(10000));
       if (!shown) {
         ADD_FAILURE() << "no popup menu appeared";
         PostThreadMessageW(uiThread, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -464,7 +465,7 @@ class TrackTest : public testing::Test {
     });
     int result = menu.TrackPopupMenu(flags, 100, 100, &owner);
     script.join();
-    Pump();
+    PumpMessages();
     return result;
   }
 

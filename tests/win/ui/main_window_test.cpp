@@ -13,13 +13,14 @@
 #include "display_name.h"
 #include "file_browser_dlg.h"
 #include "resource.h"
+#include "support/window_query.h"
 #include "text_conversion.h"
 #include "ui_test_support.h"
 
 namespace {
 
+using qz::wintest::TextOf;
 using uitest::RunModal;
-using uitest::TextOf;
 
 struct Item {
   std::string text;

@@ -5,16 +5,20 @@
 
 #include "password_dialogs.h"
 #include "resource.h"
+#include "support/message_queue.h"
+#include "support/wait.h"
+#include "support/window_query.h"
 #include "ui_test_support.h"
 
 namespace {
 
-using uitest::FocusOf;
+using qz::wintest::FocusOf;
+using qz::wintest::Millis;
+using qz::wintest::Sync;
+using qz::wintest::TextOf;
+using qz::wintest::WaitUntil;
 using uitest::MessageBoxRecorder;
 using uitest::RunModal;
-using uitest::Sync;
-using uitest::TextOf;
-using uitest::WaitFor;
 
 const char kDefault[] = "QX31742#MVB";
 const char kMismatch[] = "两次密码不一致,请重新输入!";
@@ -35,7 +39,7 @@ void PressKey(HWND dialog, WPARAM key) {
 void ExpectRefusedOnOk(HWND dialog, const MessageBoxRecorder& boxes, bool twoFields) {
   size_t before = boxes.Count();
   Click(dialog, IDOK);
-  ASSERT_TRUE(WaitFor([&] { return boxes.Count() > before; })) << "no message";
+  ASSERT_TRUE(WaitUntil([&] { return boxes.Count() > before; }, Millis(5000))) << "no message";
   Sync(dialog);
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_PASSWORD)), L"");
@@ -73,7 +77,7 @@ TEST(PasswordDialogsTest, TypingAtOnceGoesIntoThePasswordField) {
   Outcome encrypt = Encrypt([](HWND dialog) {
     EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_PASSWORD));
     TypeKeys(dialog, L"my secret");
-    EXPECT_TRUE(WaitFor([&] { return TextOf(GetDlgItem(dialog, IDC_PASSWORD)) == L"my secret"; }));
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(GetDlgItem(dialog, IDC_PASSWORD)) == L"my secret"; }, Millis(5000)));
     EXPECT_TRUE(IsWindowVisible(dialog));
     PressKey(dialog, VK_ESCAPE);
   });
@@ -81,7 +85,7 @@ TEST(PasswordDialogsTest, TypingAtOnceGoesIntoThePasswordField) {
   Outcome decrypt = Decrypt([](HWND dialog) {
     EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_PASSWORD));
     TypeKeys(dialog, L"yes");
-    EXPECT_TRUE(WaitFor([&] { return TextOf(GetDlgItem(dialog, IDC_PASSWORD)) == L"yes"; }));
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(GetDlgItem(dialog, IDC_PASSWORD)) == L"yes"; }, Millis(5000)));
     PressKey(dialog, VK_RETURN);
   });
   EXPECT_EQ(decrypt.result, IDOK);

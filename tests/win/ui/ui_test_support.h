@@ -13,19 +13,9 @@
 
 namespace uitest {
 
-// Polls until done() holds; false after timeoutMs.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
-
 // Runs dialog.DoModal() on this thread and script(dialog window) on another. A dialog
 // the script leaves open is cancelled (and the test fails), so no test hangs.
 INT_PTR RunModal(CDialog& dialog, const std::function<void(HWND)>& script);
-
-// Returns once the dialog's thread has handled everything sent or posted before.
-void Sync(HWND window);
-
-// The keyboard focus of the thread that owns window.
-HWND FocusOf(HWND window);
-std::wstring TextOf(HWND window);
 
 // Replaces the application's message boxes while it lives: records each text (UTF-8)
 // and answers OK.
