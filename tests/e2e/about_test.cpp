@@ -10,7 +10,7 @@
 #include "harness/closed_port.h"
 #include "harness/input.h"
 #include "harness/window_find.h"
-#include "harness/window_text.h"
+#include "harness/shared.h"
 #include "lockmere_launch.h"
 
 namespace qz::e2e {

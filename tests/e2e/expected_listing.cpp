@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "harness/text.h"
+#include "harness/shared.h"
 
 namespace qz::e2e {
 

@@ -20,9 +20,8 @@
 #include "harness/input.h"
 #include "harness/pointer.h"
 #include "harness/remote_controls.h"
-#include "harness/text.h"
+#include "harness/shared.h"
 #include "harness/window_find.h"
-#include "harness/window_text.h"
 #include "lockmere_launch.h"
 
 namespace qz::e2e {

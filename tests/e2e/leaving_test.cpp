@@ -12,7 +12,7 @@
 #include "harness/input.h"
 #include "harness/pointer.h"
 #include "harness/window_find.h"
-#include "harness/window_text.h"
+#include "harness/shared.h"
 #include "lockmere_launch.h"
 
 namespace qz::e2e {

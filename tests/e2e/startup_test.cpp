@@ -10,9 +10,8 @@
 #include "expected_listing.h"
 #include "harness/input.h"
 #include "harness/remote_controls.h"
-#include "harness/text.h"
+#include "harness/shared.h"
 #include "harness/window_find.h"
-#include "harness/window_text.h"
 #include "lockmere_launch.h"
 
 namespace qz::e2e {

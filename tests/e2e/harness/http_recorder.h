@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "wait.h"
+#include "shared.h"
 
 namespace qz::e2e {
 

@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "shared.h"
+
 namespace qz::e2e {
 
 bool ClickButton(HWND dialog, int id) {
@@ -10,12 +12,9 @@ bool ClickButton(HWND dialog, int id) {
 }
 
 bool PressEscape(HWND dialog) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
   HWND target = dialog;
-  if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus &&
-      (info.hwndFocus == dialog || IsChild(dialog, info.hwndFocus)))
-    target = info.hwndFocus;
+  const HWND focus = FocusOf(dialog);
+  if (focus && (focus == dialog || IsChild(dialog, focus))) target = focus;
   const LPARAM down = 1 | (static_cast<LPARAM>(MapVirtualKeyW(VK_ESCAPE, MAPVK_VK_TO_VSC)) << 16);
   const LPARAM up = down | (1LL << 30) | (1LL << 31);
   return PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, down) &&

@@ -3,8 +3,8 @@
 #include <commctrl.h>
 
 #include "remote_memory.h"
+#include "shared.h"
 #include "window_find.h"
-#include "window_text.h"
 
 namespace qz::e2e {
 
@@ -72,13 +72,8 @@ HWND WaitForPopupMenu(DWORD pid, Millis timeout) {
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        for (HWND w : TopLevelWindows(pid)) {
-          if (IsWindowVisible(w) && ClassName(w) == "#32768") {
-            found = w;
-            return true;
-          }
-        }
-        return false;
+        found = FirstVisible(TopLevelWindows(pid), OfClass(kPopupMenuClass));
+        return found != nullptr;
       },
       timeout);
   return found;

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "wait.h"
+#include "shared.h"
 
 namespace qz::e2e {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "wait.h"
+#include "shared.h"
 
 namespace qz::e2e {
 

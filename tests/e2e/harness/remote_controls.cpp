@@ -3,10 +3,8 @@
 #include <commctrl.h>
 
 #include "remote_memory.h"
-#include "text.h"
-#include "wait.h"
+#include "shared.h"
 #include "window_find.h"
-#include "window_text.h"
 
 namespace qz::e2e {
 

@@ -1,31 +1,8 @@
 #include "window_find.h"
 
-#include "window_text.h"
+#include "shared.h"
 
 namespace qz::e2e {
-
-namespace {
-
-struct EnumState {
-  DWORD pid;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK Collect(HWND window, LPARAM param) {
-  auto* state = reinterpret_cast<EnumState*>(param);
-  DWORD owner_pid = 0;
-  GetWindowThreadProcessId(window, &owner_pid);
-  if (owner_pid == state->pid) state->found.push_back(window);
-  return TRUE;
-}
-
-}  // namespace
-
-std::vector<HWND> TopLevelWindows(DWORD pid) {
-  EnumState state{pid, {}};
-  EnumWindows(Collect, reinterpret_cast<LPARAM>(&state));
-  return state.found;
-}
 
 HWND WaitForDialog(DWORD pid, const std::string& caption, int marker_id, Millis timeout) {
   HWND found = nullptr;

@@ -6,16 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "wait.h"
+#include "shared.h"
 
 namespace qz::e2e {
 
-constexpr char kDialogClass[] = "#32770";
 // The message box's text is the static control with this id.
 constexpr int kMessageBoxTextId = 0xFFFF;
-
-// Top-level windows that belong to process `pid`, visible or not.
-std::vector<HWND> TopLevelWindows(DWORD pid);
 
 // The visible, unowned dialog of `pid` with the caption `caption` (UTF-8) that holds a
 // control `marker_id`; null when it does not appear within `timeout`.

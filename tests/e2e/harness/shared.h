@@ -1,0 +1,11 @@
+// The Wine tests' support library (tests/win/support: waiting, windows, texts), under
+// the harness's namespace.
+#pragma once
+
+#include "support/text.h"
+#include "support/wait.h"
+#include "support/window_query.h"
+
+namespace qz::e2e {
+using namespace qz::wintest;
+}  // namespace qz::e2e
