@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <iterator>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -53,82 +52,21 @@ const BatchFile kBatchFiles[] = {{"one.txt", 1000}, {"Two.DAT", 2500}, {"empty",
 // In a sub-folder of the batch folder: a batch never goes there.
 const std::string kInnerFile = kBatch + "\\Inner\\keep.txt";
 
-using Bytes = std::vector<char>;
-
-Bytes RandomBytes(size_t size, uint32_t seed) {
-  std::mt19937 random(seed);
-  Bytes bytes(size);
-  for (char& b : bytes) b = static_cast<char>(random() & 0xFF);
-  return bytes;
-}
-
-bool WriteBytes(const std::string& path, const Bytes& bytes) {
-  HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                              &written, nullptr) &&
-                                    written == bytes.size());
-  CloseHandle(file);
-  return ok;
-}
-
-std::optional<Bytes> ReadBytes(const std::string& path) {
-  HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  const DWORD size = GetFileSize(file, nullptr);
-  Bytes bytes(size);
-  DWORD read = 0;
-  const bool ok = size == 0 || (ReadFile(file, bytes.data(), size, &read, nullptr) && read == size);
-  CloseHandle(file);
-  if (!ok) return std::nullopt;
-  return bytes;
-}
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Files here may be read-only after an encryption.
-void RemoveFile(const std::string& path) {
-  SetFileAttributesW(Utf8ToWide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(Utf8ToWide(path).c_str());
-}
-
-// Everything a run, finished or interrupted, can leave in the scratch folder.
-void RemoveFixture() {
-  for (const std::string& folder : {kFolder, kBatch, kBatch + "\\Inner"}) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) continue;
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        RemoveFile(folder + "\\" + found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA((kBatch + "\\Inner").c_str());
-  RemoveDirectoryA(kBatch.c_str());
-  RemoveDirectoryA(kFolder.c_str());
-}
-
 class FileCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RemoveFixture();
+    RemoveTree(kFolder);  // what an interrupted run left
     ASSERT_TRUE(CreateDirectoryA(kFolder.c_str(), nullptr)) << "cannot create " << kFolder;
     ASSERT_TRUE(CreateDirectoryA(kBatch.c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((kBatch + "\\Inner").c_str(), nullptr));
-    report_ = RandomBytes(48 * 1024 + 7, 1);
+    report_ = PatternBytes(48 * 1024 + 7, 1);
     ASSERT_TRUE(WriteBytes(kReport, report_));
     uint32_t seed = 2;
     for (const BatchFile& f : kBatchFiles) {
-      batch_.push_back(RandomBytes(f.size, seed++));
+      batch_.push_back(PatternBytes(f.size, seed++));
       ASSERT_TRUE(WriteBytes(kBatch + "\\" + f.name, batch_.back()));
     }
-    inner_ = RandomBytes(300, seed);
+    inner_ = PatternBytes(300, seed);
     ASSERT_TRUE(WriteBytes(kInnerFile, inner_));
     ASSERT_TRUE(LaunchLockmere(process_, &main_));
     list_ = GetDlgItem(main_, kFileListId);
@@ -139,7 +77,7 @@ class FileCommandsTest : public ::testing::Test {
       CloseBox(main_);
       EXPECT_TRUE(EndsWithin(process_, kPromptExit, "the close box at the end of the test"));
     }
-    RemoveFixture();
+    RemoveTree(kFolder);
   }
 
   // Index of the list item shown as `text` once it is there.
@@ -294,21 +232,23 @@ class FileCommandsTest : public ::testing::Test {
     if ((attributes & mark) != mark)
       return ::testing::AssertionFailure() << path << " is not hidden and read-only (attributes "
                                            << attributes << ")";
-    auto bytes = ReadBytes(path);
-    if (!bytes) return ::testing::AssertionFailure() << path << " cannot be read";
-    if (bytes->size() != plain.size() + 256)
-      return ::testing::AssertionFailure() << path << " holds " << bytes->size() << " bytes, expected "
+    bool read = false;
+    const Bytes bytes = ReadBytes(path, &read);
+    if (!read) return ::testing::AssertionFailure() << path << " cannot be read";
+    if (bytes.size() != plain.size() + 256)
+      return ::testing::AssertionFailure() << path << " holds " << bytes.size() << " bytes, expected "
                                            << plain.size() + 256;
-    if (plain.size() >= 16 && Bytes(bytes->begin() + 256, bytes->end()) == plain)
+    if (plain.size() >= 16 && Bytes(bytes.begin() + 256, bytes.end()) == plain)
       return ::testing::AssertionFailure() << path << " holds the plain bytes";
     return ::testing::AssertionSuccess();
   }
 
   static ::testing::AssertionResult HoldsExactly(const std::string& path, const Bytes& expected) {
-    auto bytes = ReadBytes(path);
-    if (!bytes) return ::testing::AssertionFailure() << path << " is missing or unreadable";
-    if (*bytes != expected)
-      return ::testing::AssertionFailure() << path << " differs from the original (" << bytes->size()
+    bool read = false;
+    const Bytes bytes = ReadBytes(path, &read);
+    if (!read) return ::testing::AssertionFailure() << path << " is missing or unreadable";
+    if (bytes != expected)
+      return ::testing::AssertionFailure() << path << " differs from the original (" << bytes.size()
                                            << " bytes, expected " << expected.size() << ")";
     return ::testing::AssertionSuccess();
   }
@@ -482,28 +422,6 @@ Bytes ContentOf(const std::string& name) {
   return Bytes(text.begin(), text.end());
 }
 
-std::vector<std::string> NamesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(Utf8ToWide(folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = WideToUtf8(found.cFileName);
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-void RemoveFolder(const std::string& folder) {
-  for (const std::string& name : NamesIn(folder)) {
-    RemoveFile(folder + "\\" + name);
-    RemoveDirectoryW(Utf8ToWide(folder + "\\" + name).c_str());
-  }
-  RemoveDirectoryW(Utf8ToWide(folder).c_str());
-}
-
 std::string EnvironmentPath(const char* variable) {
   const char* value = std::getenv(variable);
   return value ? value : "";
@@ -512,8 +430,8 @@ std::string EnvironmentPath(const char* variable) {
 class NamesOnDiskTest : public FileCommandsTest {
  protected:
   void SetUp() override {
-    RemoveFolder(kFromLinux);
-    RemoveFolder(kNamesFolder);
+    RemoveTree(kFromLinux);
+    RemoveTree(kNamesFolder);
     ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(kNamesFolder).c_str(), nullptr));
     for (const ShownName& name : kShownNames) ASSERT_TRUE(WriteBytes(kNamesFolder + "\\" + name.disk, ContentOf(name.disk)));
     // Files the Linux qzcrypt encrypted, when the run brings them.
@@ -529,8 +447,8 @@ class NamesOnDiskTest : public FileCommandsTest {
 
   void TearDown() override {
     FileCommandsTest::TearDown();
-    RemoveFolder(kFromLinux);
-    RemoveFolder(kNamesFolder);
+    RemoveTree(kFromLinux);
+    RemoveTree(kNamesFolder);
   }
 
   // Double-clicks the item shown as `shown`, gives the Chinese password and checks the
