@@ -131,7 +131,12 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
   }
   CWnd* wnd = FromHandlePermanent(hwnd);
   if (!wnd) return FALSE;
+  if (message == WM_GETFONT && LegibleFontOf(hwnd)) {
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(LegibleFontOf(hwnd)));
+    return TRUE;
+  }
   if (message == WM_NCDESTROY) {
+    ForgetLegibleFont(hwnd);
     wnd->OnFinalDestroy();
     return FALSE;
   }

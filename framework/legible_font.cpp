@@ -10,6 +10,7 @@
 namespace {
 
 constexpr wchar_t kChineseSample[] = L"加密解密文件";
+constexpr wchar_t kLegibleFontProperty[] = L"LockmereLegibleFont";
 
 std::wstring FirstChineseFace() {
   static std::once_flag once;
@@ -108,8 +109,13 @@ void MakeDialogLegible(HWND dialog) {
   HFONT font = LegibleReplacement(reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)));
   if (!font) return;
   ::SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  ::SetPropW(dialog, kLegibleFontProperty, font);
   SetFontOfChildren(dialog, font);
 }
+
+HFONT LegibleFontOf(HWND dialog) { return static_cast<HFONT>(::GetPropW(dialog, kLegibleFontProperty)); }
+
+void ForgetLegibleFont(HWND dialog) { ::RemovePropW(dialog, kLegibleFontProperty); }
 
 void MakeMessageBoxLegible(HWND box) {
   // The message's static control has the id 0xFFFF.

@@ -14,6 +14,11 @@ LOGFONTW LegibleFont(const LOGFONTW& font);
 // Gives the dialog and its controls a font that shows Chinese, when theirs does not.
 // The font lives as long as the process: every dialog of a size shares it.
 void MakeDialogLegible(HWND dialog);
+// The font MakeDialogLegible gave the dialog, or null. The system's dialog keeps
+// answering WM_GETFONT with its template's font, so the dialog answers with this one.
+HFONT LegibleFontOf(HWND dialog);
+// At the dialog's end.
+void ForgetLegibleFont(HWND dialog);
 // The same for a system message box, laid out again for the new font: the system sized
 // it for the old one.
 void MakeMessageBoxLegible(HWND box);

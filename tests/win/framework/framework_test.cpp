@@ -18,6 +18,7 @@
 #include "app.h"
 #include "controls.h"
 #include "dialog.h"
+#include "legible_font.h"
 #include "internet_session.h"
 #include "message_box.h"
 #include "support/message_queue.h"
@@ -497,6 +498,27 @@ TEST_F(FrameworkTest, ErrorEscapingAHandlerIsReportedAndTheProgramGoesOn) {
   SetWindowTextW(dialog.edit.m_hWnd, L"仍然可用");
   EXPECT_EQ(TextOf(dialog.edit.m_hWnd), L"仍然可用");
   dialog.DestroyWindow();
+}
+
+// Chinese texts are legible whatever the system: where a template's face lacks the
+// glyphs (both faces here under an English locale, which CTest runs this case in too),
+// the dialog and its controls get a GB2312 face, and the dialog answers WM_GETFONT with it.
+TEST_F(FrameworkTest, ChineseTextsGetAFaceThatShowsThem) {
+  auto fontOf = [](HWND window) { return reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)); };
+  for (UINT id : {IDD_TEST, IDD_TEST_LATIN_FONT}) {
+    SCOPED_TRACE(id);
+    CDialog dialog(id);
+    ASSERT_TRUE(dialog.Create(id));
+    const HFONT font = fontOf(dialog.m_hWnd);
+    EXPECT_TRUE(ShowsChinese(font));
+    EXPECT_EQ(fontOf(GetDlgItem(dialog.m_hWnd, IDC_TEST_LABEL)), font);
+    if (LegibleFontOf(dialog.m_hWnd)) {
+      LOGFONTW face = {};
+      ASSERT_TRUE(GetObjectW(font, sizeof(face), &face));
+      EXPECT_EQ(face.lfCharSet, GB2312_CHARSET);
+    }
+    EXPECT_TRUE(dialog.DestroyWindow());
+  }
 }
 
 // ---------------------------------------------------------------------------------------
