@@ -4,8 +4,6 @@
 #include "qz_name.h"
 
 #ifdef _WIN32
-#include <windows.h>
-
 #include "win_path.h"
 #endif
 
@@ -73,31 +71,7 @@ std::string ImpliedName(const std::string& qzPath) {
 
 #ifdef _WIN32
 
-std::string HeaderNameOf(const std::string& fileName) {
-  const std::wstring wide = WidePath(fileName);
-  if (wide.empty()) return fileName;
-  // One character at a time, so that each character code page 936 lacks becomes one
-  // '?' (a pair of surrogates too), as on POSIX. No best fit: "ß" must not become "s".
-  std::string name;
-  for (std::size_t i = 0; i < wide.size(); ++i) {
-    const wchar_t c = wide[i];
-    if (c >= 0xD800 && c <= 0xDFFF) {
-      if (c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) ++i;
-      name += '?';
-      continue;
-    }
-    char bytes[2];
-    BOOL usedDefault = FALSE;
-    const int length = ::WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, &c, 1, bytes, sizeof(bytes), nullptr,
-                                             &usedDefault);
-    if (length <= 0 || usedDefault) {
-      name += '?';
-    } else {
-      name.append(bytes, static_cast<std::size_t>(length));
-    }
-  }
-  return name;
-}
+std::string HeaderNameOf(const std::string& fileName) { return ToCodePage936(fileName, "?"); }
 
 #else
 
