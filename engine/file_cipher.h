@@ -33,6 +33,7 @@ enum class EncryptStep {
   kNameNotStorable,  // the header cannot hold this name (control characters)
   kDestinationExists,  // a file of the output's name exists and may not be replaced
   kCancelled,          // the caller asked to stop; nothing was written
+  kEmptyPassword,      // a strong file needs a password: there is no default for it
 };
 
 enum class DecryptStep {
@@ -57,6 +58,12 @@ enum class DecryptStep {
   kNameMismatch,      // the header holds a plausible name, but not this file's own
   kDestinationExists,
   kCancelled,
+  // Strong (".age") files.
+  kEmptyPassword,       // no password given: a strong file has no default
+  kDamaged,             // not a well-formed file, or changed: a check failed
+  kWorkFactorTooLarge,  // the file asks for more than kMaxStrongWorkFactor
+  kNotPassphraseFile,   // an age file encrypted to other recipients, not to a password
+  kVerifyFailed,        // an upgraded file did not read back as what was written
 };
 
 // Step number for messages: E1..E12 / D1..D12 keep their numbers, added steps follow.
@@ -106,6 +113,10 @@ struct CipherOptions {
   // Filled when given: the source as it was read, and the header's name (decryption).
   FileSnapshot* sourceRead = nullptr;
   HeaderName* storedName = nullptr;
+  // Strong files: the scrypt work factor (log2 of N) a writer uses, and where a reader
+  // tells the one a file asks for (also when it is refused).
+  int workFactor = 18;
+  int* workFactorFound = nullptr;
 };
 
 // The header plaintext for a name: its first 256 bytes, a NUL, then zero bytes.

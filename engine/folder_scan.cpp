@@ -116,7 +116,7 @@ bool IsUnfinishedOutput(const FolderEntry& entry) {
 
 bool BatchTakes(bool encrypt, const FolderEntry& entry) {
   if (entry.kind != EntryKind::kRegularFile || IsUnfinishedOutput(entry)) return false;
-  return HasEncryptedExtension(entry.name) != encrypt;
+  return IsEncryptedName(entry.name) != encrypt;
 }
 
 }  // namespace qz

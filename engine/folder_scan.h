@@ -32,7 +32,7 @@ FolderScan ScanFolder(const std::string& dir, const std::string& pattern = "*");
 EntryKind KindOf(const std::string& path);
 
 // Whether a batch takes a folder entry: regular files only, never a temporary output;
-// ".qz" files when decrypting, the others when encrypting.
+// encrypted files (".qz" and ".age") when decrypting, the others when encrypting.
 bool BatchTakes(bool encrypt, const FolderEntry& entry);
 // A temporary output another run may still be writing: a batch reports it and leaves it.
 bool IsUnfinishedOutput(const FolderEntry& entry);

@@ -97,4 +97,25 @@ std::string AppendEncryptedExtension(const std::string& name) {
   return name + kEncryptedExtension;
 }
 
+bool HasStrongExtension(const std::string& name) {
+  constexpr std::size_t length = sizeof(kStrongExtension) - 1;
+  if (name.size() < length) return false;
+  for (std::size_t i = 0; i < length; ++i) {
+    char c = name[name.size() - length + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kStrongExtension[i]) return false;
+  }
+  return true;
+}
+
+std::string StripStrongExtension(const std::string& name) {
+  return name.substr(0, name.size() - (sizeof(kStrongExtension) - 1));
+}
+
+std::string AppendStrongExtension(const std::string& name) { return name + kStrongExtension; }
+
+bool IsEncryptedName(const std::string& name) {
+  return HasEncryptedExtension(name) || HasStrongExtension(name);
+}
+
 }  // namespace qz

@@ -26,6 +26,14 @@ std::string StripEncryptedExtension(const std::string& name);
 std::string AppendEncryptedExtension(const std::string& name);
 void SplitPath(const std::string& path, std::string* dir, std::string* name);
 
+// Strong files: ".age", ASCII case ignored when reading a name.
+inline constexpr char kStrongExtension[] = ".age";
+bool HasStrongExtension(const std::string& name);
+std::string StripStrongExtension(const std::string& name);
+std::string AppendStrongExtension(const std::string& name);
+// Either kind of encrypted file, by its name.
+bool IsEncryptedName(const std::string& name);
+
 // Byte index of the last separator the file system knows (Windows: backslash or
 // slash; POSIX: slash), or npos.
 std::size_t LastSeparator(const std::string& path);

@@ -55,4 +55,17 @@ EncryptResult ReplaceWithEncrypted(const std::string& source, const std::string&
 DecryptResult ReplaceWithDecrypted(const std::string& source, const std::string& password,
                           const TransactionOptions& options = {});
 
+// source -> source + ".age" (password: UTF-8).
+EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const std::string& password,
+                                         const TransactionOptions& options = {});
+// source (ending in ".age", any case) -> the name without it.
+DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const std::string& password,
+                                         const TransactionOptions& options = {});
+// source (ending in ".qz") -> the name without ".qz" plus ".age"; the ".qz" is removed
+// only after the ".age" is in place, durable and verified. result.destination is the
+// ".age" file.
+DecryptResult ReplaceWithUpgraded(const std::string& source, const std::string& qzPassword,
+                                  const std::string& strongPassword,
+                                  const TransactionOptions& options = {});
+
 }  // namespace qz

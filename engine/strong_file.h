@@ -1,0 +1,38 @@
+// Strong files: the age v1 format with one scrypt passphrase stanza, so that any age
+// tool opens them. A strong password is UTF-8 bytes and is never empty. Outputs go
+// through the same temporary-name commit as ".qz" files: a file that fails any check
+// leaves nothing behind.
+#pragma once
+
+#include <string>
+
+#include "file_cipher.h"
+
+namespace qz {
+
+// log2 of scrypt's N: what writers use by default, and the range qzcrypt lets a user
+// choose. Readers take 1 to kMaxStrongWorkFactor and refuse more before taking memory.
+inline constexpr int kStrongWorkFactor = 18;
+inline constexpr int kMinChosenWorkFactor = 10;
+inline constexpr int kMaxStrongWorkFactor = 22;
+
+// source -> destination in the binary age format (options.workFactor).
+EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
+                              const std::string& password, const CipherOptions& options = {});
+// An age file, binary or armored, -> its plaintext. Every chunk is authenticated before
+// it is written; the output is committed only after the last chunk checked out.
+DecryptStep DecryptStrongFile(const std::string& source, const std::string& destination,
+                              const std::string& password, const CipherOptions& options = {});
+// Reads and authenticates the whole file; writes nothing. kOk when the password opens it
+// and every chunk is intact.
+DecryptStep CheckStrongPassword(const std::string& source, const std::string& password,
+                                const CipherOptions& options = {});
+// A ".qz" file straight into an age file, never a plain copy on disk: qzPassword (code
+// page 936) opens the source, strongPassword (UTF-8) protects the output. The ".qz"
+// header's verdicts apply as in DecryptFileData. The output is flushed, read back and
+// checked against what was written before it is committed.
+DecryptStep UpgradeFileData(const std::string& source, const std::string& destination,
+                            const std::string& qzPassword, const std::string& strongPassword,
+                            const CipherOptions& options = {});
+
+}  // namespace qz
