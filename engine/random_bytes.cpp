@@ -1,0 +1,16 @@
+#include "random_bytes.h"
+
+#include <sodium.h>
+
+#include "crypto_library.h"
+
+namespace qz {
+
+void FillRandom(void* data, std::size_t len) {
+  // randombytes_buf reads the system source itself even when sodium_init failed, and
+  // it cannot fail: it aborts instead of handing out weak bytes.
+  CryptoLibraryReady();
+  randombytes_buf(data, len);
+}
+
+}  // namespace qz
