@@ -38,6 +38,13 @@ INDIRECT = {
     "x86_64-w64-mingw32-ranlib": "static libraries of the cross build",
     "ctest": "runs the tests",
     "python3": "the black-box tests and this check",
+    "pkg-config": "CMake's FindPkgConfig finds libsodium with it",
+    "dpkg-source": "apt-get source unpacks libsodium's source with it",
+    "autoreconf": "libsodium's autogen.sh",
+    "autoconf": "libsodium's autogen.sh, through autoreconf",
+    "aclocal": "libsodium's autogen.sh, through autoreconf",
+    "automake": "libsodium's autogen.sh, through autoreconf",
+    "libtoolize": "libsodium's autogen.sh, through autoreconf",
 }
 
 # Words in command position that are not external commands.
