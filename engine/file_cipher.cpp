@@ -1,89 +1,17 @@
 #include "file_cipher.h"
 
 #include <memory>
-#include <new>
 
 #include "file_streams.h"
 #include "file_system.h"
+#include "operation_steps.h"
 #include "qz_name.h"
+#include "qz_open.h"
 #include "secure_wipe.h"
 
 namespace qz {
 
 namespace {
-
-// Ends the progress display on every way out.
-class ProgressScope {
- public:
-  ProgressScope(ProgressSink* sink, std::uint64_t sizeHint)
-      : sink_(sink), range_(sink ? ProgressRange(sizeHint) : 0) {
-    if (range_ > 0) sink_->Begin(range_);
-  }
-  ~ProgressScope() {
-    if (range_ > 0) sink_->End();
-  }
-  // bytesDone counts body bytes processed so far; the final block counts as a step
-  // even when it is empty.
-  void Update(std::uint64_t bytesDone, bool final) {
-    if (range_ == 0) return;
-    const std::uint64_t steps = bytesDone / kProgressBlockBytes + (final ? 1 : 0);
-    if (steps > reported_) {
-      sink_->Advance(steps - reported_);
-      reported_ = steps;
-    }
-  }
-
- private:
-  ProgressSink* sink_;
-  std::uint64_t range_;
-  std::uint64_t reported_ = 0;
-};
-
-const CipherBackend& BackendOf(const CipherOptions& options) {
-  return options.backend ? *options.backend : DefaultBackend();
-}
-
-// The whole path, and on POSIX also its last component: "name.qz" can exceed the
-// file system's 255-byte names even where "name" fits.
-bool PathFits(const std::string& path) {
-  if (PathLength(path) > MaxPathLength()) return false;
-  const std::size_t sep = LastSeparator(path);
-  const std::string name = sep == std::string::npos ? path : path.substr(sep + 1);
-  return PathLength(name) <= MaxNameLength();
-}
-
-// A temporary name can be longer than the destination's own name.
-bool TemporaryPathFits(const std::string& destination) {
-  const std::size_t sep = LastSeparator(destination);
-  const std::size_t dirLength = sep == std::string::npos ? 0 : PathLength(destination.substr(0, sep + 1));
-  return dirLength + 13 <= MaxPathLength();
-}
-
-template <typename Step>
-Step KeyFailure(KeyStep step) {
-  switch (step) {
-    case KeyStep::kAcquireContext: return Step::kAcquireContext;
-    case KeyStep::kCreateHash: return Step::kCreateHash;
-    case KeyStep::kHashData: return Step::kHashData;
-    case KeyStep::kDeriveKey: return Step::kDeriveKey;
-    case KeyStep::kOk: break;
-  }
-  return Step::kOk;
-}
-
-// The I/O buffer holds plaintext: wiped before it is freed.
-struct WipingDelete {
-  std::size_t bytes = 0;
-  void operator()(std::uint8_t* data) const {
-    SecureWipe(data, bytes);
-    delete[] data;
-  }
-};
-using IoBuffer = std::unique_ptr<std::uint8_t[], WipingDelete>;
-
-IoBuffer AllocateBuffer(std::size_t bytes) {
-  return IoBuffer(new (std::nothrow) std::uint8_t[bytes], WipingDelete{bytes});
-}
 
 // Reads, ciphers and writes the body. The final flag goes with the read that meets
 // the end of the source, so a larger buffer than the format's 1000 bytes gives the
@@ -104,23 +32,6 @@ Step RunBody(InputFile& in, TempOutput& out, CipherKey& key, bool encrypt, std::
     progress.Update(done, final);
     if (final) return Step::kOk;
   }
-}
-
-// The output takes the source's times (and bits) and is committed under its name.
-template <typename Step>
-Step FinishOutput(InputFile& in, TempOutput& out, bool encrypted, const CipherOptions& options) {
-  const FileSnapshot read = in.snapshot();
-  in.Close();
-  if (options.sourceRead) *options.sourceRead = read;
-  if (options.cancelled && options.cancelled()) return Step::kCancelled;
-  out.TakeOver(read, encrypted);  // a file system without times or modes still gets the data
-  if (!out.Finish()) return Step::kWriteBlock;
-  switch (out.Commit(options.replaceExisting, encrypted)) {
-    case CommitResult::kOk: return Step::kOk;
-    case CommitResult::kExists: return Step::kDestinationExists;
-    case CommitResult::kFailed: break;
-  }
-  return Step::kReplaceDest;
 }
 
 }  // namespace
@@ -168,15 +79,6 @@ EncryptStep EncryptFileData(const std::string& source, const std::string& destin
   return FinishOutput<EncryptStep>(in, out, true, options);
 }
 
-namespace {
-
-// Opens the source, derives the key and deciphers the header: what decryption and
-// the password check share.
-struct OpenedQz {
-  InputFile in;
-  std::unique_ptr<CipherKey> key;
-};
-
 DecryptStep OpenAndCheckHeader(const std::string& source, const std::string& password,
                                const CipherOptions& options, OpenedQz* opened,
                                TempOutput* out, const std::string* destination) {
@@ -196,9 +98,6 @@ DecryptStep OpenAndCheckHeader(const std::string& source, const std::string& pas
   return DecryptStep::kOk;
 }
 
-// Three verdicts: the file's own name (the password is right), another plausible name
-// (a renamed file, or a wrong password that slipped through: never decrypted without
-// the caller's consent), or no name at all (a wrong password).
 DecryptStep ReadHeader(OpenedQz& opened, const std::string& source, const CipherOptions& options) {
   std::uint8_t header[kHeaderBytes] = {};
   WipeOnExit<decltype(header)> wipeHeader(header);
@@ -216,8 +115,6 @@ DecryptStep ReadHeader(OpenedQz& opened, const std::string& source, const Cipher
   if (options.storedName) *options.storedName = std::move(name);
   return accepted ? DecryptStep::kOk : DecryptStep::kNameMismatch;
 }
-
-}  // namespace
 
 DecryptStep DecryptFileData(const std::string& source, const std::string& destination,
                             const std::string& password, const CipherOptions& options) {

@@ -1,6 +1,7 @@
 #include "replace_transaction.h"
 
 #include "qz_name.h"
+#include "strong_file.h"
 
 namespace qz {
 
@@ -28,18 +29,18 @@ Outcome FinishReplace(const std::string& source, const std::string& destination,
   return Outcome::kSourceNotDeleted;
 }
 
-}  // namespace
-
-EncryptResult ReplaceWithEncrypted(const std::string& source, const std::string& password,
-                                   const TransactionOptions& options) {
+// An encryption into destination, then the source replaced by it.
+template <typename Operation>
+EncryptResult ReplaceEncrypting(const std::string& source, const std::string& destination,
+                                const TransactionOptions& options, Operation encrypt) {
   EncryptResult result;
-  result.destination = AppendEncryptedExtension(source);
+  result.destination = destination;
   const bool existed = PathExists(result.destination);
   FileSnapshot read;
   CipherOptions cipher = options.cipher;
   cipher.replaceExisting = options.replaceExisting;
   cipher.sourceRead = &read;
-  result.step = EncryptFileData(source, result.destination, password, cipher);
+  result.step = encrypt(result.destination, cipher);
   if (result.step != EncryptStep::kOk) return result;
   MarkHiddenReadOnly(result.destination);
   result.outcome = FinishReplace(source, result.destination, existed, read, options,
@@ -47,27 +48,83 @@ EncryptResult ReplaceWithEncrypted(const std::string& source, const std::string&
   return result;
 }
 
-DecryptResult ReplaceWithDecrypted(const std::string& source, const std::string& password,
-                                   const TransactionOptions& options) {
+// What a decrypting operation reads and writes: whether a ".qz" header's name is
+// judged, and whether the output is an encrypted file to be marked.
+enum class Decrypting { kQzToPlain, kStrongToPlain, kQzToStrong };
+
+template <typename Operation>
+DecryptResult ReplaceDecrypting(const std::string& source, const std::string& destination,
+                                const TransactionOptions& options, Decrypting kind,
+                                Operation decrypt) {
   DecryptResult result;
-  if (!HasEncryptedExtension(source)) {
-    result.step = DecryptStep::kNotEncryptedName;
-    return result;
-  }
-  result.destination = StripEncryptedExtension(source);
+  result.destination = destination;
   const bool existed = PathExists(result.destination);
   FileSnapshot read;
   CipherOptions cipher = options.cipher;
   cipher.replaceExisting = options.replaceExisting;
   cipher.sourceRead = &read;
   cipher.storedName = &result.name;
-  result.step = DecryptFileData(source, result.destination, password, cipher);
+  result.step = decrypt(result.destination, cipher);
   if (result.step != DecryptStep::kOk) return result;
+  if (kind == Decrypting::kQzToStrong) MarkHiddenReadOnly(result.destination);
   // Decrypted under another file's name: the ".qz" stays, in case the password was wrong.
-  result.sourceKept = !result.name.matches;
+  result.sourceKept = kind != Decrypting::kStrongToPlain && !result.name.matches;
   result.outcome = FinishReplace(source, result.destination, existed, read, options,
                                  options.keepSource || result.sourceKept, &result.outputKept);
   return result;
+}
+
+DecryptResult NotEncryptedName() {
+  DecryptResult result;
+  result.step = DecryptStep::kNotEncryptedName;
+  return result;
+}
+
+}  // namespace
+
+EncryptResult ReplaceWithEncrypted(const std::string& source, const std::string& password,
+                                   const TransactionOptions& options) {
+  return ReplaceEncrypting(source, AppendEncryptedExtension(source), options,
+                           [&](const std::string& destination, const CipherOptions& cipher) {
+                             return EncryptFileData(source, destination, password, cipher);
+                           });
+}
+
+DecryptResult ReplaceWithDecrypted(const std::string& source, const std::string& password,
+                                   const TransactionOptions& options) {
+  if (!HasEncryptedExtension(source)) return NotEncryptedName();
+  return ReplaceDecrypting(source, StripEncryptedExtension(source), options, Decrypting::kQzToPlain,
+                           [&](const std::string& destination, const CipherOptions& cipher) {
+                             return DecryptFileData(source, destination, password, cipher);
+                           });
+}
+
+EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const std::string& password,
+                                         const TransactionOptions& options) {
+  return ReplaceEncrypting(source, AppendStrongExtension(source), options,
+                           [&](const std::string& destination, const CipherOptions& cipher) {
+                             return EncryptStrongFile(source, destination, password, cipher);
+                           });
+}
+
+DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const std::string& password,
+                                         const TransactionOptions& options) {
+  if (!HasStrongExtension(source)) return NotEncryptedName();
+  return ReplaceDecrypting(source, StripStrongExtension(source), options, Decrypting::kStrongToPlain,
+                           [&](const std::string& destination, const CipherOptions& cipher) {
+                             return DecryptStrongFile(source, destination, password, cipher);
+                           });
+}
+
+DecryptResult ReplaceWithUpgraded(const std::string& source, const std::string& qzPassword,
+                                  const std::string& strongPassword,
+                                  const TransactionOptions& options) {
+  if (!HasEncryptedExtension(source)) return NotEncryptedName();
+  return ReplaceDecrypting(
+      source, AppendStrongExtension(StripEncryptedExtension(source)), options, Decrypting::kQzToStrong,
+      [&](const std::string& destination, const CipherOptions& cipher) {
+        return UpgradeFileData(source, destination, qzPassword, strongPassword, cipher);
+      });
 }
 
 }  // namespace qz

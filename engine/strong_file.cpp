@@ -1,0 +1,126 @@
+#include "strong_file.h"
+
+#include "crypto_library.h"
+#include "file_streams.h"
+#include "file_system.h"
+#include "operation_steps.h"
+#include "strong_stream.h"
+
+namespace qz {
+
+namespace {
+
+bool ValidWorkFactor(int logN) { return logN >= 1 && logN <= kMaxStrongWorkFactor; }
+
+template <typename Step>
+Step SealFailure(SealStatus status) {
+  return status == SealStatus::kCryptFailed ? Step::kCryptBlock : Step::kWriteBlock;
+}
+
+// Opens a strong file up to its payload: the header judged, the password tried.
+DecryptStep OpenStrong(StrongReader& reader, const std::string& password,
+                       const CipherOptions& options) {
+  if (!reader.Allocate()) return DecryptStep::kAllocBuffer;
+  const DecryptStep step = reader.ReadHeader(options.workFactorFound);
+  return step == DecryptStep::kOk ? reader.Unlock(password) : step;
+}
+
+}  // namespace
+
+EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
+                              const std::string& password, const CipherOptions& options) {
+  if (password.empty()) return EncryptStep::kEmptyPassword;
+  if (!PathFits(source) || !PathFits(destination) || !TemporaryPathFits(destination)) {
+    return EncryptStep::kPathTooLong;
+  }
+  if (!CryptoLibraryReady()) return EncryptStep::kAcquireContext;
+
+  InputFile in;
+  if (!in.Open(source)) return EncryptStep::kOpenSource;
+  if (IsDirectory(destination)) return EncryptStep::kCreateDest;
+  if (!options.replaceExisting && PathExists(destination)) return EncryptStep::kDestinationExists;
+  TempOutput out;
+  if (!out.Create(destination)) return EncryptStep::kCreateDest;
+
+  StrongWriter writer;
+  if (!writer.Allocate()) return EncryptStep::kAllocBuffer;
+  if (!ValidWorkFactor(options.workFactor) || !writer.Begin(password, options.workFactor)) {
+    return EncryptStep::kDeriveKey;
+  }
+  if (!writer.WriteHeader(out)) return EncryptStep::kWriteHeader;
+
+  ProgressScope progress(options.progress, options.sizeHint);
+  std::uint64_t done = 0;
+  for (;;) {
+    if (options.cancelled && options.cancelled()) return EncryptStep::kCancelled;
+    const std::size_t count = in.Read(writer.space(), writer.spaceLeft());
+    if (in.error()) return EncryptStep::kReadBlock;
+    const SealStatus status = writer.Added(count);
+    if (status != SealStatus::kOk) return SealFailure<EncryptStep>(status);
+    done += count;
+    if (in.eof()) break;
+    progress.Update(done, false);
+  }
+  const SealStatus status = writer.Finish();
+  if (status != SealStatus::kOk) return SealFailure<EncryptStep>(status);
+  progress.Update(done, true);
+  // An earlier ".age" of this name, read-only like a ".qz", may be replaced with consent.
+  return FinishOutput<EncryptStep>(in, out, true, options);
+}
+
+DecryptStep DecryptStrongFile(const std::string& source, const std::string& destination,
+                              const std::string& password, const CipherOptions& options) {
+  if (password.empty()) return DecryptStep::kEmptyPassword;
+  if (!PathFits(source) || !PathFits(destination) || !TemporaryPathFits(destination)) {
+    return DecryptStep::kPathTooLong;
+  }
+  if (!CryptoLibraryReady()) return DecryptStep::kAcquireContext;
+
+  InputFile in;
+  if (!in.Open(source)) return DecryptStep::kOpenSource;
+  // An existing read-only file of the plain name is kept, and decryption fails.
+  if (IsDirectory(destination) || IsReadOnlyFile(destination)) return DecryptStep::kCreateDest;
+  TempOutput out;
+  if (!out.Create(destination)) return DecryptStep::kCreateDest;
+
+  StrongReader reader(in);
+  DecryptStep step = OpenStrong(reader, password, options);
+  if (step != DecryptStep::kOk) return step;
+  // Asked only once the password is known to open the file.
+  if (!options.replaceExisting && PathExists(destination)) return DecryptStep::kDestinationExists;
+
+  ProgressScope progress(options.progress, options.sizeHint);
+  step = reader.Run(
+      [&](const std::uint8_t* plain, std::size_t len) {
+        progress.Update(reader.fileBytes(), false);
+        return out.Write(plain, len);
+      },
+      options.cancelled);
+  if (step != DecryptStep::kOk) return step;
+  progress.Update(reader.fileBytes(), true);
+  return FinishOutput<DecryptStep>(in, out, false, options);
+}
+
+DecryptStep CheckStrongPassword(const std::string& source, const std::string& password,
+                                const CipherOptions& options) {
+  if (password.empty()) return DecryptStep::kEmptyPassword;
+  if (!PathFits(source)) return DecryptStep::kPathTooLong;
+  if (!CryptoLibraryReady()) return DecryptStep::kAcquireContext;
+  InputFile in;
+  if (!in.Open(source)) return DecryptStep::kOpenSource;
+  StrongReader reader(in);
+  DecryptStep step = OpenStrong(reader, password, options);
+  if (step != DecryptStep::kOk) return step;
+  ProgressScope progress(options.progress, options.sizeHint);
+  step = reader.Run(
+      [&](const std::uint8_t*, std::size_t) {
+        progress.Update(reader.fileBytes(), false);
+        return true;
+      },
+      options.cancelled);
+  if (step == DecryptStep::kOk) progress.Update(reader.fileBytes(), true);
+  if (options.sourceRead) *options.sourceRead = in.snapshot();
+  return step;
+}
+
+}  // namespace qz

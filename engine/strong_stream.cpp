@@ -1,0 +1,159 @@
+#include "strong_stream.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "random_bytes.h"
+#include "secure_wipe.h"
+
+namespace qz {
+
+bool StrongWriter::Allocate() {
+  plain_ = AllocateBuffer(kPlainCapacity);
+  sealed_ = AllocateBuffer(kChunksPerBatch * kSealedChunkBytes);
+  return plain_ && sealed_;
+}
+
+bool StrongWriter::Begin(const std::string& password, int logN) {
+  std::uint8_t fileKey[kFileKeyBytes];
+  WipeOnExit<decltype(fileKey)> wipeKey(fileKey);
+  FillRandom(fileKey, sizeof fileKey);
+  FillRandom(nonce_, sizeof nonce_);
+  return BuildStrongHeader(password, logN, fileKey, &header_) && key_.Derive(fileKey, nonce_);
+}
+
+bool StrongWriter::WriteHeader(TempOutput& out) {
+  out_ = &out;
+  return out.Write(reinterpret_cast<const std::uint8_t*>(header_.data()), header_.size()) &&
+         out.Write(nonce_, sizeof nonce_);
+}
+
+SealStatus StrongWriter::SealBatch(std::size_t bytes, bool end) {
+  std::size_t pos = 0;
+  std::size_t sealed = 0;
+  // The last chunk is empty only when the whole plaintext is.
+  do {
+    const std::size_t len = std::min(kChunkBytes, bytes - pos);
+    const bool last = end && pos + len == bytes;
+    if (!key_.SealNext(plain_.get() + pos, len, last, sealed_.get() + sealed)) {
+      return SealStatus::kCryptFailed;
+    }
+    pos += len;
+    sealed += len + kAeadTagBytes;
+  } while (pos < bytes);
+  return out_->Write(sealed_.get(), sealed) ? SealStatus::kOk : SealStatus::kWriteFailed;
+}
+
+SealStatus StrongWriter::Added(std::size_t n) {
+  pending_ += n;
+  if (pending_ < kPlainCapacity) return SealStatus::kOk;
+  const std::size_t batch = kPlainCapacity - 1;
+  const SealStatus status = SealBatch(batch, false);
+  plain_[0] = plain_[batch];
+  pending_ = 1;
+  return status;
+}
+
+SealStatus StrongWriter::Finish() {
+  const SealStatus status = SealBatch(pending_, true);
+  pending_ = 0;
+  return status;
+}
+
+bool StrongReader::Allocate() {
+  sealed_ = AllocateBuffer(kSealedCapacity);
+  plain_ = AllocateBuffer(kChunksPerBatch * kChunkBytes);
+  return sealed_ && plain_ && source_.ok();
+}
+
+DecryptStep StrongReader::Fill() {
+  if (!source_.eof() && have_ < kSealedCapacity) {
+    have_ += source_.Read(sealed_.get() + have_, kSealedCapacity - have_);
+  }
+  if (source_.readError()) return DecryptStep::kReadBlock;
+  if (source_.badArmor()) return DecryptStep::kDamaged;
+  return DecryptStep::kOk;
+}
+
+DecryptStep StrongReader::ReadHeader(int* workFactorFound) {
+  const DecryptStep filled = Fill();
+  if (filled != DecryptStep::kOk) {
+    return filled == DecryptStep::kReadBlock ? DecryptStep::kReadHeader : filled;
+  }
+  parse_ = ParseStrongHeader(sealed_.get(), have_);
+  if (workFactorFound) *workFactorFound = parse_.workFactorFound;
+  switch (parse_.verdict) {
+    case HeaderVerdict::kOk: break;
+    case HeaderVerdict::kIncomplete:
+      // Longer than the buffer: only other recipients' stanzas can make a header so long.
+      return !source_.eof() && parse_.foreignSoFar ? DecryptStep::kNotPassphraseFile
+                                                   : DecryptStep::kDamaged;
+    case HeaderVerdict::kDamaged: return DecryptStep::kDamaged;
+    case HeaderVerdict::kNotPassphrase: return DecryptStep::kNotPassphraseFile;
+    case HeaderVerdict::kWorkFactorTooLarge: return DecryptStep::kWorkFactorTooLarge;
+  }
+  const std::size_t length = parse_.header.length;
+  headerBytes_.assign(reinterpret_cast<const char*>(sealed_.get()), parse_.header.macCovered);
+  std::memmove(sealed_.get(), sealed_.get() + length, have_ - length);
+  have_ -= length;
+  return DecryptStep::kOk;
+}
+
+DecryptStep StrongReader::Unlock(const std::string& password) {
+  std::uint8_t fileKey[kFileKeyBytes];
+  WipeOnExit<decltype(fileKey)> wipeKey(fileKey);
+  switch (UnwrapFileKey(password, reinterpret_cast<const std::uint8_t*>(headerBytes_.data()),
+                        parse_.header, fileKey)) {
+    case UnwrapResult::kOk: break;
+    case UnwrapResult::kWrongPassword: return DecryptStep::kWrongPassword;
+    case UnwrapResult::kDamaged: return DecryptStep::kDamaged;
+    case UnwrapResult::kKdfFailed: return DecryptStep::kDeriveKey;
+  }
+  // The header is far shorter than the buffer, so the nonce is in it unless the file ends.
+  if (have_ < kPayloadNonceBytes) return DecryptStep::kDamaged;
+  if (!key_.Derive(fileKey, sealed_.get())) return DecryptStep::kCryptBlock;
+  have_ -= kPayloadNonceBytes;
+  std::memmove(sealed_.get(), sealed_.get() + kPayloadNonceBytes, have_);
+  return DecryptStep::kOk;
+}
+
+DecryptStep StrongReader::OpenBatch(std::size_t bytes, bool end, std::size_t* plainBytes) {
+  // A stream that stops at a chunk boundary has lost its last chunk.
+  if (bytes == 0) return DecryptStep::kDamaged;
+  std::size_t pos = 0;
+  std::size_t plain = 0;
+  while (pos < bytes) {
+    const std::size_t len = std::min(kSealedChunkBytes, bytes - pos);
+    const bool last = end && pos + len == bytes;
+    if (len < kAeadTagBytes) return DecryptStep::kDamaged;
+    // An empty last chunk stands only for an empty plaintext.
+    if (len == kAeadTagBytes && key_.chunksDone() > 0) return DecryptStep::kDamaged;
+    if (!key_.OpenNext(sealed_.get() + pos, len, last, plain_.get() + plain)) {
+      return DecryptStep::kDamaged;
+    }
+    pos += len;
+    plain += len - kAeadTagBytes;
+  }
+  *plainBytes = plain;
+  return DecryptStep::kOk;
+}
+
+DecryptStep StrongReader::Run(const Sink& sink, bool (*cancelled)()) {
+  for (;;) {
+    if (cancelled && cancelled()) return DecryptStep::kCancelled;
+    DecryptStep step = Fill();
+    if (step != DecryptStep::kOk) return step;
+    // Short of the end, the buffer holds a whole batch and the first byte after it.
+    const bool end = source_.eof();
+    const std::size_t bytes = end ? have_ : kSealedCapacity - 1;
+    std::size_t plainBytes = 0;
+    step = OpenBatch(bytes, end, &plainBytes);
+    if (step != DecryptStep::kOk) return step;
+    if (!sink(plain_.get(), plainBytes)) return DecryptStep::kWriteBlock;
+    if (end) return DecryptStep::kOk;
+    have_ -= bytes;
+    std::memmove(sealed_.get(), sealed_.get() + bytes, have_);
+  }
+}
+
+}  // namespace qz

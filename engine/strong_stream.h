@@ -1,0 +1,91 @@
+// Streaming the payload of a strong file. The writer seals the plaintext it is handed
+// in batches of whole chunks; the reader authenticates every chunk before it hands the
+// plaintext on, and accepts the stream only when it ends with a valid last chunk.
+// Internal to the engine.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "age_header.h"
+#include "age_payload.h"
+#include "age_source.h"
+#include "file_cipher.h"
+#include "file_streams.h"
+#include "operation_steps.h"
+
+namespace qz {
+
+// Chunks per read and per write: 2 MiB of plaintext.
+inline constexpr std::size_t kChunksPerBatch = 32;
+
+enum class SealStatus { kOk, kCryptFailed, kWriteFailed };
+
+class StrongWriter {
+ public:
+  // False when the buffers cannot be had.
+  bool Allocate();
+  // A fresh file key, salt and nonce; false when scrypt fails (memory).
+  bool Begin(const std::string& password, int logN);
+  bool WriteHeader(TempOutput& out);
+  // Where the next plaintext goes, and how much fits there.
+  std::uint8_t* space() const { return plain_.get() + pending_; }
+  std::size_t spaceLeft() const { return kPlainCapacity - pending_; }
+  // n bytes were put at space(); a full batch is sealed and written.
+  SealStatus Added(std::size_t n);
+  // Seals what is left, the last chunk among it, and writes it.
+  SealStatus Finish();
+
+ private:
+  // One byte more than a batch: a full batch is sealed only once more data follows,
+  // so the last chunk is never sealed as an inner one.
+  static constexpr std::size_t kPlainCapacity = kChunksPerBatch * kChunkBytes + 1;
+
+  SealStatus SealBatch(std::size_t bytes, bool end);
+
+  TempOutput* out_ = nullptr;
+  std::string header_;
+  std::uint8_t nonce_[kPayloadNonceBytes] = {};
+  PayloadKey key_;
+  IoBuffer plain_;
+  IoBuffer sealed_;
+  std::size_t pending_ = 0;
+};
+
+class StrongReader {
+ public:
+  explicit StrongReader(InputFile& in) : source_(in) {}
+  bool Allocate();
+  // Reads and judges the header: kReadHeader, kDamaged, kNotPassphraseFile,
+  // kWorkFactorTooLarge (nothing else taken yet). workFactorFound, when given, gets the
+  // stanza's work factor.
+  DecryptStep ReadHeader(int* workFactorFound);
+  // kWrongPassword when the password does not open the stanza, kDamaged when the
+  // header's MAC does not check out, kDeriveKey when scrypt fails (memory).
+  DecryptStep Unlock(const std::string& password);
+  // Each authenticated batch of plaintext goes to sink, which returns false when it
+  // cannot take it (kWriteBlock). kOk only after a valid last chunk and nothing behind.
+  using Sink = std::function<bool(const std::uint8_t* plain, std::size_t len)>;
+  DecryptStep Run(const Sink& sink, bool (*cancelled)());
+  // Bytes of the file read so far.
+  std::uint64_t fileBytes() const { return source_.fileBytes(); }
+
+ private:
+  static constexpr std::size_t kSealedCapacity = kChunksPerBatch * kSealedChunkBytes + 1;
+
+  // Tops the buffer up from the file; false on a read error or broken armor.
+  DecryptStep Fill();
+  DecryptStep OpenBatch(std::size_t bytes, bool end, std::size_t* plainBytes);
+
+  AgeSource source_;
+  HeaderParse parse_;
+  std::string headerBytes_;
+  PayloadKey key_;
+  IoBuffer sealed_;
+  IoBuffer plain_;
+  std::size_t have_ = 0;
+};
+
+}  // namespace qz

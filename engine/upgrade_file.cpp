@@ -1,0 +1,118 @@
+// A ".qz" file straight into a strong file: the RC4 plaintext exists only in memory,
+// in the strong writer's buffer, and the new file counts only once it has been read
+// back from stable storage and found to hold exactly what was written.
+#include "content_digest.h"
+#include "crypto_library.h"
+#include "file_system.h"
+#include "operation_steps.h"
+#include "qz_open.h"
+#include "strong_file.h"
+#include "strong_stream.h"
+
+namespace qz {
+
+namespace {
+
+// Writes the ".qz" body's plaintext as a strong file into out; digest gets the
+// plaintext, plainBytes its length.
+DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const std::string& password,
+                    const CipherOptions& options, ProgressScope& progress,
+                    std::uint8_t digest[kDigestBytes], std::uint64_t* plainBytes) {
+  StrongWriter writer;
+  if (!writer.Allocate()) return DecryptStep::kAllocBuffer;
+  if (options.workFactor < 1 || options.workFactor > kMaxStrongWorkFactor ||
+      !writer.Begin(password, options.workFactor)) {
+    return DecryptStep::kDeriveKey;
+  }
+  if (!writer.WriteHeader(out)) return DecryptStep::kWriteBlock;
+  ContentDigest written;
+  std::uint64_t done = 0;
+  for (;;) {
+    if (options.cancelled && options.cancelled()) return DecryptStep::kCancelled;
+    std::uint8_t* plain = writer.space();
+    const std::size_t count = opened.in.Read(plain, writer.spaceLeft());
+    if (opened.in.error()) return DecryptStep::kReadBlock;
+    const bool final = opened.in.eof();
+    if (!opened.key->Decrypt(plain, count, final)) return DecryptStep::kCryptBlock;
+    written.Update(plain, count);
+    const SealStatus status = writer.Added(count);
+    if (status != SealStatus::kOk) {
+      return status == SealStatus::kCryptFailed ? DecryptStep::kCryptBlock : DecryptStep::kWriteBlock;
+    }
+    done += count;
+    progress.Update(done / 2, false);  // the read-back takes the other half
+    if (final) break;
+  }
+  const SealStatus status = writer.Finish();
+  if (status != SealStatus::kOk) {
+    return status == SealStatus::kCryptFailed ? DecryptStep::kCryptBlock : DecryptStep::kWriteBlock;
+  }
+  written.Final(digest);
+  *plainBytes = done;
+  return DecryptStep::kOk;
+}
+
+// Reads the finished file back with the strong password alone: every chunk must
+// authenticate and the plaintext must be what was written.
+DecryptStep ReadBack(const std::string& path, const std::string& password,
+                     const std::uint8_t expected[kDigestBytes], std::uint64_t plainBytes,
+                     const CipherOptions& options, ProgressScope& progress) {
+  InputFile in;
+  if (!in.Open(path)) return DecryptStep::kVerifyFailed;
+  StrongReader reader(in);
+  if (!reader.Allocate()) return DecryptStep::kAllocBuffer;
+  if (reader.ReadHeader(nullptr) != DecryptStep::kOk || reader.Unlock(password) != DecryptStep::kOk) {
+    return DecryptStep::kVerifyFailed;
+  }
+  ContentDigest digest;
+  std::uint64_t verified = 0;
+  const DecryptStep step = reader.Run(
+      [&](const std::uint8_t* plain, std::size_t len) {
+        digest.Update(plain, len);
+        verified += len;
+        progress.Update((plainBytes + verified) / 2, false);
+        return true;
+      },
+      options.cancelled);
+  if (step == DecryptStep::kCancelled) return step;
+  std::uint8_t got[kDigestBytes];
+  digest.Final(got);
+  if (step != DecryptStep::kOk || verified != plainBytes || !SameDigest(got, expected)) {
+    return DecryptStep::kVerifyFailed;
+  }
+  progress.Update(plainBytes, true);
+  return DecryptStep::kOk;
+}
+
+}  // namespace
+
+DecryptStep UpgradeFileData(const std::string& source, const std::string& destination,
+                            const std::string& qzPassword, const std::string& strongPassword,
+                            const CipherOptions& options) {
+  if (strongPassword.empty()) return DecryptStep::kEmptyPassword;
+  if (!PathFits(destination) || !TemporaryPathFits(destination)) return DecryptStep::kPathTooLong;
+  OpenedQz opened;
+  DecryptStep step = OpenAndCheckHeader(source, qzPassword, options, &opened, nullptr, nullptr);
+  if (step != DecryptStep::kOk) return step;
+  if (!CryptoLibraryReady()) return DecryptStep::kAcquireContext;
+  if (IsDirectory(destination)) return DecryptStep::kCreateDest;
+  step = ReadHeader(opened, source, options);
+  if (step != DecryptStep::kOk) return step;
+  // Asked only once the password is known to open the file.
+  if (!options.replaceExisting && PathExists(destination)) return DecryptStep::kDestinationExists;
+  TempOutput out;
+  if (!out.Create(destination)) return DecryptStep::kCreateDest;
+
+  ProgressScope progress(options.progress, options.sizeHint);
+  std::uint8_t digest[kDigestBytes];
+  std::uint64_t plainBytes = 0;
+  step = Rewrite(opened, out, strongPassword, options, progress, digest, &plainBytes);
+  if (step != DecryptStep::kOk) return step;
+  step = FinishWriting<DecryptStep>(opened.in, out, true, options);
+  if (step != DecryptStep::kOk) return step;
+  step = ReadBack(out.temp_path(), strongPassword, digest, plainBytes, options, progress);
+  if (step != DecryptStep::kOk) return step;
+  return CommitOutput<DecryptStep>(out, true, options);
+}
+
+}  // namespace qz
