@@ -20,18 +20,6 @@ namespace qz::test {
 
 namespace {
 
-std::string ShellQuote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) {
-    if (c == '\'') {
-      q += "'\\''";
-    } else {
-      q += c;
-    }
-  }
-  return q + "'";
-}
-
 class RecordingKey final : public CipherKey {
  public:
   RecordingKey(std::unique_ptr<CipherKey> inner, std::vector<CipherCall>* calls)
@@ -119,6 +107,18 @@ std::string Hex(const std::uint8_t* data, std::size_t len) {
     s += digits[data[i] & 15];
   }
   return s;
+}
+
+std::string ShellQuote(const std::string& text) {
+  std::string q = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      q += "'\\''";
+    } else {
+      q += c;
+    }
+  }
+  return q + "'";
 }
 
 bool OpensslCipher(const std::string& cipher, const std::string& hexKey, const std::string& in,

@@ -45,6 +45,8 @@ void MakeReadOnly(const std::string& path);
 bool IsReadOnly(const std::string& path);
 
 std::string Hex(const std::uint8_t* data, std::size_t len);
+// The text as one word for sh.
+std::string ShellQuote(const std::string& text);
 
 // Runs `openssl enc -<cipher>` with a hex key on a file. False if openssl fails.
 bool OpensslCipher(const std::string& cipher, const std::string& hexKey, const std::string& in,
