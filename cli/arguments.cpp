@@ -10,7 +10,39 @@ bool ParseCommand(const std::string& word, Command* command) {
   if (word == "encrypt") *command = Command::kEncrypt;
   else if (word == "decrypt") *command = Command::kDecrypt;
   else if (word == "check") *command = Command::kCheck;
+  else if (word == "upgrade") *command = Command::kUpgrade;
   else return false;
+  return true;
+}
+
+// Decimal digits only: "12abc", "+12" and " 12" are not work factors.
+bool ParseWorkFactor(const std::string& text, int* value) {
+  if (text.empty() || text.size() > 2) return false;
+  int n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + (c - '0');
+  }
+  if (n < qz::kMinChosenWorkFactor || n > qz::kMaxStrongWorkFactor) return false;
+  *value = n;
+  return true;
+}
+
+// "--name VALUE" or "--name=VALUE"; false with a message when the value is missing.
+bool OptionValue(const std::string& arg, const char* name, int argc, char** argv, int* i,
+                 std::string* value, std::string* error) {
+  const std::string prefix = std::string(name) + "=";
+  if (arg.compare(0, prefix.size(), prefix) == 0) {
+    *value = arg.substr(prefix.size());
+  } else if (*i + 1 < argc) {
+    *value = argv[++*i];
+  } else {
+    value->clear();
+  }
+  if (value->empty()) {
+    *error = std::string(name) + " needs a value";
+    return false;
+  }
   return true;
 }
 
@@ -42,6 +74,18 @@ bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) 
       args->ignoreName = true;
     } else if (arg == "--quiet" || arg == "-q") {
       args->quiet = true;
+    } else if (arg == "--strong") {
+      args->strong = true;
+    } else if (arg == "--work-factor" || arg.compare(0, 14, "--work-factor=") == 0) {
+      std::string value;
+      if (!OptionValue(arg, "--work-factor", argc, argv, &i, &value, error)) return false;
+      if (!ParseWorkFactor(value, &args->workFactor)) {
+        *error = "--work-factor takes a number from " +
+                 std::to_string(qz::kMinChosenWorkFactor) + " to " +
+                 std::to_string(qz::kMaxStrongWorkFactor) + ", not " + value;
+        return false;
+      }
+      args->hasWorkFactor = true;
     } else if (arg == "--password-stdin") {
       args->passwordStdin = true;
     } else if (arg == "--password-file" || arg.compare(0, 16, "--password-file=") == 0) {
@@ -49,15 +93,7 @@ bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) 
         *error = "--password-file given twice";
         return false;
       }
-      if (arg.size() > 15) {
-        args->passwordFile = arg.substr(16);
-      } else if (i + 1 < argc) {
-        args->passwordFile = argv[++i];
-      } else {
-        *error = "--password-file needs a file name";
-        return false;
-      }
-      if (args->passwordFile.empty()) {
+      if (!OptionValue(arg, "--password-file", argc, argv, &i, &args->passwordFile, error)) {
         *error = "--password-file needs a file name";
         return false;
       }
@@ -68,7 +104,7 @@ bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) 
     }
   }
   if (words.empty()) {
-    *error = "missing command (encrypt, decrypt or check)";
+    *error = "missing command (encrypt, decrypt, check or upgrade)";
     return false;
   }
   if (!ParseCommand(words[0], &args->command)) {
@@ -78,6 +114,16 @@ bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) 
   args->paths.assign(words.begin() + 1, words.end());
   if (args->paths.empty()) {
     *error = "no files or folders given";
+    return false;
+  }
+  if (args->strong && args->command != Command::kEncrypt) {
+    *error = "--strong goes with encrypt only (decrypt and check tell a .age file by its name)";
+    return false;
+  }
+  const bool writesStrong =
+      (args->command == Command::kEncrypt && args->strong) || args->command == Command::kUpgrade;
+  if (args->hasWorkFactor && !writesStrong) {
+    *error = "--work-factor goes with encrypt --strong and upgrade, which write .age files";
     return false;
   }
   if (args->hasPasswordFile && args->passwordStdin) {

@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "strong_file.h"
+
 namespace qzcli {
 
-enum class Command { kNone, kEncrypt, kDecrypt, kCheck };
+enum class Command { kNone, kEncrypt, kDecrypt, kCheck, kUpgrade };
 
 struct Arguments {
   Command command = Command::kNone;
@@ -17,6 +19,9 @@ struct Arguments {
   bool keep = false;
   bool force = false;       // replace a file that has the output's name
   bool ignoreName = false;  // decrypt although the name stored inside differs
+  bool strong = false;      // encrypt into ".age" files
+  int workFactor = qz::kStrongWorkFactor;  // scrypt's log2 N for the ".age" files written
+  bool hasWorkFactor = false;
   bool quiet = false;
   bool help = false;
   bool version = false;

@@ -14,6 +14,8 @@
 #include <langinfo.h>
 
 #include <cerrno>
+
+#include "secure_wipe.h"
 #endif
 
 namespace qzcli {
@@ -152,13 +154,18 @@ class Converter {
   }
 
  private:
+  // The text may be a password: every copy made here is wiped.
   bool Run(const std::string& text, bool skipInvalid, std::string* out) {
     iconv(handle_, nullptr, nullptr, nullptr, nullptr);
     std::string input = text;  // iconv wants a non-const input pointer
+    qz::WipeTextOnExit<std::string> wipeInput(input);
     char* in = input.data();
     std::size_t inLeft = input.size();
     std::string result;
+    qz::WipeTextOnExit<std::string> wipeResult(result);
+    result.reserve(text.size() * 4 + 16);  // kept in place, so no unwiped copy is left
     char chunk[256];
+    qz::WipeOnExit<char[256]> wipeChunk(chunk);
     while (inLeft > 0) {
       char* dst = chunk;
       std::size_t dstLeft = sizeof(chunk);
@@ -186,6 +193,10 @@ class Converter {
 
 bool Utf8ToCodePage936(const std::string& text, std::string* out) {
   return Converter("CP936", "UTF-8").Convert(text, out);
+}
+
+bool Cp936ToUtf8(const std::string& text, std::string* out) {
+  return Converter("UTF-8", "CP936").Convert(text, out);
 }
 
 std::string Utf8ToCodePage936Each(const std::string& utf8) {
@@ -231,6 +242,7 @@ bool Cp936ToUtf8(const std::string& text, std::string* out) {
   const int length = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
   if (length <= 0) return false;
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  qz::WipeTextOnExit<std::wstring> wipeWide(wide);  // it may be a password
   MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length);
   *out = Utf8Text(wide.data(), wide.size());
   return true;
@@ -257,7 +269,8 @@ bool ToCodePage936(const std::string& text, std::string* out) {
 
 bool PasswordToCodePage936(const std::string& raw, std::string* out) {
   const std::size_t bom = sizeof(kUtf8Bom) - 1;
-  const std::string text = raw.compare(0, bom, kUtf8Bom) == 0 ? raw.substr(bom) : raw;
+  std::string text = raw.compare(0, bom, kUtf8Bom) == 0 ? raw.substr(bom) : raw;
+  qz::WipeTextOnExit<std::string> wipeText(text);
   if (IsAscii(text)) {
     *out = text;
     return true;
@@ -266,6 +279,29 @@ bool PasswordToCodePage936(const std::string& raw, std::string* out) {
   if (!IsCharacters(text, Cp936Length)) return false;
   *out = text;
   return true;
+}
+
+bool ToUtf8(const std::string& text, std::string* out) {
+#ifndef _WIN32
+  if (!IsAscii(text) && !LocaleIsUtf8()) {
+    return Converter("UTF-8", LocaleCodeset()).Convert(text, out);
+  }
+#endif
+  if (!IsValidUtf8(text)) return false;
+  *out = text;
+  return true;
+}
+
+bool PasswordToUtf8(const std::string& raw, std::string* out) {
+  const std::size_t bom = sizeof(kUtf8Bom) - 1;
+  const std::size_t start = raw.compare(0, bom, kUtf8Bom) == 0 ? bom : 0;
+  std::string text = raw.substr(start);
+  qz::WipeTextOnExit<std::string> wipeText(text);
+  if (IsValidUtf8(text)) {
+    out->assign(text);
+    return true;
+  }
+  return IsCharacters(text, Cp936Length) && Cp936ToUtf8(text, out);
 }
 
 std::string NameToCodePage936(const std::string& name) {

@@ -22,6 +22,14 @@ bool ToCodePage936(const std::string& text, std::string* out);
 // lacks, or the bytes are neither UTF-8 nor code page 936.
 bool PasswordToCodePage936(const std::string& raw, std::string* out);
 
+// A strong (".age") file's password is UTF-8. Typed text: from the locale's encoding
+// (Windows: console input is UTF-8 already). False when it is not text in that encoding.
+bool ToUtf8(const std::string& text, std::string* out);
+// A password from a file or standard input: UTF-8 as it is (a leading BOM dropped);
+// bytes that are not UTF-8 are taken as code page 936 and converted. False when they are
+// neither.
+bool PasswordToUtf8(const std::string& raw, std::string* out);
+
 // A file name for a header: as ToCodePage936, but each character code page 936 lacks,
 // and each byte that is no character at all, becomes '?'. Under a UTF-8 locale a name
 // that is not UTF-8 but is code page 936 bytes is taken as it is.

@@ -13,6 +13,7 @@
 #include "messages.h"
 #include "progress_bar.h"
 #include "replace_transaction.h"
+#include "strong_file.h"
 
 namespace qzcli {
 
@@ -60,48 +61,104 @@ qz::TransactionOptions TransactionFor(const RunOptions& options, std::uint64_t s
 
 std::string Quoted(const std::string& cp936) { return "\"" + FromCodePage936(cp936) + "\""; }
 
+// What a report names besides the step: the files, and what a header said.
+struct FailureContext {
+  explicit FailureContext(const std::string& file) : path(file) {}
+  std::string path;
+  std::string destination;
+  std::string storedName;    // code page 936
+  std::string expectedName;  // code page 936
+  int workFactorFound = 0;   // 0: the file did not say
+};
+
 // Why a step failed, where the plain step text would not say enough.
 template <typename Step>
-std::string FailureText(Step step, const std::string& path, const std::string& destination,
-                        const std::string& storedName, const std::string& expectedName) {
+std::string FailureText(Step step, const FailureContext& context) {
   if (step == Step::kDestinationExists) {
-    return destination + " already exists (--force replaces it)";
+    return context.destination + " already exists (--force replaces it)";
   }
   if (step == Step::kCancelled) {
-    return "interrupted; " + path + " is as it was and the unfinished output was removed";
+    if (context.destination.empty()) return "interrupted";
+    return "interrupted; " + context.path + " is as it was and the unfinished output was removed";
   }
   if constexpr (std::is_same_v<Step, qz::DecryptStep>) {
     if (step == qz::DecryptStep::kNameMismatch) {
-      return "the name stored inside is " + Quoted(storedName) + ", not " + Quoted(expectedName) +
-             ": a wrong password, or a renamed file (--ignore-name takes it all the same; decrypt "
-             "then keeps the .qz file)";
+      return "the name stored inside is " + Quoted(context.storedName) + ", not " +
+             Quoted(context.expectedName) +
+             ": a wrong password, or a renamed file (--ignore-name takes it all the same and "
+             "keeps the .qz file)";
+    }
+    if (step == qz::DecryptStep::kWorkFactorTooLarge && context.workFactorFound > 0) {
+      return "the file asks for work factor " + std::to_string(context.workFactorFound) +
+             ", more than " + std::to_string(qz::kMaxStrongWorkFactor);
     }
   }
   return StepText(step);
 }
 
-// One line for the outcome of an encryption or decryption; true when it succeeded.
+// How a command's outcome reads: "cannot encrypt", "encrypted", "encrypting".
+struct Verb {
+  const char* base;
+  const char* past;
+  const char* progressive;
+};
+constexpr Verb kEncryptVerb{"encrypt", "encrypted", "encrypting"};
+constexpr Verb kDecryptVerb{"decrypt", "decrypted", "decrypting"};
+constexpr Verb kUpgradeVerb{"upgrade", "upgraded", "upgrading"};
+
+// One line for the outcome of an operation; true when it succeeded.
 template <typename Result>
-bool Report(const Result& result, const std::string& path, const RunOptions& options,
-            const std::string& verb, const std::string& storedName = {},
-            const std::string& expectedName = {}) {
+bool Report(const Result& result, const RunOptions& options, const Verb& verb,
+            FailureContext context) {
+  const std::string& path = context.path;
+  context.destination = result.destination;
   switch (result.outcome) {
     case qz::Outcome::kDone:
-      ReportInfo(options, verb + "ed " + path + " -> " + result.destination);
+      ReportInfo(options, std::string(verb.past) + " " + path + " -> " + result.destination);
       return true;
     case qz::Outcome::kFailed:
-      ReportError("cannot " + verb + " " + path + ": " +
-                  FailureText(result.step, path, result.destination, storedName, expectedName));
+      ReportError(std::string("cannot ") + verb.base + " " + path + ": " +
+                  FailureText(result.step, context));
       return false;
     case qz::Outcome::kSourceNotDeleted:
-      ReportError(verb + "ing " + path + ": " +
+      ReportError(std::string(verb.progressive) + " " + path + ": " +
                   SourceNotDeletedText(result.outputKept, result.destination));
       return false;
     case qz::Outcome::kSourceChanged:
-      ReportError(verb + "ing " + path +
+      ReportError(std::string(verb.progressive) + " " + path +
                   ": it changed, or was replaced, while it was worked on, so it was kept; " +
                   result.destination + " holds it as it was read");
       return false;
+  }
+  return false;
+}
+
+// A ".qz" file's outcome when decrypting or upgrading it, with the note that it stayed
+// because its header names another file.
+bool ReportFromQz(const qz::DecryptResult& result, const RunOptions& options, const Verb& verb,
+                  FailureContext context) {
+  if (result.outcome == qz::Outcome::kDone && result.sourceKept) {
+    ReportInfo(options, std::string(verb.past) + " " + context.path + " -> " +
+                            result.destination + " (" + context.path +
+                            " kept: the name stored inside is " + Quoted(result.name.stored) +
+                            ")");
+    return true;
+  }
+  context.storedName = result.name.stored;
+  return Report(result, options, verb, std::move(context));
+}
+
+// What a check found, in the same words for both kinds of file.
+bool ReportCheck(qz::DecryptStep step, const RunOptions& options, const FailureContext& context,
+                 const std::string& note) {
+  if (step == qz::DecryptStep::kOk) {
+    ReportInfo(options, context.path + ": the password opens it" + note);
+    return true;
+  }
+  if (step == qz::DecryptStep::kWrongPassword) {
+    ReportError(context.path + ": wrong password (the password does not open it)");
+  } else {
+    ReportError("cannot check " + context.path + ": " + FailureText(step, context));
   }
   return false;
 }
@@ -127,7 +184,7 @@ bool EncryptOne(const std::string& path, const RunOptions& options) {
   cipher.headerName = NameToCodePage936(BaseName(path));
   return Report(qz::ReplaceWithEncrypted(path, options.password,
                                          TransactionFor(options, size, bar.get(), cipher)),
-                path, options, "encrypt");
+                options, kEncryptVerb, FailureContext(path));
 }
 
 bool DecryptOne(const std::string& path, const RunOptions& options) {
@@ -136,12 +193,9 @@ bool DecryptOne(const std::string& path, const RunOptions& options) {
   const qz::CipherOptions cipher = NameCheckFor(path, options);
   const qz::DecryptResult result = qz::ReplaceWithDecrypted(
       path, options.password, TransactionFor(options, size, bar.get(), cipher));
-  if (result.outcome == qz::Outcome::kDone && result.sourceKept) {
-    ReportInfo(options, "decrypted " + path + " -> " + result.destination + " (" + path +
-                            " kept: the name stored inside is " + Quoted(result.name.stored) + ")");
-    return true;
-  }
-  return Report(result, path, options, "decrypt", result.name.stored, *cipher.expectedName);
+  FailureContext context(path);
+  context.expectedName = *cipher.expectedName;
+  return ReportFromQz(result, options, kDecryptVerb, std::move(context));
 }
 
 bool CheckOne(const std::string& path, const RunOptions& options) {
@@ -149,19 +203,58 @@ bool CheckOne(const std::string& path, const RunOptions& options) {
   qz::HeaderName name;
   cipher.storedName = &name;
   const qz::DecryptStep step = qz::CheckPassword(path, options.password, cipher);
-  if (step == qz::DecryptStep::kOk) {
-    ReportInfo(options, path + ": the password opens it" +
-                            (name.matches ? "" : " (the name stored inside is " +
-                                                     Quoted(name.stored) + ")"));
-    return true;
-  }
-  if (step == qz::DecryptStep::kWrongPassword) {
-    ReportError(path + ": wrong password (the password does not open it)");
-  } else {
-    ReportError("cannot check " + path + ": " +
-                FailureText(step, path, std::string(), name.stored, *cipher.expectedName));
-  }
-  return false;
+  FailureContext context(path);
+  context.storedName = name.stored;
+  context.expectedName = *cipher.expectedName;
+  return ReportCheck(step, options, context,
+                     name.matches || step != qz::DecryptStep::kOk
+                         ? std::string()
+                         : " (the name stored inside is " + Quoted(name.stored) + ")");
+}
+
+bool EncryptStrongOne(const std::string& path, const RunOptions& options) {
+  const std::uint64_t size = SizeOrZero(path);
+  auto bar = MakeBar(options, path, size);
+  qz::CipherOptions cipher;
+  cipher.workFactor = options.workFactor;
+  return Report(qz::ReplaceWithStrongEncrypted(path, options.strongPassword,
+                                               TransactionFor(options, size, bar.get(), cipher)),
+                options, kEncryptVerb, FailureContext(path));
+}
+
+bool DecryptStrongOne(const std::string& path, const RunOptions& options) {
+  const std::uint64_t size = SizeOrZero(path);
+  auto bar = MakeBar(options, path, size);
+  FailureContext context(path);
+  qz::CipherOptions cipher;
+  cipher.workFactorFound = &context.workFactorFound;
+  const qz::DecryptResult result = qz::ReplaceWithStrongDecrypted(
+      path, options.strongPassword, TransactionFor(options, size, bar.get(), cipher));
+  return Report(result, options, kDecryptVerb, std::move(context));
+}
+
+bool CheckStrongOne(const std::string& path, const RunOptions& options) {
+  // The whole file is read and authenticated, so a large one gets a bar.
+  const std::uint64_t size = SizeOrZero(path);
+  auto bar = MakeBar(options, path, size);
+  FailureContext context(path);
+  qz::CipherOptions cipher = TransactionFor(options, size, bar.get(), {}).cipher;
+  cipher.workFactorFound = &context.workFactorFound;
+  const qz::DecryptStep step = qz::CheckStrongPassword(path, options.strongPassword, cipher);
+  return ReportCheck(step, options, context, std::string());
+}
+
+bool UpgradeOne(const std::string& path, const RunOptions& options) {
+  const std::uint64_t size = SizeOrZero(path);
+  auto bar = MakeBar(options, path, size);
+  qz::CipherOptions cipher = NameCheckFor(path, options);
+  cipher.workFactor = options.workFactor;
+  const qz::DecryptResult result =
+      qz::ReplaceWithUpgraded(path, options.password, options.strongPassword,
+                              TransactionFor(options, size, bar.get(), cipher));
+  FailureContext context(path);
+  context.expectedName = *cipher.expectedName;
+  return ReportFromQz(result, options, kUpgradeVerb, std::move(context));
 }
 
 }  // namespace qzcli

@@ -6,7 +6,13 @@
 namespace qzcli {
 
 struct RunOptions {
-  std::string password;  // code page 936 bytes, never empty (default already applied)
+  // ".qz" files: code page 936 bytes, never empty (default already applied).
+  std::string password;
+  // ".age" files: UTF-8 bytes; empty only after an empty entry at the terminal, which
+  // fails each ".age" file (there is no default password for them).
+  std::string strongPassword;
+  bool strong = false;  // encrypt into ".age" files
+  int workFactor = 18;
   bool keep = false;
   bool force = false;       // consent to replace a file of the output's name
   bool ignoreName = false;  // consent to decrypt under another stored name
@@ -19,6 +25,12 @@ struct RunOptions {
 bool EncryptOne(const std::string& path, const RunOptions& options);
 bool DecryptOne(const std::string& path, const RunOptions& options);
 bool CheckOne(const std::string& path, const RunOptions& options);
+// The same for ".age" files: PATH -> PATH.age, FILE.age -> FILE, and the check.
+bool EncryptStrongOne(const std::string& path, const RunOptions& options);
+bool DecryptStrongOne(const std::string& path, const RunOptions& options);
+bool CheckStrongOne(const std::string& path, const RunOptions& options);
+// FILE.qz -> FILE.age with the same password.
+bool UpgradeOne(const std::string& path, const RunOptions& options);
 
 // "qzcrypt: " + text on stderr.
 void ReportError(const std::string& text);

@@ -13,6 +13,38 @@ namespace {
 constexpr char kUnfinished[] =
     "an unfinished output of an interrupted run, or of one still going; left as it is";
 
+// Which files a command takes, by name: encrypt those not yet encrypted, decrypt and
+// check both kinds, upgrade ".qz" files.
+bool Takes(Command command, const std::string& name) {
+  switch (command) {
+    case Command::kEncrypt: return !qz::IsEncryptedName(name);
+    case Command::kUpgrade: return qz::HasEncryptedExtension(name);
+    default: return qz::IsEncryptedName(name);
+  }
+}
+
+// Why a file named on the command line is not taken.
+std::string NotTaken(Command command, const std::string& name) {
+  if (command == Command::kEncrypt) {
+    return std::string("already encrypted (the name ends in \"") +
+           (qz::HasEncryptedExtension(name) ? ".qz" : ".age") + "\")";
+  }
+  if (command == Command::kUpgrade) {
+    return qz::HasStrongExtension(name)
+               ? "already a strong file (the name ends in \".age\")"
+               : "not a .qz file (the name does not end in \".qz\")";
+  }
+  return "not an encrypted file (the name does not end in \".qz\" or \".age\")";
+}
+
+const char* NothingToDo(Command command) {
+  switch (command) {
+    case Command::kEncrypt: return "no files to encrypt";
+    case Command::kUpgrade: return "no \".qz\" files";
+    default: return "no \".qz\" or \".age\" files";
+  }
+}
+
 }  // namespace
 
 Expansion ExpandPath(Command command, const std::string& path) {
@@ -22,10 +54,8 @@ Expansion ExpandPath(Command command, const std::string& path) {
     const std::string name = BaseName(path);
     if (qz::IsTemporaryName(name)) {
       result.error = kUnfinished;
-    } else if (command == Command::kEncrypt && qz::HasEncryptedExtension(name)) {
-      result.error = "already encrypted (the name ends in \".qz\")";
-    } else if (command != Command::kEncrypt && !qz::HasEncryptedExtension(name)) {
-      result.error = "not an encrypted file (the name does not end in \".qz\")";
+    } else if (!Takes(command, name)) {
+      result.error = NotTaken(command, name);
     } else {
       result.files.push_back(path);
     }
@@ -45,7 +75,7 @@ Expansion ExpandPath(Command command, const std::string& path) {
             [](const qz::FolderEntry& a, const qz::FolderEntry& b) { return a.name < b.name; });
   for (const qz::FolderEntry& entry : entries) {
     const std::string full = JoinPath(path, entry.name);
-    if (qz::BatchTakes(command == Command::kEncrypt, entry)) {
+    if (qz::BatchTakes(command == Command::kEncrypt, entry) && Takes(command, entry.name)) {
       result.files.push_back(full);
     } else if (qz::IsUnfinishedOutput(entry)) {
       result.skipped.push_back(full + ": " + kUnfinished);
@@ -55,9 +85,7 @@ Expansion ExpandPath(Command command, const std::string& path) {
       result.skipped.push_back(full + ": " + KindRefusal(entry.kind));
     }
   }
-  if (result.files.empty()) {
-    result.note = command == Command::kEncrypt ? "no files to encrypt" : "no \".qz\" files";
-  }
+  if (result.files.empty()) result.note = NothingToDo(command);
   return result;
 }
 

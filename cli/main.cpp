@@ -8,11 +8,13 @@
 #include "code_page.h"
 #include "commands.h"
 #include "file_cipher.h"
+#include "file_listing.h"
 #include "folder_expansion.h"
 #include "interrupt.h"
 #include "messages.h"
 #include "password_input.h"
 #include "progress_bar.h"
+#include "qz_name.h"
 
 #ifdef _WIN32
 #include "win_path.h"
@@ -32,9 +34,35 @@ int UsageError(const std::string& text) {
   return kExitUsage;
 }
 
-// The password as the engine wants it, in code page 936. Returns an exit status other
-// than kExitOk when there is none to use.
-int ObtainPassword(const Arguments& args, std::string* password) {
+// Which passwords a run needs: a ".qz" file's (code page 936) and a ".age" file's (UTF-8).
+struct PasswordNeeds {
+  bool qz = false;
+  bool strong = false;
+};
+
+PasswordNeeds NeedsOf(const Arguments& args, const std::vector<Expansion>& expansions) {
+  PasswordNeeds needs;
+  if (args.command == Command::kEncrypt) {
+    needs.strong = args.strong;
+    needs.qz = !args.strong;
+    return needs;
+  }
+  if (args.command == Command::kUpgrade) {
+    needs.qz = needs.strong = true;
+    return needs;
+  }
+  for (const Expansion& expansion : expansions) {
+    for (const std::string& file : expansion.files) {
+      (qz::HasStrongExtension(BaseName(file)) ? needs.strong : needs.qz) = true;
+    }
+  }
+  return needs;
+}
+
+// The passwords as the engine wants them: options->password in code page 936 for ".qz"
+// files, options->strongPassword in UTF-8 for ".age" files, each only where the run
+// needs it. Returns an exit status other than kExitOk when there is none to use.
+int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions* options) {
   std::string typed, error;
   PasswordStatus status;
   const bool prompted = !args.hasPasswordFile && !args.passwordStdin;
@@ -52,39 +80,72 @@ int ObtainPassword(const Arguments& args, std::string* password) {
   if (status != PasswordStatus::kOk) return UsageError(error);
 
   // Typed text is in the terminal's encoding; a file is the same bytes on every system.
-  const bool converted =
-      prompted ? ToCodePage936(typed, password) : PasswordToCodePage936(typed, password);
+  // A strong password is UTF-8, so it may hold what code page 936 lacks.
+  std::string& password = options->password;
+  std::string& strong = options->strongPassword;
+  bool converted = true;
+  if (needs.strong) converted = prompted ? ToUtf8(typed, &strong) : PasswordToUtf8(typed, &strong);
+  if (converted && needs.qz) {
+    converted = prompted ? ToCodePage936(typed, &password) : PasswordToCodePage936(typed, &password);
+    if (!converted) {
+      Wipe(&typed);
+      return UsageError(
+          prompted ? "the password cannot be written in code page 936, which .qz files need (it "
+                     "holds characters that code page 936 lacks, or bytes that are not text in "
+                     "this locale's encoding)"
+                   : "the password cannot be written in code page 936, which .qz files need (it "
+                     "holds characters that code page 936 lacks, or bytes that are neither UTF-8 "
+                     "nor code page 936)");
+    }
+  }
+  const bool empty = (needs.qz ? password : strong).empty();
   Wipe(&typed);
   if (!converted) {
-    return UsageError(prompted ? "the password cannot be written in code page 936 (it holds "
-                                 "characters that code page 936 lacks, or bytes that are not "
-                                 "text in this locale's encoding)"
-                               : "the password cannot be written in code page 936 (it holds "
-                                 "characters that code page 936 lacks, or bytes that are "
-                                 "neither UTF-8 nor code page 936)");
+    return UsageError(prompted ? "the password is not text in this locale's encoding"
+                               : "the password is neither UTF-8 nor code page 936 bytes");
   }
-  if (password->empty()) {
+  if (empty) {
     // A script's empty file is a mistake, never a request for the public default.
     if (!prompted) {
-      return UsageError((args.hasPasswordFile ? "the password file " + args.passwordFile
-                                              : std::string("standard input")) +
-                        " gives an empty password; the built-in default password, which anyone "
-                        "can use, is taken only for an empty entry at the terminal");
+      return UsageError(
+          (args.hasPasswordFile ? "the password file " + args.passwordFile
+                                : std::string("standard input")) +
+          (needs.qz ? " gives an empty password; the built-in default password, which anyone "
+                      "can use, is taken only for an empty entry at the terminal"
+                    : " gives an empty password; a strong (.age) file needs a password"));
     }
-    ReportError("warning: empty password; the built-in default password, which anyone can "
-                "use, is used");
-    *password = qz::kDefaultPassword;
+    // Writing a strong file with a password anyone knows would defeat its purpose.
+    if (args.command == Command::kEncrypt && args.strong) {
+      return UsageError("empty password: a strong (.age) file needs a password; there is no "
+                        "default password for strong files");
+    }
+    if (args.command == Command::kUpgrade) {
+      return UsageError("empty password: upgrade writes strong (.age) files, which need a "
+                        "password; there is no default password for strong files");
+    }
+    // Each .age file of the run then fails for want of a password.
+    if (needs.qz) {
+      ReportError("warning: empty password; the built-in default password, which anyone can "
+                  "use, is used for .qz files");
+      password = qz::kDefaultPassword;
+    }
   }
-  if (password->size() > qz::kMaxPasswordBytes) {
-    Wipe(password);
+  if (needs.qz && password.size() > qz::kMaxPasswordBytes) {
+    Wipe(&password);
+    Wipe(&strong);
     return UsageError("the password is longer than 259 bytes (in code page 936)");
   }
   return kExitOk;
 }
 
+void WipePasswords(RunOptions* options) {
+  Wipe(&options->password);
+  Wipe(&options->strongPassword);
+}
+
 // Called once the file in hand has reported its own interruption.
-[[noreturn]] void StopForInterrupt(std::size_t notStarted, std::string* password) {
-  Wipe(password);
+[[noreturn]] void StopForInterrupt(std::size_t notStarted, RunOptions* options) {
+  WipePasswords(options);
   ReportError(notStarted > 0 ? "interrupted; " + std::to_string(notStarted) +
                                    " more file(s) not processed"
                              : std::string("interrupted"));
@@ -92,10 +153,15 @@ int ObtainPassword(const Arguments& args, std::string* password) {
 }
 
 bool RunOne(Command command, const std::string& path, const RunOptions& options) {
+  // A ".age" file is told by its name, whatever its case.
+  const bool strongFile = qz::HasStrongExtension(BaseName(path));
   switch (command) {
-    case Command::kEncrypt: return EncryptOne(path, options);
-    case Command::kDecrypt: return DecryptOne(path, options);
-    case Command::kCheck: return CheckOne(path, options);
+    case Command::kEncrypt:
+      return options.strong ? EncryptStrongOne(path, options) : EncryptOne(path, options);
+    case Command::kDecrypt:
+      return strongFile ? DecryptStrongOne(path, options) : DecryptOne(path, options);
+    case Command::kCheck: return strongFile ? CheckStrongOne(path, options) : CheckOne(path, options);
+    case Command::kUpgrade: return UpgradeOne(path, options);
     case Command::kNone: break;
   }
   return false;
@@ -130,9 +196,14 @@ int Run(int argc, char** argv) {
   options.ignoreName = args.ignoreName;
   options.quiet = args.quiet;
   options.progress = !args.quiet && StderrIsTerminal();
+  options.strong = args.strong;
+  options.workFactor = args.workFactor;
   if (fileCount > 0) {
-    const int status = ObtainPassword(args, &options.password);
-    if (status != kExitOk) return status;
+    const int status = ObtainPassword(args, NeedsOf(args, expansions), &options);
+    if (status != kExitOk) {
+      WipePasswords(&options);
+      return status;
+    }
   }
 
   std::size_t failures = 0, started = 0;
@@ -146,14 +217,14 @@ int Run(int argc, char** argv) {
     if (!expansion.note.empty()) ReportInfo(options, args.paths[i] + ": " + expansion.note);
     for (const std::string& line : expansion.skipped) ReportInfo(options, "skipped " + line);
     for (const std::string& file : expansion.files) {
-      if (Interrupted()) StopForInterrupt(fileCount - started, &options.password);
+      if (Interrupted()) StopForInterrupt(fileCount - started, &options);
       ++started;
       if (!seen.insert(file).second) continue;
       if (!RunOne(args.command, file, options)) ++failures;
     }
   }
-  if (Interrupted()) StopForInterrupt(0, &options.password);
-  Wipe(&options.password);
+  if (Interrupted()) StopForInterrupt(0, &options);
+  WipePasswords(&options);
   std::fflush(stdout);
   return failures > 0 ? kExitFailed : kExitOk;
 }

@@ -34,6 +34,9 @@ const char* EncryptStepWords(qz::EncryptStep step) {
       return "the file name contains control characters that a .qz header cannot hold";
     case S::kDestinationExists: return "a file of the output's name exists (--force replaces it)";
     case S::kCancelled: return "interrupted";
+    case S::kEmptyPassword:
+      return "empty password: a strong (.age) file needs a password; there is no default "
+             "password for strong files";
   }
   return "unknown error";
 }
@@ -59,11 +62,20 @@ const char* DecryptStepWords(qz::DecryptStep step) {
     case S::kReplaceDest: return "the finished output could not be renamed into place";
     case S::kPathTooLong: return "path too long";
     case S::kPasswordTooLong: return "password longer than 259 bytes";
-    case S::kNotEncryptedName: return "the name does not end in \".qz\"";
+    case S::kNotEncryptedName: return "the name does not end in \".qz\" or \".age\"";
     case S::kNameMismatch:
       return "the name stored inside is another file's: a wrong password, or a renamed file";
     case S::kDestinationExists: return "a file of the output's name exists (--force replaces it)";
     case S::kCancelled: return "interrupted";
+    case S::kEmptyPassword:
+      return "a strong (.age) file needs a password (there is no default password for "
+             "strong files)";
+    case S::kDamaged: return "damaged or changed file";
+    case S::kWorkFactorTooLarge: return "the file asks for a work factor more than 22";
+    case S::kNotPassphraseFile: return "not a passphrase file (encrypted to other recipients)";
+    case S::kVerifyFailed:
+      return "verification failed: the new .age file did not read back as what was written, "
+             "so the .qz file was kept";
   }
   return "unknown error";
 }
@@ -88,28 +100,36 @@ std::string SourceNotDeletedText(bool outputKept, const std::string& destination
 
 const char* UsageText() {
   return "Usage:\n"
-         "  qzcrypt encrypt [options] PATH...   file -> PATH.qz; folder -> every file directly\n"
-         "                                      inside whose name does not end in \".qz\"\n"
-         "  qzcrypt decrypt [options] PATH...   FILE.qz -> FILE; folder -> every \".qz\" file\n"
-         "                                      directly inside\n"
-         "  qzcrypt check   [options] FILE.qz...\n"
+         "  qzcrypt encrypt [options] PATH...   file -> PATH.qz (with --strong: PATH.age);\n"
+         "                                      folder -> every file directly inside whose\n"
+         "                                      name ends neither in \".qz\" nor in \".age\"\n"
+         "  qzcrypt decrypt [options] PATH...   FILE.qz or FILE.age -> FILE; folder -> every\n"
+         "                                      \".qz\" and \".age\" file directly inside\n"
+         "  qzcrypt check   [options] FILE.qz|FILE.age...\n"
          "                                      tells for each file whether the password opens\n"
          "                                      it; writes nothing\n"
+         "  qzcrypt upgrade [options] PATH...   FILE.qz -> FILE.age with the same password;\n"
+         "                                      folder -> every \".qz\" file directly inside\n"
          "\n"
          "Options:\n"
          "  --password-file FILE   the password is the first line of FILE (UTF-8, or else\n"
          "                         code page 936 bytes)\n"
          "  --password-stdin       the password is the first line of standard input\n"
+         "  --strong               encrypt: write strong files (age v1 with a scrypt\n"
+         "                         passphrase), which any age tool opens\n"
+         "  --work-factor N        encrypt --strong, upgrade: scrypt's work factor, 10 to 22\n"
+         "                         (default 18: about a second and 256 MiB to open a file)\n"
          "  --keep                 keep the source file\n"
          "  --force                replace a file that has the output's name\n"
-         "  --ignore-name          decrypt a file although the name stored inside is not\n"
-         "                         its own (a renamed file); the .qz file is kept\n"
+         "  --ignore-name          decrypt or upgrade a .qz file although the name stored\n"
+         "                         inside is not its own (a renamed file); the .qz is kept\n"
          "  --quiet                print failures only\n"
          "  --help                 show this text\n"
          "  --version              show the version\n"
          "\n"
          "Without a password option qzcrypt asks on the terminal (twice to encrypt); an\n"
-         "empty entry there means the built-in default password, which anyone can use.\n"
+         "empty entry there means the built-in default password, which anyone can use,\n"
+         "for .qz files only: strong (.age) files have no default password.\n"
          "An empty password from a file or standard input is refused.\n"
          "Symbolic links, pipes and devices are never worked on; sub-folders are never\n"
          "entered. Interrupted (Ctrl-C, SIGTERM, SIGHUP), qzcrypt stops the file in hand,\n"

@@ -12,11 +12,15 @@ wrong  random wrong passwords (--runs of them): every file must fail, as a wrong
        or as a name refusal, and nothing may change.
 append a file grows while it is encrypted (--runs times): no appended byte may be lost.
 
-usage: kill_test.py QZCRYPT [--mode M] [--seconds S] [--runs N] [--files N] [--seed N]
-                    [--workdir DIR]
+With --strong (kill mode) the encrypted form is a .age file, and an intact one is one that
+Debian's age decrypts to the original.
+
+usage: kill_test.py QZCRYPT [--mode M] [--strong] [--seconds S] [--runs N] [--files N]
+                    [--seed N] [--workdir DIR]
 """
 
 import argparse
+import hashlib
 import os
 import random
 import shutil
@@ -30,6 +34,7 @@ import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import agetty  # noqa: E402
 import qzref  # noqa: E402
 
 PASSWORD = "kill test 口令"
@@ -57,14 +62,28 @@ def make_files(folder, count, rng, largest):
 
 
 class State:
-    def __init__(self, folder, originals, password):
+    def __init__(self, folder, originals, password, strong=False):
         self.folder = folder
         self.originals = originals
         self.password = password
+        self.strong = strong
+        self.extension = ".age" if strong else ".qz"
         self.worst_lost = 0
         self.expected = {name: qzref.expected_qz(name.encode("gbk"), data, password)
                          for name, data in originals.items()}
         self.temporaries = 0
+        self.verified = {}  # (name, .age bytes) -> whether age opens them to the original
+
+    def intact(self, name, blob):
+        """Whether an encrypted file holds exactly the original."""
+        if blob is None:
+            return False
+        if not self.strong:
+            return blob == self.expected[name]
+        key = (name, hashlib.sha256(blob).digest())
+        if key not in self.verified:
+            self.verified[key] = agetty.plaintext(blob, PASSWORD) == self.originals[name]
+        return self.verified[key]
 
     def read(self, name):
         try:
@@ -80,7 +99,8 @@ class State:
         problems = []
         for name, data in self.originals.items():
             p = self.read(name)
-            q = self.read(name + ".qz")
+            q = self.read(name + self.extension)
+            q_intact = self.intact(name, q)
             if p is not None:
                 plain += 1
                 if p != data:
@@ -88,13 +108,14 @@ class State:
                     problems.append("%s: plain copy differs from the original" % name)
             if q is not None:
                 encrypted += 1
-                if q != self.expected[name]:
+                if not q_intact:
                     corrupt += 1
-                    problems.append("%s.qz: does not decrypt to the original" % name)
-            if p != data and q != self.expected[name]:
+                    problems.append("%s%s: does not decrypt to the original"
+                                    % (name, self.extension))
+            if p != data and not q_intact:
                 lost += 1
                 problems.append("%s: lost" % name)
-        known = set(self.originals) | {n + ".qz" for n in self.originals}
+        known = set(self.originals) | {n + self.extension for n in self.originals}
         self.found = 0
         for name in os.listdir(self.folder):
             if is_temporary(name):
@@ -119,10 +140,12 @@ def kill_rounds(args, state, rng):
     while time.time() < deadline:
         command = "encrypt" if rounds % 2 == 0 else "decrypt"
         rounds += 1
+        strong = ["--strong", "--work-factor", "10"] if args.strong and command == "encrypt" \
+            else []
         # --force: a kill between the output's rename and the source's removal leaves
         # both forms, and only the user's consent lets the next run replace one.
         proc = subprocess.Popen([args.qzcrypt, command, "--quiet", "--force", "--password-file",
-                                 args.pwfile, args.folder], env=args.env,
+                                 args.pwfile] + strong + [args.folder], env=args.env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         time.sleep(rng.uniform(0, 0.2))
         killed = proc.poll() is None
@@ -147,7 +170,7 @@ def kill_rounds(args, state, rng):
             if command == "encrypt" and plain:
                 problems.append("a finished encrypt left %d plain files" % plain)
             if command == "decrypt" and encrypted:
-                problems.append("a finished decrypt left %d .qz files" % encrypted)
+                problems.append("a finished decrypt left %d encrypted files" % encrypted)
         failures += ["round %d (%s%s): %s" % (rounds, command, ", killed" if killed else "", p)
                      for p in problems]
         if lost or corrupt:
@@ -271,12 +294,15 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("qzcrypt")
     parser.add_argument("--mode", choices=sorted(MODES), default="kill")
+    parser.add_argument("--strong", action="store_true")
     parser.add_argument("--seconds", type=float, default=45)
     parser.add_argument("--runs", type=int, default=300)
     parser.add_argument("--workdir", default=None)
     parser.add_argument("--files", type=int, default=40)
     parser.add_argument("--seed", type=int, default=None)
     args = parser.parse_args()
+    if args.strong and args.mode != "kill":
+        parser.error("--strong goes with --mode kill")
 
     seed = args.seed if args.seed is not None else int(time.time())
     rng = random.Random(seed)
@@ -292,7 +318,7 @@ def main():
     # Racing and guessing want many quick files; killing wants some that take a while.
     largest = 3_000_000 if args.mode == "kill" else 20_000
     originals = make_files(args.folder, args.files, rng, largest)
-    state = State(args.folder, originals, PASSWORD.encode("gbk"))
+    state = State(args.folder, originals, PASSWORD.encode("gbk"), args.strong)
     print("seed %d, %d files, %d bytes" % (seed, len(originals),
                                            sum(len(d) for d in originals.values())))
 
@@ -306,7 +332,7 @@ def main():
         problems.append("final decrypt ended with %d: %s" % (final.returncode,
                                                             final.stderr.decode(errors="replace")))
     if plain != len(originals) or encrypted:
-        problems.append("after the final decrypt: %d plain, %d .qz" % (plain, encrypted))
+        problems.append("after the final decrypt: %d plain, %d encrypted" % (plain, encrypted))
     failures += ["final: " + p for p in problems]
 
     print("%s test: %s; %d files lost, %d temporaries found"

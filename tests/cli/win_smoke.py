@@ -227,6 +227,33 @@ class WindowsQzcryptTest(unittest.TestCase):
         if LINUX_QZCRYPT is None:
             self.skipTest("no Linux qzcrypt given: files were not crossed to Linux and back")
 
+    def test_strong_round_trip_across_to_linux(self):
+        # The password as UTF-8 bytes on both sides, though code page 936 lacks the emoji.
+        with open(os.path.join(self.dir, "strong.pw"), "wb") as f:
+            f.write("密码😀\r\n".encode())
+        name = "报告.txt"
+        content = os.urandom(70_000)  # two chunks
+        self.put(name, content)
+        code, out, err = self.run_exe("encrypt", "--strong", "--work-factor", "10",
+                                      "--password-file", "strong.pw", "d\\" + name)
+        self.assertEqual(code, 0, err)
+        self.assertEqual(out.decode("utf-8"), "encrypted d\\%s -> d\\%s.age\n" % (name, name))
+        self.assertTrue(self.read(name + ".age").startswith(b"age-encryption.org/v1\n"))
+        if LINUX_QZCRYPT is None:
+            self.skipTest("no Linux qzcrypt given: the file was not crossed to Linux and back")
+        code, _, err = self.run_exe("decrypt", "--password-file", "strong.pw", "d",
+                                    locale="C.UTF-8", exe=LINUX_QZCRYPT)
+        self.assertEqual(code, 0, err)
+        self.assertEqual(self.read(name), content)
+        code, _, err = self.run_exe("encrypt", "--strong", "--work-factor", "10",
+                                    "--password-file", "strong.pw", "d", locale="C.UTF-8",
+                                    exe=LINUX_QZCRYPT)
+        self.assertEqual(code, 0, err)
+        code, _, err = self.run_exe("decrypt", "--password-file", "strong.pw", "d")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(sorted(os.listdir(os.path.join(self.dir, "d"))), [name])
+        self.assertEqual(self.read(name), content)
+
     def test_usage_and_missing_paths(self):
         self.assertEqual(self.run_exe("encrypt", "--nonsense", "d")[0], 2)
         code, out, _ = self.run_exe("--version")
