@@ -24,6 +24,8 @@
 #define IDC_VENDOR_LINK 1014
 #define IDC_PASSWORD 1015
 #define IDC_RETYPE 1016
+#define IDC_STRONG 1017
+#define ID_MENU_UPGRADE 1018
 
 #ifndef ID_HELP
 #define ID_HELP 57670

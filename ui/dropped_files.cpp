@@ -106,7 +106,7 @@ void CFileBrowserDlg::DropFiles(const std::vector<std::string>& paths) {
     if (IsFolder(path))
       ++folders;
     else
-      (qz::HasEncryptedExtension(path) ? encrypted : plain).push_back(path);
+      (qz::IsEncryptedName(path) ? encrypted : plain).push_back(path);
   }
   if (folders > 0) {
     const std::wstring count = std::to_wstring(folders);
@@ -116,8 +116,8 @@ void CFileBrowserDlg::DropFiles(const std::vector<std::string>& paths) {
   std::string dir, name;
   qz::SplitPath(plain.empty() ? encrypted.front() : plain.front(), &dir, &name);
   ShowFolder(dir);
-  if (!plain.empty()) RunFileBatch(plain, true);
-  if (!encrypted.empty()) RunFileBatch(encrypted, false);
+  if (!plain.empty()) RunFileBatch(plain, FileCommand::kEncrypt);
+  if (!encrypted.empty()) RunFileBatch(encrypted, FileCommand::kDecrypt);
   const char* closing = encrypted.empty() ? "文件加密完成！"
                         : plain.empty()   ? "文件解密完成！"
                                           : "文件加密和解密完成！";

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,7 +13,12 @@
 #include "controls.h"
 #include "dialog.h"
 #include "file_entry.h"
+#include "password_dialogs.h"
 #include "replace_transaction.h"
+
+// The file commands: a double-click encrypts or decrypts, and the context menu offers
+// each for a folder's files; an upgrade turns ".qz" files into strong (".age") ones.
+enum class FileCommand { kEncrypt, kDecrypt, kUpgrade };
 
 // An extra file type of the hidden selector (the program adds none).
 struct FileTypeEntry {
@@ -29,10 +35,12 @@ class CFileBrowserDlg : public CDialog {
   void RefreshListing();
   static int GetShellIconIndex(const char* utf8Path, BOOL isFolder);
 
-  // One file into path + ".qz" and back, each asking for the password first (inside a
-  // batch only until a password of two or more bytes has been given).
+  // One file into path + ".qz" (or ".age", as the dialog's check box chose) and back,
+  // and a ".qz" file into its ".age" counterpart, each asking for the password first
+  // (inside a batch only until a password of two or more bytes has been given).
   void EncryptOneFile(const char* path);
   void DecryptOneFile(const char* path);
+  void UpgradeOneFile(const char* path);
 
   CComboBoxEx m_cbDrive;
   CStatic m_stPath;
@@ -58,9 +66,14 @@ class CFileBrowserDlg : public CDialog {
   int m_nEncryptedIcon = -1;
   int m_nMenuItem = -1;
   ULONGLONG m_nFileSize = 0;
-  // The password of the current operation; its second byte doubles as the batch's marker.
+  // The password of the current operation in the forms its files take: code page 936
+  // for ".qz" files, UTF-8 for strong ones. Either, two bytes long or more, is the
+  // batch's marker that it has its password.
   char m_szPassword[260] = {};
+  std::string m_strStrongPassword;
+  BOOL m_bStrongEncryption = FALSE;  // the encryption dialog chose strong files
   BOOL m_bBatch = FALSE;
+  PasswordUse m_batchPasswordUse = PasswordUse::kQzFiles;  // in a batch: what a decryption's password opens
   int m_nReplaceAnswer = 0;  // in a batch: 0 until asked, then IDYES or IDNO
   int m_nUnopened = 0;       // in a batch: files the password did not open
   HICON m_hBigIcon = nullptr;    // icon 128 in the title bar and the task switcher
@@ -84,6 +97,7 @@ class CFileBrowserDlg : public CDialog {
   void OnListRClick(NMHDR* header, LRESULT* result);
   void OnMenuEncrypt();
   void OnMenuDecrypt();
+  void OnMenuUpgrade();
   void OnListKeyDown(NMHDR* header, LRESULT* result);
   void OnContextMenu(HWND window, POINT screen);
   void OnDropFiles(HDROP drop);
@@ -120,7 +134,15 @@ class CFileBrowserDlg : public CDialog {
   // F5: lists again, keeping the selected item selected if it is still there.
   void RefreshKeepingSelection();
 
-  bool AskPassword(bool forEncryption);
+  bool AskEncryptionPassword();
+  bool AskDecryptionPassword(PasswordUse use);
+  // Inside a batch: whether it has its password, two bytes long or more in either form.
+  bool HasBatchPassword() const;
+  // What the password for decrypting path must open: a batch's one password serves every
+  // file of it.
+  PasswordUse DecryptionUse(const std::string& path) const;
+  // What one password must open to decrypt all of paths: the kinds of file among them.
+  static PasswordUse BatchDecryptionUse(const std::vector<std::string>& paths);
   void WipePassword();
   // Whether an existing file of the output's name may be replaced (a batch asks once).
   bool MayReplace(const std::string& destination);
@@ -129,11 +151,18 @@ class CFileBrowserDlg : public CDialog {
                        const char* source);
   // The end of every single-file operation that got its password.
   void FinishSingle();
+  // What every decryption shares, whatever it writes (a plain file, or a strong one in
+  // an upgrade): a batch's count of files the password does not open, the question for
+  // another stored name, the replace question and the one report. run calls the engine.
+  void RunDecryption(const char* path,
+                     const std::function<qz::DecryptResult(const qz::TransactionOptions&)>& run,
+                     const char* success);
   void ProbeFileSize(const char* path);
-  void RunFolderBatch(bool encrypt);
+  void RunFileCommand(FileCommand command, const char* path);
+  void RunFolderBatch(FileCommand command);
   // The files of a batch with one password prompt; files the password does not open are
   // told in one message at the end. The caller shows the closing message.
-  void RunFileBatch(const std::vector<std::string>& paths, bool encrypt);
+  void RunFileBatch(const std::vector<std::string>& paths, FileCommand command);
   void ShowContextMenu(int item);
   // The item's name on disk (UTF-8), as the listing found it.
   std::string ItemName(int item) const;

@@ -1,6 +1,9 @@
-// Double-click and back button: navigation, and encryption or decryption of one file.
+// Double-click and back button: navigation, and encryption or decryption of one file,
+// ".qz" or strong (".age").
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <string>
 
 #include "display_name.h"
 #include "file_browser_dlg.h"
@@ -44,28 +47,47 @@ std::wstring CodePage936ToWide(const std::string& text) {
   return wide;
 }
 
+// The verdicts a batch counts as files its password does not open: a wrong ".qz" password
+// can also give another plausible name, and an empty entry opens no strong file.
+bool PasswordDidNotOpen(qz::DecryptStep step) {
+  return step == qz::DecryptStep::kWrongPassword || step == qz::DecryptStep::kNameMismatch ||
+         step == qz::DecryptStep::kEmptyPassword;
+}
+
 }  // namespace
 
-bool CFileBrowserDlg::AskPassword(bool forEncryption) {
+bool CFileBrowserDlg::HasBatchPassword() const {
+  return m_bBatch && (m_szPassword[1] != '\0' || m_strStrongPassword.size() >= 2);
+}
+
+bool CFileBrowserDlg::AskEncryptionPassword() {
   // Inside a batch the password is asked for until one of two or more bytes is given.
-  if (m_bBatch && m_szPassword[1] != '\0') return true;
-  std::string password;
-  if (forEncryption) {
-    CEncryptPasswordDlg dialog;
-    if (dialog.DoModal() != IDOK) return false;
-    password.swap(dialog.m_strPassword);
-  } else {
-    CDecryptPasswordDlg dialog;
-    if (dialog.DoModal() != IDOK) return false;
-    password.swap(dialog.m_strPassword);
-  }
-  // The dialogs accept at most 259 bytes, so this always fits.
-  std::snprintf(m_szPassword, sizeof(m_szPassword), "%s", password.c_str());
-  qz::SecureWipe(&password);
+  if (HasBatchPassword()) return true;
+  CEncryptPasswordDlg dialog;
+  if (dialog.DoModal() != IDOK) return false;
+  WipePassword();
+  m_bStrongEncryption = dialog.m_bStrong;
+  // The dialog gives at most 259 bytes of code page 936, so this always fits.
+  std::snprintf(m_szPassword, sizeof(m_szPassword), "%s", dialog.m_strPassword.c_str());
+  m_strStrongPassword.swap(dialog.m_strStrongPassword);
   return true;
 }
 
-void CFileBrowserDlg::WipePassword() { qz::SecureWipe(m_szPassword, sizeof(m_szPassword)); }
+bool CFileBrowserDlg::AskDecryptionPassword(PasswordUse use) {
+  if (HasBatchPassword()) return true;
+  CDecryptPasswordDlg dialog(use);
+  if (dialog.DoModal() != IDOK) return false;
+  WipePassword();
+  std::snprintf(m_szPassword, sizeof(m_szPassword), "%s", dialog.m_strPassword.c_str());
+  m_strStrongPassword.swap(dialog.m_strStrongPassword);
+  return true;
+}
+
+void CFileBrowserDlg::WipePassword() {
+  qz::SecureWipe(m_szPassword, sizeof(m_szPassword));
+  qz::SecureWipe(&m_strStrongPassword);
+  m_bStrongEncryption = FALSE;
+}
 
 void CFileBrowserDlg::ProbeFileSize(const char* path) {
   // A path beyond the system's limit gets the engine's one message, not two.
@@ -97,14 +119,16 @@ bool CFileBrowserDlg::MayReplace(const std::string& destination) {
 }
 
 void CFileBrowserDlg::EncryptOneFile(const char* path) {
-  if (!AskPassword(true)) return;
+  if (!AskEncryptionPassword()) return;
   ProbeFileSize(path);
   bool replace = m_bBatch && m_nReplaceAnswer == IDYES;
   for (;;) {
     ProgressWindowSink progress;
     qz::TransactionOptions options = OptionsFor(&progress, m_nFileSize);
     options.replaceExisting = replace;
-    qz::EncryptResult result = qz::ReplaceWithEncrypted(path, m_szPassword, options);
+    qz::EncryptResult result = m_bStrongEncryption
+                                   ? qz::ReplaceWithStrongEncrypted(path, m_strStrongPassword, options)
+                                   : qz::ReplaceWithEncrypted(path, m_szPassword, options);
     progress.End();
     if (result.step == qz::EncryptStep::kDestinationExists && !replace) {
       if (!MayReplace(result.destination)) return FinishSingle();
@@ -117,11 +141,29 @@ void CFileBrowserDlg::EncryptOneFile(const char* path) {
 }
 
 void CFileBrowserDlg::DecryptOneFile(const char* path) {
-  if (!AskPassword(false)) return;
-  if (!qz::HasEncryptedExtension(std::string(path))) {
+  const std::string name(path);
+  if (!AskDecryptionPassword(DecryptionUse(name))) return;
+  if (qz::HasStrongExtension(name)) {
+    return RunDecryption(
+        path,
+        [&](const qz::TransactionOptions& options) {
+          return qz::ReplaceWithStrongDecrypted(name, m_strStrongPassword, options);
+        },
+        "解密成功！");
+  }
+  if (!qz::HasEncryptedExtension(name)) {
     AfxMessageBox("不能用于非本系统加密的文件！", MB_OK);
     return FinishSingle();
   }
+  RunDecryption(
+      path,
+      [&](const qz::TransactionOptions& options) { return qz::ReplaceWithDecrypted(name, m_szPassword, options); },
+      "解密成功！");
+}
+
+void CFileBrowserDlg::RunDecryption(const char* path,
+                                    const std::function<qz::DecryptResult(const qz::TransactionOptions&)>& run,
+                                    const char* success) {
   ProbeFileSize(path);
   bool replace = m_bBatch && m_nReplaceAnswer == IDYES, acceptOtherName = false;
   for (;;) {
@@ -129,11 +171,11 @@ void CFileBrowserDlg::DecryptOneFile(const char* path) {
     qz::TransactionOptions options = OptionsFor(&progress, m_nFileSize);
     options.replaceExisting = replace;
     options.cipher.acceptOtherName = acceptOtherName;
-    qz::DecryptResult result = qz::ReplaceWithDecrypted(path, m_szPassword, options);
+    int workFactor = 0;
+    options.cipher.workFactorFound = &workFactor;
+    qz::DecryptResult result = run(options);
     progress.End();
-    const bool notOpened = result.step == qz::DecryptStep::kWrongPassword ||
-                           result.step == qz::DecryptStep::kNameMismatch;
-    if (m_bBatch && notOpened) {
+    if (m_bBatch && PasswordDidNotOpen(result.step)) {
       ++m_nUnopened;  // told once, after the batch
       return;
     }
@@ -152,7 +194,7 @@ void CFileBrowserDlg::DecryptOneFile(const char* path) {
       replace = true;
       continue;
     }
-    FinishOperation(result.outcome, DecryptFailureText(result.step), "解密成功！", path);
+    FinishOperation(result.outcome, DecryptFailureMessage(result.step, workFactor).c_str(), success, path);
     return;
   }
 }
@@ -227,7 +269,7 @@ void CFileBrowserDlg::ActivateItem(int item) {
     return;
   }
   if (!ItemPath(item, m_szItemPath)) return;
-  if (qz::HasEncryptedExtension(std::string(m_szItemPath)))
+  if (qz::IsEncryptedName(m_szItemPath))
     DecryptOneFile(m_szItemPath);
   else
     EncryptOneFile(m_szItemPath);

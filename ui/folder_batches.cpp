@@ -23,6 +23,16 @@ std::wstring FormatCount(const char* utf8Template, int count) {
   return text;
 }
 
+// The files directly inside a folder that a batch takes: an upgrade takes the ".qz" files.
+bool BatchTakes(FileCommand command, const qz::FolderEntry& entry) {
+  switch (command) {
+    case FileCommand::kEncrypt: return qz::BatchTakes(true, entry);
+    case FileCommand::kDecrypt: return qz::BatchTakes(false, entry);
+    case FileCommand::kUpgrade: return qz::BatchTakes(false, entry) && !qz::HasStrongExtension(entry.name);
+  }
+  return false;
+}
+
 }  // namespace
 
 void CFileBrowserDlg::OnListRClick(NMHDR* header, LRESULT* result) {
@@ -38,10 +48,15 @@ void CFileBrowserDlg::ShowContextMenu(int item) {
   COwnerDrawMenu menu;
   if (!menu.CreatePopupMenu()) return;
   // Only a folder with no other attribute bit is offered the folder batches.
-  if (GetFileAttributesW(qz::WidePath(m_szItemPath).c_str()) == FILE_ATTRIBUTE_DIRECTORY) {
+  const std::string path(m_szItemPath);
+  if (GetFileAttributesW(qz::WidePath(path).c_str()) == FILE_ATTRIBUTE_DIRECTORY) {
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_ENCRYPT, "加密");
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_DECRYPT, "解密");
-  } else if (qz::HasEncryptedExtension(std::string(m_szItemPath))) {
+    menu.AppendMenuUtf8(MF_STRING, ID_MENU_UPGRADE, "升级为强加密");
+  } else if (qz::HasEncryptedExtension(path)) {
+    menu.AppendMenuUtf8(MF_STRING, ID_MENU_DECRYPT, "解密");
+    menu.AppendMenuUtf8(MF_STRING, ID_MENU_UPGRADE, "升级为强加密");
+  } else if (qz::HasStrongExtension(path)) {
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_DECRYPT, "解密");
   } else {
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_ENCRYPT, "加密");
@@ -64,11 +79,19 @@ void CFileBrowserDlg::ShowContextMenu(int item) {
   menu.DestroyMenu();
 }
 
-void CFileBrowserDlg::OnMenuEncrypt() { RunFolderBatch(true); }
+void CFileBrowserDlg::OnMenuEncrypt() { RunFolderBatch(FileCommand::kEncrypt); }
 
-void CFileBrowserDlg::OnMenuDecrypt() { RunFolderBatch(false); }
+void CFileBrowserDlg::OnMenuDecrypt() { RunFolderBatch(FileCommand::kDecrypt); }
 
-void CFileBrowserDlg::RunFolderBatch(bool encrypt) {
+void CFileBrowserDlg::RunFileCommand(FileCommand command, const char* path) {
+  switch (command) {
+    case FileCommand::kEncrypt: return EncryptOneFile(path);
+    case FileCommand::kDecrypt: return DecryptOneFile(path);
+    case FileCommand::kUpgrade: return UpgradeOneFile(path);
+  }
+}
+
+void CFileBrowserDlg::RunFolderBatch(FileCommand command) {
   if (m_nMenuItem < 0) {
     m_nMenuItem = -1;
     return;
@@ -78,27 +101,31 @@ void CFileBrowserDlg::RunFolderBatch(bool encrypt) {
     return;
   }
   if (GetFileAttributesW(qz::WidePath(m_szItemPath).c_str()) != FILE_ATTRIBUTE_DIRECTORY) {
-    if (!encrypt && qz::HasEncryptedExtension(std::string(m_szItemPath)))
-      DecryptOneFile(m_szItemPath);
-    else
-      EncryptOneFile(m_szItemPath);
+    // On a file, "解密" of a plain file encrypts it, as a double-click would.
+    if (command == FileCommand::kDecrypt && !qz::IsEncryptedName(m_szItemPath)) command = FileCommand::kEncrypt;
+    RunFileCommand(command, m_szItemPath);
     m_nMenuItem = -1;
     return;
   }
 
   const std::string folder = std::string(m_szItemPath) + "\\";
-  // Pre-scan: files of the other kind are left alone, but the user is asked first.
-  qz::FolderScan scan = qz::ScanFolder(folder, "*.*");
-  for (const qz::FolderEntry& entry : scan.entries) {
-    if (!qz::BatchTakes(!encrypt, entry)) continue;
-    const char* question = encrypt ? "此目录下已有加密文件,是否继续?" : "此目录下有未加密文件,是否继续?";
-    if (AfxMessageBox(question, MB_YESNO) == IDNO) {
-      m_nMenuItem = -1;
-      return;
+  const bool encrypt = command == FileCommand::kEncrypt;
+  qz::FolderScan scan;
+  // Pre-scan: files of the other kind are left alone, but the user is asked first. An
+  // upgrade leaves plain and strong files alone and has nothing to ask.
+  if (command != FileCommand::kUpgrade) {
+    scan = qz::ScanFolder(folder, "*.*");
+    for (const qz::FolderEntry& entry : scan.entries) {
+      if (!qz::BatchTakes(!encrypt, entry)) continue;
+      const char* question = encrypt ? "此目录下已有加密文件,是否继续?" : "此目录下有未加密文件,是否继续?";
+      if (AfxMessageBox(question, MB_YESNO) == IDNO) {
+        m_nMenuItem = -1;
+        return;
+      }
+      break;
     }
-    break;
+    if (scan.opened && !scan.complete) AfxMessageBox("Couldn't find next file.", MB_OK);
   }
-  if (scan.opened && !scan.complete) AfxMessageBox("Couldn't find next file.", MB_OK);
 
   // The names are taken before any file changes, so the batch's own outputs never come up.
   scan = qz::ScanFolder(folder, "*.*");
@@ -108,31 +135,30 @@ void CFileBrowserDlg::RunFolderBatch(bool encrypt) {
     if (qz::IsUnfinishedOutput(entry)) ++unfinished;
     // A path too long for the system is not left out: the engine refuses it with its
     // message, so the user hears of it.
-    if (qz::BatchTakes(encrypt, entry)) paths.push_back(folder + entry.name);
+    if (BatchTakes(command, entry)) paths.push_back(folder + entry.name);
   }
-  RunFileBatch(paths, encrypt);
+  RunFileBatch(paths, command);
   if (scan.opened && !scan.complete) AfxMessageBox("Couldn't find next file.", MB_OK);
   if (unfinished > 0) {
     AfxMessageBox(FormatCount("此目录下有 %d 个未完成的临时文件（~qz*.tmp），可能属于中断的或正在进行的操作，已保留原样。",
                               unfinished),
                   MB_OK);
   }
-  AfxMessageBox(encrypt ? "目录加密完成！" : "目录解密完成！", MB_OK);
+  AfxMessageBox(command == FileCommand::kEncrypt   ? "目录加密完成！"
+                : command == FileCommand::kDecrypt ? "目录解密完成！"
+                                                   : "目录升级完成！",
+                MB_OK);
   m_nMenuItem = -1;
 }
 
-void CFileBrowserDlg::RunFileBatch(const std::vector<std::string>& paths, bool encrypt) {
+void CFileBrowserDlg::RunFileBatch(const std::vector<std::string>& paths, FileCommand command) {
   // Every batch asks for its own password: none carries over from an earlier operation.
   WipePassword();
   m_bBatch = TRUE;
+  m_batchPasswordUse = BatchDecryptionUse(paths);
   m_nReplaceAnswer = 0;
   m_nUnopened = 0;
-  for (const std::string& path : paths) {
-    if (encrypt)
-      EncryptOneFile(path.c_str());
-    else
-      DecryptOneFile(path.c_str());
-  }
+  for (const std::string& path : paths) RunFileCommand(command, path.c_str());
   WipePassword();
   m_bBatch = FALSE;
   m_nReplaceAnswer = 0;

@@ -101,9 +101,10 @@ void CFileBrowserDlg::ListFiles() {
   for (const qz::FolderEntry& found : scan.entries) {
     if (found.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     if (!PathFits(m_szCurrentDir, found.name)) continue;
-    // The icon follows the stored name: "report.QZ" is not an encrypted file.
+    // The icon follows the stored name: "report.QZ" is not an encrypted file, while
+    // "report.AGE" is a strong one (its extension's case does not count).
     int icon = m_nEncryptedIcon;
-    if (!qz::HasEncryptedExtension(found.name)) {
+    if (!qz::IsEncryptedName(found.name)) {
       auto known = iconOfExtension.emplace(ExtensionOf(found.name.c_str()), 0);
       if (known.second) known.first->second = GetShellIconIndex((m_szCurrentDir + found.name).c_str(), FALSE);
       icon = known.first->second;

@@ -1,5 +1,7 @@
 #include "operation_messages.h"
 
+#include <string>
+
 const char* EncryptFailureText(qz::EncryptStep step) {
   using S = qz::EncryptStep;
   switch (step) {
@@ -22,6 +24,7 @@ const char* EncryptFailureText(qz::EncryptStep step) {
     case S::kNameNotStorable: return "文件名中有不能保存的字符，无法加密。";
     case S::kDestinationExists: return "同名的加密文件已存在，加密未进行。";
     case S::kCancelled: return "操作已取消，加密未进行。";
+    case S::kEmptyPassword: return "强加密需要输入密码。";
   }
   return "加密失败。";
 }
@@ -50,6 +53,18 @@ const char* DecryptFailureText(qz::DecryptStep step) {
     case S::kNameMismatch: return "文件中记录的原文件名与现在的文件名不同，可能密码不对，解密未进行。";
     case S::kDestinationExists: return "同名的文件已存在，解密未进行。";
     case S::kCancelled: return "操作已取消，解密未进行。";
+    case S::kEmptyPassword: return "强加密需要输入密码。";
+    case S::kDamaged: return "文件已损坏或被改动，解密失败。";
+    case S::kWorkFactorTooLarge: return "此文件的密码强度参数过高（%d），无法解密。";
+    case S::kNotPassphraseFile: return "此 .age 文件不是用密码加密的，无法解密。";
+    case S::kVerifyFailed: return "升级后的文件校验失败，已保留原文件。";
   }
   return "解密失败。";
+}
+
+std::string DecryptFailureMessage(qz::DecryptStep step, int workFactor) {
+  std::string text = DecryptFailureText(step);
+  const size_t at = text.find("%d");
+  if (at != std::string::npos) text.replace(at, 2, std::to_string(workFactor));
+  return text;
 }

@@ -1,5 +1,6 @@
-// The password prompts: twice before an encryption, once before a decryption. An empty
-// entry gives the built-in default password.
+// The password prompts: twice before an encryption, once before a decryption or an
+// upgrade. A ".qz" password is code page 936 bytes and an empty entry gives the built-in
+// default; a strong (".age") password is UTF-8 and has no default.
 #pragma once
 
 #include <string>
@@ -12,8 +13,47 @@ class CEncryptPasswordDlg : public CDialog {
   CEncryptPasswordDlg();
   ~CEncryptPasswordDlg() override;
 
-  std::string m_strPassword;  // ANSI bytes, after a run that returned IDOK
+  // The check box's last state while the program runs; the next dialog opens with it.
+  static bool s_bStrongChosen;
+
+  // After a run that returned IDOK: m_bStrong tells whether a strong file was chosen;
+  // then m_strStrongPassword holds the password (UTF-8), otherwise m_strPassword (code
+  // page 936). The other stays empty.
+  BOOL m_bStrong = FALSE;
+  std::string m_strPassword;
+  std::string m_strStrongPassword;
   CEdit m_editRetype;
+  CEdit m_editPassword;
+  CButton m_btnStrong;
+
+ protected:
+  DECLARE_MESSAGE_MAP()
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  void OnStrongClicked();
+
+ private:
+  void StartOver();
+};
+
+// What a decryption password must open, and so the forms the dialog gives and the
+// entries it refuses.
+enum class PasswordUse {
+  kQzFiles,      // code page 936; an empty entry gives the built-in default
+  kStrongFiles,  // UTF-8, any character; never empty
+  kBothKinds,    // both forms; an empty entry is the default of the ".qz" files only
+  kUpgrade,      // both forms: the ".qz" file's password protects its strong file; never empty
+};
+
+class CDecryptPasswordDlg : public CDialog {
+ public:
+  explicit CDecryptPasswordDlg(PasswordUse use = PasswordUse::kQzFiles);
+  ~CDecryptPasswordDlg() override;
+
+  // After a run that returned IDOK, each form the use needs (the other stays empty).
+  std::string m_strPassword;        // code page 936
+  std::string m_strStrongPassword;  // UTF-8
   CEdit m_editPassword;
 
  protected:
@@ -24,19 +64,6 @@ class CEncryptPasswordDlg : public CDialog {
 
  private:
   void StartOver();
-};
 
-class CDecryptPasswordDlg : public CDialog {
- public:
-  CDecryptPasswordDlg();
-  ~CDecryptPasswordDlg() override;
-
-  std::string m_strPassword;
-  CEdit m_editPassword;
-
- protected:
-  DECLARE_MESSAGE_MAP()
-  void DoDataExchange(CDataExchange* dx) override;
-  BOOL OnInitDialog() override;
-  void OnOK() override;
+  PasswordUse m_use;
 };

@@ -8,22 +8,27 @@ namespace {
 constexpr UINT kPasswordCodePage = 936;
 }
 
-PasswordFieldStatus ReadPasswordField(const CEdit& field, std::string* password) {
+PasswordFieldStatus ReadPasswordField(const CEdit& field, PasswordForm form, std::string* password) {
   std::wstring wide = field.GetWindowTextWide();
   // The field's text is a secret too: gone from this copy whatever the outcome.
   qz::WipeTextOnExit<std::wstring> wipe(wide);
   qz::SecureWipe(password);
   if (wide.empty()) return PasswordFieldStatus::kOk;
-  // Passwords are code page 936 bytes on every system, so that a file opens wherever it
-  // goes; a character that code page lacks is refused, never fitted.
+  // ".qz" passwords are code page 936 bytes on every system, so that a file opens
+  // wherever it goes; a character that code page lacks is refused, never fitted. Strong
+  // passwords are UTF-8, as age takes them; only a broken surrogate has no such form.
+  const UINT codePage = form == PasswordForm::kUtf8 ? CP_UTF8 : kPasswordCodePage;
+  const DWORD flags = form == PasswordForm::kUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
   BOOL lossy = FALSE;
-  int length = WideCharToMultiByte(kPasswordCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                   static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
+  BOOL* lossyOut = form == PasswordForm::kUtf8 ? nullptr : &lossy;  // UTF-8 takes no default character
+  int length = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                   nullptr, lossyOut);
   if (lossy || length <= 0) return PasswordFieldStatus::kNotRepresentable;
-  if (static_cast<size_t>(length) > qz::kMaxPasswordBytes) return PasswordFieldStatus::kTooLong;
+  if (form == PasswordForm::kCodePage936 && static_cast<size_t>(length) > qz::kMaxPasswordBytes)
+    return PasswordFieldStatus::kTooLong;
   password->resize(static_cast<size_t>(length));
-  WideCharToMultiByte(kPasswordCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                      &(*password)[0], length, nullptr, nullptr);
+  WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), &(*password)[0], length,
+                      nullptr, lossyOut);
   return PasswordFieldStatus::kOk;
 }
 

@@ -1,6 +1,7 @@
-// Reading a password field: the caller keeps a password in 260 bytes, so more than 259
-// bytes in the ANSI code page are refused; so is a character that code page cannot hold,
-// which would otherwise silently become another password.
+// Reading a password field in the form its files take: code page 936 bytes for ".qz"
+// files, of which the caller keeps at most 259 (a character that code page cannot hold
+// is refused: it would otherwise silently become another password), and UTF-8 for
+// strong files, which holds any text the field does.
 #pragma once
 
 #include <string>
@@ -9,8 +10,9 @@
 #include "dialog.h"
 
 enum class PasswordFieldStatus { kOk, kTooLong, kNotRepresentable };
+enum class PasswordForm { kCodePage936, kUtf8 };
 
-PasswordFieldStatus ReadPasswordField(const CEdit& field, std::string* password);
+PasswordFieldStatus ReadPasswordField(const CEdit& field, PasswordForm form, std::string* password);
 // Shows the message for a refused field; nothing for kOk.
 void ReportPasswordField(PasswordFieldStatus status);
 // Limits a field to what the caller's buffer can hold.

@@ -775,16 +775,19 @@ TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {
   MakeDir(kRoot + "hid", FILE_ATTRIBUTE_HIDDEN);
   MakeFile(kRoot + "hid\\in.txt", PatternBytes(10, 50));
   MakeQz(kRoot + "enc.qz", PatternBytes(10, 51), "pw");
+  MakeFile(kRoot + "strong.AGE", PatternBytes(10, 53));
   const Bytes note = PatternBytes(80, 52);
   MakeFile(kRoot + "note.txt", note);
   ASSERT_EQ(Attributes(kRoot + "plain"), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
   WithWindow(kRoot, [&](Window& window) {
-    ASSERT_EQ(window.Items(), (Strings{"Hid", "Plain", "Enc.qz", "Note.txt"}));
+    ASSERT_EQ(window.Items(), (Strings{"Hid", "Plain", "Enc.qz", "Note.txt", "Strong.age"}));
     using Ids = std::vector<UINT>;
-    EXPECT_EQ(window.ContextMenu(1), (Ids{ID_MENU_ENCRYPT, ID_MENU_DECRYPT}));
+    EXPECT_EQ(window.ContextMenu(1), (Ids{ID_MENU_ENCRYPT, ID_MENU_DECRYPT, ID_MENU_UPGRADE}));
     EXPECT_EQ(window.ContextMenu(0), Ids{ID_MENU_ENCRYPT});
-    EXPECT_EQ(window.ContextMenu(2), Ids{ID_MENU_DECRYPT});
+    EXPECT_EQ(window.ContextMenu(2), (Ids{ID_MENU_DECRYPT, ID_MENU_UPGRADE}));
     EXPECT_EQ(window.ContextMenu(3), Ids{ID_MENU_ENCRYPT});
+    // A strong file's extension counts in any case; it cannot be upgraded further.
+    EXPECT_EQ(window.ContextMenu(4), Ids{ID_MENU_DECRYPT});
     EXPECT_FALSE(window.ContextMenu(-1).has_value());
     EXPECT_EQ(window.dialog().m_nMenuItem, -1);
 
@@ -803,7 +806,7 @@ TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {
     EXPECT_EQ(boxes_.Take(), Strings{"加密成功！"});
     EXPECT_EQ(window.dialog().m_nMenuItem, -1);
   });
-  EXPECT_EQ(NamesIn(kRoot), (Strings{"enc.qz", "hid", "note.txt.qz", "plain"}));
+  EXPECT_EQ(NamesIn(kRoot), (Strings{"enc.qz", "hid", "note.txt.qz", "plain", "strong.AGE"}));
   EXPECT_EQ(NamesIn(kRoot + "hid\\"), Strings{"in.txt"});
   ExpectEncrypted(kRoot + "Note.txt.qz", note, "pw");
 }

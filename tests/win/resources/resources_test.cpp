@@ -285,7 +285,7 @@ std::vector<ExpectedDialog> ExpectedDialogs() {
              {IDC_PROGRESS_BAR, L"msctls_progress32", "", 5, 6, 166, 14, kChild | WS_BORDER},
              {IDC_PROGRESS_TEXT, L"Static", "", 26, 9, 124, 8, kLabel},
          }},
-        {IDD_ENCRYPT_PASSWORD, popupFrame, 0, 187, 39, "Lockmere", "System", 10,
+        {IDD_ENCRYPT_PASSWORD, popupFrame, 0, 187, 53, "Lockmere", "System", 10,
          {
              {IDOK, L"Button", "确定(&Y)", 133, 4, 50, 14, kDefButton},
              {IDCANCEL, L"Button", "取消(&X)", 133, 21, 50, 14, kButton},
@@ -293,6 +293,8 @@ std::vector<ExpectedDialog> ExpectedDialogs() {
              {-1, L"Static", "重输", 5, 23, 17, 8, kLabel},
              {IDC_PASSWORD, L"Edit", "", 26, 4, 97, 14, kPassword},
              {IDC_RETYPE, L"Edit", "", 26, 21, 97, 14, kPassword},
+             {IDC_STRONG, L"Button", "强加密（生成 .age 文件）", 26, 39, 157, 10,
+              kChild | WS_TABSTOP | BS_AUTOCHECKBOX},
          }},
         {IDD_DECRYPT_PASSWORD, popupFrame, 0, 187, 39, "Lockmere", "System", 10,
          {

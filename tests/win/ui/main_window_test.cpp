@@ -198,6 +198,7 @@ class ListingTest : public testing::Test {
     SetFileAttributesA((names + "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesA((names + "system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
     MakeFile(std::string(kRoot) + "upper\\report.QZ");
+    MakeFile(std::string(kRoot) + "upper\\photo.AGE");
   }
   static void TearDownTestSuite() { RemoveTree(kRoot); }
 
@@ -263,12 +264,14 @@ TEST_F(ListingTest, FoldersThenFilesWithDisplayNamesIconsAndAttributes) {
     ListAgain(dialog, window, names);
     EXPECT_EQ(ItemsOf(list), items);
 
-    // The icon follows the stored name: report.QZ is no encrypted file.
+    // The icon follows the stored name: report.QZ is no encrypted file, while a strong
+    // file's extension counts in any case.
     ListAgain(dialog, window, std::string(kRoot) + "upper\\");
     std::vector<Item> upper = ItemsOf(list);
-    ASSERT_EQ(TextsOf(upper), std::vector<std::string>{"Report.qz"});
-    EXPECT_NE(upper[0].image, dialog.m_nEncryptedIcon);
-    EXPECT_EQ(upper[0].image, CFileBrowserDlg::GetShellIconIndex("report.QZ", FALSE));
+    ASSERT_EQ(TextsOf(upper), (std::vector<std::string>{"Photo.age", "Report.qz"}));
+    EXPECT_EQ(upper[0].image, dialog.m_nEncryptedIcon);
+    EXPECT_NE(upper[1].image, dialog.m_nEncryptedIcon);
+    EXPECT_EQ(upper[1].image, CFileBrowserDlg::GetShellIconIndex("report.QZ", FALSE));
 
     for (const char* dir : {"empty\\", "missing\\"}) {
       const std::string path = std::string(kRoot) + dir;
