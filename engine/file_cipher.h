@@ -119,7 +119,8 @@ struct CipherOptions {
   int* workFactorFound = nullptr;
 };
 
-// The header plaintext for a name: its first 256 bytes, a NUL, then zero bytes.
+// The header plaintext for a name: its first 256 bytes, a NUL, then random bytes,
+// which readers ignore.
 void BuildHeader(const std::string& name, std::uint8_t header[kHeaderBytes]);
 // Whether a decrypted header starts with a file name: up to 255 bytes of 0x20 and above
 // and a NUL, or 256 such bytes. Bytes after the NUL are ignored. An empty name counts:

@@ -2,6 +2,7 @@
 
 #include "file_cipher.h"
 #include "qz_name.h"
+#include "random_bytes.h"
 
 #ifdef _WIN32
 #include "win_path.h"
@@ -33,8 +34,14 @@ bool EqualFoldingAscii(const std::string& a, const std::string& b) {
 }  // namespace
 
 void BuildHeader(const std::string& name, std::uint8_t header[kHeaderBytes]) {
-  std::memset(header, 0, kHeaderBytes);
-  std::memcpy(header, name.data(), name.size() < kHeaderBytes ? name.size() : kHeaderBytes);
+  const std::size_t len = name.size() < kHeaderBytes ? name.size() : kHeaderBytes;
+  std::memcpy(header, name.data(), len);
+  if (len == kHeaderBytes) return;
+  header[len] = 0;
+  // Header and body share the key stream from its first byte: zeros here would hand
+  // whoever knows a file's name the key stream, and so the body, up to byte 256.
+  // Random filler leaves them only the name's bytes and its terminator.
+  FillRandom(header + len + 1, kHeaderBytes - len - 1);
 }
 
 bool IsPlausibleHeader(const std::uint8_t header[kHeaderBytes]) {

@@ -58,14 +58,46 @@ def xor(data: bytes, stream: bytes) -> bytes:
 
 
 def header_plain(name: bytes) -> bytes:
+    """The header as readers see it: the name, a NUL, and zeros for the filler (a writer
+    fills it with random bytes)."""
     return (name[:HEADER_BYTES] + bytes(HEADER_BYTES))[:HEADER_BYTES]
 
 
+def named_bytes(name: bytes) -> int:
+    """How many header bytes the name fixes: the name and its NUL. The rest is filler."""
+    return min(len(name) + 1, HEADER_BYTES)
+
+
+class ExpectedQz(bytes):
+    """The bytes of a .qz file with zero filler. Compared with a written file it is equal
+    when they differ only in the header's filler after the name's NUL, which writers
+    fill with random bytes and readers ignore; the name's bytes, the NUL and the body
+    must match exactly."""
+
+    def __new__(cls, data: bytes, named: int):
+        obj = super().__new__(cls, data)
+        obj.named = named
+        return obj
+
+    def __eq__(self, other):
+        if not isinstance(other, (bytes, bytearray)) or len(other) != len(self):
+            return False
+        fixed = bytes(self)
+        return (bytes(other[:self.named]) == fixed[:self.named]
+                and bytes(other[HEADER_BYTES:]) == fixed[HEADER_BYTES:])
+
+    def __ne__(self, other):
+        return not self.__eq__(other)
+
+    __hash__ = None
+
+
 def expected_qz(name: bytes, data: bytes, password: bytes) -> bytes:
-    """The exact bytes of the .qz file for a plain file."""
+    """The .qz file for a plain file (an ExpectedQz: equal to any file that differs from it
+    only in the header's filler)."""
     key = qz_key(password)
     stream = keystream(key, max(HEADER_BYTES, len(data)))
-    return xor(header_plain(name), stream) + xor(data, stream)
+    return ExpectedQz(xor(header_plain(name), stream) + xor(data, stream), named_bytes(name))
 
 
 def decrypt_qz(blob: bytes, password: bytes):

@@ -44,25 +44,55 @@ TEST_F(FormatTest, RoundTripOfBlockBoundarySizes) {
     const Bytes qz = test::ReadFile(plain + ".qz");
     ASSERT_EQ(size + kHeaderBytes, qz.size());
 
-    // Header and body both start at key-stream byte 0: where both are known, the
-    // two key streams agree.
-    std::uint8_t header[kHeaderBytes];
-    BuildHeader("plain-" + std::to_string(size), header);
-    for (std::size_t i = 0; i < std::min<std::size_t>(size, kHeaderBytes); ++i) {
-      ASSERT_EQ(qz[i] ^ header[i], qz[kHeaderBytes + i] ^ original[i]) << "byte " << i;
+    // Header and body both start at key-stream byte 0: over the name and its
+    // terminator, the two key streams agree.
+    const std::string name = "plain-" + std::to_string(size);
+    for (std::size_t i = 0; i < std::min(size, name.size() + 1); ++i) {
+      const std::uint8_t known = i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0;
+      ASSERT_EQ(qz[i] ^ known, qz[kHeaderBytes + i] ^ original[i]) << "byte " << i;
     }
 
     ASSERT_EQ(DecryptStep::kOk, DecryptFileData(plain + ".qz", dir_ / "back", "pw", Portable()));
     EXPECT_EQ(original, test::ReadFile(dir_ / "back"));
 
+    // Same password, same bytes, but for the header's random filler after the name.
     ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, dir_ / "again.qz", "pw", Portable()));
-    EXPECT_EQ(qz, test::ReadFile(dir_ / "again.qz")) << "same password, same bytes";
+    const Bytes again = test::ReadFile(dir_ / "again.qz");
+    ASSERT_EQ(qz.size(), again.size());
+    EXPECT_TRUE(std::equal(qz.begin(), qz.begin() + name.size() + 1, again.begin()));
+    EXPECT_TRUE(std::equal(qz.begin() + kHeaderBytes, qz.end(), again.begin() + kHeaderBytes));
     if (size > 0) {
       ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, dir_ / "other.qz", "pw2", Portable()));
       const Bytes other = test::ReadFile(dir_ / "other.qz");
       EXPECT_FALSE(std::equal(qz.begin() + kHeaderBytes, qz.end(), other.begin() + kHeaderBytes));
     }
   }
+}
+
+// Knowing a file's name (and so its header's plaintext as an older writer made it:
+// the name, a NUL, zeros) reveals the key stream, and the body, only over the name
+// and its terminator: the filler after them is random.
+TEST_F(FormatTest, KnownNameRevealsOnlyItsOwnLength) {
+  const std::string plain = Plain(kHeaderBytes, 4);
+  const Bytes original = test::ReadFile(plain);
+  const std::string name = "plain-256";
+  std::vector<Bytes> fillers;
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", "pw", Portable()));
+    const Bytes qz = test::ReadFile(plain + ".qz");
+    std::size_t revealed = 0;
+    for (std::size_t i = 0; i < kHeaderBytes; ++i) {
+      const std::uint8_t guess = i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0;
+      if ((qz[i] ^ guess ^ qz[kHeaderBytes + i]) == original[i]) ++revealed;
+      if (i <= name.size()) {
+        EXPECT_EQ(original[i], qz[i] ^ guess ^ qz[kHeaderBytes + i]) << i;
+      }
+    }
+    // The name and its NUL; past them a guess hits one byte in 256.
+    EXPECT_LT(revealed, name.size() + 1 + 12);
+    fillers.emplace_back(qz.begin() + name.size() + 1, qz.begin() + kHeaderBytes);
+  }
+  EXPECT_NE(fillers[0], fillers[1]);
 }
 
 TEST_F(FormatTest, QzShorterThanHeaderIsRefusedAndKept) {
@@ -124,7 +154,14 @@ TEST_F(FormatTest, BufferSizeNeverChangesTheBytes) {
       ASSERT_EQ(DecryptStep::kOk, DecryptFileData(qz, dir_ / "back", "pw", Portable(buffer)));
       EXPECT_EQ(test::ReadFile(plain), test::ReadFile(dir_ / "back")) << "buffer " << buffer;
     }
-    for (const Bytes& out : outputs) EXPECT_EQ(outputs.front(), out) << "size " << size;
+    // The same bytes but for the header's random filler after the name and its NUL.
+    const std::size_t named = std::string("plain-" + std::to_string(size)).size() + 1;
+    for (const Bytes& out : outputs) {
+      ASSERT_EQ(outputs.front().size(), out.size());
+      EXPECT_TRUE(std::equal(out.begin(), out.begin() + named, outputs.front().begin())) << size;
+      EXPECT_TRUE(std::equal(out.begin() + kHeaderBytes, out.end(), outputs.front().begin() + kHeaderBytes))
+          << "size " << size;
+    }
   }
 }
 
