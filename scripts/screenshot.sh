@@ -125,11 +125,12 @@ shot() {
       dialog=$(xdotool search --onlyvisible --name '^Lockmere$' 2>/dev/null | grep -vx "$main" | head -1 || true)
     done
     sleep 0.5
-    # The focus starts on OK; the fields come after both buttons.
-    xdotool key Tab Tab
+    # The caret starts in the first field; the check box for strong files follows the
+    # second, and is shown checked.
     xdotool type --delay 50 secret
     xdotool key Tab
     xdotool type --delay 50 secret
+    xdotool key Tab space
     sleep 0.5
   fi
   if [ "$mode" = context-menu ] || [ "$mode" = password ]; then
