@@ -18,9 +18,9 @@ Step SealFailure(SealStatus status) {
 }
 
 // Opens a strong file up to its payload: the header judged, the password tried.
-DecryptStep OpenStrong(StrongReader& reader, const std::string& password,
+DecryptStep OpenStrong(const InputFile& in, StrongReader& reader, const std::string& password,
                        const CipherOptions& options) {
-  if (!reader.Allocate()) return DecryptStep::kAllocBuffer;
+  if (!reader.Allocate(in.snapshot().size)) return DecryptStep::kAllocBuffer;
   const DecryptStep step = reader.ReadHeader(options.workFactorFound);
   return step == DecryptStep::kOk ? reader.Unlock(password) : step;
 }
@@ -43,7 +43,7 @@ EncryptStep EncryptStrongFile(const std::string& source, const std::string& dest
   if (!out.Create(destination)) return EncryptStep::kCreateDest;
 
   StrongWriter writer;
-  if (!writer.Allocate()) return EncryptStep::kAllocBuffer;
+  if (!writer.Allocate(in.snapshot().size)) return EncryptStep::kAllocBuffer;
   if (!ValidWorkFactor(options.workFactor) || !writer.Begin(password, options.workFactor)) {
     return EncryptStep::kDeriveKey;
   }
@@ -84,7 +84,7 @@ DecryptStep DecryptStrongFile(const std::string& source, const std::string& dest
   if (!out.Create(destination)) return DecryptStep::kCreateDest;
 
   StrongReader reader(in);
-  DecryptStep step = OpenStrong(reader, password, options);
+  DecryptStep step = OpenStrong(in, reader, password, options);
   if (step != DecryptStep::kOk) return step;
   // Asked only once the password is known to open the file.
   if (!options.replaceExisting && PathExists(destination)) return DecryptStep::kDestinationExists;
@@ -109,7 +109,7 @@ DecryptStep CheckStrongPassword(const std::string& source, const std::string& pa
   InputFile in;
   if (!in.Open(source)) return DecryptStep::kOpenSource;
   StrongReader reader(in);
-  DecryptStep step = OpenStrong(reader, password, options);
+  DecryptStep step = OpenStrong(in, reader, password, options);
   if (step != DecryptStep::kOk) return step;
   ProgressScope progress(options.progress, options.sizeHint);
   step = reader.Run(

@@ -8,9 +8,21 @@
 
 namespace qz {
 
-bool StrongWriter::Allocate() {
-  plain_ = AllocateBuffer(kPlainCapacity);
-  sealed_ = AllocateBuffer(kChunksPerBatch * kSealedChunkBytes);
+namespace {
+
+// Chunks a batch needs for this many bytes: at least one, at most kChunksPerBatch.
+std::size_t BatchChunks(std::uint64_t bytes, std::size_t chunkBytes) {
+  const std::uint64_t chunks = bytes / chunkBytes + 1;
+  return chunks < kChunksPerBatch ? static_cast<std::size_t>(chunks) : kChunksPerBatch;
+}
+
+}  // namespace
+
+bool StrongWriter::Allocate(std::uint64_t plainSize) {
+  const std::size_t chunks = BatchChunks(plainSize, kChunkBytes);
+  plainCapacity_ = chunks * kChunkBytes + 1;
+  plain_ = AllocateBuffer(plainCapacity_);
+  sealed_ = AllocateBuffer(chunks * kSealedChunkBytes);
   return plain_ && sealed_;
 }
 
@@ -46,8 +58,8 @@ SealStatus StrongWriter::SealBatch(std::size_t bytes, bool end) {
 
 SealStatus StrongWriter::Added(std::size_t n) {
   pending_ += n;
-  if (pending_ < kPlainCapacity) return SealStatus::kOk;
-  const std::size_t batch = kPlainCapacity - 1;
+  if (pending_ < plainCapacity_) return SealStatus::kOk;
+  const std::size_t batch = plainCapacity_ - 1;
   const SealStatus status = SealBatch(batch, false);
   plain_[0] = plain_[batch];
   pending_ = 1;
@@ -60,15 +72,17 @@ SealStatus StrongWriter::Finish() {
   return status;
 }
 
-bool StrongReader::Allocate() {
-  sealed_ = AllocateBuffer(kSealedCapacity);
-  plain_ = AllocateBuffer(kChunksPerBatch * kChunkBytes);
+bool StrongReader::Allocate(std::uint64_t fileSize) {
+  const std::size_t chunks = BatchChunks(fileSize, kSealedChunkBytes);
+  sealedCapacity_ = chunks * kSealedChunkBytes + 1;
+  sealed_ = AllocateBuffer(sealedCapacity_);
+  plain_ = AllocateBuffer(chunks * kChunkBytes);
   return sealed_ && plain_ && source_.ok();
 }
 
 DecryptStep StrongReader::Fill() {
-  if (!source_.eof() && have_ < kSealedCapacity) {
-    have_ += source_.Read(sealed_.get() + have_, kSealedCapacity - have_);
+  if (!source_.eof() && have_ < sealedCapacity_) {
+    have_ += source_.Read(sealed_.get() + have_, sealedCapacity_ - have_);
   }
   if (source_.readError()) return DecryptStep::kReadBlock;
   if (source_.badArmor()) return DecryptStep::kDamaged;
@@ -109,7 +123,8 @@ DecryptStep StrongReader::Unlock(const std::string& password) {
     case UnwrapResult::kDamaged: return DecryptStep::kDamaged;
     case UnwrapResult::kKdfFailed: return DecryptStep::kDeriveKey;
   }
-  // The header is far shorter than the buffer, so the nonce is in it unless the file ends.
+  // The buffer holds at least a chunk, far more than a header and the nonce, unless the
+  // file ends.
   if (have_ < kPayloadNonceBytes) return DecryptStep::kDamaged;
   if (!key_.Derive(fileKey, sealed_.get())) return DecryptStep::kCryptBlock;
   have_ -= kPayloadNonceBytes;
@@ -145,7 +160,7 @@ DecryptStep StrongReader::Run(const Sink& sink, bool (*cancelled)()) {
     if (step != DecryptStep::kOk) return step;
     // Short of the end, the buffer holds a whole batch and the first byte after it.
     const bool end = source_.eof();
-    const std::size_t bytes = end ? have_ : kSealedCapacity - 1;
+    const std::size_t bytes = end ? have_ : sealedCapacity_ - 1;
     std::size_t plainBytes = 0;
     step = OpenBatch(bytes, end, &plainBytes);
     if (step != DecryptStep::kOk) return step;

@@ -18,31 +18,28 @@
 
 namespace qz {
 
-// Chunks per read and per write: 2 MiB of plaintext.
+// Chunks per read and per write: up to 2 MiB of plaintext, fewer for a smaller file.
 inline constexpr std::size_t kChunksPerBatch = 32;
 
 enum class SealStatus { kOk, kCryptFailed, kWriteFailed };
 
 class StrongWriter {
  public:
-  // False when the buffers cannot be had.
-  bool Allocate();
+  // Buffers for a plaintext of about plainSize bytes (any size works); false when the
+  // memory is not there.
+  bool Allocate(std::uint64_t plainSize);
   // A fresh file key, salt and nonce; false when scrypt fails (memory).
   bool Begin(const std::string& password, int logN);
   bool WriteHeader(TempOutput& out);
   // Where the next plaintext goes, and how much fits there.
   std::uint8_t* space() const { return plain_.get() + pending_; }
-  std::size_t spaceLeft() const { return kPlainCapacity - pending_; }
+  std::size_t spaceLeft() const { return plainCapacity_ - pending_; }
   // n bytes were put at space(); a full batch is sealed and written.
   SealStatus Added(std::size_t n);
   // Seals what is left, the last chunk among it, and writes it.
   SealStatus Finish();
 
  private:
-  // One byte more than a batch: a full batch is sealed only once more data follows,
-  // so the last chunk is never sealed as an inner one.
-  static constexpr std::size_t kPlainCapacity = kChunksPerBatch * kChunkBytes + 1;
-
   SealStatus SealBatch(std::size_t bytes, bool end);
 
   TempOutput* out_ = nullptr;
@@ -51,13 +48,18 @@ class StrongWriter {
   PayloadKey key_;
   IoBuffer plain_;
   IoBuffer sealed_;
+  // One byte more than a batch: a full batch is sealed only once more data follows,
+  // so the last chunk is never sealed as an inner one.
+  std::size_t plainCapacity_ = 0;
   std::size_t pending_ = 0;
 };
 
 class StrongReader {
  public:
   explicit StrongReader(InputFile& in) : source_(in) {}
-  bool Allocate();
+  // Buffers for a file of about fileSize bytes (any size works); false when the memory
+  // is not there.
+  bool Allocate(std::uint64_t fileSize);
   // Reads and judges the header: kReadHeader, kDamaged, kNotPassphraseFile,
   // kWorkFactorTooLarge (nothing else taken yet). workFactorFound, when given, gets the
   // stanza's work factor.
@@ -73,8 +75,6 @@ class StrongReader {
   std::uint64_t fileBytes() const { return source_.fileBytes(); }
 
  private:
-  static constexpr std::size_t kSealedCapacity = kChunksPerBatch * kSealedChunkBytes + 1;
-
   // Tops the buffer up from the file; false on a read error or broken armor.
   DecryptStep Fill();
   DecryptStep OpenBatch(std::size_t bytes, bool end, std::size_t* plainBytes);
@@ -85,6 +85,8 @@ class StrongReader {
   PayloadKey key_;
   IoBuffer sealed_;
   IoBuffer plain_;
+  // A batch of sealed chunks and the first byte after it.
+  std::size_t sealedCapacity_ = 0;
   std::size_t have_ = 0;
 };
 

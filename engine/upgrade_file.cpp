@@ -19,7 +19,7 @@ DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const std::string& passwo
                     const CipherOptions& options, ProgressScope& progress,
                     std::uint8_t digest[kDigestBytes], std::uint64_t* plainBytes) {
   StrongWriter writer;
-  if (!writer.Allocate()) return DecryptStep::kAllocBuffer;
+  if (!writer.Allocate(opened.in.snapshot().size)) return DecryptStep::kAllocBuffer;
   if (options.workFactor < 1 || options.workFactor > kMaxStrongWorkFactor ||
       !writer.Begin(password, options.workFactor)) {
     return DecryptStep::kDeriveKey;
@@ -60,7 +60,7 @@ DecryptStep ReadBack(const std::string& path, const std::string& password,
   InputFile in;
   if (!in.Open(path)) return DecryptStep::kVerifyFailed;
   StrongReader reader(in);
-  if (!reader.Allocate()) return DecryptStep::kAllocBuffer;
+  if (!reader.Allocate(in.snapshot().size)) return DecryptStep::kAllocBuffer;
   if (reader.ReadHeader(nullptr) != DecryptStep::kOk || reader.Unlock(password) != DecryptStep::kOk) {
     return DecryptStep::kVerifyFailed;
   }
