@@ -190,6 +190,13 @@ HeaderParse ParseStrongHeader(const std::uint8_t* data, std::size_t len) {
   return parse;
 }
 
+std::size_t StrongHeaderLength(int logN) {
+  return kVersionLine.size() + 1 + kStanzaPrefix.size() + std::string("scrypt ").size() +
+         Base64Length(kScryptSaltBytes, false) + 1 + std::to_string(logN).size() + 1 +
+         Base64Length(kWrappedKeyBytes, false) + 1 + kMacMark.size() + 1 +
+         Base64Length(kHeaderMacBytes, false) + 1;
+}
+
 bool BuildStrongHeader(const std::string& password, int logN,
                        const std::uint8_t fileKey[kFileKeyBytes], std::string* header) {
   std::uint8_t salt[kScryptSaltBytes];

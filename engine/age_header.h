@@ -44,6 +44,9 @@ struct HeaderParse {
 
 HeaderParse ParseStrongHeader(const std::uint8_t* data, std::size_t len);
 
+// The length BuildStrongHeader's header has: fixed but for the work factor's digits.
+std::size_t StrongHeaderLength(int logN);
+
 // The whole header (MAC line included) that wraps fileKey under the password with a
 // fresh salt. False when scrypt fails (memory).
 bool BuildStrongHeader(const std::string& password, int logN,

@@ -57,6 +57,9 @@ class TempOutput {
   // on failure.
   bool Create(const std::string& destination);
   bool Write(const std::uint8_t* data, std::size_t len);
+  // Overwrites bytes already written at offset (a header filled in last). Comes after
+  // the last Write.
+  bool WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t len);
   // After the last write: the source's last-write time, and on POSIX its permission
   // bits, without write bits for an encrypted output and with the owner's for a
   // decrypted one.

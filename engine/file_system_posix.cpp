@@ -276,6 +276,22 @@ bool TempOutput::Write(const std::uint8_t* data, std::size_t len) {
   return true;
 }
 
+bool TempOutput::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t len) {
+  if (!open_) return false;
+  while (len > 0) {
+    if (InjectFault(FaultPoint::kWrite)) return false;
+    const ssize_t n = ::pwrite(handle_, data, len, static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    len -= static_cast<std::size_t>(n);
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
 bool TempOutput::TakeOver(const FileSnapshot& source, bool encryptedOutput) {
   if (!open_ || !source.valid) return false;
   const mode_t bits = static_cast<mode_t>(source.mode & 0777);

@@ -298,6 +298,25 @@ bool TempOutput::Write(const std::uint8_t* data, std::size_t len) {
   return true;
 }
 
+bool TempOutput::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t len) {
+  if (!open_) return false;
+  while (len > 0) {
+    if (InjectFault(FaultPoint::kWrite)) return false;
+    const std::size_t chunk = len < kMaxIoChunk ? len : kMaxIoChunk;
+    // On a synchronous handle the offset in OVERLAPPED positions the write.
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD written = 0;
+    if (!::WriteFile(handle_, data, static_cast<DWORD>(chunk), &written, &at)) return false;
+    if (written == 0) return false;
+    data += written;
+    len -= written;
+    offset += written;
+  }
+  return true;
+}
+
 bool TempOutput::TakeOver(const FileSnapshot& source, bool) {
   if (!open_ || !source.valid) return false;
   const auto modified = static_cast<std::uint64_t>(source.modified);

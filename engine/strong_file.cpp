@@ -5,6 +5,7 @@
 #include "file_system.h"
 #include "operation_steps.h"
 #include "strong_stream.h"
+#include "write_behind.h"
 
 namespace qz {
 
@@ -12,9 +13,15 @@ namespace {
 
 bool ValidWorkFactor(int logN) { return logN >= 1 && logN <= kMaxStrongWorkFactor; }
 
-template <typename Step>
-Step SealFailure(SealStatus status) {
-  return status == SealStatus::kCryptFailed ? Step::kCryptBlock : Step::kWriteBlock;
+EncryptStep SealFailure(SealStatus status) {
+  switch (status) {
+    case SealStatus::kCryptFailed: return EncryptStep::kCryptBlock;
+    case SealStatus::kKeyFailed: return EncryptStep::kDeriveKey;
+    case SealStatus::kHeaderWriteFailed: return EncryptStep::kWriteHeader;
+    case SealStatus::kWriteFailed:
+    case SealStatus::kOk: break;
+  }
+  return EncryptStep::kWriteBlock;
 }
 
 // Opens a strong file up to its payload: the header judged, the password tried.
@@ -56,13 +63,13 @@ EncryptStep EncryptStrongFile(const std::string& source, const std::string& dest
     const std::size_t count = in.Read(writer.space(), writer.spaceLeft());
     if (in.error()) return EncryptStep::kReadBlock;
     const SealStatus status = writer.Added(count);
-    if (status != SealStatus::kOk) return SealFailure<EncryptStep>(status);
+    if (status != SealStatus::kOk) return SealFailure(status);
     done += count;
     if (in.eof()) break;
     progress.Update(done, false);
   }
   const SealStatus status = writer.Finish();
-  if (status != SealStatus::kOk) return SealFailure<EncryptStep>(status);
+  if (status != SealStatus::kOk) return SealFailure(status);
   progress.Update(done, true);
   // An earlier ".age" of this name, read-only like a ".qz", may be replaced with consent.
   return FinishOutput<EncryptStep>(in, out, true, options);
@@ -90,13 +97,19 @@ DecryptStep DecryptStrongFile(const std::string& source, const std::string& dest
   if (!options.replaceExisting && PathExists(destination)) return DecryptStep::kDestinationExists;
 
   ProgressScope progress(options.progress, options.sizeHint);
-  step = reader.Run(
-      [&](const std::uint8_t* plain, std::size_t len) {
-        progress.Update(reader.fileBytes(), false);
-        return out.Write(plain, len);
-      },
-      options.cancelled);
-  if (step != DecryptStep::kOk) return step;
+  {
+    // Each batch is written while the next is deciphered.
+    WriteBehind behind(out);
+    step = reader.Run(
+        [&](const std::uint8_t* plain, std::size_t len) {
+          progress.Update(reader.fileBytes(), false);
+          return behind.Start(plain, len);
+        },
+        options.cancelled);
+    const bool written = behind.Wait();
+    if (step != DecryptStep::kOk) return step;
+    if (!written) return DecryptStep::kWriteBlock;
+  }
   progress.Update(reader.fileBytes(), true);
   return FinishOutput<DecryptStep>(in, out, false, options);
 }

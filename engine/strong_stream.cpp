@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 #include "random_bytes.h"
 #include "secure_wipe.h"
@@ -18,42 +19,67 @@ std::size_t BatchChunks(std::uint64_t bytes, std::size_t chunkBytes) {
 
 }  // namespace
 
+StrongWriter::~StrongWriter() {
+  behind_.reset();
+  if (headerThread_.joinable()) headerThread_.join();
+  SecureWipe(fileKey_, sizeof fileKey_);
+}
+
 bool StrongWriter::Allocate(std::uint64_t plainSize) {
   const std::size_t chunks = BatchChunks(plainSize, kChunkBytes);
   plainCapacity_ = chunks * kChunkBytes + 1;
   plain_ = AllocateBuffer(plainCapacity_);
-  sealed_ = AllocateBuffer(chunks * kSealedChunkBytes);
-  return plain_ && sealed_;
+  sealed_[0] = AllocateBuffer(chunks * kSealedChunkBytes);
+  sealed_[1] = AllocateBuffer(chunks * kSealedChunkBytes);
+  return plain_ && sealed_[0] && sealed_[1];
 }
 
 bool StrongWriter::Begin(const std::string& password, int logN) {
-  std::uint8_t fileKey[kFileKeyBytes];
-  WipeOnExit<decltype(fileKey)> wipeKey(fileKey);
-  FillRandom(fileKey, sizeof fileKey);
+  FillRandom(fileKey_, sizeof fileKey_);
   FillRandom(nonce_, sizeof nonce_);
-  return BuildStrongHeader(password, logN, fileKey, &header_) && key_.Derive(fileKey, nonce_);
+  if (!key_.Derive(fileKey_, nonce_)) return false;
+  headerLength_ = StrongHeaderLength(logN);
+  // The payload key does not depend on the password: scrypt, the slow part, need not
+  // hold the payload up.
+  auto build = [this, &password, logN] {
+    headerBuilt_ = BuildStrongHeader(password, logN, fileKey_, &header_);
+  };
+  try {
+    headerThread_ = std::thread(build);
+  } catch (const std::system_error&) {
+    build();
+  }
+  return true;
 }
 
 bool StrongWriter::WriteHeader(TempOutput& out) {
   out_ = &out;
-  return out.Write(reinterpret_cast<const std::uint8_t*>(header_.data()), header_.size()) &&
-         out.Write(nonce_, sizeof nonce_);
+  const std::string room(headerLength_, '\0');
+  if (!out.Write(reinterpret_cast<const std::uint8_t*>(room.data()), room.size()) ||
+      !out.Write(nonce_, sizeof nonce_)) {
+    return false;
+  }
+  behind_.emplace(out);
+  return true;
 }
 
 SealStatus StrongWriter::SealBatch(std::size_t bytes, bool end) {
+  std::uint8_t* sealed = sealed_[current_].get();
   std::size_t pos = 0;
-  std::size_t sealed = 0;
+  std::size_t sealedBytes = 0;
   // The last chunk is empty only when the whole plaintext is.
   do {
     const std::size_t len = std::min(kChunkBytes, bytes - pos);
     const bool last = end && pos + len == bytes;
-    if (!key_.SealNext(plain_.get() + pos, len, last, sealed_.get() + sealed)) {
+    if (!key_.SealNext(plain_.get() + pos, len, last, sealed + sealedBytes)) {
       return SealStatus::kCryptFailed;
     }
     pos += len;
-    sealed += len + kAeadTagBytes;
+    sealedBytes += len + kAeadTagBytes;
   } while (pos < bytes);
-  return out_->Write(sealed_.get(), sealed) ? SealStatus::kOk : SealStatus::kWriteFailed;
+  if (!behind_->Start(sealed, sealedBytes)) return SealStatus::kWriteFailed;
+  current_ ^= 1;
+  return SealStatus::kOk;
 }
 
 SealStatus StrongWriter::Added(std::size_t n) {
@@ -67,17 +93,25 @@ SealStatus StrongWriter::Added(std::size_t n) {
 }
 
 SealStatus StrongWriter::Finish() {
-  const SealStatus status = SealBatch(pending_, true);
+  SealStatus status = SealBatch(pending_, true);
   pending_ = 0;
-  return status;
+  if (status != SealStatus::kOk) return status;
+  if (!behind_->Wait()) return SealStatus::kWriteFailed;
+  if (headerThread_.joinable()) headerThread_.join();
+  if (!headerBuilt_) return SealStatus::kKeyFailed;
+  if (header_.size() != headerLength_) return SealStatus::kCryptFailed;
+  return out_->WriteAt(0, reinterpret_cast<const std::uint8_t*>(header_.data()), header_.size())
+             ? SealStatus::kOk
+             : SealStatus::kHeaderWriteFailed;
 }
 
 bool StrongReader::Allocate(std::uint64_t fileSize) {
   const std::size_t chunks = BatchChunks(fileSize, kSealedChunkBytes);
   sealedCapacity_ = chunks * kSealedChunkBytes + 1;
   sealed_ = AllocateBuffer(sealedCapacity_);
-  plain_ = AllocateBuffer(chunks * kChunkBytes);
-  return sealed_ && plain_ && source_.ok();
+  plain_[0] = AllocateBuffer(chunks * kChunkBytes);
+  plain_[1] = AllocateBuffer(chunks * kChunkBytes);
+  return sealed_ && plain_[0] && plain_[1] && source_.ok();
 }
 
 DecryptStep StrongReader::Fill() {
@@ -135,6 +169,7 @@ DecryptStep StrongReader::Unlock(const std::string& password) {
 DecryptStep StrongReader::OpenBatch(std::size_t bytes, bool end, std::size_t* plainBytes) {
   // A stream that stops at a chunk boundary has lost its last chunk.
   if (bytes == 0) return DecryptStep::kDamaged;
+  std::uint8_t* out = plain_[current_].get();
   std::size_t pos = 0;
   std::size_t plain = 0;
   while (pos < bytes) {
@@ -143,7 +178,7 @@ DecryptStep StrongReader::OpenBatch(std::size_t bytes, bool end, std::size_t* pl
     if (len < kAeadTagBytes) return DecryptStep::kDamaged;
     // An empty last chunk stands only for an empty plaintext.
     if (len == kAeadTagBytes && key_.chunksDone() > 0) return DecryptStep::kDamaged;
-    if (!key_.OpenNext(sealed_.get() + pos, len, last, plain_.get() + plain)) {
+    if (!key_.OpenNext(sealed_.get() + pos, len, last, out + plain)) {
       return DecryptStep::kDamaged;
     }
     pos += len;
@@ -164,7 +199,8 @@ DecryptStep StrongReader::Run(const Sink& sink, bool (*cancelled)()) {
     std::size_t plainBytes = 0;
     step = OpenBatch(bytes, end, &plainBytes);
     if (step != DecryptStep::kOk) return step;
-    if (!sink(plain_.get(), plainBytes)) return DecryptStep::kWriteBlock;
+    if (!sink(plain_[current_].get(), plainBytes)) return DecryptStep::kWriteBlock;
+    current_ ^= 1;
     if (end) return DecryptStep::kOk;
     have_ -= bytes;
     std::memmove(sealed_.get(), sealed_.get() + bytes, have_);

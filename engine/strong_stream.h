@@ -7,7 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "age_header.h"
 #include "age_payload.h"
@@ -15,43 +17,66 @@
 #include "file_cipher.h"
 #include "file_streams.h"
 #include "operation_steps.h"
+#include "write_behind.h"
 
 namespace qz {
 
 // Chunks per read and per write: up to 2 MiB of plaintext, fewer for a smaller file.
 inline constexpr std::size_t kChunksPerBatch = 32;
 
-enum class SealStatus { kOk, kCryptFailed, kWriteFailed };
+enum class SealStatus {
+  kOk,
+  kCryptFailed,
+  kWriteFailed,
+  kKeyFailed,          // scrypt failed (memory): no header
+  kHeaderWriteFailed,
+};
 
 class StrongWriter {
  public:
+  StrongWriter() = default;
+  ~StrongWriter();
+  StrongWriter(const StrongWriter&) = delete;
+  StrongWriter& operator=(const StrongWriter&) = delete;
+
   // Buffers for a plaintext of about plainSize bytes (any size works); false when the
   // memory is not there.
   bool Allocate(std::uint64_t plainSize);
-  // A fresh file key, salt and nonce; false when scrypt fails (memory).
+  // A fresh file key and nonce. The header's scrypt runs on a thread of its own while
+  // the payload is sealed; password must outlive the writer.
   bool Begin(const std::string& password, int logN);
+  // Room for the header, and the nonce: Finish fills the header in.
   bool WriteHeader(TempOutput& out);
   // Where the next plaintext goes, and how much fits there.
   std::uint8_t* space() const { return plain_.get() + pending_; }
   std::size_t spaceLeft() const { return plainCapacity_ - pending_; }
-  // n bytes were put at space(); a full batch is sealed and written.
+  // n bytes were put at space(); a full batch is sealed and handed to the output.
   SealStatus Added(std::size_t n);
-  // Seals what is left, the last chunk among it, and writes it.
+  // Seals what is left, the last chunk among it, waits for the writes and for scrypt,
+  // and writes the header.
   SealStatus Finish();
 
  private:
   SealStatus SealBatch(std::size_t bytes, bool end);
 
   TempOutput* out_ = nullptr;
-  std::string header_;
+  std::uint8_t fileKey_[kFileKeyBytes] = {};
   std::uint8_t nonce_[kPayloadNonceBytes] = {};
   PayloadKey key_;
+  std::thread headerThread_;
+  bool headerBuilt_ = false;
+  std::string header_;
+  std::size_t headerLength_ = 0;
   IoBuffer plain_;
-  IoBuffer sealed_;
+  // Two, so that one is written while the next is sealed.
+  IoBuffer sealed_[2];
+  int current_ = 0;
   // One byte more than a batch: a full batch is sealed only once more data follows,
   // so the last chunk is never sealed as an inner one.
   std::size_t plainCapacity_ = 0;
   std::size_t pending_ = 0;
+  // Last: it goes first, waiting for the write in flight from the buffers above.
+  std::optional<WriteBehind> behind_;
 };
 
 class StrongReader {
@@ -68,7 +93,9 @@ class StrongReader {
   // header's MAC does not check out, kDeriveKey when scrypt fails (memory).
   DecryptStep Unlock(const std::string& password);
   // Each authenticated batch of plaintext goes to sink, which returns false when it
-  // cannot take it (kWriteBlock). kOk only after a valid last chunk and nothing behind.
+  // cannot take it (kWriteBlock). Batches alternate between two buffers, so a batch's
+  // bytes stay as they are until the sink's next call returns. kOk only after a valid
+  // last chunk and nothing behind it.
   using Sink = std::function<bool(const std::uint8_t* plain, std::size_t len)>;
   DecryptStep Run(const Sink& sink, bool (*cancelled)());
   // Bytes of the file read so far.
@@ -84,7 +111,8 @@ class StrongReader {
   std::string headerBytes_;
   PayloadKey key_;
   IoBuffer sealed_;
-  IoBuffer plain_;
+  IoBuffer plain_[2];
+  int current_ = 0;
   // A batch of sealed chunks and the first byte after it.
   std::size_t sealedCapacity_ = 0;
   std::size_t have_ = 0;

@@ -13,6 +13,17 @@ namespace qz {
 
 namespace {
 
+DecryptStep SealFailure(SealStatus status) {
+  switch (status) {
+    case SealStatus::kCryptFailed: return DecryptStep::kCryptBlock;
+    case SealStatus::kKeyFailed: return DecryptStep::kDeriveKey;
+    case SealStatus::kWriteFailed:
+    case SealStatus::kHeaderWriteFailed:
+    case SealStatus::kOk: break;
+  }
+  return DecryptStep::kWriteBlock;
+}
+
 // Writes the ".qz" body's plaintext as a strong file into out; digest gets the
 // plaintext, plainBytes its length.
 DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const std::string& password,
@@ -36,17 +47,13 @@ DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const std::string& passwo
     if (!opened.key->Decrypt(plain, count, final)) return DecryptStep::kCryptBlock;
     written.Update(plain, count);
     const SealStatus status = writer.Added(count);
-    if (status != SealStatus::kOk) {
-      return status == SealStatus::kCryptFailed ? DecryptStep::kCryptBlock : DecryptStep::kWriteBlock;
-    }
+    if (status != SealStatus::kOk) return SealFailure(status);
     done += count;
     progress.Update(done / 2, false);  // the read-back takes the other half
     if (final) break;
   }
   const SealStatus status = writer.Finish();
-  if (status != SealStatus::kOk) {
-    return status == SealStatus::kCryptFailed ? DecryptStep::kCryptBlock : DecryptStep::kWriteBlock;
-  }
+  if (status != SealStatus::kOk) return SealFailure(status);
   written.Final(digest);
   *plainBytes = done;
   return DecryptStep::kOk;

@@ -87,6 +87,48 @@ TEST_F(StrongReplaceTest, EncryptAndDecryptLeaveOneFormAtATime) {
   EXPECT_EQ(std::vector<std::string>{"A.TXT"}, dir_.List());
 }
 
+TEST_F(StrongReplaceTest, FailuresKeepTheSourceAndLeaveNothing) {
+  plain_ = test::RandomBytes(3 * 65536 + 5, 3);
+  test::WriteFile(dir_ / "a.txt", plain_);
+  struct Fault {
+    FaultPoint point;
+    int nth;
+    EncryptStep step;
+  };
+  // Writes: 1 room for the header, 2 the nonce, 3 the chunks (from the write-behind
+  // thread), 4 the header once scrypt is done.
+  const Fault encrypting[] = {
+      {FaultPoint::kWrite, 1, EncryptStep::kWriteHeader}, {FaultPoint::kWrite, 3, EncryptStep::kWriteBlock},
+      {FaultPoint::kWrite, 4, EncryptStep::kWriteHeader}, {FaultPoint::kRead, 1, EncryptStep::kReadBlock},
+      {FaultPoint::kFlush, 1, EncryptStep::kWriteBlock},  {FaultPoint::kRename, 1, EncryptStep::kReplaceDest},
+  };
+  for (const Fault& fault : encrypting) {
+    SCOPED_TRACE("encrypting, fault point " + std::to_string(static_cast<int>(fault.point)) + " call " +
+                 std::to_string(fault.nth));
+    testing::ArmFault(fault.point, fault.nth);
+    const EncryptResult result = ReplaceWithStrongEncrypted(dir_ / "a.txt", kStrong, Options());
+    testing::DisarmAllFaults();
+    EXPECT_EQ(fault.step, result.step);
+    EXPECT_EQ(std::vector<std::string>{"a.txt"}, dir_.List());
+    EXPECT_EQ(plain_, test::ReadFile(dir_ / "a.txt"));
+  }
+
+  TransactionOptions keep = Options();
+  keep.keepSource = true;
+  ASSERT_EQ(Outcome::kDone, ReplaceWithStrongEncrypted(dir_ / "a.txt", kStrong, keep).outcome);
+  DeleteFileWithRetry(dir_ / "a.txt");
+  const Bytes strong = test::ReadFile(dir_ / "a.txt.age");
+  for (const FaultPoint point : {FaultPoint::kWrite, FaultPoint::kFlush, FaultPoint::kRename}) {
+    SCOPED_TRACE("decrypting, fault point " + std::to_string(static_cast<int>(point)));
+    testing::ArmFault(point, 1);
+    const DecryptResult result = ReplaceWithStrongDecrypted(dir_ / "a.txt.age", kStrong, Options());
+    testing::DisarmAllFaults();
+    EXPECT_EQ(point == FaultPoint::kRename ? DecryptStep::kReplaceDest : DecryptStep::kWriteBlock, result.step);
+    EXPECT_EQ(std::vector<std::string>{"a.txt.age"}, dir_.List());
+    EXPECT_EQ(strong, test::ReadFile(dir_ / "a.txt.age"));
+  }
+}
+
 TEST_F(StrongReplaceTest, UpgradeReplacesQzWithAVerifiedStrongFile) {
   // More than a batch of chunks, with a short last one.
   MakeQz(2 * 32 * 65536 + 123);
@@ -150,6 +192,8 @@ TEST_F(StrongReplaceTest, UpgradeFailingAfterWritingLeavesNoStrongFile) {
   const Fault faults[] = {
       {FaultPoint::kRead, 2, DecryptStep::kReadBlock},
       {FaultPoint::kWrite, 2, DecryptStep::kWriteBlock},
+      {FaultPoint::kWrite, 3, DecryptStep::kWriteBlock},
+      {FaultPoint::kWrite, 4, DecryptStep::kWriteBlock},
       {FaultPoint::kFlush, 1, DecryptStep::kWriteBlock},
       {FaultPoint::kOpenSource, 2, DecryptStep::kVerifyFailed},
       {FaultPoint::kRead, 4, DecryptStep::kVerifyFailed},
