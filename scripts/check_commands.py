@@ -117,8 +117,9 @@ _PATTERNS = {
     "python": [r"shutil\.which\(\s*[\"']([\w.+-]+)[\"']",
                r"subprocess\.\w+\(\s*\[\s*[\"']([\w.+-]+)[\"']",
                r"\bcmd\s*=\s*\[\s*[\"']([\w.+-]+)[\"']"],
-    "cpp": [r"\b(?:system|popen)\(\s*\"(?:command -v )?([A-Za-z][\w.+-]*)",
-            r"\bcmd\s*=\s*\"([A-Za-z][\w.+-]*)"],
+    # A word that an "=" follows is an environment assignment, not the command.
+    "cpp": [r"\b(?:system|popen)\(\s*\"(?:command -v )?([A-Za-z][\w.+-]*)(?=[\s\"])",
+            r"\bcmd\s*=\s*\"([A-Za-z][\w.+-]*)(?=[\s\"])"],
     "cmake": [r"execute_process\(\s*COMMAND\s+([A-Za-z][\w.+-]*)",
               r"set\(\s*CMAKE_\w+_(?:COMPILER|EMULATOR)\s+([A-Za-z][\w.+-]*)\s*\)",
               r"find_program\(\s*\w+\s+(?:NAMES\s+)?([A-Za-z][\w.+-]*)"],

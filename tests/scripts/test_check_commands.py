@@ -51,7 +51,8 @@ class ScanTest(unittest.TestCase):
         self.assertEqual(cc.pattern_commands(py, "python"), {"wine", "openssl", "xdotool"})
         cpp = ('std::system("command -v openssl >/dev/null");\n'
                'const std::string cmd = "chattr +i " + path;\n'
-               'FILE* p = ::popen(cmd.c_str(), "r");\n')
+               'FILE* p = ::popen(cmd.c_str(), "r");\n'
+               'const std::string cmd = "AGE_TTY_PASSWORD=" + quoted + " python3 x.py";\n')
         self.assertEqual(cc.pattern_commands(cpp, "cpp"), {"openssl", "chattr"})
         cmake = ('execute_process(COMMAND x86_64-w64-mingw32-objdump -p ${EXE})\n'
                  'execute_process(COMMAND ${CMAKE_COMMAND} -E true)\n'
