@@ -15,7 +15,8 @@ inline constexpr std::size_t kPayloadNonceBytes = 16;
 inline constexpr std::size_t kChunkBytes = 64 * 1024;
 inline constexpr std::size_t kSealedChunkBytes = kChunkBytes + kAeadTagBytes;
 
-// The payload key and the number of the next chunk; wiped when it goes.
+// The payload key; wiped when it goes. Chunks are independent of each other but for
+// their number, so threads may seal or open different chunks at once.
 class PayloadKey {
  public:
   PayloadKey() = default;
@@ -24,18 +25,16 @@ class PayloadKey {
   PayloadKey& operator=(const PayloadKey&) = delete;
 
   bool Derive(const std::uint8_t fileKey[kFileKeyBytes], const std::uint8_t nonce[kPayloadNonceBytes]);
-  // The next chunk, len <= kChunkBytes, into out (len + kAeadTagBytes bytes).
-  bool SealNext(const std::uint8_t* plain, std::size_t len, bool last, std::uint8_t* out);
-  // The next chunk from sealed (kAeadTagBytes to kSealedChunkBytes bytes) into out; false
-  // when it does not authenticate as the chunk of this number and flag.
-  bool OpenNext(const std::uint8_t* sealed, std::size_t len, bool last, std::uint8_t* out);
-  std::uint64_t chunksDone() const { return counter_; }
+  // Chunk number `chunk`, len <= kChunkBytes, into out (len + kAeadTagBytes bytes).
+  bool Seal(std::uint64_t chunk, const std::uint8_t* plain, std::size_t len, bool last,
+            std::uint8_t* out) const;
+  // Chunk number `chunk` from sealed (kAeadTagBytes to kSealedChunkBytes bytes) into
+  // out; false when it does not authenticate as that chunk with that flag.
+  bool Open(std::uint64_t chunk, const std::uint8_t* sealed, std::size_t len, bool last,
+            std::uint8_t* out) const;
 
  private:
-  void Nonce(bool last, std::uint8_t nonce[kAeadNonceBytes]) const;
-
   std::uint8_t key_[kAeadKeyBytes] = {};
-  std::uint64_t counter_ = 0;
 };
 
 }  // namespace qz

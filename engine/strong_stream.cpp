@@ -65,19 +65,23 @@ bool StrongWriter::WriteHeader(TempOutput& out) {
 
 SealStatus StrongWriter::SealBatch(std::size_t bytes, bool end) {
   std::uint8_t* sealed = sealed_[current_].get();
-  std::size_t pos = 0;
-  std::size_t sealedBytes = 0;
   // The last chunk is empty only when the whole plaintext is.
-  do {
-    const std::size_t len = std::min(kChunkBytes, bytes - pos);
-    const bool last = end && pos + len == bytes;
-    if (!key_.SealNext(plain_.get() + pos, len, last, sealed + sealedBytes)) {
-      return SealStatus::kCryptFailed;
+  const std::size_t count = bytes == 0 ? 1 : (bytes + kChunkBytes - 1) / kChunkBytes;
+  const std::uint64_t firstChunk = chunks_;
+  const bool sealedAll = workers_.Run(count, [&](std::size_t first, std::size_t n) {
+    for (std::size_t i = first; i < first + n; ++i) {
+      const std::size_t len = std::min(kChunkBytes, bytes - i * kChunkBytes);
+      const bool last = end && i + 1 == count;
+      if (!key_.Seal(firstChunk + i, plain_.get() + i * kChunkBytes, len, last,
+                     sealed + i * kSealedChunkBytes)) {
+        return false;
+      }
     }
-    pos += len;
-    sealedBytes += len + kAeadTagBytes;
-  } while (pos < bytes);
-  if (!behind_->Start(sealed, sealedBytes)) return SealStatus::kWriteFailed;
+    return true;
+  });
+  if (!sealedAll) return SealStatus::kCryptFailed;
+  chunks_ += count;
+  if (!behind_->Start(sealed, bytes + count * kAeadTagBytes)) return SealStatus::kWriteFailed;
   current_ ^= 1;
   return SealStatus::kOk;
 }
@@ -169,22 +173,27 @@ DecryptStep StrongReader::Unlock(const std::string& password) {
 DecryptStep StrongReader::OpenBatch(std::size_t bytes, bool end, std::size_t* plainBytes) {
   // A stream that stops at a chunk boundary has lost its last chunk.
   if (bytes == 0) return DecryptStep::kDamaged;
+  const std::size_t count = (bytes + kSealedChunkBytes - 1) / kSealedChunkBytes;
+  const std::size_t lastLen = bytes - (count - 1) * kSealedChunkBytes;
+  if (lastLen < kAeadTagBytes) return DecryptStep::kDamaged;
+  // An empty last chunk stands only for an empty plaintext.
+  if (end && lastLen == kAeadTagBytes && chunks_ + count > 1) return DecryptStep::kDamaged;
   std::uint8_t* out = plain_[current_].get();
-  std::size_t pos = 0;
-  std::size_t plain = 0;
-  while (pos < bytes) {
-    const std::size_t len = std::min(kSealedChunkBytes, bytes - pos);
-    const bool last = end && pos + len == bytes;
-    if (len < kAeadTagBytes) return DecryptStep::kDamaged;
-    // An empty last chunk stands only for an empty plaintext.
-    if (len == kAeadTagBytes && key_.chunksDone() > 0) return DecryptStep::kDamaged;
-    if (!key_.OpenNext(sealed_.get() + pos, len, last, out + plain)) {
-      return DecryptStep::kDamaged;
+  const std::uint64_t firstChunk = chunks_;
+  const bool openedAll = workers_.Run(count, [&](std::size_t first, std::size_t n) {
+    for (std::size_t i = first; i < first + n; ++i) {
+      const std::size_t len = std::min(kSealedChunkBytes, bytes - i * kSealedChunkBytes);
+      const bool last = end && i + 1 == count;
+      if (!key_.Open(firstChunk + i, sealed_.get() + i * kSealedChunkBytes, len, last,
+                     out + i * kChunkBytes)) {
+        return false;
+      }
     }
-    pos += len;
-    plain += len - kAeadTagBytes;
-  }
-  *plainBytes = plain;
+    return true;
+  });
+  if (!openedAll) return DecryptStep::kDamaged;
+  chunks_ += count;
+  *plainBytes = bytes - count * kAeadTagBytes;
   return DecryptStep::kOk;
 }
 

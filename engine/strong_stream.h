@@ -14,6 +14,7 @@
 #include "age_header.h"
 #include "age_payload.h"
 #include "age_source.h"
+#include "chunk_workers.h"
 #include "file_cipher.h"
 #include "file_streams.h"
 #include "operation_steps.h"
@@ -63,6 +64,8 @@ class StrongWriter {
   std::uint8_t fileKey_[kFileKeyBytes] = {};
   std::uint8_t nonce_[kPayloadNonceBytes] = {};
   PayloadKey key_;
+  std::uint64_t chunks_ = 0;  // sealed so far
+  ChunkWorkers workers_;
   std::thread headerThread_;
   bool headerBuilt_ = false;
   std::string header_;
@@ -110,6 +113,8 @@ class StrongReader {
   HeaderParse parse_;
   std::string headerBytes_;
   PayloadKey key_;
+  std::uint64_t chunks_ = 0;  // opened so far
+  ChunkWorkers workers_;
   IoBuffer sealed_;
   IoBuffer plain_[2];
   int current_ = 0;
