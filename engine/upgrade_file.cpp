@@ -6,6 +6,7 @@
 #include "file_system.h"
 #include "operation_steps.h"
 #include "qz_open.h"
+#include "secure_wipe.h"
 #include "strong_file.h"
 #include "strong_stream.h"
 
@@ -67,8 +68,8 @@ DecryptStep ReadBack(const std::string& path, const std::string& password,
   InputFile in;
   if (!in.Open(path)) return DecryptStep::kVerifyFailed;
   StrongReader reader(in);
-  if (!reader.Allocate(in.snapshot().size)) return DecryptStep::kAllocBuffer;
-  if (reader.ReadHeader(nullptr) != DecryptStep::kOk || reader.Unlock(password) != DecryptStep::kOk) {
+  if (!reader.Allocate(in.snapshot().size) || reader.ReadHeader(nullptr) != DecryptStep::kOk ||
+      reader.Unlock(password) != DecryptStep::kOk) {
     return DecryptStep::kVerifyFailed;
   }
   ContentDigest digest;
@@ -83,6 +84,7 @@ DecryptStep ReadBack(const std::string& path, const std::string& password,
       options.cancelled);
   if (step == DecryptStep::kCancelled) return step;
   std::uint8_t got[kDigestBytes];
+  WipeOnExit<decltype(got)> wipeGot(got);
   digest.Final(got);
   if (step != DecryptStep::kOk || verified != plainBytes || !SameDigest(got, expected)) {
     return DecryptStep::kVerifyFailed;
@@ -112,6 +114,7 @@ DecryptStep UpgradeFileData(const std::string& source, const std::string& destin
 
   ProgressScope progress(options.progress, options.sizeHint);
   std::uint8_t digest[kDigestBytes];
+  WipeOnExit<decltype(digest)> wipeDigest(digest);
   std::uint64_t plainBytes = 0;
   step = Rewrite(opened, out, strongPassword, options, progress, digest, &plainBytes);
   if (step != DecryptStep::kOk) return step;
