@@ -11,8 +11,6 @@ namespace qz {
 
 namespace {
 
-bool ValidWorkFactor(int logN) { return logN >= 1 && logN <= kMaxStrongWorkFactor; }
-
 EncryptStep SealFailure(SealStatus status) {
   switch (status) {
     case SealStatus::kCryptFailed: return EncryptStep::kCryptBlock;
@@ -40,6 +38,7 @@ EncryptStep EncryptStrongFile(const std::string& source, const std::string& dest
   if (!PathFits(source) || !PathFits(destination) || !TemporaryPathFits(destination)) {
     return EncryptStep::kPathTooLong;
   }
+  if (!ValidStrongWorkFactor(options.workFactor)) return EncryptStep::kDeriveKey;
   if (!CryptoLibraryReady()) return EncryptStep::kAcquireContext;
 
   InputFile in;
@@ -51,9 +50,7 @@ EncryptStep EncryptStrongFile(const std::string& source, const std::string& dest
 
   StrongWriter writer;
   if (!writer.Allocate(in.snapshot().size)) return EncryptStep::kAllocBuffer;
-  if (!ValidWorkFactor(options.workFactor) || !writer.Begin(password, options.workFactor)) {
-    return EncryptStep::kDeriveKey;
-  }
+  if (!writer.Begin(password, options.workFactor)) return EncryptStep::kDeriveKey;
   if (!writer.WriteHeader(out)) return EncryptStep::kWriteHeader;
 
   ProgressScope progress(options.progress, options.sizeHint);

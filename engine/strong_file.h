@@ -15,6 +15,10 @@ namespace qz {
 inline constexpr int kStrongWorkFactor = 18;
 inline constexpr int kMinChosenWorkFactor = 10;
 inline constexpr int kMaxStrongWorkFactor = 22;
+// What a writer takes (kDeriveKey otherwise): 1 to kMaxStrongWorkFactor.
+inline constexpr bool ValidStrongWorkFactor(int logN) {
+  return logN >= 1 && logN <= kMaxStrongWorkFactor;
+}
 
 // source -> destination in the binary age format (options.workFactor).
 EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,

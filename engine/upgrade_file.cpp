@@ -32,10 +32,7 @@ DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const std::string& passwo
                     std::uint8_t digest[kDigestBytes], std::uint64_t* plainBytes) {
   StrongWriter writer;
   if (!writer.Allocate(opened.in.snapshot().size)) return DecryptStep::kAllocBuffer;
-  if (options.workFactor < 1 || options.workFactor > kMaxStrongWorkFactor ||
-      !writer.Begin(password, options.workFactor)) {
-    return DecryptStep::kDeriveKey;
-  }
+  if (!writer.Begin(password, options.workFactor)) return DecryptStep::kDeriveKey;
   if (!writer.WriteHeader(out)) return DecryptStep::kWriteBlock;
   ContentDigest written;
   std::uint64_t done = 0;
@@ -100,6 +97,7 @@ DecryptStep UpgradeFileData(const std::string& source, const std::string& destin
                             const CipherOptions& options) {
   if (strongPassword.empty()) return DecryptStep::kEmptyPassword;
   if (!PathFits(destination) || !TemporaryPathFits(destination)) return DecryptStep::kPathTooLong;
+  if (!ValidStrongWorkFactor(options.workFactor)) return DecryptStep::kDeriveKey;
   OpenedQz opened;
   DecryptStep step = OpenAndCheckHeader(source, qzPassword, options, &opened, nullptr, nullptr);
   if (step != DecryptStep::kOk) return step;
