@@ -5,7 +5,7 @@
 #
 # QZCRYPT is the qzcrypt binary; MIB the file size (default 1024). Both tools write the
 # same format with the same password at work factor 18, and both read it from the
-# terminal through tests/bench/pty_password.py, so they start on equal terms. The empty
+# terminal through tests/common/terminal_password.py, so they start on equal terms. The empty
 # file's rows time the password step (scrypt) alone. Each operation runs ROUNDS times
 # (default 3); the best time counts. Prints the ratio qzcrypt / age for each.
 #
@@ -21,11 +21,11 @@ qzcrypt=$(realpath "$1")
 mib=${2:-1024}
 rounds=${ROUNDS:-3}
 base=${BENCH_DIR:-/dev/shm}
-driver="$(dirname "$(realpath "$0")")/pty_password.py"
+driver="$(dirname "$(realpath "$0")")/../common/terminal_password.py"
 
 work=$(mktemp -d "$base/qzstrong.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-printf '%s\n' 'bench password' >"$work/password"
+export TTY_PASSWORD='bench password'
 head -c $((mib * 1024 * 1024)) /dev/urandom >"$work/data"
 : >"$work/empty"
 
@@ -39,7 +39,7 @@ timed() {
   calc "$end - $start"
 }
 min() { printf '%s\n' "$@" | sort -g | head -1; }
-typed() { python3 "$driver" "$work/password" "$@"; }
+typed() { python3 "$driver" "$@"; }
 
 # NAME: data or empty. Outputs go to their own folders so that neither tool meets the
 # other's files.

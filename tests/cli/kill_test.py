@@ -34,7 +34,8 @@ import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import agetty  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+import terminal_password as agetty  # noqa: E402
 import qzref  # noqa: E402
 
 PASSWORD = "kill test 口令"

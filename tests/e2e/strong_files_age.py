@@ -12,10 +12,13 @@ The Wine environment (WINEPREFIX, DISPLAY) comes from CTest. ENTRY names the CTe
 so that the run's case counts land in a file of their own.
 """
 import os
-import pty
 import shutil
 import subprocess
 import sys
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+import terminal_password  # noqa: E402
 
 PASSWORD = "Straße 😀 密码"
 
@@ -26,27 +29,10 @@ def content_of(name):
 
 
 def age(*args):
-    """Runs age on a pseudo-terminal and types the password at each of its prompts."""
-    pid, fd = pty.fork()
-    if pid == 0:
-        os.execvp("age", ["age", *args])
-    output = pending = b""
-    while True:
-        try:
-            chunk = os.read(fd, 4096)
-        except OSError:  # age closed the terminal
-            break
-        if not chunk:
-            break
-        output += chunk
-        pending += chunk
-        if pending.rstrip().endswith(b":"):
-            os.write(fd, PASSWORD.encode() + b"\n")
-            pending = b""
-    _, status = os.waitpid(pid, 0)
-    code = os.waitstatus_to_exitcode(status)
+    """Runs age with the password typed at each of its prompts."""
+    code, transcript = terminal_password.on_tty(["age", *args], PASSWORD)
     if code != 0:
-        sys.exit("age %s failed (%d): %s" % (" ".join(args), code, output.decode(errors="replace")))
+        sys.exit("age %s failed (%d): %s" % (" ".join(args), code, transcript.decode(errors="replace")))
 
 
 def main():

@@ -1,6 +1,6 @@
 // Strong files crossing with Debian's age in both directions, a UTF-8 password with
 // Chinese characters, binary and armored. age reads a passphrase only from its
-// terminal: age_tty.py types it there.
+// terminal: terminal_password.py types it there.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -21,8 +21,9 @@ bool AgeInstalled() { return std::system("command -v age >/dev/null 2>&1") == 0;
 
 // age's exit status.
 int RunAge(const std::string& password, const std::string& arguments) {
-  const std::string cmd = "AGE_TTY_PASSWORD=" + test::ShellQuote(password) + " python3 " +
-                          test::ShellQuote(QZ_AGE_TTY) + " " + arguments + " </dev/null >/dev/null";
+  const std::string cmd = "TTY_PASSWORD=" + test::ShellQuote(password) + " python3 " +
+                          test::ShellQuote(QZ_TERMINAL_PASSWORD) + " age " + arguments +
+                          " </dev/null >/dev/null";
   const int status = std::system(cmd.c_str());
   return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
