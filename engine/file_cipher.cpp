@@ -51,11 +51,9 @@ EncryptStep EncryptFileData(const std::string& source, const std::string& destin
   if (!IsStorableName(name)) return EncryptStep::kNameNotStorable;
 
   InputFile in;
-  if (!in.Open(source)) return EncryptStep::kOpenSource;
-  if (IsDirectory(destination)) return EncryptStep::kCreateDest;
-  if (!options.replaceExisting && PathExists(destination)) return EncryptStep::kDestinationExists;
   TempOutput out;
-  if (!out.Create(destination)) return EncryptStep::kCreateDest;
+  const EncryptStep opened = OpenForEncryption(source, destination, options, &in, &out);
+  if (opened != EncryptStep::kOk) return opened;
 
   std::unique_ptr<CipherKey> key;
   const KeyStep keyStep = BackendOf(options).DeriveKey(password, &key);

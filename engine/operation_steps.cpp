@@ -34,4 +34,13 @@ IoBuffer AllocateBuffer(std::size_t bytes) {
   return IoBuffer(new (std::nothrow) std::uint8_t[bytes], WipingDelete{bytes});
 }
 
+EncryptStep OpenForEncryption(const std::string& source, const std::string& destination,
+                              const CipherOptions& options, InputFile* in, TempOutput* out) {
+  if (!in->Open(source)) return EncryptStep::kOpenSource;
+  if (IsDirectory(destination)) return EncryptStep::kCreateDest;
+  if (!options.replaceExisting && PathExists(destination)) return EncryptStep::kDestinationExists;
+  if (!out->Create(destination)) return EncryptStep::kCreateDest;
+  return EncryptStep::kOk;
+}
+
 }  // namespace qz

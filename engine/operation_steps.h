@@ -72,6 +72,12 @@ using IoBuffer = std::unique_ptr<std::uint8_t[], WipingDelete>;
 // Null when the memory is not there.
 IoBuffer AllocateBuffer(std::size_t bytes);
 
+// Opens the source and a temporary output beside the destination for an encryption:
+// a folder of the destination's name, or an existing file without consent to replace
+// it, ends it before anything is written.
+EncryptStep OpenForEncryption(const std::string& source, const std::string& destination,
+                              const CipherOptions& options, InputFile* in, TempOutput* out);
+
 // The output takes the source's times (and bits) and goes to stable storage; the
 // source is closed.
 template <typename Step>

@@ -42,11 +42,9 @@ EncryptStep EncryptStrongFile(const std::string& source, const std::string& dest
   if (!CryptoLibraryReady()) return EncryptStep::kAcquireContext;
 
   InputFile in;
-  if (!in.Open(source)) return EncryptStep::kOpenSource;
-  if (IsDirectory(destination)) return EncryptStep::kCreateDest;
-  if (!options.replaceExisting && PathExists(destination)) return EncryptStep::kDestinationExists;
   TempOutput out;
-  if (!out.Create(destination)) return EncryptStep::kCreateDest;
+  const EncryptStep opened = OpenForEncryption(source, destination, options, &in, &out);
+  if (opened != EncryptStep::kOk) return opened;
 
   StrongWriter writer;
   if (!writer.Allocate(in.snapshot().size)) return EncryptStep::kAllocBuffer;

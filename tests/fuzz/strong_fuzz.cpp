@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_files.h"
 #include "age_header.h"
 #include "age_payload.h"
 #include "age_source.h"
@@ -29,42 +30,10 @@ namespace {
 constexpr char kPassword[] = "fuzz";  // the seeds' password
 constexpr int kMostRounds = 2;
 
-// Lives until exit: the atexit handler needs it after static destructors ran.
-const std::string& WorkDir() {
-  static const std::string* const dir = [] {
-    const char* base = std::getenv("TMPDIR");
-    auto* path = new std::string(std::string(base && *base ? base : "/tmp") + "/qz-strong-fuzz-XXXXXX");
-    if (::mkdtemp(path->data()) == nullptr) std::abort();
-    std::atexit([] { ::rmdir(WorkDir().c_str()); });
-    return path;
-  }();
-  return *dir;
-}
-
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "strong_fuzz: %s\n", what);
-    std::abort();
-  }
-}
-
-bool WriteAll(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && ok;
-}
-
-std::vector<std::uint8_t> ReadAll(const std::string& path) {
-  std::vector<std::uint8_t> data;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return data;
-  std::uint8_t buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.insert(data.end(), buf, buf + n);
-  std::fclose(f);
-  return data;
-}
+using fuzz::Check;
+using fuzz::ReadAll;
+using fuzz::WorkDir;
+using fuzz::WriteAll;
 
 // The header as the reader sees it (armor removed), parsed.
 qz::HeaderParse HeaderOf(const std::string& path, bool* armored) {
