@@ -63,8 +63,9 @@ class CaseTest(unittest.TestCase):
             f.write(text)
         return path
 
-    def test_gtest_report_counts_cases_and_leaves_out_disabled_ones(self):
-        self.assertEqual(ct.gtest_cases(self.write("r.xml", GTEST)), (2, 1, ["Menu.Tracks"]))
+    def test_gtest_report_counts_cases_and_names_disabled_ones_as_skipped(self):
+        self.assertEqual(ct.gtest_cases(self.write("r.xml", GTEST)),
+                         (2, ["Menu.NeedsNetwork", "Menu.DISABLED_Old (disabled)"], ["Menu.Tracks"]))
 
     def test_unittest_closing_lines(self):
         self.assertEqual(ct.unittest_cases(UNITTEST_FAILED),
@@ -85,17 +86,46 @@ class CaseTest(unittest.TestCase):
             # Every case passed, yet ctest failed the entry (the program crashed on exit).
             ("win_ui_tests", "fail", ""),
             ("win_crashed_tests", "fail", "wine: Unhandled page fault"),
+            # Crashed after its start: every case of its own listing fails.
+            ("win_frame_tests", "fail", "[==========] Running 3 tests from 1 test suite.\n"
+                                        "[ RUN      ] Frame.A\nwine: Unhandled page fault"),
+            ("win_lost_tests", "fail", "[==========] Running 2 tests from 1 test suite.\n"),
             ("qzcrypt.RoundTripTest", "fail", UNITTEST_FAILED),
             ("qzcrypt.kill", "run", "kill test: 3 rounds"),
             ("win_menu_tests_imports", "run", "-- imports KERNEL32.dll"),
             ("switched_off", "disabled", ""),
         ]))
-        counts = ct.count(path, gtest_dir)
-        self.assertEqual((counts.passed, counts.failed, counts.skipped), (2 + 3 + 3 + 2, 5, 3))
+        listed = []
+
+        def lister(test):
+            listed.append(test["name"])
+            if test["name"] == "win_lost_tests":
+                return None  # its listing failed too: the banner's count stands
+            return ["Frame.A", "Frame.B", "Frame.DISABLED_C"]
+
+        tests = {"win_frame_tests": {"name": "win_frame_tests", "command": ["wine", "f.exe"]},
+                 "win_lost_tests": {"name": "win_lost_tests", "command": ["wine", "l.exe"]},
+                 "fuzz_dirs": {"name": "fuzz_dirs", "properties": [
+                     {"name": "FIXTURES_SETUP", "value": ["dirs"]}]}}
+        entries = ct.ET.parse(path).getroot()
+        entries.append(ct.ET.fromstring('<testcase name="fuzz_dirs" status="run"/>'))
+        ct.ET.ElementTree(entries).write(path)
+        counts = ct.count(path, gtest_dir, tests, lister)
+        self.assertEqual(listed, ["win_frame_tests", "win_lost_tests"])
+        self.assertEqual((counts.passed, counts.failed, counts.skipped),
+                         (2 + 3 + 3 + 2, 5 + 2 + 2, 2 + 2 + 1 + 1 + 1))
+        self.assertEqual(counts.skips, [
+            "win_menu_tests: Menu.NeedsNetwork", "win_menu_tests: Menu.DISABLED_Old (disabled)",
+            "win_ui_tests: Menu.NeedsNetwork", "win_ui_tests: Menu.DISABLED_Old (disabled)",
+            "win_frame_tests: Frame.DISABLED_C (disabled)", "switched_off (disabled)"])
         self.assertEqual(counts.failures, [
             "win_menu_tests: Menu.Tracks",
-            "win_ui_tests (failed with no failing case: crash, exit status or time-out)",
+            "win_ui_tests (failed with no failing case: exit status)",
             "win_crashed_tests",
+            "win_frame_tests: Frame.A (no report)",
+            "win_frame_tests: Frame.B (no report)",
+            "win_lost_tests: (case 1 of 2) (no report)",
+            "win_lost_tests: (case 2 of 2) (no report)",
             "qzcrypt.RoundTripTest: __main__.RoundTripTest.test_b",
             "qzcrypt.RoundTripTest: __main__.RoundTripTest.test_c",
         ])
@@ -110,6 +140,24 @@ class CaseTest(unittest.TestCase):
         self.assertEqual((counts.passed, counts.failed, counts.skipped), (0, 1, 2))
         self.assertEqual(counts.failures,
                          ["win_cipher_tests (not run: Unable to find executable)"])
+
+    def test_a_fixture_is_no_case_unless_it_fails(self):
+        fixture = [{"name": "FIXTURES_SETUP", "value": ["fuzz_dirs"]}]
+        tests = {n: {"name": n, "properties": fixture} for n in ("make_dirs", "make_seeds")}
+        counts = ct.count(self.write("j.xml", junit([
+            ("make_dirs", "run", ""), ("make_seeds", "fail", ""), ("decrypt_fuzz", "run", "")])),
+            None, tests)
+        self.assertEqual((counts.passed, counts.failed, counts.skipped), (1, 1, 0))
+        self.assertEqual(counts.failures, ["make_seeds (fixture failed)"])
+
+    def test_a_listing_names_the_cases_and_scripts_are_never_asked_for_one(self):
+        self.assertEqual(ct.parse_gtest_list(
+            "Running main() from gtest_main.cc\nMd5.\n  Rfc1321  # GetParam() = 1\n"
+            "Menu/Draws.\n  DISABLED_Old\n  Tracks\n"),
+            ["Md5.Rfc1321", "Menu/Draws.DISABLED_Old", "Menu/Draws.Tracks"])
+        for command in (["/usr/bin/python3.11", "names_on_disk.py", "x.exe"],
+                        ["/usr/bin/cmake", "-P", "check.cmake"]):
+            self.assertIsNone(ct.list_cases({"name": "x", "command": command}))
 
     def test_an_unreadable_report_falls_back_to_the_entry(self):
         gtest_dir = os.path.join(self.dir, "gtest")
