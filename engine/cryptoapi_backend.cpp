@@ -6,6 +6,7 @@
 #include <new>
 
 #include "cipher.h"
+#include "fault_injection.h"
 #include "stored_key.h"
 #include "win_handles.h"
 
@@ -79,19 +80,24 @@ class CryptoApiCipherBackend final : public CipherBackend {
     if (password.size() > 0xFFFFFFFFu) return KeyStep::kHashData;
     auto made = std::unique_ptr<CryptoApiKey>(new (std::nothrow) CryptoApiKey);
     if (!made) return KeyStep::kAcquireContext;
-    if (!AcquireContext(&made->context())) return KeyStep::kAcquireContext;
+    if (InjectFault(FaultPoint::kAcquireContext) || !AcquireContext(&made->context())) {
+      return KeyStep::kAcquireContext;
+    }
     // Run for its lasting effect on the user's account; its result does not matter.
     LoadStoredKey(made->context().get());
 
     CryptHash hash;  // destroyed on return, before any ciphering
-    if (!::CryptCreateHash(made->context().get(), CALG_MD5, 0, 0, hash.out())) {
+    if (InjectFault(FaultPoint::kCreateHash) ||
+        !::CryptCreateHash(made->context().get(), CALG_MD5, 0, 0, hash.out())) {
       return KeyStep::kCreateHash;
     }
     const BYTE* bytes = reinterpret_cast<const BYTE*>(password.data());
-    if (!::CryptHashData(hash.get(), bytes, static_cast<DWORD>(password.size()), 0)) {
+    if (InjectFault(FaultPoint::kHashData) ||
+        !::CryptHashData(hash.get(), bytes, static_cast<DWORD>(password.size()), 0)) {
       return KeyStep::kHashData;
     }
-    if (!::CryptDeriveKey(made->context().get(), CALG_RC4, hash.get(), CRYPT_EXPORTABLE,
+    if (InjectFault(FaultPoint::kDeriveKey) ||
+        !::CryptDeriveKey(made->context().get(), CALG_RC4, hash.get(), CRYPT_EXPORTABLE,
                           made->key().out())) {
       return KeyStep::kDeriveKey;
     }

@@ -15,6 +15,12 @@ enum class FaultPoint {
   kRename,
   kDelete,
   kDeleteAside,  // POSIX: the source moved aside and checked, just before it goes
+  kMark,         // the output's hidden and read-only marking
+  // The steps of the ".qz" key derivation, in both back ends.
+  kAcquireContext,
+  kCreateHash,
+  kHashData,
+  kDeriveKey,
   kCount,
 };
 

@@ -59,6 +59,7 @@ bool IsReadOnlyFile(const std::string& path) {
 }
 
 bool MarkHiddenReadOnly(const std::string& path) {
+  if (InjectFault(FaultPoint::kMark)) return false;
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return false;
   return ::chmod(path.c_str(), st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH) & 07777) == 0;

@@ -179,6 +179,7 @@ bool IsReadOnlyFile(const std::string& path) {
 }
 
 bool MarkHiddenReadOnly(const std::string& path) {
+  if (InjectFault(FaultPoint::kMark)) return false;
   return ::SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY) != 0;
 }
 

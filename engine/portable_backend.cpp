@@ -2,6 +2,7 @@
 #include <array>
 
 #include "cipher.h"
+#include "fault_injection.h"
 #include "key_material.h"
 #include "rc4.h"
 #include "secure_wipe.h"
@@ -35,6 +36,11 @@ class PortableKey final : public CipherKey {
 class PortableCipherBackend final : public CipherBackend {
  public:
   KeyStep DeriveKey(const std::string& password, std::unique_ptr<CipherKey>* key) const override {
+    // The provider's steps, each open to an injected failure as in the CryptoAPI back end.
+    if (InjectFault(FaultPoint::kAcquireContext)) return KeyStep::kAcquireContext;
+    if (InjectFault(FaultPoint::kCreateHash)) return KeyStep::kCreateHash;
+    if (InjectFault(FaultPoint::kHashData)) return KeyStep::kHashData;
+    if (InjectFault(FaultPoint::kDeriveKey)) return KeyStep::kDeriveKey;
     auto material = DeriveRc4Key(password);
     *key = std::make_unique<PortableKey>(material);
     SecureWipe(material.data(), material.size());

@@ -42,7 +42,8 @@ EncryptResult ReplaceEncrypting(const std::string& source, const std::string& de
   cipher.sourceRead = &read;
   result.step = encrypt(result.destination, cipher);
   if (result.step != EncryptStep::kOk) return result;
-  MarkHiddenReadOnly(result.destination);
+  // The output is complete and durable: a failed marking costs no file, but is told.
+  result.unmarked = !MarkHiddenReadOnly(result.destination);
   result.outcome = FinishReplace(source, result.destination, existed, read, options,
                                  options.keepSource, &result.outputKept);
   return result;
@@ -66,7 +67,7 @@ DecryptResult ReplaceDecrypting(const std::string& source, const std::string& de
   cipher.storedName = &result.name;
   result.step = decrypt(result.destination, cipher);
   if (result.step != DecryptStep::kOk) return result;
-  if (kind == Decrypting::kQzToStrong) MarkHiddenReadOnly(result.destination);
+  if (kind == Decrypting::kQzToStrong) result.unmarked = !MarkHiddenReadOnly(result.destination);
   // Decrypted under another file's name: the ".qz" stays, in case the password was wrong.
   result.sourceKept = kind != Decrypting::kStrongToPlain && !result.name.matches;
   result.outcome = FinishReplace(source, result.destination, existed, read, options,

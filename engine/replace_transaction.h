@@ -35,6 +35,8 @@ struct EncryptResult {
   // existed before (removing it would lose that file's successor) or could not be
   // removed either.
   bool outputKept = false;
+  // The output is in place but could not be marked hidden and read-only.
+  bool unmarked = false;
 };
 
 struct DecryptResult {
@@ -46,6 +48,8 @@ struct DecryptResult {
   // ".qz" stays: sourceKept).
   HeaderName name;
   bool sourceKept = false;
+  // An upgraded (".age") output is in place but could not be marked.
+  bool unmarked = false;
 };
 
 // source -> source + ".qz", marked hidden and read-only.

@@ -24,6 +24,7 @@ TransactionOptions Options() {
   options.cipher.ioBufferBytes = 1000;
   options.deleteRetry.attempts = 3;
   options.deleteRetry.pause = std::chrono::milliseconds(1);
+  options.cipher.workFactor = 10;  // strong outputs: a quick scrypt
   return options;
 }
 
@@ -48,6 +49,11 @@ const std::vector<Fault> kFaults = {
     {FaultPoint::kFlush, 1, EncryptStep::kWriteBlock, DecryptStep::kWriteBlock},
     {FaultPoint::kClose, 1, EncryptStep::kWriteBlock, DecryptStep::kWriteBlock},
     {FaultPoint::kRename, 1, EncryptStep::kReplaceDest, DecryptStep::kReplaceDest},
+    // Each step of the key derivation, after the temporary output exists.
+    {FaultPoint::kAcquireContext, 1, EncryptStep::kAcquireContext, DecryptStep::kAcquireContext},
+    {FaultPoint::kCreateHash, 1, EncryptStep::kCreateHash, DecryptStep::kCreateHash},
+    {FaultPoint::kHashData, 1, EncryptStep::kHashData, DecryptStep::kHashData},
+    {FaultPoint::kDeriveKey, 1, EncryptStep::kDeriveKey, DecryptStep::kDeriveKey},
 };
 
 std::string Describe(const Fault& f, bool destinationExisted) {
@@ -196,6 +202,33 @@ TEST_F(FaultTest, UndeletableSourceOnDecrypt) {
   EXPECT_EQ(qzBytes, test::ReadFile(qz()));
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
   EXPECT_FALSE(dir_.HasTemporaryFile());
+}
+
+// The output is complete and durable before it is marked: a failed marking keeps it and
+// removes the source as usual, and says that the marking is missing.
+TEST_F(FaultTest, FailedMarkingKeepsTheOutputAndIsReported) {
+  test::WriteFile(plain(), plainBytes_);
+  testing::ArmFault(FaultPoint::kMark, 1);
+  const EncryptResult encrypted = ReplaceWithEncrypted(plain(), "pw", Options());
+  testing::DisarmAllFaults();
+  EXPECT_EQ(Outcome::kDone, encrypted.outcome);
+  EXPECT_TRUE(encrypted.unmarked);
+  EXPECT_EQ(std::vector<std::string>{"a.txt.qz"}, dir_.List());
+
+  testing::ArmFault(FaultPoint::kMark, 1);
+  const DecryptResult upgraded = ReplaceWithUpgraded(qz(), "pw", "strong pw", Options());
+  testing::DisarmAllFaults();
+  EXPECT_EQ(Outcome::kDone, upgraded.outcome);
+  EXPECT_TRUE(upgraded.unmarked);
+  EXPECT_EQ(std::vector<std::string>{"a.txt.age"}, dir_.List());
+  ASSERT_EQ(Outcome::kDone,
+            ReplaceWithStrongDecrypted(dir_ / "a.txt.age", "strong pw", Options()).outcome);
+  EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
+
+  // Without a fault nothing is reported.
+  const EncryptResult marked = ReplaceWithEncrypted(plain(), "pw", Options());
+  EXPECT_EQ(Outcome::kDone, marked.outcome);
+  EXPECT_FALSE(marked.unmarked);
 }
 
 TEST_F(FaultTest, DeleteSucceedsOnALaterAttempt) {

@@ -132,6 +132,37 @@ TEST_F(SourceSafetyTest, ChangesDuringTheWorkKeepTheSource) {
   EXPECT_EQ(original_, test::ReadFile(plain()));
 }
 
+// A file of the output's name that appears while the work runs, without consent to
+// replace one, is never replaced: the run fails and leaves all three files.
+TEST_F(SourceSafetyTest, DestinationThatAppearsDuringTheRunIsKept) {
+  const Bytes appeared = test::RandomBytes(321, 5);
+  test::WriteFile(plain(), original_);
+  Meddler meddler;
+  meddler.duringRead = [&] { test::WriteFile(qz(), appeared); };
+  const EncryptResult encrypted = ReplaceWithEncrypted(plain(), "pw", Options(&meddler));
+  EXPECT_EQ(Outcome::kFailed, encrypted.outcome);
+  EXPECT_EQ(EncryptStep::kDestinationExists, encrypted.step);
+  EXPECT_EQ(original_, test::ReadFile(plain()));
+  EXPECT_EQ(appeared, test::ReadFile(qz()));
+  EXPECT_FALSE(dir_.HasTemporaryFile());
+
+  // Decrypting: the plain name appears after the header was read.
+  TransactionOptions keep = Options(nullptr);
+  keep.keepSource = true;
+  keep.replaceExisting = true;
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
+  ASSERT_TRUE(DeleteFileWithRetry(plain()));
+  const Bytes qzBytes = test::ReadFile(qz());
+  meddler.duringRead = [&] { test::WriteFile(plain(), appeared); };
+  const DecryptResult decrypted = ReplaceWithDecrypted(qz(), "pw", Options(&meddler));
+  EXPECT_EQ(Outcome::kFailed, decrypted.outcome);
+  EXPECT_EQ(DecryptStep::kDestinationExists, decrypted.step);
+  EXPECT_EQ(qzBytes, test::ReadFile(qz()));
+  EXPECT_EQ(appeared, test::ReadFile(plain()));
+  EXPECT_FALSE(dir_.HasTemporaryFile());
+  EXPECT_EQ((std::vector<std::string>{"a.txt", "a.txt.qz"}), dir_.List());
+}
+
 bool g_stop = false;
 bool Stop() { return g_stop; }
 
