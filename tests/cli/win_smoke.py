@@ -14,6 +14,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 import unittest
 
@@ -132,23 +133,25 @@ class WindowsQzcryptTest(unittest.TestCase):
                 if not chunk:
                     self.fail("did not see %r in %r" % (text, transcript))
                 transcript += chunk
+
+        def type_at(prompt, keys):
+            wait_for(prompt)
             # Wine's console puts the tty into raw mode only once the read is pending;
             # keys typed before that are echoed by the tty and Enter is lost.
-            time.sleep(0.5)
+            while termios.tcgetattr(fd)[3] & (termios.ECHO | termios.ICANON):
+                time.sleep(0.01)
+            os.write(fd, keys + b"\r")
 
         typed, wrong = "密码".encode(), "xyz".encode()
-        wait_for(b"Password:")
-        os.write(fd, typed + b"\r")
-        wait_for(b"Repeat the password:")
-        os.write(fd, wrong + b"\r")
+        type_at(b"Password:", typed)
+        type_at(b"Repeat the password:", wrong)
         wait_for(b"Try again.")
-        wait_for(b"Password:")  # the first prompt's text is followed by the second one
-        os.write(fd, typed + b"\r")
-        wait_for(b"Repeat the password:")
-        os.write(fd, typed + b"\r")
+        type_at(b"Password:", typed)  # the first prompt's text is followed by the second one
+        type_at(b"Repeat the password:", typed)
         wait_for((name + ".qz").encode())
-        os.close(fd)
+        # The terminal stays open until the program has ended, so that no hang-up ends it.
         _, status = os.waitpid(pid, 0)
+        os.close(fd)
         self.assertEqual(os.waitstatus_to_exitcode(status), 0)
         plain = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", transcript)
         self.assertNotIn(typed, plain)

@@ -34,6 +34,7 @@ unsigned short ProductPort() { return QZ_E2E_PORT; }
   process.Kill();
   return ::testing::AssertionFailure() << "the program still ran " << timeout.count()
                                        << " ms after " << after_what << "; it was killed";
+  // (With kPromptExit there is no such time: only an ended wait returns.)
 }
 
 }  // namespace qz::e2e

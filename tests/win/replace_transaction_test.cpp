@@ -124,6 +124,11 @@ const FaultCase kFaultCases[] = {
     {FaultPoint::kClose, EncryptStep::kWriteBlock, DecryptStep::kWriteBlock},
     {FaultPoint::kRename, EncryptStep::kReplaceDest, DecryptStep::kReplaceDest},
     {FaultPoint::kDelete, EncryptStep::kOk, DecryptStep::kOk},
+    // The CryptoAPI key derivation, at each of its steps.
+    {FaultPoint::kAcquireContext, EncryptStep::kAcquireContext, DecryptStep::kAcquireContext},
+    {FaultPoint::kCreateHash, EncryptStep::kCreateHash, DecryptStep::kCreateHash},
+    {FaultPoint::kHashData, EncryptStep::kHashData, DecryptStep::kHashData},
+    {FaultPoint::kDeriveKey, EncryptStep::kDeriveKey, DecryptStep::kDeriveKey},
 };
 
 std::string Describe(FaultPoint point, bool destinationExisted) {
@@ -135,9 +140,9 @@ std::string Describe(FaultPoint point, bool destinationExisted) {
 // source that cannot be deleted stays beside the output only when the output
 // replaced an earlier file; a new output is removed again.
 TEST_F(Transaction, EncryptFailureAtAnyPointKeepsEveryFile) {
-  // Every point but kDeleteAside, which POSIX alone has.
+  // Every point but kDeleteAside, which POSIX alone has, and kMark (its own test).
   static_assert(sizeof(kFaultCases) / sizeof(kFaultCases[0]) ==
-                static_cast<std::size_t>(FaultPoint::kCount) - 1);
+                static_cast<std::size_t>(FaultPoint::kCount) - 2);
   const Bytes oldQz = wintest::PatternBytes(400, 14);
   for (const FaultCase& fault : kFaultCases) {
     for (const bool existed : {false, true}) {
@@ -175,6 +180,20 @@ TEST_F(Transaction, EncryptFailureAtAnyPointKeepsEveryFile) {
       DeleteFileWithRetry(encrypted_);
     }
   }
+}
+
+// The output is complete before it is marked: a failed marking keeps it, removes the
+// source, and is reported.
+TEST_F(Transaction, FailedMarkingKeepsTheOutputAndIsReported) {
+  ASSERT_TRUE(wintest::WriteBytes(plain_, content_));
+  testing::ArmFault(FaultPoint::kMark, 1);
+  const EncryptResult result = ReplaceWithEncrypted(plain_, kPassword, options_);
+  testing::DisarmAllFaults();
+  EXPECT_EQ(Outcome::kDone, result.outcome);
+  EXPECT_TRUE(result.unmarked);
+  EXPECT_FALSE(PathExists(plain_));
+  EXPECT_EQ(0u, wintest::Attributes(encrypted_) & kMarked);
+  EXPECT_TRUE(content_ == Decrypted(encrypted_));
 }
 
 TEST_F(Transaction, DecryptFailureAtAnyPointKeepsEveryFile) {

@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "fault_injection.h"
@@ -122,6 +123,9 @@ struct Events {
   std::atomic<int> lastPosition{-1};
 };
 Events g_events;
+// Run once on the window's thread when the progress window is told to close: the output
+// is in place and the source not yet removed.
+std::function<void()> g_atProgressEnd;
 
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_CREATEWND) {
@@ -145,6 +149,10 @@ LRESULT CALLBACK CallWndHook(int code, WPARAM wParam, LPARAM lParam) {
     if (sent->message == PBM_SETPOS && GetDlgCtrlID(sent->hwnd) == IDC_PROGRESS_BAR) {
       g_events.lastPosition = static_cast<int>(sent->wParam);
       if (IsWindowVisible(GetParent(sent->hwnd))) ++g_events.visibleSteps;
+    }
+    if (sent->message == WM_COMMAND && LOWORD(sent->wParam) == IDOK && g_atProgressEnd &&
+        GetDlgItem(sent->hwnd, IDC_PROGRESS_BAR)) {
+      std::exchange(g_atProgressEnd, nullptr)();
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -286,8 +294,11 @@ class Window {
       WaitUntil([&] { return !IsWindow(prompt) || !IsWindowVisible(prompt); }, Millis(10000));
     }
     if (during) during(done);
-    if (!WaitUntil([&] { return done.load(); }, Millis(20000))) {
-      ADD_FAILURE() << "the command did not finish; an unexpected prompt?";
+    // However long the command takes (a deletion's retries take a minute), a prompt that
+    // nobody answers is the only way it cannot end.
+    while (!done && !Prompt()) Sleep(10);
+    if (!done) {
+      ADD_FAILURE() << "an unexpected prompt";
       while (!done) {
         if (HWND prompt = Prompt()) PostMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
         Sleep(200);
@@ -768,6 +779,87 @@ TEST_F(CommandsTest, WrongPasswordsRenamedFilesAndTakenNamesAskFirst) {
   EXPECT_EQ(NamesIn(clash), (Strings{"a.txt.qz", "b.txt.qz"}));
   ExpectEncrypted(clash + "a.txt.qz", fresh, "pw");
   ExpectEncrypted(clash + "b.txt.qz", fresh, "pw");
+}
+
+// The source is kept, and said to be kept, when it cannot be deleted (alone and in a
+// batch) or changed while it was worked on; taken names ask when decrypting too; a
+// folder's decryption answered No leaves it; a single ".qz" decrypts from the menu.
+TEST_F(CommandsTest, KeptSourcesAndQuestionsAreTold) {
+  const std::string pair = kRoot + "pair\\", partly = kRoot + "partly\\";
+  MakeDir(pair);
+  MakeDir(partly);
+  const Bytes stuck = PatternBytes(500, 80), grown = PatternBytes(600000, 81), older = PatternBytes(90, 82),
+              secret = PatternBytes(300, 83);
+  MakeFile(kRoot + "stuck.txt", stuck);
+  MakeFile(kRoot + "grown.txt", grown);
+  MakeQz(kRoot + "taken.txt.qz", secret, "pw");
+  MakeFile(kRoot + "taken.txt", older);
+  MakeQz(kRoot + "menu.txt.qz", secret, "pw");
+  MakeFile(pair + "p1.txt", stuck);
+  MakeFile(pair + "p2.txt", stuck);
+  MakeQz(partly + "q.txt.qz", secret, "pw");
+  MakeFile(partly + "r.txt", older);
+  const Bytes partlyQz = ReadBytes(partly + "q.txt.qz");
+  const int sourceAttempts = qz::RetryPolicy().attempts;
+  WithWindow(kRoot, [&](Window& window) {
+    // Every attempt at the source fails; removing the new output again succeeds.
+    qz::testing::ArmFault(qz::FaultPoint::kDelete, 1, sourceAttempts);
+    EXPECT_EQ(window.DoubleClick("Stuck.txt", {L"pw"}), "E");
+    qz::testing::DisarmAllFaults();
+    EXPECT_EQ(boxes_.Take(), Strings{"无法删除源文件“" + kRoot + "stuck.txt”，已保留源文件。"});
+    EXPECT_EQ(Attributes(kRoot + "stuck.txt.qz"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "stuck.txt"), stuck));
+
+    qz::testing::ArmFault(qz::FaultPoint::kDelete, 1, sourceAttempts);
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Pair", {L"pw"}), "E");
+    qz::testing::DisarmAllFaults();
+    const std::string kept = Attributes(pair + "p1.txt") != INVALID_FILE_ATTRIBUTES ? "p1.txt" : "p2.txt";
+    EXPECT_EQ(boxes_.Take(), (Strings{"无法删除源文件“" + pair + kept + "”，已保留源文件。", "目录加密完成！"}));
+    EXPECT_EQ(NamesIn(pair), Sorted({kept, kept == "p1.txt" ? "p2.txt.qz" : "p1.txt.qz"}));
+
+    // Appended to after it was read: both the output and the longer source stay.
+    g_atProgressEnd = [&] { ASSERT_TRUE(WriteBytes(kRoot + "grown.txt", PatternBytes(600100, 81))); };
+    EXPECT_EQ(window.DoubleClick("Grown.txt", {L"pw"}), "E");
+    EXPECT_FALSE(g_atProgressEnd);
+    EXPECT_EQ(boxes_.Take(), Strings{"源文件在处理过程中被改动，已保留源文件。"});
+    EXPECT_EQ(ReadBytes(kRoot + "grown.txt").size(), 600100u);
+    ExpectEncrypted(kRoot + "grown.txt.qz", grown, "pw");
+
+    boxes_.AnswerQuestions(IDNO);
+    EXPECT_EQ(window.DoubleClick("Taken.txt.qz", {L"pw"}), "D");
+    EXPECT_EQ(boxes_.Take(), Strings{"“taken.txt”已存在，是否替换？"});
+    EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "taken.txt"), older));
+    EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Partly"), "");
+    EXPECT_EQ(boxes_.Take(), Strings{"此目录下有未加密文件,是否继续?"});
+    boxes_.AnswerQuestions(IDYES);
+    EXPECT_EQ(window.DoubleClick("Taken.txt.qz", {L"pw"}), "D");
+    EXPECT_EQ(boxes_.Take(), (Strings{"“taken.txt”已存在，是否替换？", "解密成功！"}));
+
+    EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Menu.txt.qz", {L"pw"}), "D");
+    EXPECT_EQ(boxes_.Take(), Strings{"解密成功！"});
+  });
+  EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "taken.txt"), secret));
+  EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "menu.txt"), secret));
+  EXPECT_EQ(NamesIn(partly), (Strings{"q.txt.qz", "r.txt"}));
+  EXPECT_TRUE(SameBytes(ReadBytes(partly + "q.txt.qz"), partlyQz));
+}
+
+// A folder whose full path passes the system's limit is listed, but neither entered nor
+// worked on (files beyond it are not listed at all).
+TEST_F(CommandsTest, FoldersBeyondThePathLimitAreRefused) {
+  const std::string deep = kRoot + std::string(200, 'd') + "\\", name(80, 'g');
+  MakeDir(deep);
+  const std::wstring longPath = L"\\\\?\\" + qz::WidePath(deep + name);
+  ASSERT_TRUE(CreateDirectoryW(longPath.c_str(), nullptr));
+  const int prompts = g_events.prompts;
+  WithWindow(deep, [&](Window& window) {
+    window.DoubleClick("G" + name.substr(1));
+    EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "G" + name.substr(1)), "");
+    EXPECT_EQ(boxes_.Take(), (Strings{"路径太长，无法进入此目录。", "路径太长，无法处理此项。"}));
+    EXPECT_EQ(window.dialog().m_szCurrentDir, deep);
+  });
+  EXPECT_EQ(g_events.prompts, prompts);
+  EXPECT_TRUE(RemoveDirectoryW(longPath.c_str()));
 }
 
 TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {

@@ -41,12 +41,6 @@ class InspectableMenu : public COwnerDrawMenu {
     COwnerDrawMenu::DrawItem(item);
   }
   void MapImage(int image, int command) { m_pImageMap.push_back({image, command}); }
-  bool HasSystemColours() const {
-    return m_clrText == GetSysColor(COLOR_MENUTEXT) && m_clrHighlightText == GetSysColor(COLOR_HIGHLIGHTTEXT) &&
-           m_clrBack == GetSysColor(COLOR_MENU) && m_clrHighlight == GetSysColor(COLOR_HIGHLIGHT) &&
-           m_clr3dHilight == GetSysColor(COLOR_BTNHIGHLIGHT) && m_clr3dShadow == GetSysColor(COLOR_BTNSHADOW) &&
-           m_clrGrayText == GetSysColor(COLOR_GRAYTEXT);
-  }
   // Seven different colours, so that every part of a drawing can be told apart (the
   // system's light 3-D colour may equal its menu colour).
   void UseTestColours();
@@ -217,11 +211,6 @@ TEST(ConversionTest, CommandsTakeTheFirstImageMappedToThem) {
   EXPECT_EQ(RecordOf(menu, 0)->nImage, 5);
   EXPECT_EQ(RecordOf(menu, 1)->nImage, 7);
   EXPECT_EQ(RecordOf(menu, 2)->nImage, -1);
-}
-
-TEST(ConversionTest, ColoursAreTheSystemsAtConstruction) {
-  InspectableMenu menu;
-  EXPECT_TRUE(menu.HasSystemColours());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -429,6 +418,23 @@ TEST_F(DrawTest, OtherRequestsPaintNothing) {
   menu.DrawItem(&listBox);
   menu.DrawItem(&noRecord);
   EXPECT_EQ(canvas.Count(kUntouched), 150 * 25);
+}
+
+// A menu as made draws in the system's colours: the menu colour and text colour for a
+// plain row, the highlight colours for the selected bar.
+TEST(SystemColourTest, RowsAreDrawnInTheSystemsColours) {
+  InspectableMenu menu;
+  FillFolderMenu(menu);
+  menu.ConvertToOwnerDraw(&menu);
+  Canvas plain(150, 25, kUntouched), selected(150, 25, kUntouched);
+  DRAWITEMSTRUCT request = DrawRequest(plain, DataOf(menu, 0), 0, {0, 0, 150, 25});
+  menu.DrawItem(&request);
+  request = DrawRequest(selected, DataOf(menu, 0), ODS_SELECTED, {0, 0, 150, 25});
+  menu.DrawItem(&request);
+  EXPECT_EQ(plain.Count(GetSysColor(COLOR_MENU), {0, 0, 28, 25}), 28 * 25);
+  EXPECT_GT(plain.Count(GetSysColor(COLOR_MENUTEXT)), 0);
+  EXPECT_EQ(selected.Count(GetSysColor(COLOR_HIGHLIGHT), {0, 0, 28, 25}), 28 * 25);
+  EXPECT_GT(selected.Count(GetSysColor(COLOR_HIGHLIGHTTEXT)), 0);
 }
 
 // ---------------------------------------------------------------------------------------
