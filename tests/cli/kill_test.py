@@ -263,8 +263,10 @@ def appends(args, state, rng):
         reset()
         if i == 0:  # how long a run takes: each append lands somewhere within one
             start = time.time()
-            subprocess.run(command, env=args.env, capture_output=True)
+            timed = subprocess.run(command, env=args.env, capture_output=True)
             duration = time.time() - start
+            if timed.returncode != 0:
+                failures.append("the timing run failed: %r" % timed.stderr)
             continue
         proc = subprocess.Popen(command, env=args.env, stderr=subprocess.DEVNULL)
         time.sleep(rng.uniform(0, duration))

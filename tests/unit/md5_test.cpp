@@ -60,7 +60,7 @@ TEST(Md5, PaddingBoundariesMatchOpenssl) {
     ASSERT_NE(nullptr, pipe);
     char line[128] = {};
     const bool got = std::fgets(line, sizeof line, pipe) != nullptr;
-    ::pclose(pipe);
+    ASSERT_EQ(0, ::pclose(pipe));
     ASSERT_TRUE(got);
     const auto d = Md5Digest(data.data(), data.size());
     EXPECT_EQ(std::string(line, 32), Hex(d.data(), d.size())) << "size " << size;
