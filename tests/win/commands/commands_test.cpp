@@ -496,7 +496,8 @@ TEST_F(CommandsTest, EngineFailuresAreShownAndLeaveEveryFileAsItWas) {
   MakeQz(kRoot + "clash.txt.qz", PatternBytes(400, 10), "pw");
   MakeFile(kRoot + "clash.txt", clash, FILE_ATTRIBUTE_READONLY);
   MakeFile(kRoot + "fault.txt", fault);
-  const Bytes clashQz = ReadBytes(kRoot + "clash.txt.qz");
+  MakeQz(kRoot + "key.txt.qz", fault, "pw");
+  const Bytes clashQz = ReadBytes(kRoot + "clash.txt.qz"), keyQz = ReadBytes(kRoot + "key.txt.qz");
   const Strings before = NamesIn(kRoot);
   WithWindow(kRoot, [&](Window& window) {
     int refreshes = g_events.refreshes;
@@ -507,6 +508,14 @@ TEST_F(CommandsTest, EngineFailuresAreShownAndLeaveEveryFileAsItWas) {
     EXPECT_EQ(window.DoubleClick("Fault.txt", {L"pw"}), "E");
     qz::testing::DisarmAllFaults();
     EXPECT_EQ(boxes_.Take(), Strings{"写文件错误，加密失败。"});
+
+    // A key derivation that fails: its own message, in both directions.
+    qz::testing::ArmFault(qz::FaultPoint::kDeriveKey, 1);
+    EXPECT_EQ(window.DoubleClick("Fault.txt", {L"pw"}), "E");
+    qz::testing::ArmFault(qz::FaultPoint::kHashData, 1);
+    EXPECT_EQ(window.DoubleClick("Key.txt.qz", {L"pw"}), "D");
+    qz::testing::DisarmAllFaults();
+    EXPECT_EQ(boxes_.Take(), (Strings{"创建密钥失败，无法完成加密！", "内部错误，解密操作失败。"}));
     EXPECT_EQ(g_events.refreshes, refreshes);
   });
   EXPECT_EQ(NamesIn(kRoot), before);  // no partial output, no temporary file
@@ -514,6 +523,7 @@ TEST_F(CommandsTest, EngineFailuresAreShownAndLeaveEveryFileAsItWas) {
   EXPECT_EQ(Attributes(kRoot + "clash.txt") & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
   EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "clash.txt.qz"), clashQz));
   EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "fault.txt"), fault));
+  EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "key.txt.qz"), keyQz));
 }
 
 // The system limits paths in characters: 170 characters of Chinese (490 bytes of UTF-8)
