@@ -26,6 +26,7 @@ BEGIN_MESSAGE_MAP(CFileBrowserDlg, CDialog)
   ON_NOTIFY(LVN_KEYDOWN, IDC_FILE_LIST, &CFileBrowserDlg::OnListKeyDown)
   ON_WM_CONTEXTMENU()
   ON_WM_DROPFILES()
+  ON_MESSAGE(WM_DPICHANGED, &CFileBrowserDlg::OnDpiChanged)
 END_MESSAGE_MAP()
 
 namespace {
@@ -39,6 +40,7 @@ CFileBrowserDlg::CFileBrowserDlg() : CDialog(IDD_FILE_BROWSER) {
 
 CFileBrowserDlg::~CFileBrowserDlg() {
   FreeWindowIcons();
+  FreeScaledIcons();
   FreeEntries();
   FreeFileTypes();
   WipePassword();
@@ -58,6 +60,7 @@ BOOL CFileBrowserDlg::OnInitDialog() {
   FillFileTypes();
   FillDrives();
   AttachSystemImageLists();
+  FitIconsToDpi();
   FitDropDownHeight(m_cbDrive, m_cbDrive.GetCount());
   m_cbDrive.SetCurSel(m_nDrive);
   RefreshListing();
@@ -274,6 +277,7 @@ void CFileBrowserDlg::OnHelpButton() {
 void CFileBrowserDlg::OnDestroy() {
   DragAcceptFiles(m_hWnd, FALSE);
   FreeWindowIcons();
+  FreeScaledIcons();
   FreeFileTypes();
   m_pDriveStrings.reset();
 }
