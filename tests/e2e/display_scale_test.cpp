@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "harness/remote_memory.h"
 #include "window_test.h"
 
 namespace qz::e2e {
@@ -114,6 +115,30 @@ TEST_F(DisplayScaleTest, MenuBesideTheItemWithRowsAndIconsAtTheDisplayScale) {
   EXPECT_EQ(folder.icon.right - folder.icon.left, Scaled(16, dpi));
   EXPECT_EQ(folder.icon.bottom - folder.icon.top, Scaled(16, dpi));
   EXPECT_GE(ComboItemHeight(GetDlgItem(main_, 1004), 0), Scaled(16, dpi));
+}
+
+// Moved to a monitor of another dpi, the window takes the rectangle the system suggests
+// and lists its folder again.
+TEST_F(DisplayScaleTest, DpiChangeTakesTheSuggestedRectangle) {
+  const int dpi = PrefixDpi();
+  RECT before{};
+  ASSERT_TRUE(GetWindowRect(main_, &before));
+  const RECT suggested{before.left + 40, before.top + 30, before.right + 40 + Scaled(60, dpi),
+                       before.bottom + 30 + Scaled(20, dpi)};
+  RemoteMemory remote(process_.id(), sizeof suggested);
+  ASSERT_TRUE(remote.ok() && remote.Write(0, &suggested, sizeof suggested));
+  DWORD_PTR ignored = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(main_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                  reinterpret_cast<LPARAM>(remote.address()), SMTO_ABORTIFHUNG, 5000, &ignored));
+  RECT after{};
+  ASSERT_TRUE(GetWindowRect(main_, &after));
+  EXPECT_TRUE(EqualRect(&after, &suggested)) << after.left << "," << after.top << "-" << after.right << ","
+                                             << after.bottom;
+  int index = -1;
+  EXPECT_TRUE(WaitForItem(kFolderItem, &index));
+  auto icon = ListItemScreenRect(list_, index, LVIR_ICON);
+  ASSERT_TRUE(icon);
+  EXPECT_EQ(icon->right - icon->left, Scaled(16, dpi));
 }
 
 }  // namespace
