@@ -94,6 +94,8 @@ LRESULT CFileBrowserDlg::OnDpiChanged(WPARAM, LPARAM lParam) {
     ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
   FitIconsToDpi();
+  FreeWindowIcons();
+  SetWindowIcons();
   FitDropDownHeight(m_cbFileType, m_cbFileType.GetCount());
   FitDropDownHeight(m_cbDrive, m_cbDrive.GetCount());
   RefreshKeepingSelection();

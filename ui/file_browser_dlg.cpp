@@ -6,6 +6,7 @@
 
 #include "about_dlg.h"
 #include "app.h"
+#include "dpi.h"
 #include "image_list.h"
 #include "message_box.h"
 #include "resource.h"
@@ -73,10 +74,13 @@ BOOL CFileBrowserDlg::OnInitDialog() {
 
 void CFileBrowserDlg::SetWindowIcons() {
   HINSTANCE instance = AfxGetInstanceHandle();
+  const int dpi = DpiOfWindow(m_hWnd);
   m_hBigIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+                                             SystemMetricForDpi(SM_CXICON, dpi),
+                                             SystemMetricForDpi(SM_CYICON, dpi), 0));
   m_hSmallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+                                               SystemMetricForDpi(SM_CXSMICON, dpi),
+                                               SystemMetricForDpi(SM_CYSMICON, dpi), 0));
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hBigIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
 }
@@ -183,7 +187,7 @@ void CFileBrowserDlg::FitDropDownHeight(CComboBox& combo, int itemCount) {
   RECT client;
   combo.GetClientRect(&client);
   int height = combo.GetItemHeight(-1) + itemCount * combo.GetItemHeight(0) +
-               4 * GetSystemMetrics(SM_CYEDGE);
+               4 * SystemMetricForDpi(SM_CYEDGE, DpiOfWindow(m_hWnd));
   combo.SetWindowPos(nullptr, 0, 0, client.right - client.left, height,
                      SWP_NOMOVE | SWP_NOZORDER);
   // Wine's extended combo box keeps the height of its inner combo box, whose height is
