@@ -4,8 +4,9 @@
 # clicks the help button first and takes the About dialog instead. With
 # --context-menu it right-clicks the first folder of the list and takes the main window
 # with the context menu open; with --password it enters that folder, double-clicks the
-# file in it and takes the encryption password dialog over the main window.
-# Usage: scripts/screenshot.sh [--about|--context-menu|--password] [Lockmere.exe] [output.png]
+# file in it and takes the encryption password dialog over the main window. --dpi N
+# shows the screen at N dpi (144 is 150%, 192 is 200%) in a prefix of its own.
+# Usage: scripts/screenshot.sh [--dpi N] [--about|--context-menu|--password] [Lockmere.exe] [output.png]
 # QZ_LOCALE picks the locale and with it the ANSI code page (default zh_CN.UTF-8, 936).
 # Without an executable it builds one in $QZ_BUILD_DIR (default build/windows).
 set -euo pipefail
@@ -17,17 +18,25 @@ build=${QZ_BUILD_DIR:-$root/build/windows}
 # Wine takes only an absolute prefix.
 case "$build" in /*) ;; *) build=$PWD/$build ;; esac
 mode=main
+dpi=96
+if [ "${1:-}" = --dpi ]; then
+  dpi=${2:?--dpi needs a number}
+  shift 2
+fi
 case "${1:-}" in
   --about) mode=about; shift ;;
   --context-menu) mode=context-menu; shift ;;
   --password) mode=password; shift ;;
 esac
 exe=${1:-}
+# Pictures at another scale are named by it: context-menu-200.png for 192 dpi.
+scale=""
+[ "$dpi" != 96 ] && scale=-$((dpi * 100 / 96))
 case "$mode" in
-  about) out=${2:-$root/docs/about-dialog.png} ;;
-  context-menu) out=${2:-$root/docs/context-menu.png} ;;
-  password) out=${2:-$root/docs/password-dialog.png} ;;
-  *) out=${2:-$root/docs/main-window.png} ;;
+  about) out=${2:-$root/docs/about-dialog$scale.png} ;;
+  context-menu) out=${2:-$root/docs/context-menu$scale.png} ;;
+  password) out=${2:-$root/docs/password-dialog$scale.png} ;;
+  *) out=${2:-$root/docs/main-window$scale.png} ;;
 esac
 
 if [ -z "$exe" ]; then
@@ -46,8 +55,12 @@ out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
 # shellcheck source=wine-env.sh
 . "$root/scripts/wine-env.sh" "$build"
 export WINEPREFIX="$build/wineprefix-screenshot"
+# Wine takes the screen's dpi from the prefix when its first process starts.
+[ "$dpi" != 96 ] && export WINEPREFIX="$build/wineprefix-screenshot-dpi$dpi"
 qz_wine_prefix
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+wineserver -w 2>/dev/null || true
 # A few entries, so that the list shows folders, plain files (one with a Chinese name)
 # and an encrypted file. The context menu and the password dialog also get a folder that
 # sorts first, holding one file.
@@ -77,8 +90,9 @@ shot() {
   sleep 1
   local main=$window
   eval "$(xdotool getwindowgeometry --shell "$main")"
-  # The first row of the list, over its label (the window's own frame is part of X, Y).
-  local row_x=$((X + 60)) row_y=$((Y + 118))
+  # The first row of the list, over its label (the window's own frame is part of X, Y);
+  # the places are 96-dpi pixels, scaled.
+  local row_x=$((X + 60 * dpi / 96)) row_y=$((Y + 118 * dpi / 96))
   if [ "$mode" = about ]; then
     # The About dialog is a second window with the same title.
     window=""
@@ -90,7 +104,11 @@ shot() {
         return 1
       fi
       # A click, not Alt+H: a window on a fresh virtual screen may not have the keyboard.
-      [ $((tries % 20)) = 1 ] && xdotool mousemove $((X + 490)) $((Y + 45)) click 1
+      # The help button; at another scale it is found from the window's right edge, since
+      # the dialog's font does not grow exactly with the dpi.
+      local help_x=$((X + 490))
+      [ "$dpi" != 96 ] && help_x=$((X + WIDTH - 130 * dpi / 96))
+      [ $((tries % 20)) = 1 ] && xdotool mousemove "$help_x" $((Y + 45 * dpi / 96)) click 1
       sleep 0.1
       window=$(xdotool search --onlyvisible --name '^Lockmere$' 2>/dev/null | grep -vx "$main" | head -1 || true)
     done
@@ -106,7 +124,7 @@ shot() {
     fi
     # Over the first command, so that it shows highlighted.
     eval "$(xdotool getwindowgeometry --shell "$menu" | sed 's/^/MENU_/')"
-    xdotool mousemove $((MENU_X + MENU_WIDTH / 2)) $((MENU_Y + 14))
+    xdotool mousemove $((MENU_X + MENU_WIDTH / 2)) $((MENU_Y + 14 * dpi / 96))
     sleep 0.5
   elif [ "$mode" = password ]; then
     # Into the folder, then the file that is now the first row.
@@ -150,10 +168,10 @@ shot() {
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
   echo "screenshot: ${WIDTH}x${HEIGHT} at ${X},${Y} -> $out"
 }
-export exe out mode
+export exe out mode dpi
 
 status=0
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$(declare -f shot); shot" || status=$?
+xvfb-run -a -s "-screen 0 $((1024 * dpi / 96))x$((768 * dpi / 96))x24" bash -c "$(declare -f shot); shot" || status=$?
 # Ends the program started above: it runs in this script's own prefix.
 wineserver -k 2>/dev/null || true
 rm -f "$drive_c/meeting notes.txt" "$drive_c/budget 2024.xls.qz" "$drive_c/报告.txt"

@@ -14,4 +14,14 @@ class CAboutDlg : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
+  void OnDestroy();
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  // The banner drawn at the dialog's dpi, and the one it replaced; null at 96 dpi.
+  void ScaleBanner();
+  HWND m_hBannerControl = nullptr;
+  HBITMAP m_hScaledBanner = nullptr;
+  HBITMAP m_hTemplateBanner = nullptr;
 };

@@ -6,6 +6,7 @@
 
 #include "about_dlg.h"
 #include "app.h"
+#include "dpi.h"
 #include "image_list.h"
 #include "message_box.h"
 #include "resource.h"
@@ -26,6 +27,7 @@ BEGIN_MESSAGE_MAP(CFileBrowserDlg, CDialog)
   ON_NOTIFY(LVN_KEYDOWN, IDC_FILE_LIST, &CFileBrowserDlg::OnListKeyDown)
   ON_WM_CONTEXTMENU()
   ON_WM_DROPFILES()
+  ON_MESSAGE(WM_DPICHANGED, &CFileBrowserDlg::OnDpiChanged)
 END_MESSAGE_MAP()
 
 namespace {
@@ -39,6 +41,7 @@ CFileBrowserDlg::CFileBrowserDlg() : CDialog(IDD_FILE_BROWSER) {
 
 CFileBrowserDlg::~CFileBrowserDlg() {
   FreeWindowIcons();
+  FreeScaledIcons();
   FreeEntries();
   FreeFileTypes();
   WipePassword();
@@ -58,6 +61,7 @@ BOOL CFileBrowserDlg::OnInitDialog() {
   FillFileTypes();
   FillDrives();
   AttachSystemImageLists();
+  FitIconsToDpi();
   FitDropDownHeight(m_cbDrive, m_cbDrive.GetCount());
   m_cbDrive.SetCurSel(m_nDrive);
   RefreshListing();
@@ -70,10 +74,13 @@ BOOL CFileBrowserDlg::OnInitDialog() {
 
 void CFileBrowserDlg::SetWindowIcons() {
   HINSTANCE instance = AfxGetInstanceHandle();
+  const int dpi = DpiOfWindow(m_hWnd);
   m_hBigIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+                                             SystemMetricForDpi(SM_CXICON, dpi),
+                                             SystemMetricForDpi(SM_CYICON, dpi), 0));
   m_hSmallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+                                               SystemMetricForDpi(SM_CXSMICON, dpi),
+                                               SystemMetricForDpi(SM_CYSMICON, dpi), 0));
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hBigIcon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
 }
@@ -180,7 +187,7 @@ void CFileBrowserDlg::FitDropDownHeight(CComboBox& combo, int itemCount) {
   RECT client;
   combo.GetClientRect(&client);
   int height = combo.GetItemHeight(-1) + itemCount * combo.GetItemHeight(0) +
-               4 * GetSystemMetrics(SM_CYEDGE);
+               4 * SystemMetricForDpi(SM_CYEDGE, DpiOfWindow(m_hWnd));
   combo.SetWindowPos(nullptr, 0, 0, client.right - client.left, height,
                      SWP_NOMOVE | SWP_NOZORDER);
   // Wine's extended combo box keeps the height of its inner combo box, whose height is
@@ -274,6 +281,7 @@ void CFileBrowserDlg::OnHelpButton() {
 void CFileBrowserDlg::OnDestroy() {
   DragAcceptFiles(m_hWnd, FALSE);
   FreeWindowIcons();
+  FreeScaledIcons();
   FreeFileTypes();
   m_pDriveStrings.reset();
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "controls.h"
@@ -78,6 +79,9 @@ class CFileBrowserDlg : public CDialog {
   int m_nUnopened = 0;       // in a batch: files the password did not open
   HICON m_hBigIcon = nullptr;    // icon 128 in the title bar and the task switcher
   HICON m_hSmallIcon = nullptr;
+  // The icons at the window's dpi when the system's list has another size; owned.
+  HIMAGELIST m_hScaledIcons = nullptr;
+  std::unordered_map<int, int> m_scaledIconOf;  // system icon index -> index in it
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -101,6 +105,7 @@ class CFileBrowserDlg : public CDialog {
   void OnListKeyDown(NMHDR* header, LRESULT* result);
   void OnContextMenu(HWND window, POINT screen);
   void OnDropFiles(HDROP drop);
+  LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
   DECLARE_MESSAGE_MAP()
 
@@ -108,6 +113,11 @@ class CFileBrowserDlg : public CDialog {
   void FillFileTypes();
   void FillDrives();
   void AttachSystemImageLists();
+  // Gives the list and the drive selector icons of the size the window's dpi asks for.
+  void FitIconsToDpi();
+  void FreeScaledIcons();
+  // The image the controls show for a system icon index.
+  int ListIcon(int systemIndex);
   void FitDropDownHeight(CComboBox& combo, int itemCount);
   void FreeFileTypes();
   void ShowProductPage();

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "dpi.h"
 #include "file_browser_dlg.h"
 #include "file_system.h"
 #include "folder_scan.h"
@@ -71,9 +72,11 @@ void CFileBrowserDlg::ShowContextMenu(int item) {
                         reinterpret_cast<LPARAM>(&position));
   m_lvFiles.SendMessage(LVM_GETORIGIN, 0, reinterpret_cast<LPARAM>(&origin));
   m_lvFiles.SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&label));
-  // Below and right of the item's label, in the main window's client coordinates.
-  POINT point = {position.x + (label.right - label.left) - origin.x + 28,
-                 position.y + (label.bottom - label.top) - origin.y + 66};
+  // Below and right of the item's label, in the main window's client coordinates; the
+  // offsets are 96-dpi pixels, as the window's layout is.
+  const int dpi = DpiOfWindow(m_hWnd);
+  POINT point = {position.x + (label.right - label.left) - origin.x + ScaleToDpi(28, dpi),
+                 position.y + (label.bottom - label.top) - origin.y + ScaleToDpi(66, dpi)};
   ClientToScreen(m_hWnd, &point);
   menu.TrackPopupMenu(TPM_RIGHTBUTTON, point.x, point.y, this);
   menu.DestroyMenu();

@@ -137,7 +137,7 @@ void CFileBrowserDlg::FillList() {
       item.iItem = m_nItems;
       std::wstring text = Utf8ToWide(entry->name);
       item.pszText = &text[0];
-      item.iImage = entry->nIcon;
+      item.iImage = ListIcon(entry->nIcon);
       item.lParam = static_cast<LPARAM>(entry->dwAttributes);
       if (m_lvFiles.InsertItem(&item) == -1) {
         AfxMessageBox(group.failure, MB_OK);

@@ -7,6 +7,7 @@
 
 #include "app.h"
 #include "cmd_ui.h"
+#include "dpi.h"
 #include "legible_font.h"
 #include "wnd.h"
 
@@ -91,19 +92,17 @@ void DrawItemText(HDC dc, const wchar_t* text, RECT rect) {
 }  // namespace
 
 COwnerDrawMenu::COwnerDrawMenu()
-    : m_clrText(::GetSysColor(COLOR_MENUTEXT)),
+    : m_nDpi(DpiOfWindow(AfxGetMainWndHandle())),
+      m_nImageWidth(ScaleToDpi(20, m_nDpi)),
+      m_nImageHeight(ScaleToDpi(20, m_nDpi)),
+      m_clrText(::GetSysColor(COLOR_MENUTEXT)),
       m_clrHighlightText(::GetSysColor(COLOR_HIGHLIGHTTEXT)),
       m_clrBack(::GetSysColor(COLOR_MENU)),
       m_clrHighlight(::GetSysColor(COLOR_HIGHLIGHT)),
       m_clr3dHilight(::GetSysColor(COLOR_BTNHIGHLIGHT)),
       m_clr3dShadow(::GetSysColor(COLOR_BTNSHADOW)),
       m_clrGrayText(::GetSysColor(COLOR_GRAYTEXT)) {
-  // The size without the padded-border field is accepted by every system version. When
-  // the call fails, the zeroed description still gives the system's default font.
-  NONCLIENTMETRICSW metrics = {};
-  metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
-  ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
-  const LOGFONTW menuFont = LegibleFont(metrics.lfMenuFont);
+  const LOGFONTW menuFont = LegibleFont(MenuFontForDpi(m_nDpi));
   m_hMenuFont = ::CreateFontIndirectW(&menuFont);
   CreateBoldFont();
 }
@@ -115,6 +114,8 @@ COwnerDrawMenu::~COwnerDrawMenu() {
   if (m_hMenuFont) ::DeleteObject(m_hMenuFont);
   DestroyMenu();
 }
+
+int COwnerDrawMenu::Scaled(int value) const { return ScaleToDpi(value, m_nDpi); }
 
 BOOL COwnerDrawMenu::CreateBoldFont() {
   if (m_hBoldFont) {
@@ -229,13 +230,13 @@ void COwnerDrawMenu::MeasureItem(MEASUREITEMSTRUCT* item) {
   const auto* record = reinterpret_cast<const MenuItemRecord*>(item->itemData);
   if (!record) return;
   if (record->nCommand == kSeparator) {
-    item->itemWidth = 10;
-    item->itemHeight = 6;
+    item->itemWidth = static_cast<UINT>(Scaled(10));
+    item->itemHeight = static_cast<UINT>(Scaled(6));
     return;
   }
   if (!record->szText[0]) {
-    item->itemWidth = 100;
-    item->itemHeight = static_cast<UINT>(m_nImageHeight + 5);
+    item->itemWidth = static_cast<UINT>(Scaled(100));
+    item->itemHeight = static_cast<UINT>(m_nImageHeight + Scaled(5));
     return;
   }
 
@@ -252,8 +253,8 @@ void COwnerDrawMenu::MeasureItem(MEASUREITEMSTRUCT* item) {
   } else {
     DWORD extent = ::GetTabbedTextExtentW(dc, record->szText, static_cast<int>(std::wcslen(record->szText)),
                                           0, nullptr);
-    int height = std::max(m_nImageHeight + 5, static_cast<int>(HIWORD(extent)));
-    item->itemWidth = static_cast<UINT>(LOWORD(extent) + 17 + std::max(height, m_nImageWidth));
+    int height = std::max(m_nImageHeight + Scaled(5), static_cast<int>(HIWORD(extent)));
+    item->itemWidth = static_cast<UINT>(LOWORD(extent) + Scaled(17) + std::max(height, m_nImageWidth));
     item->itemHeight = static_cast<UINT>(height);
   }
   if (oldFont) ::SelectObject(dc, oldFont);
@@ -278,15 +279,16 @@ void COwnerDrawMenu::DrawItem(const DRAWITEMSTRUCT* item) {
 }
 
 void COwnerDrawMenu::DrawSeparator(HDC dc, const RECT& item) const {
-  DrawLine(dc, m_clr3dShadow, item.left + 2, item.right - 2, item.top + 2);
-  DrawLine(dc, m_clr3dHilight, item.left + 2, item.right - 2, item.top + 3);
+  const int inset = Scaled(2);
+  DrawLine(dc, m_clr3dShadow, item.left + inset, item.right - inset, item.top + inset);
+  DrawLine(dc, m_clr3dHilight, item.left + inset, item.right - inset, item.top + inset + 1);
 }
 
 void COwnerDrawMenu::DrawTitle(HDC dc, const RECT& item, const wchar_t* text, bool raised) const {
   RECT area = item;
   if (raised) {
-    area.left += 2;
-    area.top += 1;
+    area.left += Scaled(2);
+    area.top += Scaled(1);
   }
   FillSolid(dc, area, m_clrBack);
   ::DrawTextW(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -301,7 +303,7 @@ void COwnerDrawMenu::DrawCommand(HDC dc, const DRAWITEMSTRUCT* item, const MenuI
   int height = row.bottom - row.top;
   RECT imageColumn = {row.left, row.top, row.left + height, row.bottom};
   RECT textArea = row;
-  textArea.left = imageColumn.right + 1;
+  textArea.left = imageColumn.right + Scaled(1);
 
   int oldMode = ::SetBkMode(dc, TRANSPARENT);
   COLORREF oldColor = ::SetTextColor(dc, selected ? m_clrHighlightText : m_clrText);
@@ -324,14 +326,14 @@ void COwnerDrawMenu::DrawCommand(HDC dc, const DRAWITEMSTRUCT* item, const MenuI
       }
     }
   } else if (checked && m_imlCheck.m_hImageList) {
-    ::ImageList_Draw(m_imlCheck.m_hImageList, 0, dc, x, y - 2, ILD_NORMAL);
+    ::ImageList_Draw(m_imlCheck.m_hImageList, 0, dc, x, y - Scaled(2), ILD_NORMAL);
   }
 
   SIZE extent = {};
   ::GetTextExtentPoint32W(dc, record.szText, static_cast<int>(std::wcslen(record.szText)), &extent);
   textArea.top += (textArea.bottom - extent.cy - textArea.top) / 2;
-  textArea.left += 2;
-  textArea.right -= 15;
+  textArea.left += Scaled(2);
+  textArea.right -= Scaled(15);
 
   if (!enabled && !selected) {
     RECT raised = textArea;

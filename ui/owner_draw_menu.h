@@ -1,5 +1,5 @@
 // The file list's context menu, drawn by the program itself: rows at least 25 pixels
-// high in the system menu font, an image column as wide as the row is high, the label at
+// high (at 96 dpi; every figure grows with the main window's dpi) in the system menu font, an image column as wide as the row is high, the label at
 // the left and an accelerator at the right, a highlight bar for the selected row,
 // embossed grey text for disabled rows and bold text for the default item.
 #pragma once
@@ -56,10 +56,14 @@ class COwnerDrawMenu : public CMenu {
   BOOL CreateBoldFont();
   bool OwnsRecord(const MenuItemRecord* record) const;
 
+  // A figure at 96 dpi at the menu's dpi.
+  int Scaled(int value) const;
+
+  int m_nDpi;  // the main window's, when the menu is made
   HFONT m_hBoldFont = nullptr;  // null when it could not be created
   HFONT m_hMenuFont = nullptr;
-  int m_nImageWidth = 20;
-  int m_nImageHeight = 20;
+  int m_nImageWidth;   // 20 at 96 dpi
+  int m_nImageHeight;
   CImageList m_imlItems;
   CImageList m_imlCheck;  // image 0 is the check mark
   COLORREF m_clrText;
