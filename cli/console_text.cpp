@@ -9,6 +9,35 @@
 
 namespace qzcli {
 
+namespace {
+
+void AppendEscape(std::string* out, unsigned value) {
+  static const char kHex[] = "0123456789abcdef";
+  *out += "\\x";
+  *out += kHex[(value >> 4) & 0xF];
+  *out += kHex[value & 0xF];
+}
+
+}  // namespace
+
+std::string Escaped(const std::string& text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
+    if (c < 0x20 || c == 0x7F) {
+      AppendEscape(&shown, c);
+    } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      AppendEscape(&shown, next);
+      ++i;
+    } else {
+      shown += static_cast<char>(c);
+    }
+  }
+  return shown;
+}
+
 void WriteText(std::FILE* stream, const std::string& utf8) {
 #ifdef _WIN32
   const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));

@@ -45,9 +45,11 @@ enum class SourceRemoval {
   kNotRemoved,  // it could not be deleted
 };
 // Deletes the file at path only while it is the file described by read, unchanged and
-// read to its end. A file that changed stays under its name.
+// read to its end. A file that changed stays under its name, or, when another file
+// took that name meanwhile, under the temporary name given in *setAside.
 SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& read,
-                                const RetryPolicy& policy = RetryPolicy());
+                                const RetryPolicy& policy = RetryPolicy(),
+                                std::string* setAside = nullptr);
 
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);

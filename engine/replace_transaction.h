@@ -35,6 +35,9 @@ struct EncryptResult {
   // existed before (removing it would lose that file's successor) or could not be
   // removed either.
   bool outputKept = false;
+  // Set when the source, moved aside to be deleted, could not go back under its name
+  // (another file took it meanwhile): where it is now.
+  std::string sourceSetAside;
 };
 
 struct DecryptResult {
@@ -42,8 +45,9 @@ struct DecryptResult {
   DecryptStep step = DecryptStep::kOk;
   std::string destination;
   bool outputKept = false;
-  // The header's name; with kNameMismatch, or when another name was accepted (then the
-  // ".qz" stays: sourceKept).
+  std::string sourceSetAside;
+  // The header's name; with kNameMismatch, or when another name was accepted, or when
+  // the match is too short to confirm the password (then the ".qz" stays: sourceKept).
   HeaderName name;
   bool sourceKept = false;
 };
