@@ -140,10 +140,10 @@ const char* UsageText() {
          "for .qz files only: strong (.age) files have no default password.\n"
          "An empty password from a file or standard input is refused.\n"
          "Symbolic links, pipes and devices are never worked on; sub-folders are never\n"
-         "entered. Interrupted (Ctrl-C, SIGTERM, SIGHUP), qzcrypt stops the file in hand,\n"
-         "keeps its source and ends by the signal. Exit status: 0 when every file\n"
-         "succeeded, 1 when any failed, 2 for a usage error, 128 + the signal's number\n"
-         "when interrupted.\n";
+         "entered; the password's own file is left alone. Interrupted (Ctrl-C, SIGTERM,\n"
+         "SIGHUP, SIGQUIT), qzcrypt stops the file in hand, keeps its source and ends by\n"
+         "the signal. Exit status: 0 when every file succeeded, 1 when any failed, 2 for a\n"
+         "usage error, 128 + the signal's number when interrupted.\n";
 }
 
 std::string VersionText() { return std::string("qzcrypt ") + QZCRYPT_VERSION; }
