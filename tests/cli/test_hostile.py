@@ -25,6 +25,11 @@ def matching_qz(stored, body, password=PASSWORD, real=b"the real password"):
     return header + qzref.xor(body, qzref.keystream(qzref.qz_key(real), len(body)))
 
 
+def core_limit(pid):
+    with open("/proc/%d/limits" % pid) as f:
+        return [line.split()[4:6] for line in f if line.startswith("Max core")][0]
+
+
 class PasswordSourceTest(Base):
     def test_the_password_file_is_never_worked_on(self):
         pw = self.put("pw.txt", PASSWORD + b"\n")
@@ -34,14 +39,10 @@ class PasswordSourceTest(Base):
         self.assertIn("skipped %s: it holds the password of this run" % pw, r.stdout.decode())
         self.assertEqual(self.listing(), ["a.txt.qz", "pw.txt"])
         os.link(pw, os.path.join(self.data, "pw-link"))
-        for args, stdin in ((["--password-file", pw, pw], None),
-                            (["--password-file", pw, os.path.join(self.data, "pw-link")], None),
-                            (["--password-stdin", pw], open(pw, "rb"))):
-            with self.subTest(args=args):
+        for args in (["--password-file", pw, pw], ["--password-stdin", self.data + "/pw-link"]):
+            with self.subTest(args=args), open(pw, "rb") as stdin:
                 r = subprocess.run([test_qzcrypt.QZCRYPT, "encrypt", "--force"] + args,
                                    stdin=stdin, capture_output=True, env=env_for(), timeout=60)
-                if stdin:
-                    stdin.close()
                 self.assertEqual(r.returncode, 1)
                 self.assertIn(b"it holds the password of this run", r.stderr)
         self.assertEqual(self.read(pw), PASSWORD + b"\n")
@@ -78,14 +79,8 @@ class ShortNameTest(Base):
                     self.assertFalse(os.path.exists(path))
                     continue
                 self.assertEqual(self.read(path), blob, "the .qz stays as it was")
-                self.assertIn(("%s kept: its name is too short to confirm the password" % path),
-                              r.stderr.decode())
+                self.assertIn("%s kept: its name is too short to confirm" % path, r.stderr.decode())
                 os.unlink(plain)
-                r = self.run_qz("upgrade", "--work-factor", "10", path)
-                self.assertEqual(r.returncode, 0, r.stderr)
-                self.assertEqual(self.read(path), blob)
-                self.assertTrue(os.path.exists(plain + ".age"))
-                os.unlink(plain + ".age")
                 os.unlink(path)
 
 
@@ -142,28 +137,18 @@ class TerminalNamesTest(Base):
 
 
 class RaceAndLimitTest(Base):
-    def start_waiting_for_password(self, *args):
-        proc = subprocess.Popen([test_qzcrypt.QZCRYPT, "encrypt", "--password-stdin"] + list(args),
-                                stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE, env=env_for())
-        # Listed, and waiting for the password (core dumps are off by then).
-        limits = "/proc/%d/limits" % proc.pid
-        deadline = time.time() + 10
-        while time.time() < deadline:
-            with open(limits) as f:
-                core = [l for l in f if l.startswith("Max core file size")][0].split()
-            if core[4:6] == ["0", "0"]:
-                break
-            time.sleep(0.02)
-        self.assertEqual(core[4:6], ["0", "0"], "core dumps are off while a password is held")
-        return proc
-
     def test_a_listed_file_swapped_meanwhile_is_neither_followed_nor_waited_for(self):
         target = self.put("target", b"not mine")
         for swap in ("symlink", "fifo"):
             with self.subTest(swap=swap):
                 path = self.put("listed.txt", b"listed")
-                proc = self.start_waiting_for_password(path)
+                proc = subprocess.Popen([test_qzcrypt.QZCRYPT, "encrypt", "--password-stdin", path],
+                                        stdin=subprocess.PIPE, stderr=subprocess.PIPE, env=env_for())
+                # Listed and waiting for the password once core dumps are off.
+                deadline = time.time() + 10
+                while core_limit(proc.pid) != ["0", "0"] and time.time() < deadline:
+                    time.sleep(0.02)
+                self.assertEqual(core_limit(proc.pid), ["0", "0"], "no core dump holds a password")
                 os.unlink(path)
                 os.symlink(target, path) if swap == "symlink" else os.mkfifo(path)
                 _, err = proc.communicate(PASSWORD + b"\n", timeout=10)
@@ -190,7 +175,7 @@ class RaceAndLimitTest(Base):
             resource.setrlimit(resource.RLIMIT_FSIZE, (1 << 20, 1 << 20))
         os.truncate(big, 3 << 20)
         r = subprocess.run([test_qzcrypt.QZCRYPT, "encrypt", "--password-file", self.pwfile, big],
-                           capture_output=True, env=env_for(), preexec_fn=small_limit, timeout=60)
+                           capture_output=True, preexec_fn=small_limit, timeout=60)
         self.assertEqual(r.returncode, -signal.SIGXFSZ, r.stderr)
         self.assertIn(b"cannot write the output (E12)", r.stderr)
         self.assertEqual(self.listing(), ["big.bin"])
