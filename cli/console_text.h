@@ -12,8 +12,9 @@ namespace qzcli {
 void WriteText(std::FILE* stream, const std::string& utf8);
 
 // Text for a terminal with every control character shown as "\xNN": C0, DEL, and C1
-// (U+0080 to U+009F, in UTF-8). A file's name can hold any of them, and a terminal
-// would act on them (clear the screen, set its title, hide what follows).
+// (U+0080 to U+009F in UTF-8; bytes 0x80 to 0x9F in a single-byte locale). A file's
+// name can hold any of them, and a terminal would act on them (clear the screen, set
+// its title, hide what follows).
 std::string Escaped(const std::string& text);
 
 }  // namespace qzcli
