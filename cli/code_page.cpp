@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #ifdef _WIN32
@@ -255,6 +256,15 @@ bool Cp936ToUtf8(const std::string& text, std::string* out) {
 void InitLocale() { std::setlocale(LC_ALL, ""); }
 
 bool IsValidUtf8(const std::string& text) { return IsCharacters(text, Utf8Length); }
+
+TextBytes LocaleTextBytes() {
+#ifdef _WIN32
+  return TextBytes::kUtf8;
+#else
+  if (LocaleIsUtf8()) return TextBytes::kUtf8;
+  return MB_CUR_MAX == 1 ? TextBytes::kSingleByte : TextBytes::kMultibyte;
+#endif
+}
 
 bool ToCodePage936(const std::string& text, std::string* out) {
   if (IsAscii(text)) {

@@ -39,6 +39,12 @@ std::string NameToCodePage936(const std::string& name);
 // whatever cannot be shown.
 std::string FromCodePage936(const std::string& bytes);
 
+// How the terminal takes bytes 0x80 to 0x9F: as part of UTF-8 (Windows: always), as
+// characters of their own in a single-byte encoding (where they are C1 controls), or
+// as parts of a multibyte encoding such as code page 936.
+enum class TextBytes { kUtf8, kSingleByte, kMultibyte };
+TextBytes LocaleTextBytes();
+
 // Whether bytes form valid UTF-8 (used when the locale names plain ASCII).
 bool IsValidUtf8(const std::string& text);
 

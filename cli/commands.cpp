@@ -9,6 +9,7 @@
 #include "console_text.h"
 #include "file_cipher.h"
 #include "file_listing.h"
+#include "file_streams.h"
 #include "interrupt.h"
 #include "messages.h"
 #include "progress_bar.h"
@@ -28,7 +29,7 @@ std::uint64_t SizeOrZero(const std::string& path) {
 std::unique_ptr<ProgressBar> MakeBar(const RunOptions& options, const std::string& path,
                                      std::uint64_t size) {
   if (!options.progress || qz::ProgressRange(size) == 0) return nullptr;
-  return std::make_unique<ProgressBar>(stderr, BaseName(path));
+  return std::make_unique<ProgressBar>(stderr, Escaped(BaseName(path)));
 }
 
 bool Cancelled() { return Interrupted(); }
@@ -47,6 +48,7 @@ qz::TransactionOptions TransactionFor(const RunOptions& options, std::uint64_t s
   transaction.cipher = std::move(cipher);
   transaction.keepSource = options.keep;
   transaction.replaceExisting = options.force;
+  transaction.cipher.refuseOtherLinks = !options.force;
 #ifndef _WIN32
   // unlink(2) does not fail because someone holds the file open, so a failure here
   // lasts; retrying for the better part of a minute would only look like a hang.
@@ -69,6 +71,7 @@ struct FailureContext {
   std::string storedName;    // code page 936
   std::string expectedName;  // code page 936
   int workFactorFound = 0;   // 0: the file did not say
+  const char* otherNamesKeep = "the plain text";  // what hard links of the source keep
 };
 
 // Why a step failed, where the plain step text would not say enough.
@@ -80,6 +83,16 @@ std::string FailureText(Step step, const FailureContext& context) {
   if (step == Step::kCancelled) {
     if (context.destination.empty()) return "interrupted";
     return "interrupted; " + context.path + " is as it was and the unfinished output was removed";
+  }
+  if (step == Step::kHasOtherLinks) {
+    return std::string("it has other names (hard links), which would still hold ") +
+           context.otherNamesKeep + "; --force works on it all the same";
+  }
+  if (step == Step::kWriteBlock && qz::OutputFailedForSpace()) return StepText(step, true);
+  if constexpr (std::is_same_v<Step, qz::EncryptStep>) {
+    if (step == qz::EncryptStep::kWriteHeader && qz::OutputFailedForSpace()) {
+      return StepText(step, true);
+    }
   }
   if constexpr (std::is_same_v<Step, qz::DecryptStep>) {
     if (step == qz::DecryptStep::kNameMismatch) {
@@ -94,6 +107,12 @@ std::string FailureText(Step step, const FailureContext& context) {
     }
   }
   return StepText(step);
+}
+
+// Where a source went that could not get its name back.
+std::string SetAsideText(const std::string& aside) {
+  if (aside.empty()) return std::string();
+  return "; another file took its name meanwhile, so the source is now " + aside;
 }
 
 // How a command's outcome reads: "cannot encrypt", "encrypted", "encrypting".
@@ -122,12 +141,14 @@ bool Report(const Result& result, const RunOptions& options, const Verb& verb,
       return false;
     case qz::Outcome::kSourceNotDeleted:
       ReportError(std::string(verb.progressive) + " " + path + ": " +
-                  SourceNotDeletedText(result.outputKept, result.destination));
+                  SourceNotDeletedText(result.outputKept, result.destination) +
+                  SetAsideText(result.sourceSetAside));
       return false;
     case qz::Outcome::kSourceChanged:
       ReportError(std::string(verb.progressive) + " " + path +
                   ": it changed, or was replaced, while it was worked on, so it was kept; " +
-                  result.destination + " holds it as it was read");
+                  result.destination + " holds it as it was read" +
+                  SetAsideText(result.sourceSetAside));
       return false;
   }
   return false;
@@ -137,6 +158,13 @@ bool Report(const Result& result, const RunOptions& options, const Verb& verb,
 // because its header names another file.
 bool ReportFromQz(const qz::DecryptResult& result, const RunOptions& options, const Verb& verb,
                   FailureContext context) {
+  if (result.outcome == qz::Outcome::kDone && result.sourceKept && result.name.matches) {
+    // A wrong password gives a name this short too often: the user decides.
+    ReportInfo(options, std::string(verb.past) + " " + context.path + " -> " + result.destination);
+    ReportError(context.path + " kept: its name is too short to confirm the password; check " +
+                result.destination + " before deleting it");
+    return true;
+  }
   if (result.outcome == qz::Outcome::kDone && result.sourceKept) {
     ReportInfo(options, std::string(verb.past) + " " + context.path + " -> " +
                             result.destination + " (" + context.path +
@@ -145,6 +173,7 @@ bool ReportFromQz(const qz::DecryptResult& result, const RunOptions& options, co
     return true;
   }
   context.storedName = result.name.stored;
+  context.otherNamesKeep = "the .qz";
   return Report(result, options, verb, std::move(context));
 }
 
@@ -167,13 +196,13 @@ bool ReportCheck(qz::DecryptStep step, const RunOptions& options, const FailureC
 
 void ReportError(const std::string& text) {
   std::fflush(stdout);
-  WriteText(stderr, "qzcrypt: " + text + "\n");
+  WriteText(stderr, "qzcrypt: " + Escaped(text) + "\n");
   std::fflush(stderr);
 }
 
 void ReportInfo(const RunOptions& options, const std::string& line) {
   if (options.quiet) return;
-  WriteText(stdout, line + "\n");
+  WriteText(stdout, Escaped(line) + "\n");
   std::fflush(stdout);
 }
 
@@ -206,6 +235,11 @@ bool CheckOne(const std::string& path, const RunOptions& options) {
   FailureContext context(path);
   context.storedName = name.stored;
   context.expectedName = *cipher.expectedName;
+  if (step == qz::DecryptStep::kOk && name.matches && !name.confirmed) {
+    ReportInfo(options, path + ": the password may open it (its name is too short to confirm "
+                               "the password)");
+    return true;
+  }
   return ReportCheck(step, options, context,
                      name.matches || step != qz::DecryptStep::kOk
                          ? std::string()
@@ -226,6 +260,7 @@ bool DecryptStrongOne(const std::string& path, const RunOptions& options) {
   const std::uint64_t size = SizeOrZero(path);
   auto bar = MakeBar(options, path, size);
   FailureContext context(path);
+  context.otherNamesKeep = "the .age file";
   qz::CipherOptions cipher;
   cipher.workFactorFound = &context.workFactorFound;
   const qz::DecryptResult result = qz::ReplaceWithStrongDecrypted(

@@ -1,5 +1,7 @@
 #include "console_text.h"
 
+#include "code_page.h"
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -8,6 +10,36 @@
 #endif
 
 namespace qzcli {
+
+namespace {
+
+void AppendEscape(std::string* out, unsigned value) {
+  static const char kHex[] = "0123456789abcdef";
+  *out += "\\x";
+  *out += kHex[(value >> 4) & 0xF];
+  *out += kHex[value & 0xF];
+}
+
+}  // namespace
+
+std::string Escaped(const std::string& text) {
+  const TextBytes bytes = LocaleTextBytes();
+  std::string shown;
+  shown.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
+    if (c < 0x20 || c == 0x7F || (bytes == TextBytes::kSingleByte && c >= 0x80 && c <= 0x9F)) {
+      AppendEscape(&shown, c);
+    } else if (bytes == TextBytes::kUtf8 && c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      AppendEscape(&shown, next);
+      ++i;
+    } else {
+      shown += static_cast<char>(c);
+    }
+  }
+  return shown;
+}
 
 void WriteText(std::FILE* stream, const std::string& utf8) {
 #ifdef _WIN32

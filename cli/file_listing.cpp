@@ -61,6 +61,27 @@ std::string BaseName(const std::string& path) {
 
 #ifndef _WIN32
 
+namespace {
+
+bool IdentityOfStat(const struct stat& st, FileIdentity* id) {
+  id->device = static_cast<std::uint64_t>(st.st_dev);
+  id->file = static_cast<std::uint64_t>(st.st_ino);
+  return true;
+}
+
+}  // namespace
+
+bool IdentityOf(const std::string& path, bool follow, FileIdentity* id) {
+  struct stat st;
+  if ((follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) return false;
+  return IdentityOfStat(st, id);
+}
+
+bool IdentityOfStandardInput(FileIdentity* id) {
+  struct stat st;
+  return ::fstat(0, &st) == 0 && IdentityOfStat(st, id);
+}
+
 bool FileSize(const std::string& path, std::uint64_t* size) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return false;
@@ -69,6 +90,34 @@ bool FileSize(const std::string& path, std::uint64_t* size) {
 }
 
 #else
+
+namespace {
+
+bool IdentityOfHandle(HANDLE handle, FileIdentity* id) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (handle == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(handle, &info)) return false;
+  id->device = info.dwVolumeSerialNumber;
+  id->file = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
+}  // namespace
+
+bool IdentityOf(const std::string& path, bool follow, FileIdentity* id) {
+  const HANDLE handle = ::CreateFileW(
+      qz::WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool known = IdentityOfHandle(handle, id);
+  ::CloseHandle(handle);
+  return known;
+}
+
+bool IdentityOfStandardInput(FileIdentity* id) {
+  const HANDLE handle = ::GetStdHandle(STD_INPUT_HANDLE);
+  return ::GetFileType(handle) == FILE_TYPE_DISK && IdentityOfHandle(handle, id);
+}
 
 bool FileSize(const std::string& path, std::uint64_t* size) {
   WIN32_FILE_ATTRIBUTE_DATA data;

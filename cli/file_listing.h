@@ -18,6 +18,23 @@ const char* KindRefusal(PathKind kind);
 // The size of a file, or false when it cannot be read.
 bool FileSize(const std::string& path, std::uint64_t* size);
 
+// What a file is, whatever the path that names it: the device and the file's number.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && file == other.file;
+  }
+  bool operator<(const FileIdentity& other) const {
+    return device != other.device ? device < other.device : file < other.file;
+  }
+};
+// The identity of what path names, a file or a folder (a final link followed only with
+// follow). False when there is nothing to tell.
+bool IdentityOf(const std::string& path, bool follow, FileIdentity* id);
+// The same for standard input, when it is a file.
+bool IdentityOfStandardInput(FileIdentity* id);
+
 // dir + separator + name.
 std::string JoinPath(const std::string& dir, const std::string& name);
 // The part after the last separator.

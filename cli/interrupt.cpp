@@ -48,7 +48,9 @@ void InstallInterruptHandlers() {
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
+  // SIGQUIT would dump the password with the core; SIGXFSZ (a file size limit met) would
+  // leave the unfinished output behind.
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ}) sigaction(sig, &action, nullptr);
 #else
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);

@@ -1,4 +1,4 @@
-// Ctrl-C, SIGTERM and SIGHUP: the file in hand stops between two blocks (its
+// Ctrl-C, SIGTERM, SIGHUP, SIGQUIT and SIGXFSZ: the file in hand stops between two blocks (its
 // temporary output is removed, its source kept) and qzcrypt ends by the signal; a
 // second request removes the temporary output and ends the process at once.
 #pragma once

@@ -1,5 +1,6 @@
 // qzcrypt: encrypts files into ".qz" files and back from the command line.
 #include <cstdio>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -66,6 +67,7 @@ int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions
   std::string typed, error;
   PasswordStatus status;
   const bool prompted = !args.hasPasswordFile && !args.passwordStdin;
+  KeepOutOfCoreDumps();
   if (args.hasPasswordFile) {
     status = ReadPasswordFile(args.passwordFile, &typed, &error);
   } else if (args.passwordStdin) {
@@ -152,6 +154,57 @@ void WipePasswords(RunOptions* options) {
   ExitForInterrupt();
 }
 
+// The file the password comes from, when it is one: a run never works on it (encrypted
+// with itself, the only copy of the password would be locked inside).
+std::optional<FileIdentity> PasswordSource(const Arguments& args) {
+  FileIdentity id;
+  if (args.hasPasswordFile && IdentityOf(args.passwordFile, true, &id)) return id;
+  if (args.passwordStdin && IdentityOfStandardInput(&id)) return id;
+  return std::nullopt;
+}
+
+constexpr char kPasswordSourceNote[] =
+    "it holds the password of this run (--password-file or standard input); left as it is";
+
+// Takes the password's own file out of the expansions: a line for it where a folder held
+// it, a failure where it was named.
+void SetAsidePasswordSource(const Arguments& args, std::vector<Expansion>* expansions) {
+  const std::optional<FileIdentity> source = PasswordSource(args);
+  if (!source) return;
+  for (std::size_t i = 0; i < expansions->size(); ++i) {
+    Expansion& expansion = (*expansions)[i];
+    std::vector<std::string> kept;
+    for (const std::string& file : expansion.files) {
+      FileIdentity id;
+      if (!IdentityOf(file, false, &id) || !(id == *source)) {
+        kept.push_back(file);
+      } else if (file == args.paths[i]) {
+        expansion.error = kPasswordSourceNote;
+      } else {
+        expansion.skipped.push_back(file + ": " + kPasswordSourceNote);
+      }
+    }
+    expansion.files.swap(kept);
+  }
+}
+
+// One entry of one folder, however the path spells it: "d/a" and "./d/a" are one, while
+// two hard links of a file stay two names, each told on its own.
+std::string EntryKey(const std::string& path) {
+  const std::size_t sep = qz::LastSeparator(path);
+  std::string folder = sep == std::string::npos ? std::string(".") : path.substr(0, sep + 1);
+  std::string name = BaseName(path);
+#ifdef _WIN32
+  if (sep == std::string::npos && path.size() >= 2 && path[1] == ':') folder = path.substr(0, 2);
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');  // one name to the system
+  }
+#endif
+  FileIdentity id;
+  if (!IdentityOf(folder, true, &id)) return "path " + path;
+  return std::to_string(id.device) + ":" + std::to_string(id.file) + "/" + name;
+}
+
 bool RunOne(Command command, const std::string& path, const RunOptions& options) {
   // A ".age" file is told by its name, whatever its case.
   const bool strongFile = qz::HasStrongExtension(BaseName(path));
@@ -184,10 +237,14 @@ int Run(int argc, char** argv) {
 
   // Listing first: nobody is asked for a password when there is nothing to do.
   std::vector<Expansion> expansions;
+  for (const std::string& path : args.paths) expansions.push_back(ExpandPath(args.command, path));
+  if (args.command != Command::kCheck) SetAsidePasswordSource(args, &expansions);
+  // Each file by what it is, taken before any of them is replaced.
+  std::vector<std::vector<std::string>> keys(expansions.size());
   std::size_t fileCount = 0;
-  for (const std::string& path : args.paths) {
-    expansions.push_back(ExpandPath(args.command, path));
-    fileCount += expansions.back().files.size();
+  for (std::size_t i = 0; i < expansions.size(); ++i) {
+    for (const std::string& file : expansions[i].files) keys[i].push_back(EntryKey(file));
+    fileCount += expansions[i].files.size();
   }
 
   RunOptions options;
@@ -216,11 +273,11 @@ int Run(int argc, char** argv) {
     }
     if (!expansion.note.empty()) ReportInfo(options, args.paths[i] + ": " + expansion.note);
     for (const std::string& line : expansion.skipped) ReportInfo(options, "skipped " + line);
-    for (const std::string& file : expansion.files) {
+    for (std::size_t k = 0; k < expansion.files.size(); ++k) {
       if (Interrupted()) StopForInterrupt(fileCount - started, &options);
       ++started;
-      if (!seen.insert(file).second) continue;
-      if (!RunOne(args.command, file, options)) ++failures;
+      if (!seen.insert(keys[i][k]).second) continue;
+      if (!RunOne(args.command, expansion.files[k], options)) ++failures;
     }
   }
   if (Interrupted()) StopForInterrupt(0, &options);

@@ -6,9 +6,11 @@ namespace {
 
 // The format's own steps keep their numbers, so a report can be matched with the
 // desktop program's message for the same step.
-std::string WithCode(const char* text, char letter, int number) {
-  if (number < 1 || number > 12) return text;
-  return std::string(text) + " (" + letter + std::to_string(number) + ")";
+std::string WithCode(const char* text, bool diskFull, char letter, int number) {
+  std::string line = text;
+  if (diskFull) line += ": the disk is full";
+  if (number < 1 || number > 12) return line;
+  return line + " (" + letter + std::to_string(number) + ")";
 }
 
 const char* EncryptStepWords(qz::EncryptStep step) {
@@ -37,6 +39,8 @@ const char* EncryptStepWords(qz::EncryptStep step) {
     case S::kEmptyPassword:
       return "empty password: a strong (.age) file needs a password; there is no default "
              "password for strong files";
+    case S::kHasOtherLinks:
+      return "it has other names (hard links), which would still hold the plain text";
   }
   return "unknown error";
 }
@@ -76,18 +80,20 @@ const char* DecryptStepWords(qz::DecryptStep step) {
     case S::kVerifyFailed:
       return "verification failed: the new .age file did not read back as what was written, "
              "so the .qz file was kept";
+    case S::kHasOtherLinks:
+      return "it has other names (hard links), which would still hold the encrypted file";
   }
   return "unknown error";
 }
 
 }  // namespace
 
-std::string StepText(qz::EncryptStep step) {
-  return WithCode(EncryptStepWords(step), 'E', qz::StepNumber(step));
+std::string StepText(qz::EncryptStep step, bool diskFull) {
+  return WithCode(EncryptStepWords(step), diskFull, 'E', qz::StepNumber(step));
 }
 
-std::string StepText(qz::DecryptStep step) {
-  return WithCode(DecryptStepWords(step), 'D', qz::StepNumber(step));
+std::string StepText(qz::DecryptStep step, bool diskFull) {
+  return WithCode(DecryptStepWords(step), diskFull, 'D', qz::StepNumber(step));
 }
 
 std::string SourceNotDeletedText(bool outputKept, const std::string& destination) {
@@ -120,7 +126,9 @@ const char* UsageText() {
          "  --work-factor N        encrypt --strong, upgrade: scrypt's work factor, 10 to 22\n"
          "                         (default 18: about a second and 256 MiB to open a file)\n"
          "  --keep                 keep the source file\n"
-         "  --force                replace a file that has the output's name\n"
+         "  --force                replace a file that has the output's name, and work on\n"
+         "                         a file that has other names (hard links), which keep\n"
+         "                         what it was\n"
          "  --ignore-name          decrypt or upgrade a .qz file although the name stored\n"
          "                         inside is not its own (a renamed file); the .qz is kept\n"
          "  --quiet                print failures only\n"
@@ -132,10 +140,10 @@ const char* UsageText() {
          "for .qz files only: strong (.age) files have no default password.\n"
          "An empty password from a file or standard input is refused.\n"
          "Symbolic links, pipes and devices are never worked on; sub-folders are never\n"
-         "entered. Interrupted (Ctrl-C, SIGTERM, SIGHUP), qzcrypt stops the file in hand,\n"
-         "keeps its source and ends by the signal. Exit status: 0 when every file\n"
-         "succeeded, 1 when any failed, 2 for a usage error, 128 + the signal's number\n"
-         "when interrupted.\n";
+         "entered; the password's own file is left alone. Interrupted (Ctrl-C, SIGTERM,\n"
+         "SIGHUP, SIGQUIT), qzcrypt stops the file in hand, keeps its source and ends by\n"
+         "the signal. Exit status: 0 when every file succeeded, 1 when any failed, 2 for a\n"
+         "usage error, 128 + the signal's number when interrupted.\n";
 }
 
 std::string VersionText() { return std::string("qzcrypt ") + QZCRYPT_VERSION; }

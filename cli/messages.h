@@ -9,8 +9,9 @@
 namespace qzcli {
 
 // "cannot open the source (E1)" and the like: what went wrong, in plain words.
-std::string StepText(qz::EncryptStep step);
-std::string StepText(qz::DecryptStep step);
+// With diskFull, a failed write says that the disk was full.
+std::string StepText(qz::EncryptStep step, bool diskFull = false);
+std::string StepText(qz::DecryptStep step, bool diskFull = false);
 
 // Why a finished output and its source both stayed, or why the output went again.
 std::string SourceNotDeletedText(bool outputKept, const std::string& destination);

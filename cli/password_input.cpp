@@ -15,8 +15,12 @@
 #else
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
+#ifdef __linux__
+#include <sys/prctl.h>
 #endif
 
 namespace qzcli {
@@ -50,6 +54,8 @@ bool ReadLine(std::FILE* stream, std::string* line, std::string* error) {
     *error = std::strerror(errno);
     return false;
   }
+  // A last line ending in a lone CR (an editor's line end) ends as one ending in CRLF.
+  if (!line->empty() && line->back() == '\r') line->pop_back();
   return true;
 }
 
@@ -301,5 +307,16 @@ PasswordStatus PromptPassword(bool confirm, std::string* password, std::string* 
 }
 
 void Wipe(std::string* text) { qz::SecureWipe(text); }
+
+void KeepOutOfCoreDumps() {
+#ifndef _WIN32
+  const rlimit none = {0, 0};
+  ::setrlimit(RLIMIT_CORE, &none);
+#endif
+#ifdef __linux__
+  // Also no reading of this process's memory by others of the same user (ptrace, /proc).
+  ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+#endif
+}
 
 }  // namespace qzcli

@@ -86,6 +86,7 @@ DecryptStep OpenAndCheckHeader(const std::string& source, const std::string& pas
     return DecryptStep::kPathTooLong;
   }
   if (!opened->in.Open(source)) return DecryptStep::kOpenSource;
+  if (options.refuseOtherLinks && opened->in.snapshot().links > 1) return DecryptStep::kHasOtherLinks;
   if (destination) {
     // An existing read-only file of the plain name is kept, and decryption fails.
     if (IsDirectory(*destination) || IsReadOnlyFile(*destination)) return DecryptStep::kCreateDest;
@@ -107,8 +108,10 @@ DecryptStep ReadHeader(OpenedQz& opened, const std::string& source, const Cipher
   if (!IsPlausibleHeader(header)) return DecryptStep::kWrongPassword;
   HeaderName name;
   name.stored = StoredName(header);
-  name.matches = StoredNameMatches(
-      name.stored, options.expectedName ? *options.expectedName : HeaderNameOf(ImpliedName(source)));
+  const std::string expected =
+      options.expectedName ? *options.expectedName : HeaderNameOf(ImpliedName(source));
+  name.matches = StoredNameMatches(name.stored, expected);
+  name.confirmed = name.matches && MatchConfirmsPassword(expected);
   const bool accepted = name.matches || options.acceptOtherName;
   if (options.storedName) *options.storedName = std::move(name);
   return accepted ? DecryptStep::kOk : DecryptStep::kNameMismatch;

@@ -34,6 +34,7 @@ enum class EncryptStep {
   kDestinationExists,  // a file of the output's name exists and may not be replaced
   kCancelled,          // the caller asked to stop; nothing was written
   kEmptyPassword,      // a strong file needs a password: there is no default for it
+  kHasOtherLinks,      // other names (hard links) of the source would keep the plain text
 };
 
 enum class DecryptStep {
@@ -64,6 +65,7 @@ enum class DecryptStep {
   kWorkFactorTooLarge,  // the file asks for more than kMaxStrongWorkFactor
   kNotPassphraseFile,   // an age file encrypted to other recipients, not to a password
   kVerifyFailed,        // an upgraded file did not read back as what was written
+  kHasOtherLinks,       // other names (hard links) of the source would keep it as it is
 };
 
 // Step number for messages: E1..E12 / D1..D12 keep their numbers, added steps follow.
@@ -84,12 +86,18 @@ struct FileSnapshot {
   std::int64_t modified = 0;    // POSIX ns since the epoch; Windows FILETIME
   std::uint32_t mode = 0;       // POSIX permission bits; Windows attributes
   std::uint64_t bytesRead = 0;  // how much of it the operation read
+  std::uint32_t links = 1;      // names the file has (hard links)
+  std::uint32_t owner = 0;      // POSIX st_uid and st_gid; 0 on Windows
+  std::uint32_t group = 0;
 };
 
 // The name a decrypted header holds, and whether it is the name the file implies.
 struct HeaderName {
   std::string stored;  // code page 936 bytes, without terminator
   bool matches = false;
+  // The match also confirms the password: the name compared is long enough that a
+  // wrong password gives it by chance at most once in a million tries.
+  bool confirmed = false;
 };
 
 struct CipherOptions {
@@ -105,6 +113,9 @@ struct CipherOptions {
   // acceptOtherName is set.
   std::optional<std::string> expectedName;
   bool acceptOtherName = false;
+  // A source with other names (hard links) ends the operation with kHasOtherLinks before
+  // anything is written: those names would keep what the operation replaces.
+  bool refuseOtherLinks = false;
   // Whether an existing file of the destination's name may be replaced. The replace
   // transaction sets it from the user's consent.
   bool replaceExisting = true;
@@ -132,6 +143,12 @@ std::string StoredName(const std::uint8_t header[kHeaderBytes]);
 // compared over the bytes a header keeps, or equal to what an older writer stored (the
 // name cut byte-wise after its last 0x5C, which can be a trail byte in code page 936).
 bool StoredNameMatches(const std::string& stored, const std::string& expected);
+// The chance that a wrong password's header matches expected anyway (StoredNameMatches),
+// and whether that chance is small enough (at most one in a million) for a match to
+// confirm the password. An empty or one-byte name, or one whose match may rest on
+// the text after its last backslash, cannot confirm it.
+double ChanceOfFalseMatch(const std::string& expected);
+bool MatchConfirmsPassword(const std::string& expected);
 // Whether a name survives the round trip through the header check.
 bool IsStorableName(const std::string& name);
 // The name a ".qz" file implies: its own name without the extension, as on disk.

@@ -84,6 +84,10 @@ class TempOutput {
   std::string destination_;
 };
 
+// Whether the last output written failed because its disk (or the user's quota) was
+// full: a write, flush or close since its TempOutput::Create ended with that error.
+bool OutputFailedForSpace();
+
 // Removes the temporary file of the output being written, if any. Safe to call from a
 // signal handler: a second Ctrl-C must not leave plaintext behind.
 void RemoveUnfinishedOutputNow();

@@ -45,17 +45,22 @@ enum class SourceRemoval {
   kNotRemoved,  // it could not be deleted
 };
 // Deletes the file at path only while it is the file described by read, unchanged and
-// read to its end. A file that changed stays under its name.
+// read to its end. A file that changed stays under its name, or, when another file
+// took that name meanwhile, under the temporary name given in *setAside.
 SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& read,
-                                const RetryPolicy& policy = RetryPolicy());
+                                const RetryPolicy& policy = RetryPolicy(),
+                                std::string* setAside = nullptr);
 
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
 // Read-only attribute on Windows; no write permission bit on POSIX (root ignores
 // permissions, so the bits are read rather than access(2)).
 bool IsReadOnlyFile(const std::string& path);
-// Hidden and read-only on Windows (the ".qz" marking); read-only on POSIX.
+#ifdef _WIN32
+// Hidden and read-only: the ".qz" marking. POSIX outputs lose their write bits through
+// their own handle before the rename instead.
 bool MarkHiddenReadOnly(const std::string& path);
+#endif
 bool ClearAttributes(const std::string& path);
 
 // Temporary outputs: "~qz" + 6 characters + ".tmp", in the destination's folder.

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -27,7 +28,7 @@ std::size_t PathLength(const std::string& path) { return path.size(); }
 
 SizeProbe ProbeFileSize(const std::string& path) {
   SizeProbe probe;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0) {
     probe.cause = FileErrorCauseFromSystem(errno);
     return probe;
@@ -56,13 +57,6 @@ bool IsDirectory(const std::string& path) {
 bool IsReadOnlyFile(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-}
-
-bool MarkHiddenReadOnly(const std::string& path) {
-  if (InjectFault(FaultPoint::kMark)) return false;
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return false;
-  return ::chmod(path.c_str(), st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH) & 07777) == 0;
 }
 
 bool ClearAttributes(const std::string& path) {
@@ -128,6 +122,14 @@ class SignalsHeld {
   sigset_t previous_;
 };
 
+std::atomic<bool> g_diskFull{false};
+
+// A write, flush or close that failed: whether for want of space.
+bool Failed(int error) {
+  if (error == ENOSPC || error == EDQUOT) g_diskFull = true;
+  return false;
+}
+
 // The output being written, for RemoveUnfinishedOutputNow in a signal handler.
 char g_unfinished[PATH_MAX];
 volatile std::sig_atomic_t g_hasUnfinished = 0;
@@ -141,13 +143,15 @@ void RegisterUnfinished(const std::string& path) {
 
 }  // namespace
 
+bool OutputFailedForSpace() { return g_diskFull; }
+
 void RemoveUnfinishedOutputNow() {
   if (g_hasUnfinished) ::unlink(g_unfinished);
   g_hasUnfinished = 0;
 }
 
 SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& read,
-                                const RetryPolicy& policy) {
+                                const RetryPolicy& policy, std::string* setAside) {
   if (!read.valid || read.bytesRead != read.size) return SourceRemoval::kChanged;
   // Moved aside first, so that what is checked is exactly what is deleted: a file put
   // in its place meanwhile is never touched.
@@ -178,7 +182,7 @@ SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& rea
   }
   // Back under its name; if that was taken meanwhile it stays under the temporary one,
   // which batches report and never delete.
-  RenameNoReplace(aside, path);
+  if (!RenameNoReplace(aside, path) && setAside) *setAside = aside;
   return same ? SourceRemoval::kNotRemoved : SourceRemoval::kChanged;
 }
 
@@ -188,10 +192,13 @@ bool InputFile::Open(const std::string& path) {
   Close();
   eof_ = error_ = false;
   if (InjectFault(FaultPoint::kOpenSource)) return false;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // The path may have been listed long before (while a password was typed): a link or
+  // a FIFO put there meanwhile is neither followed nor waited for.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return false;
   }
@@ -204,6 +211,9 @@ bool InputFile::Open(const std::string& path) {
   snapshot_.size = static_cast<std::uint64_t>(st.st_size);
   snapshot_.modified = ModifiedNs(st);
   snapshot_.mode = static_cast<std::uint32_t>(st.st_mode & 07777);
+  snapshot_.links = static_cast<std::uint32_t>(st.st_nlink);
+  snapshot_.owner = static_cast<std::uint32_t>(st.st_uid);
+  snapshot_.group = static_cast<std::uint32_t>(st.st_gid);
   return true;
 }
 
@@ -243,6 +253,7 @@ bool TempOutput::Create(const std::string& destination) {
   Discard();
   destination_ = destination;
   committed_ = false;
+  g_diskFull = false;
   if (InjectFault(FaultPoint::kCreateTemp)) return false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temp = MakeTemporaryPath(destination);
@@ -269,7 +280,7 @@ bool TempOutput::Write(const std::uint8_t* data, std::size_t len) {
     const ssize_t n = ::write(handle_, data, len);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return Failed(errno);
     }
     data += n;
     len -= static_cast<std::size_t>(n);
@@ -284,7 +295,7 @@ bool TempOutput::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::si
     const ssize_t n = ::pwrite(handle_, data, len, static_cast<off_t>(offset));
     if (n < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return Failed(errno);
     }
     data += n;
     len -= static_cast<std::size_t>(n);
@@ -303,18 +314,24 @@ bool TempOutput::TakeOver(const FileSnapshot& source, bool encryptedOutput) {
   times[1].tv_sec = static_cast<time_t>(source.modified / 1000000000);
   times[1].tv_nsec = static_cast<long>(source.modified % 1000000000);
   const bool timed = ::futimens(handle_, times) == 0;
-  return ::fchmod(handle_, mode) == 0 && timed;
+  // Root works on other users' files: the output stays theirs. Before the bits, since
+  // a change of owner may clear some.
+  bool owned = true;
+  if (::geteuid() == 0) {
+    owned = ::fchown(handle_, static_cast<uid_t>(source.owner), static_cast<gid_t>(source.group)) == 0;
+  }
+  return ::fchmod(handle_, mode) == 0 && timed && owned;
 }
 
 bool TempOutput::Finish() {
   if (!open_) return false;
-  bool ok = !InjectFault(FaultPoint::kFlush) && ::fsync(handle_) == 0;
+  bool ok = !InjectFault(FaultPoint::kFlush) && (::fsync(handle_) == 0 || Failed(errno));
   open_ = false;
   if (InjectFault(FaultPoint::kClose)) {
     ::close(handle_);
     return false;
   }
-  ok = ::close(handle_) == 0 && ok;
+  ok = (::close(handle_) == 0 || Failed(errno)) && ok;
   return ok;
 }
 

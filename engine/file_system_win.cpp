@@ -73,6 +73,7 @@ FileSnapshot SnapshotOf(HANDLE file) {
   snapshot.modified = static_cast<std::int64_t>(
       Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
   snapshot.mode = info.dwFileAttributes;
+  snapshot.links = info.nNumberOfLinks;
   return snapshot;
 }
 
@@ -86,6 +87,8 @@ bool SetAttributesByHandle(HANDLE file, DWORD attributes) {
   basic.FileAttributes = attributes;
   return ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic)) != 0;
 }
+
+volatile LONG g_diskFull = 0;
 
 // The output being written, for RemoveUnfinishedOutputNow from the console's handler.
 // Kept in wide form: the handler must not allocate.
@@ -102,13 +105,15 @@ void RegisterUnfinished(const std::string& path) {
 
 }  // namespace
 
+bool OutputFailedForSpace() { return g_diskFull != 0; }
+
 void RemoveUnfinishedOutputNow() {
   if (g_hasUnfinished) ::DeleteFileW(g_unfinished);
   g_hasUnfinished = 0;
 }
 
 SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& read,
-                                const RetryPolicy& policy) {
+                                const RetryPolicy& policy, std::string*) {
   if (!read.valid || read.bytesRead != read.size) return SourceRemoval::kChanged;
   RetryPause pause;
   for (int attempt = 0; attempt < policy.attempts; ++attempt) {
@@ -266,6 +271,7 @@ bool TempOutput::Create(const std::string& destination) {
   Discard();
   destination_ = destination;
   committed_ = false;
+  g_diskFull = 0;
   if (InjectFault(FaultPoint::kCreateTemp)) return false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temp = MakeTemporaryPath(destination);
@@ -291,7 +297,11 @@ bool TempOutput::Write(const std::uint8_t* data, std::size_t len) {
     if (InjectFault(FaultPoint::kWrite)) return false;
     const std::size_t chunk = len < kMaxIoChunk ? len : kMaxIoChunk;
     DWORD written = 0;
-    if (!::WriteFile(handle_, data, static_cast<DWORD>(chunk), &written, nullptr)) return false;
+    if (!::WriteFile(handle_, data, static_cast<DWORD>(chunk), &written, nullptr)) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) g_diskFull = 1;
+      return false;
+    }
     if (written == 0) return false;
     data += written;
     len -= written;

@@ -60,6 +60,34 @@ bool StoredNameMatches(const std::string& stored, const std::string& expected) {
   return cut != std::string::npos && EqualFoldingAscii(stored, expected.substr(cut + 1, kHeaderBytes));
 }
 
+namespace {
+
+// A decrypted header under a wrong key is as good as random bytes: the chance that it
+// holds name (compared as StoredNameMatches does) is one in 256 for each byte the
+// comparison reads, the terminator included, twice that for an ASCII letter.
+double ChanceOfName(const std::string& name) {
+  double chance = 1.0;
+  const std::size_t kept = name.size() < kHeaderBytes ? name.size() : kHeaderBytes;
+  for (std::size_t i = 0; i < kept && chance > 1e-30; ++i) {
+    const char c = FoldAscii(name[i]);
+    chance *= (c >= 'a' && c <= 'z') ? 2.0 / 256 : 1.0 / 256;
+  }
+  return kept < kHeaderBytes ? chance / 256 : chance;
+}
+
+}  // namespace
+
+double ChanceOfFalseMatch(const std::string& expected) {
+  double chance = ChanceOfName(expected);
+  const std::size_t cut = expected.rfind('\\');
+  if (cut != std::string::npos) chance += ChanceOfName(expected.substr(cut + 1));
+  return chance;
+}
+
+bool MatchConfirmsPassword(const std::string& expected) {
+  return ChanceOfFalseMatch(expected) <= 1e-6;
+}
+
 bool IsStorableName(const std::string& name) {
   if (name.empty()) return false;
   const std::size_t checked = name.size() < kHeaderBytes ? name.size() : kHeaderBytes;

@@ -37,6 +37,7 @@ IoBuffer AllocateBuffer(std::size_t bytes) {
 EncryptStep OpenForEncryption(const std::string& source, const std::string& destination,
                               const CipherOptions& options, InputFile* in, TempOutput* out) {
   if (!in->Open(source)) return EncryptStep::kOpenSource;
+  if (options.refuseOtherLinks && in->snapshot().links > 1) return EncryptStep::kHasOtherLinks;
   if (IsDirectory(destination)) return EncryptStep::kCreateDest;
   if (!options.replaceExisting && PathExists(destination)) return EncryptStep::kDestinationExists;
   if (!out->Create(destination)) return EncryptStep::kCreateDest;

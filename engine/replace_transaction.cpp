@@ -12,10 +12,11 @@ namespace {
 // outcome and whether an output was kept beside a kept source.
 Outcome FinishReplace(const std::string& source, const std::string& destination,
                       bool destinationExisted, const FileSnapshot& read,
-                      const TransactionOptions& options, bool keepSource, bool* outputKept) {
+                      const TransactionOptions& options, bool keepSource, bool* outputKept,
+                      std::string* setAside) {
   *outputKept = false;
   if (keepSource) return Outcome::kDone;
-  switch (RemoveIfUnchanged(source, read, options.deleteRetry)) {
+  switch (RemoveIfUnchanged(source, read, options.deleteRetry, setAside)) {
     case SourceRemoval::kRemoved: return Outcome::kDone;
     case SourceRemoval::kChanged:
       // The output holds what was read, the source what came since: both are wanted.
@@ -43,9 +44,13 @@ EncryptResult ReplaceEncrypting(const std::string& source, const std::string& de
   result.step = encrypt(result.destination, cipher);
   if (result.step != EncryptStep::kOk) return result;
   // The output is complete and durable: a failed marking costs no file, but is told.
+  // POSIX: the output lost its write bits through its own handle before the rename; a
+  // chmod by name now could follow a link put in its place.
+#ifdef _WIN32
   result.unmarked = !MarkHiddenReadOnly(result.destination);
+#endif
   result.outcome = FinishReplace(source, result.destination, existed, read, options,
-                                 options.keepSource, &result.outputKept);
+                                 options.keepSource, &result.outputKept, &result.sourceSetAside);
   return result;
 }
 
@@ -67,11 +72,15 @@ DecryptResult ReplaceDecrypting(const std::string& source, const std::string& de
   cipher.storedName = &result.name;
   result.step = decrypt(result.destination, cipher);
   if (result.step != DecryptStep::kOk) return result;
+#ifdef _WIN32
   if (kind == Decrypting::kQzToStrong) result.unmarked = !MarkHiddenReadOnly(result.destination);
-  // Decrypted under another file's name: the ".qz" stays, in case the password was wrong.
-  result.sourceKept = kind != Decrypting::kStrongToPlain && !result.name.matches;
+#endif
+  // Decrypted under another file's name, or under a name too short to tell a wrong
+  // password: the ".qz" stays, in case the password was wrong.
+  result.sourceKept = kind != Decrypting::kStrongToPlain && !result.name.confirmed;
   result.outcome = FinishReplace(source, result.destination, existed, read, options,
-                                 options.keepSource || result.sourceKept, &result.outputKept);
+                                 options.keepSource || result.sourceKept, &result.outputKept,
+                                 &result.sourceSetAside);
   return result;
 }
 

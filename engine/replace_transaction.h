@@ -37,6 +37,9 @@ struct EncryptResult {
   bool outputKept = false;
   // The output is in place but could not be marked hidden and read-only.
   bool unmarked = false;
+  // Set when the source, moved aside to be deleted, could not go back under its name
+  // (another file took it meanwhile): where it is now.
+  std::string sourceSetAside;
 };
 
 struct DecryptResult {
@@ -44,8 +47,9 @@ struct DecryptResult {
   DecryptStep step = DecryptStep::kOk;
   std::string destination;
   bool outputKept = false;
-  // The header's name; with kNameMismatch, or when another name was accepted (then the
-  // ".qz" stays: sourceKept).
+  std::string sourceSetAside;
+  // The header's name; with kNameMismatch, or when another name was accepted, or when
+  // the match is too short to confirm the password (then the ".qz" stays: sourceKept).
   HeaderName name;
   bool sourceKept = false;
   // An upgraded (".age") output is in place but could not be marked.

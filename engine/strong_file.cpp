@@ -80,6 +80,7 @@ DecryptStep DecryptStrongFile(const std::string& source, const std::string& dest
 
   InputFile in;
   if (!in.Open(source)) return DecryptStep::kOpenSource;
+  if (options.refuseOtherLinks && in.snapshot().links > 1) return DecryptStep::kHasOtherLinks;
   // An existing read-only file of the plain name is kept, and decryption fails.
   if (IsDirectory(destination) || IsReadOnlyFile(destination)) return DecryptStep::kCreateDest;
   TempOutput out;

@@ -164,9 +164,11 @@ class CFileBrowserDlg : public CDialog {
   // What every decryption shares, whatever it writes (a plain file, or a strong one in
   // an upgrade): a batch's count of files the password does not open, the question for
   // another stored name, the replace question and the one report. run calls the engine.
+  // With linksQuestion, a source with other names (hard links) is worked on only after
+  // the user agrees to that question.
   void RunDecryption(const char* path,
                      const std::function<qz::DecryptResult(const qz::TransactionOptions&)>& run,
-                     const char* success);
+                     const char* success, const char* linksQuestion = nullptr);
   void ProbeFileSize(const char* path);
   void RunFileCommand(FileCommand command, const char* path);
   void RunFolderBatch(FileCommand command);

@@ -47,6 +47,18 @@ std::wstring CodePage936ToWide(const std::string& text) {
   return wide;
 }
 
+// Whether the user wants a file with other names (hard links) worked on all the same.
+bool MayLeaveOtherLinks(const char* question, const char* path) {
+  std::string dir, name;
+  qz::SplitPath(path, &dir, &name);
+  return AfxMessageBox(WithName(question, Utf8ToWide(name)), MB_YESNO) == IDYES;
+}
+
+constexpr char kEncryptLinksQuestion[] = "“%s”还有其他链接，加密后其他链接仍是明文。仍要加密吗？";
+constexpr char kDecryptLinksQuestion[] = "“%s”还有其他链接，解密后其他链接仍是加密文件。仍要解密吗？";
+// A wrong password gives a name this short too often for the match to prove anything.
+constexpr char kUnconfirmedNotice[] = "文件名过短，无法确认密码；已保留加密文件。";
+
 // The verdicts a batch counts as files its password does not open: a wrong ".qz" password
 // can also give another plausible name, and an empty entry opens no strong file.
 bool PasswordDidNotOpen(qz::DecryptStep step) {
@@ -121,15 +133,21 @@ bool CFileBrowserDlg::MayReplace(const std::string& destination) {
 void CFileBrowserDlg::EncryptOneFile(const char* path) {
   if (!AskEncryptionPassword()) return;
   ProbeFileSize(path);
-  bool replace = m_bBatch && m_nReplaceAnswer == IDYES;
+  bool replace = m_bBatch && m_nReplaceAnswer == IDYES, acceptLinks = false;
   for (;;) {
     ProgressWindowSink progress;
     qz::TransactionOptions options = OptionsFor(&progress, m_nFileSize);
     options.replaceExisting = replace;
+    options.cipher.refuseOtherLinks = !acceptLinks;
     qz::EncryptResult result = m_bStrongEncryption
                                    ? qz::ReplaceWithStrongEncrypted(path, m_strStrongPassword, options)
                                    : qz::ReplaceWithEncrypted(path, m_szPassword, options);
     progress.End();
+    if (result.step == qz::EncryptStep::kHasOtherLinks) {
+      if (!MayLeaveOtherLinks(kEncryptLinksQuestion, path)) return FinishSingle();
+      acceptLinks = true;
+      continue;
+    }
     if (result.step == qz::EncryptStep::kDestinationExists && !replace) {
       if (!MayReplace(result.destination)) return FinishSingle();
       replace = true;
@@ -149,7 +167,7 @@ void CFileBrowserDlg::DecryptOneFile(const char* path) {
         [&](const qz::TransactionOptions& options) {
           return qz::ReplaceWithStrongDecrypted(name, m_strStrongPassword, options);
         },
-        "解密成功！");
+        "解密成功！", kDecryptLinksQuestion);
   }
   if (!qz::HasEncryptedExtension(name)) {
     AfxMessageBox("不能用于非本系统加密的文件！", MB_OK);
@@ -158,19 +176,21 @@ void CFileBrowserDlg::DecryptOneFile(const char* path) {
   RunDecryption(
       path,
       [&](const qz::TransactionOptions& options) { return qz::ReplaceWithDecrypted(name, m_szPassword, options); },
-      "解密成功！");
+      "解密成功！", kDecryptLinksQuestion);
 }
 
 void CFileBrowserDlg::RunDecryption(const char* path,
                                     const std::function<qz::DecryptResult(const qz::TransactionOptions&)>& run,
-                                    const char* success) {
+                                    const char* success, const char* linksQuestion) {
   ProbeFileSize(path);
   bool replace = m_bBatch && m_nReplaceAnswer == IDYES, acceptOtherName = false;
+  bool acceptLinks = linksQuestion == nullptr;
   for (;;) {
     ProgressWindowSink progress;
     qz::TransactionOptions options = OptionsFor(&progress, m_nFileSize);
     options.replaceExisting = replace;
     options.cipher.acceptOtherName = acceptOtherName;
+    options.cipher.refuseOtherLinks = !acceptLinks;
     int workFactor = 0;
     options.cipher.workFactorFound = &workFactor;
     qz::DecryptResult result = run(options);
@@ -178,6 +198,11 @@ void CFileBrowserDlg::RunDecryption(const char* path,
     if (m_bBatch && PasswordDidNotOpen(result.step)) {
       ++m_nUnopened;  // told once, after the batch
       return;
+    }
+    if (result.step == qz::DecryptStep::kHasOtherLinks && linksQuestion) {
+      if (!MayLeaveOtherLinks(linksQuestion, path)) return FinishSingle();
+      acceptLinks = true;
+      continue;
     }
     if (result.step == qz::DecryptStep::kNameMismatch) {
       // A renamed file, or a wrong password that happens to give a name: the user judges
@@ -194,7 +219,12 @@ void CFileBrowserDlg::RunDecryption(const char* path,
       replace = true;
       continue;
     }
-    FinishOperation(result.outcome, DecryptFailureMessage(result.step, workFactor).c_str(), success, path);
+    // Matched, but by a name too short to tell a wrong password: the ".qz" stayed.
+    const bool unconfirmed = result.outcome == qz::Outcome::kDone && result.sourceKept &&
+                             result.name.matches;
+    if (unconfirmed && m_bBatch) AfxMessageBox(kUnconfirmedNotice, MB_OK);
+    FinishOperation(result.outcome, DecryptFailureMessage(result.step, workFactor).c_str(),
+                    unconfirmed ? kUnconfirmedNotice : success, path);
     return;
   }
 }

@@ -25,6 +25,7 @@ const char* EncryptFailureText(qz::EncryptStep step) {
     case S::kDestinationExists: return "同名的加密文件已存在，加密未进行。";
     case S::kCancelled: return "操作已取消，加密未进行。";
     case S::kEmptyPassword: return "强加密需要输入密码。";
+    case S::kHasOtherLinks: return "此文件还有其他链接，加密未进行。";
   }
   return "加密失败。";
 }
@@ -58,6 +59,7 @@ const char* DecryptFailureText(qz::DecryptStep step) {
     case S::kWorkFactorTooLarge: return "此文件的密码强度参数过高（%d），无法解密。";
     case S::kNotPassphraseFile: return "此 .age 文件不是用密码加密的，无法解密。";
     case S::kVerifyFailed: return "升级后的文件校验失败，已保留原文件。";
+    case S::kHasOtherLinks: return "此文件还有其他链接，解密未进行。";
   }
   return "解密失败。";
 }

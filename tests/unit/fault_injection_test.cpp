@@ -204,33 +204,6 @@ TEST_F(FaultTest, UndeletableSourceOnDecrypt) {
   EXPECT_FALSE(dir_.HasTemporaryFile());
 }
 
-// The output is complete and durable before it is marked: a failed marking keeps it and
-// removes the source as usual, and says that the marking is missing.
-TEST_F(FaultTest, FailedMarkingKeepsTheOutputAndIsReported) {
-  test::WriteFile(plain(), plainBytes_);
-  testing::ArmFault(FaultPoint::kMark, 1);
-  const EncryptResult encrypted = ReplaceWithEncrypted(plain(), "pw", Options());
-  testing::DisarmAllFaults();
-  EXPECT_EQ(Outcome::kDone, encrypted.outcome);
-  EXPECT_TRUE(encrypted.unmarked);
-  EXPECT_EQ(std::vector<std::string>{"a.txt.qz"}, dir_.List());
-
-  testing::ArmFault(FaultPoint::kMark, 1);
-  const DecryptResult upgraded = ReplaceWithUpgraded(qz(), "pw", "strong pw", Options());
-  testing::DisarmAllFaults();
-  EXPECT_EQ(Outcome::kDone, upgraded.outcome);
-  EXPECT_TRUE(upgraded.unmarked);
-  EXPECT_EQ(std::vector<std::string>{"a.txt.age"}, dir_.List());
-  ASSERT_EQ(Outcome::kDone,
-            ReplaceWithStrongDecrypted(dir_ / "a.txt.age", "strong pw", Options()).outcome);
-  EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
-
-  // Without a fault nothing is reported.
-  const EncryptResult marked = ReplaceWithEncrypted(plain(), "pw", Options());
-  EXPECT_EQ(Outcome::kDone, marked.outcome);
-  EXPECT_FALSE(marked.unmarked);
-}
-
 TEST_F(FaultTest, DeleteSucceedsOnALaterAttempt) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions options = Options();

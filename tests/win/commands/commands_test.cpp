@@ -954,3 +954,40 @@ TEST_F(CommandsTest, DroppedFoldersAreListedAndDroppedFilesEncryptedOrDecrypted)
 }
 
 }  // namespace
+
+TEST_F(CommandsTest, ShortNamesKeepTheQzAndFilesWithOtherLinksAskFirst) {
+  // "a" is too short for a matching name to tell a wrong password from the right one.
+  const Bytes a = PatternBytes(90, 80), linked = PatternBytes(60, 81);
+  MakeQz(kRoot + "a.qz", a, "pw");
+  const Bytes aQz = ReadBytes(kRoot + "a.qz");
+  MakeFile(kRoot + "linked.txt", linked);
+  ASSERT_TRUE(CreateHardLinkW(qz::WidePath(kRoot + "other.txt").c_str(), qz::WidePath(kRoot + "linked.txt").c_str(),
+                              nullptr));
+  const char* encryptQuestion = "“linked.txt”还有其他链接，加密后其他链接仍是明文。仍要加密吗？";
+  const char* decryptQuestion = "“linked.txt.qz”还有其他链接，解密后其他链接仍是加密文件。仍要解密吗？";
+
+  WithWindow(kRoot, [&](Window& window) {
+    EXPECT_EQ(window.DoubleClick("A.qz", {L"pw"}), "D");
+    EXPECT_EQ(boxes_.Take(), Strings{"文件名过短，无法确认密码；已保留加密文件。"});
+    EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "a"), a));
+    EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "a.qz"), aQz));
+
+    boxes_.AnswerQuestions(IDNO);
+    EXPECT_EQ(window.DoubleClick("Linked.txt", {L"pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), Strings{encryptQuestion});
+    EXPECT_EQ(Attributes(kRoot + "linked.txt.qz"), INVALID_FILE_ATTRIBUTES);
+    boxes_.AnswerQuestions(IDYES);
+    EXPECT_EQ(window.DoubleClick("Linked.txt", {L"pw"}), "E");
+    EXPECT_EQ(boxes_.Take(), (Strings{encryptQuestion, "加密成功！"}));
+    ExpectEncrypted(kRoot + "linked.txt.qz", linked, "pw");
+    EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "other.txt"), linked));
+
+    ASSERT_TRUE(CreateHardLinkW(qz::WidePath(kRoot + "copy.qz").c_str(),
+                                qz::WidePath(kRoot + "linked.txt.qz").c_str(), nullptr));
+    boxes_.AnswerQuestions(IDNO);
+    EXPECT_EQ(window.DoubleClick("Linked.txt.qz", {L"pw"}), "D");
+    EXPECT_EQ(boxes_.Take(), Strings{decryptQuestion});
+    boxes_.AnswerQuestions(IDYES);
+  });
+  EXPECT_EQ(NamesIn(kRoot), (Strings{"a", "a.qz", "copy.qz", "linked.txt.qz", "other.txt"}));
+}
