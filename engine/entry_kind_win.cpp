@@ -65,23 +65,24 @@ bool IsEntryItself(HANDLE handle, const std::string& path) {
 
   const std::wstring final = FinalPath(handle);
   const FileHandle dir(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (final.empty() || !dir.valid()) return true;
-  std::wstring expected = FinalPath(dir.get());
-  if (expected.empty()) return true;
-  // The name as the folder lists it: a short name is another spelling of the same entry.
-  if (name.find_first_of(L"*?") == std::wstring::npos) {
-    WIN32_FIND_DATAW found;
-    const HANDLE search = ::FindFirstFileW(wide.c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      name = found.cFileName;
-      ::FindClose(search);
-    }
-  }
-  if (!IsSeparator(expected.back())) expected += L'\\';
-  expected += name;
-  return ::CompareStringOrdinal(final.c_str(), -1, expected.c_str(), -1, TRUE) == CSTR_EQUAL;
+  std::wstring folderFinal = FinalPath(dir.get());
+  if (folderFinal.empty()) return true;
+  if (!IsSeparator(folderFinal.back())) folderFinal += L'\\';
+  auto named = [&](const std::wstring& entryName) {
+    const std::wstring expected = folderFinal + entryName;
+    return ::CompareStringOrdinal(final.c_str(), -1, expected.c_str(), -1, TRUE) == CSTR_EQUAL;
+  };
+  if (named(name)) return true;
+  // A short name is another spelling of the same entry: compare the name the folder lists.
+  if (name.find_first_of(L"*?") != std::wstring::npos) return false;
+  WIN32_FIND_DATAW found;
+  const HANDLE search = ::FindFirstFileW(wide.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  ::FindClose(search);
+  return name != found.cFileName && named(found.cFileName);
 }
 
 }  // namespace

@@ -240,7 +240,8 @@ bool InputFile::Open(const std::string& path) {
                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const FileSnapshot checked = SnapshotOf(opened.get()), reading = SnapshotOf(file);
-    if (!checked.valid || !reading.valid || checked.device != reading.device || checked.fileId != reading.fileId) {
+    if (!checked.valid || !reading.valid || checked.device != reading.device ||
+        checked.fileId != reading.fileId) {
       ::CloseHandle(file);
       return false;
     }

@@ -63,8 +63,8 @@ EntryKind KindOf(const std::string& path) {
   // Not to be opened at all: what its folder's listing says (a pattern would match
   // other names).
   WIN32_FIND_DATAW found;
-  const HANDLE search = wide.find_first_of(L"*?") == std::wstring::npos ? ::FindFirstFileW(wide.c_str(), &found)
-                                                                        : INVALID_HANDLE_VALUE;
+  const bool pattern = wide.find_first_of(L"*?") != std::wstring::npos;
+  const HANDLE search = pattern ? INVALID_HANDLE_VALUE : ::FindFirstFileW(wide.c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     ::FindClose(search);
     return KindOfAttributes(found.dwFileAttributes, found.dwReserved0);

@@ -48,9 +48,10 @@ void CFileBrowserDlg::ShowContextMenu(int item) {
   // Lives until tracking ends: the system hands the item records back while it is shown.
   COwnerDrawMenu menu;
   if (!menu.CreatePopupMenu()) return;
-  // Only a folder with no other attribute bit is offered the folder batches.
+  // A folder by the rule the listing and the batches use: hidden, read-only and cloud
+  // folders too, links to folders not.
   const std::string path(m_szItemPath);
-  if (GetFileAttributesW(qz::WidePath(path).c_str()) == FILE_ATTRIBUTE_DIRECTORY) {
+  if (qz::KindOf(path) == qz::EntryKind::kDirectory) {
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_ENCRYPT, "加密");
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_DECRYPT, "解密");
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_UPGRADE, "升级为强加密");
@@ -101,7 +102,7 @@ void CFileBrowserDlg::RunFolderBatch(FileCommand command) {
     m_nMenuItem = -1;
     return;
   }
-  if (GetFileAttributesW(qz::WidePath(m_szItemPath).c_str()) != FILE_ATTRIBUTE_DIRECTORY) {
+  if (qz::KindOf(m_szItemPath) != qz::EntryKind::kDirectory) {
     // On a file, "解密" of a plain file encrypts it, as a double-click would.
     if (command == FileCommand::kDecrypt && !qz::IsEncryptedName(m_szItemPath)) command = FileCommand::kEncrypt;
     RunFileCommand(command, m_szItemPath);

@@ -17,8 +17,8 @@ std::wstring LastName(std::wstring path) {
   return sep == std::wstring::npos ? path : path.substr(sep + 1);
 }
 
-}  // namespace
-
+// Runs a Unix program (absolute path and arguments) in folder; false when it cannot be
+// started (on Windows itself).
 bool RunUnixProgram(const std::string& folder, const std::string& commandLine) {
   std::wstring command = Utf8ToWide(commandLine);
   STARTUPINFOW startup = {};
@@ -26,14 +26,16 @@ bool RunUnixProgram(const std::string& folder, const std::string& commandLine) {
   PROCESS_INFORMATION process = {};
   // Wine starts a Unix program in the folder's Unix form, on its own: neither its end
   // nor its exit code comes back, so callers wait for what it does.
-  if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        Utf8ToWide(folder).c_str(), &startup, &process))
+  if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, Utf8ToWide(folder).c_str(),
+                        &startup, &process))
     return false;
-  ::WaitForSingleObject(process.hProcess, 30000);
+  ::WaitForSingleObject(process.hProcess, 5000);
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
   return true;
 }
+
+}  // namespace
 
 void MakeLink(const std::string& folder, const std::string& name, const std::string& target) {
   std::wstring windowsTarget = Utf8ToWide(target);
@@ -49,8 +51,9 @@ void MakeLink(const std::string& folder, const std::string& name, const std::str
 
 bool LeadsElsewhere(const std::string& path) {
   const std::wstring wide = Utf8ToWide(path);
-  HANDLE file = ::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE file = ::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   wchar_t final[MAX_PATH] = {};
   const DWORD length = ::GetFinalPathNameByHandleW(file, final, MAX_PATH, VOLUME_NAME_NONE);

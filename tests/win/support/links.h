@@ -7,9 +7,6 @@
 
 namespace qz::wintest {
 
-// Runs a Unix program (absolute path and arguments) in folder and waits for it; false
-// when it could not be started (on Windows itself).
-bool RunUnixProgram(const std::string& folder, const std::string& commandLine);
 // A link folder\name to target (relative to folder, '/' separated). Fails the test
 // when the name does not then lead to another file.
 void MakeLink(const std::string& folder, const std::string& name, const std::string& target);
