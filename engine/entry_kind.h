@@ -24,8 +24,8 @@ EntryKind KindOfAttributes(std::uint32_t attributes, std::uint32_t reparseTag);
 // attributes and tag, and a link also when the handle is not that entry but what a link
 // there leads to. Some systems (Wine, for a Unix symbolic link) follow a link even when
 // asked to open the link itself and show no reparse point: only the handle's final path
-// tells.
-EntryKind KindOfOpened(HANDLE handle, const std::string& path);
+// tells. attributes, when given, receives the handle's attributes.
+EntryKind KindOfOpened(HANDLE handle, const std::string& path, std::uint32_t* attributes = nullptr);
 
 }  // namespace qz
 

@@ -103,10 +103,15 @@ EntryKind KindOfAttributes(std::uint32_t attributes, std::uint32_t reparseTag) {
   return EntryKind::kRegularFile;
 }
 
-EntryKind KindOfOpened(HANDLE handle, const std::string& path) {
+EntryKind KindOfOpened(HANDLE handle, const std::string& path, std::uint32_t* attributes) {
   FILE_ATTRIBUTE_TAG_INFO info = {};
-  if (!::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof(info)))
-    return EntryKind::kOther;
+  if (!::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof(info))) {
+    // A file system that cannot tell the tag: a reparse point on it counts as a link.
+    BY_HANDLE_FILE_INFORMATION basic;
+    if (!::GetFileInformationByHandle(handle, &basic)) return EntryKind::kOther;
+    info.FileAttributes = basic.dwFileAttributes;
+  }
+  if (attributes) *attributes = info.FileAttributes;
   const EntryKind kind = KindOfAttributes(info.FileAttributes, info.ReparseTag);
   if (kind != EntryKind::kRegularFile && kind != EntryKind::kDirectory) return kind;
   return IsEntryItself(handle, path) ? kind : EntryKind::kSymlink;

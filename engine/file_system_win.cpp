@@ -228,11 +228,10 @@ bool InputFile::Open(const std::string& path) {
   const std::wstring wide = WidePath(path);
   ScopedHandle entry(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!entry.valid() || KindOfOpened(entry.get(), path) != EntryKind::kRegularFile) return false;
-  FILE_ATTRIBUTE_TAG_INFO tag = {};
-  if (!::GetFileInformationByHandleEx(entry.get(), FileAttributeTagInfo, &tag, sizeof(tag))) return false;
+  std::uint32_t attributes = 0;
+  if (!entry.valid() || KindOfOpened(entry.get(), path, &attributes) != EntryKind::kRegularFile) return false;
   HANDLE file = entry.release();
-  if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
     // A cloud placeholder, a deduplicated or a compressed file: its filter gives the data
     // only to an open that goes through it, and that open must find the same file.
     ScopedHandle opened(file);
