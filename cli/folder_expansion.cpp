@@ -73,8 +73,11 @@ Expansion ExpandPath(Command command, const std::string& path) {
   std::vector<qz::FolderEntry>& entries = scan.entries;
   std::sort(entries.begin(), entries.end(),
             [](const qz::FolderEntry& a, const qz::FolderEntry& b) { return a.name < b.name; });
-  for (const qz::FolderEntry& entry : entries) {
+  for (qz::FolderEntry& entry : entries) {
     const std::string full = JoinPath(path, entry.name);
+    // A link that the folder's listing shows as a file (Wine's Unix links) is known
+    // only when the entry itself is looked at.
+    if (entry.kind == PathKind::kRegularFile) entry.kind = KindOf(full);
     if (qz::BatchTakes(command == Command::kEncrypt, entry) && Takes(command, entry.name)) {
       result.files.push_back(full);
     } else if (qz::IsUnfinishedOutput(entry)) {

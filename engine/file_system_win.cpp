@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "entry_kind.h"
 #include "fault_injection.h"
 #include "file_streams.h"
 #include "file_system.h"
@@ -34,6 +35,11 @@ class ScopedHandle {
   ScopedHandle& operator=(const ScopedHandle&) = delete;
   bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
   HANDLE get() const { return handle_; }
+  HANDLE release() {
+    const HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return handle;
+  }
 
  private:
   HANDLE handle_;
@@ -128,6 +134,8 @@ SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& rea
       if (IsMissingError(::GetLastError())) return SourceRemoval::kRemoved;
       continue;  // held open by someone else: try again after the pause
     }
+    // Where the system opened what a link leads to, the link is what has the name now.
+    if (KindOfOpened(file.get(), path) != EntryKind::kRegularFile) return SourceRemoval::kChanged;
     const FileSnapshot now = SnapshotOf(file.get());
     if (!SameFile(now, read)) return SourceRemoval::kChanged;
     if (!SetAttributesByHandle(file.get(), FILE_ATTRIBUTE_NORMAL)) continue;
@@ -222,9 +230,27 @@ bool InputFile::Open(const std::string& path) {
   eof_ = error_ = false;
   if (InjectFault(FaultPoint::kOpenSource)) return false;
   // Nobody may write the source while it is read: the copy must be what is deleted.
-  HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  // The entry itself is opened, never what a link there leads to.
+  const std::wstring wide = WidePath(path);
+  ScopedHandle entry(::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  std::uint32_t attributes = 0;
+  if (!entry.valid() || KindOfOpened(entry.get(), path, &attributes) != EntryKind::kRegularFile) return false;
+  HANDLE file = entry.release();
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    // A cloud placeholder, a deduplicated or a compressed file: its filter gives the data
+    // only to an open that goes through it, and that open must find the same file.
+    ScopedHandle opened(file);
+    file = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const FileSnapshot checked = SnapshotOf(opened.get()), reading = SnapshotOf(file);
+    if (!checked.valid || !reading.valid || checked.device != reading.device ||
+        checked.fileId != reading.fileId) {
+      ::CloseHandle(file);
+      return false;
+    }
+  }
   if (::GetFileType(file) != FILE_TYPE_DISK) {
     ::CloseHandle(file);
     return false;

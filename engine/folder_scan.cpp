@@ -6,6 +6,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "entry_kind.h"
 #include "win_path.h"
 #else
 #include <dirent.h>
@@ -29,16 +30,7 @@ std::string Join(const std::string& dir, const std::string& name) {
 #endif
 }
 
-#ifdef _WIN32
-
-EntryKind KindOfAttributes(DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::kSymlink;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::kDirectory;
-  if (attributes & FILE_ATTRIBUTE_DEVICE) return EntryKind::kDevice;
-  return EntryKind::kRegularFile;
-}
-
-#else
+#ifndef _WIN32
 
 EntryKind KindOfMode(mode_t mode) {
   if (S_ISREG(mode)) return EntryKind::kRegularFile;
@@ -56,9 +48,30 @@ EntryKind KindOfMode(mode_t mode) {
 #ifdef _WIN32
 
 EntryKind KindOf(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
+  const std::wstring wide = WidePath(path);
+  // Attributes only: such an open is never refused for sharing, and opens the link
+  // itself where there is one.
+  const HANDLE entry = ::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                     nullptr);
+  if (entry != INVALID_HANDLE_VALUE) {
+    const EntryKind kind = KindOfOpened(entry, path);
+    ::CloseHandle(entry);
+    return kind;
+  }
+  // Not to be opened at all: what its folder's listing says (a pattern would match
+  // other names).
+  WIN32_FIND_DATAW found;
+  const bool pattern = wide.find_first_of(L"*?") != std::wstring::npos;
+  const HANDLE search = pattern ? INVALID_HANDLE_VALUE : ::FindFirstFileW(wide.c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    ::FindClose(search);
+    return KindOfAttributes(found.dwFileAttributes, found.dwReserved0);
+  }
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::kMissing;
-  return KindOfAttributes(attributes);
+  return KindOfAttributes(attributes, 0);
 }
 
 FolderScan ScanFolder(const std::string& dir, const std::string& pattern) {
@@ -75,7 +88,9 @@ FolderScan ScanFolder(const std::string& dir, const std::string& pattern) {
     const std::string name = Utf8Path(found.cFileName);
     // A name without a UTF-8 form is left out: no path could reach that file.
     if (name.empty() || name == "." || name == "..") continue;
-    scan.entries.push_back({name, KindOfAttributes(found.dwFileAttributes), found.dwFileAttributes});
+    // The tag is there whenever the attributes hold FILE_ATTRIBUTE_REPARSE_POINT.
+    scan.entries.push_back(
+        {name, KindOfAttributes(found.dwFileAttributes, found.dwReserved0), found.dwFileAttributes});
   } while (::FindNextFileW(search, &found));
   scan.complete = ::GetLastError() == ERROR_NO_MORE_FILES;
   ::FindClose(search);
@@ -114,9 +129,12 @@ bool IsUnfinishedOutput(const FolderEntry& entry) {
   return entry.kind == EntryKind::kRegularFile && IsTemporaryName(entry.name);
 }
 
+bool BatchTakesName(bool encrypt, const std::string& name) {
+  return !IsTemporaryName(name) && IsEncryptedName(name) != encrypt;
+}
+
 bool BatchTakes(bool encrypt, const FolderEntry& entry) {
-  if (entry.kind != EntryKind::kRegularFile || IsUnfinishedOutput(entry)) return false;
-  return IsEncryptedName(entry.name) != encrypt;
+  return entry.kind == EntryKind::kRegularFile && BatchTakesName(encrypt, entry.name);
 }
 
 }  // namespace qz

@@ -9,6 +9,8 @@
 
 namespace qz {
 
+// kSymlink: any link (on Windows also a junction or another name-surrogate reparse
+// point), never followed.
 enum class EntryKind { kMissing, kRegularFile, kDirectory, kSymlink, kFifo, kDevice, kOther };
 
 struct FolderEntry {
@@ -24,16 +26,20 @@ struct FolderScan {
 };
 
 // The entries of dir matching pattern (Windows wildcards; POSIX takes every entry).
-// What an entry is comes from the entry itself: a symbolic link (Windows: any reparse
-// point) is never taken for what it points to.
+// What an entry is comes from the entry itself: a symbolic link is never taken for
+// what it points to (Windows: entry_kind.h; a link that the listing shows as a file is
+// known only to KindOf).
 FolderScan ScanFolder(const std::string& dir, const std::string& pattern = "*");
 
-// What the path itself is, without following a final link.
+// What the path itself is, without following a final link. On Windows it opens the
+// entry, so it also knows a link that the system lists as a plain file.
 EntryKind KindOf(const std::string& path);
 
 // Whether a batch takes a folder entry: regular files only, never a temporary output;
 // encrypted files (".qz" and ".age") when decrypting, the others when encrypting.
 bool BatchTakes(bool encrypt, const FolderEntry& entry);
+// The same by name alone, whatever the entry is.
+bool BatchTakesName(bool encrypt, const std::string& name);
 // A temporary output another run may still be writing: a batch reports it and leaves it.
 bool IsUnfinishedOutput(const FolderEntry& entry);
 

@@ -116,10 +116,11 @@ void CFileBrowserDlg::DropFiles(const std::vector<std::string>& paths) {
   std::string dir, name;
   qz::SplitPath(plain.empty() ? encrypted.front() : plain.front(), &dir, &name);
   ShowFolder(dir);
+  m_nLinksLeft = m_nOthersLeft = 0;
   if (!plain.empty()) RunFileBatch(plain, FileCommand::kEncrypt);
   if (!encrypted.empty()) RunFileBatch(encrypted, FileCommand::kDecrypt);
   const char* closing = encrypted.empty() ? "文件加密完成！"
                         : plain.empty()   ? "文件解密完成！"
                                           : "文件加密和解密完成！";
-  AfxMessageBox(closing, MB_OK);
+  AfxMessageBox(ClosingReport(closing), MB_OK);
 }

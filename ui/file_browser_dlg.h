@@ -77,6 +77,8 @@ class CFileBrowserDlg : public CDialog {
   PasswordUse m_batchPasswordUse = PasswordUse::kQzFiles;  // in a batch: what a decryption's password opens
   int m_nReplaceAnswer = 0;  // in a batch: 0 until asked, then IDYES or IDNO
   int m_nUnopened = 0;       // in a batch: files the password did not open
+  int m_nLinksLeft = 0;      // in a batch: links left alone, told in its closing message
+  int m_nOthersLeft = 0;     // in a batch: devices and the like it cannot take, told likewise
   HICON m_hBigIcon = nullptr;    // icon 128 in the title bar and the task switcher
   HICON m_hSmallIcon = nullptr;
   // The icons at the window's dpi when the system's list has another size; owned.
@@ -169,6 +171,10 @@ class CFileBrowserDlg : public CDialog {
   void RunDecryption(const char* path,
                      const std::function<qz::DecryptResult(const qz::TransactionOptions&)>& run,
                      const char* success, const char* linksQuestion = nullptr);
+  // A link is never worked on: true after telling the user (counting it, in a batch).
+  bool LeftAsLink(const char* path);
+  // A batch's closing message with what it left alone; the counts start again.
+  std::wstring ClosingReport(const char* closing);
   void ProbeFileSize(const char* path);
   void RunFileCommand(FileCommand command, const char* path);
   void RunFolderBatch(FileCommand command);

@@ -9,6 +9,7 @@
 #include "file_browser_dlg.h"
 #include "file_error_text.h"
 #include "file_system.h"
+#include "folder_scan.h"
 #include "message_box.h"
 #include "operation_messages.h"
 #include "password_dialogs.h"
@@ -130,8 +131,20 @@ bool CFileBrowserDlg::MayReplace(const std::string& destination) {
   return answer == IDYES;
 }
 
+bool CFileBrowserDlg::LeftAsLink(const char* path) {
+  if (qz::KindOf(path) != qz::EntryKind::kSymlink) return false;
+  if (m_bBatch) {
+    ++m_nLinksLeft;  // told once, when the batch ends
+    return true;
+  }
+  std::string dir, name;
+  qz::SplitPath(path, &dir, &name);
+  AfxMessageBox(WithName("“%s”是一个链接，请对它指向的文件操作。", Utf8ToWide(DisplayName(name))), MB_OK);
+  return true;
+}
+
 void CFileBrowserDlg::EncryptOneFile(const char* path) {
-  if (!AskEncryptionPassword()) return;
+  if (LeftAsLink(path) || !AskEncryptionPassword()) return;
   ProbeFileSize(path);
   bool replace = m_bBatch && m_nReplaceAnswer == IDYES, acceptLinks = false;
   for (;;) {
@@ -160,7 +173,7 @@ void CFileBrowserDlg::EncryptOneFile(const char* path) {
 
 void CFileBrowserDlg::DecryptOneFile(const char* path) {
   const std::string name(path);
-  if (!AskDecryptionPassword(DecryptionUse(name))) return;
+  if (LeftAsLink(path) || !AskDecryptionPassword(DecryptionUse(name))) return;
   if (qz::HasStrongExtension(name)) {
     return RunDecryption(
         path,

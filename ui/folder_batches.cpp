@@ -24,12 +24,13 @@ std::wstring FormatCount(const char* utf8Template, int count) {
   return text;
 }
 
-// The files directly inside a folder that a batch takes: an upgrade takes the ".qz" files.
-bool BatchTakes(FileCommand command, const qz::FolderEntry& entry) {
+// The names of the files directly inside a folder that a batch takes: an upgrade takes
+// the ".qz" files.
+bool TakesName(FileCommand command, const std::string& name) {
   switch (command) {
-    case FileCommand::kEncrypt: return qz::BatchTakes(true, entry);
-    case FileCommand::kDecrypt: return qz::BatchTakes(false, entry);
-    case FileCommand::kUpgrade: return qz::BatchTakes(false, entry) && !qz::HasStrongExtension(entry.name);
+    case FileCommand::kEncrypt: return qz::BatchTakesName(true, name);
+    case FileCommand::kDecrypt: return qz::BatchTakesName(false, name);
+    case FileCommand::kUpgrade: return qz::BatchTakesName(false, name) && !qz::HasStrongExtension(name);
   }
   return false;
 }
@@ -48,9 +49,10 @@ void CFileBrowserDlg::ShowContextMenu(int item) {
   // Lives until tracking ends: the system hands the item records back while it is shown.
   COwnerDrawMenu menu;
   if (!menu.CreatePopupMenu()) return;
-  // Only a folder with no other attribute bit is offered the folder batches.
+  // A folder by the rule the listing and the batches use: hidden, read-only and cloud
+  // folders too, links to folders not.
   const std::string path(m_szItemPath);
-  if (GetFileAttributesW(qz::WidePath(path).c_str()) == FILE_ATTRIBUTE_DIRECTORY) {
+  if (qz::KindOf(path) == qz::EntryKind::kDirectory) {
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_ENCRYPT, "加密");
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_DECRYPT, "解密");
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_UPGRADE, "升级为强加密");
@@ -103,7 +105,7 @@ void CFileBrowserDlg::RunFolderBatch(FileCommand command) {
     m_nMenuItem = -1;
     return;
   }
-  if (GetFileAttributesW(qz::WidePath(m_szItemPath).c_str()) != FILE_ATTRIBUTE_DIRECTORY) {
+  if (qz::KindOf(m_szItemPath) != qz::EntryKind::kDirectory) {
     // On a file, "解密" of a plain file encrypts it, as a double-click would.
     if (command == FileCommand::kDecrypt && !qz::IsEncryptedName(m_szItemPath)) command = FileCommand::kEncrypt;
     RunFileCommand(command, m_szItemPath);
@@ -134,11 +136,19 @@ void CFileBrowserDlg::RunFolderBatch(FileCommand command) {
   scan = qz::ScanFolder(folder, "*.*");
   std::vector<std::string> paths;
   int unfinished = 0;
+  m_nLinksLeft = m_nOthersLeft = 0;
   for (const qz::FolderEntry& entry : scan.entries) {
     if (qz::IsUnfinishedOutput(entry)) ++unfinished;
+    if (!TakesName(command, entry.name)) continue;
     // A path too long for the system is not left out: the engine refuses it with its
-    // message, so the user hears of it.
-    if (BatchTakes(command, entry)) paths.push_back(folder + entry.name);
+    // message, so the user hears of it. A link the listing shows as a file is left when
+    // its turn comes.
+    if (entry.kind == qz::EntryKind::kRegularFile)
+      paths.push_back(folder + entry.name);
+    else if (entry.kind == qz::EntryKind::kSymlink)
+      ++m_nLinksLeft;
+    else if (entry.kind != qz::EntryKind::kDirectory && entry.kind != qz::EntryKind::kMissing)
+      ++m_nOthersLeft;
   }
   RunFileBatch(paths, command);
   if (scan.opened && !scan.complete) AfxMessageBox("Couldn't find next file.", MB_OK);
@@ -147,11 +157,19 @@ void CFileBrowserDlg::RunFolderBatch(FileCommand command) {
                               unfinished),
                   MB_OK);
   }
-  AfxMessageBox(command == FileCommand::kEncrypt   ? "目录加密完成！"
-                : command == FileCommand::kDecrypt ? "目录解密完成！"
-                                                   : "目录升级完成！",
+  AfxMessageBox(ClosingReport(command == FileCommand::kEncrypt   ? "目录加密完成！"
+                              : command == FileCommand::kDecrypt ? "目录解密完成！"
+                                                                 : "目录升级完成！"),
                 MB_OK);
   m_nMenuItem = -1;
+}
+
+std::wstring CFileBrowserDlg::ClosingReport(const char* closing) {
+  std::wstring text = Utf8ToWide(closing);
+  if (m_nLinksLeft > 0) text += L"\n" + FormatCount("已跳过 %d 个链接。", m_nLinksLeft);
+  if (m_nOthersLeft > 0) text += L"\n" + FormatCount("已跳过 %d 个不是普通文件的项目（如设备）。", m_nOthersLeft);
+  m_nLinksLeft = m_nOthersLeft = 0;
+  return text;
 }
 
 void CFileBrowserDlg::RunFileBatch(const std::vector<std::string>& paths, FileCommand command) {

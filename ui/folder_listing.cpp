@@ -31,6 +31,13 @@ FileEntry* Describe(FileEntry* entry, const qz::FolderEntry& found, int icon) {
   return entry;
 }
 
+// Folders, and links to folders, are entered; every other entry is listed with the
+// files, where the commands tell why they leave a link or a device alone.
+bool ListedAsFolder(const qz::FolderEntry& found) {
+  return found.kind == qz::EntryKind::kDirectory ||
+         (found.kind == qz::EntryKind::kSymlink && (found.attributes & FILE_ATTRIBUTE_DIRECTORY));
+}
+
 // The pattern inside the file type's text: "All files (*.*)" gives "*.*".
 void PatternOfFileType(const std::string& text, char (&pattern)[MAX_PATH]) {
   std::string inner = text;
@@ -83,7 +90,7 @@ void CFileBrowserDlg::ListFolders() {
   const qz::FolderScan scan = qz::ScanFolder(m_szCurrentDir, "*");
   m_pFolderTail = &m_folderAnchor;
   for (const qz::FolderEntry& found : scan.entries) {
-    if (!(found.attributes & FILE_ATTRIBUTE_DIRECTORY) || found.name[0] == '.') continue;
+    if (!ListedAsFolder(found) || found.name[0] == '.') continue;
     Describe(AppendEntry(&m_pFolderTail), found, folderIcon);
     ++m_nFolders;
   }
@@ -99,7 +106,7 @@ void CFileBrowserDlg::ListFiles() {
   // per extension keeps a large folder from taking seconds.
   std::unordered_map<std::string, int> iconOfExtension;
   for (const qz::FolderEntry& found : scan.entries) {
-    if (found.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (ListedAsFolder(found)) continue;
     if (!PathFits(m_szCurrentDir, found.name)) continue;
     // The icon follows the stored name: "report.QZ" is not an encrypted file, while
     // "report.AGE" is a strong one (its extension's case does not count).

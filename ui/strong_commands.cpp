@@ -28,7 +28,7 @@ void CFileBrowserDlg::UpgradeOneFile(const char* path) {
     AfxMessageBox("只能升级 .qz 文件。", MB_OK);
     return;
   }
-  if (!AskDecryptionPassword(PasswordUse::kUpgrade)) return;
+  if (LeftAsLink(path) || !AskDecryptionPassword(PasswordUse::kUpgrade)) return;
   // The same typed password opens the ".qz" file (code page 936) and protects its strong
   // file (UTF-8).
   RunDecryption(

@@ -257,6 +257,25 @@ class WindowsQzcryptTest(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(os.path.join(self.dir, "d"))), [name])
         self.assertEqual(self.read(name), content)
 
+    def test_links_are_refused_and_skipped_leaving_them_and_their_target(self):
+        # Wine lists a Unix link as the plain file it leads to.
+        target = os.path.join(self.dir, "real.txt")
+        with open(target, "wb") as f:
+            f.write(b"the real file")
+        link = os.path.join(self.dir, "d", "link.txt")
+        os.symlink("../real.txt", link)
+        self.put("a.txt", b"plain")
+
+        code, _, err = self.run_exe("encrypt", "--password-file", "pw", "d\\link.txt")
+        self.assertEqual(code, 1)
+        self.assertIn(b"link.txt: a symbolic link; not followed", err)
+        code, out, err = self.run_exe("encrypt", "--password-file", "pw", "d")
+        self.assertEqual(code, 0, err)
+        self.assertIn(b"skipped d\\link.txt: a symbolic link; not followed\n", out)
+        self.assertEqual(sorted(os.listdir(os.path.join(self.dir, "d"))), ["a.txt.qz", "link.txt"])
+        self.assertEqual(os.readlink(link), "../real.txt")
+        self.assertEqual(self.read("link.txt"), b"the real file")
+
     def test_usage_and_missing_paths(self):
         self.assertEqual(self.run_exe("encrypt", "--nonsense", "d")[0], 2)
         code, out, _ = self.run_exe("--version")

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "support/links.h"
 #include "window_test.h"
 
 namespace qz::e2e {
@@ -172,6 +173,65 @@ TEST_F(FileCommandsTest, KeysActOnTheListAsTheMouseDoes) {
   EXPECT_TRUE(IsEncryptedCopy(kBatch + "\\one.txt.qz", batch_[0]));
 }
 
+
+// --- links: never followed, whatever the system shows them as ----------------------------
+// Wine lists a Unix link as the plain file it leads to; the window must still know it.
+
+const std::string kLinksFolder = "C:\\qz-e2e-links";
+const std::string kTarget = kLinksFolder + "\\Target\\real.txt";
+
+class LinksTest : public LockmereWindowTest {
+ protected:
+  void SetUp() override {
+    RemoveTreeWithLinks(kLinksFolder);  // what an interrupted run left
+    MakeDir(kLinksFolder);
+    MakeDir(kLinksFolder + "\\Target");
+    MakeDir(kLinksFolder + "\\Batch");
+    target_ = PatternBytes(5000, 31);
+    plain_ = PatternBytes(1200, 32);
+    MakeFile(kTarget, target_);
+    MakeFile(kLinksFolder + "\\Batch\\plain.txt", plain_);
+    MakeLink(kLinksFolder, "link.txt", "Target/real.txt");
+    MakeLink(kLinksFolder + "\\Batch", "batchlink.txt", "../Target/real.txt");
+    ASSERT_FALSE(HasFailure());
+    Launch();
+  }
+
+  void TearDown() override {
+    LockmereWindowTest::TearDown();
+    RemoveTreeWithLinks(kLinksFolder);
+  }
+
+  // The links still lead to the file, and it holds what it held.
+  void ExpectLinksAndTargetAsTheyWere() {
+    for (const std::string& link : {kLinksFolder + "\\link.txt", kLinksFolder + "\\Batch\\batchlink.txt"}) {
+      EXPECT_TRUE(LeadsElsewhere(link)) << link << " is no longer a link";
+      EXPECT_TRUE(HoldsExactly(link, target_));
+      EXPECT_FALSE(Exists(link + ".qz"));
+    }
+    EXPECT_TRUE(HoldsExactly(kTarget, target_));
+    EXPECT_EQ(NamesIn(kLinksFolder + "\\Target"), std::vector<std::string>{"real.txt"});
+  }
+
+  Bytes target_, plain_;
+};
+
+TEST_F(LinksTest, ADoubleClickAndABatchLeaveALinkAndItsTargetAsTheyWere) {
+  ASSERT_TRUE(DoubleClickItem("Qz-e2e-links"));
+  ASSERT_TRUE(ShowsFolder(kLinksFolder + "\\"));
+  // No password is asked: nothing would be done with it.
+  ASSERT_TRUE(DoubleClickItem("Link.txt"));
+  ASSERT_TRUE(Acknowledge("“Link.txt”是一个链接，请对它指向的文件操作。"));
+  ExpectLinksAndTargetAsTheyWere();
+
+  ASSERT_TRUE(ChooseFromContextMenu("Batch", 0));
+  ASSERT_TRUE(EnterPassword(true, L"links pw"));
+  ASSERT_TRUE(Acknowledge("目录加密完成！\n已跳过 1 个链接。"));
+  EXPECT_TRUE(IsEncryptedCopy(kLinksFolder + "\\Batch\\plain.txt.qz", plain_));
+  EXPECT_EQ(NamesIn(kLinksFolder + "\\Batch"), (std::vector<std::string>{"batchlink.txt", "plain.txt.qz"}));
+  ExpectLinksAndTargetAsTheyWere();
+  EXPECT_TRUE(Boxes().empty()) << "a message box is left open";
+}
 
 // --- names as on disk, whatever the system's code page ---------------------------------
 // Run under the zh_CN, en_US and ja_JP locales (code pages 936, 1252, 932) by

@@ -885,7 +885,8 @@ TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {
     ASSERT_EQ(window.Items(), (Strings{"Hid", "Plain", "Enc.qz", "Note.txt", "Strong.age"}));
     using Ids = std::vector<UINT>;
     EXPECT_EQ(window.ContextMenu(1), (Ids{ID_MENU_ENCRYPT, ID_MENU_DECRYPT, ID_MENU_UPGRADE}));
-    EXPECT_EQ(window.ContextMenu(0), Ids{ID_MENU_ENCRYPT});
+    // A hidden folder is a folder, as for the listing and a double-click.
+    EXPECT_EQ(window.ContextMenu(0), (Ids{ID_MENU_ENCRYPT, ID_MENU_DECRYPT, ID_MENU_UPGRADE}));
     EXPECT_EQ(window.ContextMenu(2), (Ids{ID_MENU_DECRYPT, ID_MENU_UPGRADE}));
     EXPECT_EQ(window.ContextMenu(3), Ids{ID_MENU_ENCRYPT});
     // A strong file's extension counts in any case; it cannot be upgraded further.
@@ -897,11 +898,8 @@ TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {
     EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, -1), "");
     EXPECT_EQ(g_events.prompts, prompts);
 
-    // A hidden folder is offered as a file, and the engine refuses to read it.
     EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Hid", {L"pw"}), "E");
-    Strings texts = boxes_.Take();
-    ASSERT_FALSE(texts.empty());
-    EXPECT_EQ(texts.back(), "打开源文件出错!");
+    EXPECT_EQ(boxes_.Take(), Strings{"目录加密完成！"});
 
     // "解密" on a plain file encrypts it.
     EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Note.txt", {L"pw"}), "E");
@@ -909,7 +907,7 @@ TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {
     EXPECT_EQ(window.dialog().m_nMenuItem, -1);
   });
   EXPECT_EQ(NamesIn(kRoot), (Strings{"enc.qz", "hid", "note.txt.qz", "plain", "strong.AGE"}));
-  EXPECT_EQ(NamesIn(kRoot + "hid\\"), Strings{"in.txt"});
+  EXPECT_EQ(NamesIn(kRoot + "hid\\"), Strings{"in.txt.qz"});
   ExpectEncrypted(kRoot + "Note.txt.qz", note, "pw");
 }
 
