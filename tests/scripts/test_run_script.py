@@ -80,7 +80,10 @@ class RunScriptTest(unittest.TestCase):
                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                                 start_new_session=True)
         self.addCleanup(self.end_leftovers, proc)
-        running = wait_until(lambda: any("Lockmere.exe" in command_line(p)
+        # The script's own subshells carry its command line too; only a process that is
+        # not the script shows that the program was started (after the script's traps).
+        running = wait_until(lambda: any("Lockmere.exe" in command_line(p) and
+                                         "run.sh" not in command_line(p)
                                          for p in descendants(proc.pid)), 60)
         self.assertTrue(running, "the program did not start")
         if not display:
