@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "file_cipher.h"
+#include "header.h"
 #include "qz_name.h"
 #include "random_bytes.h"
 

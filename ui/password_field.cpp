@@ -1,6 +1,6 @@
 #include "password_field.h"
 
-#include "file_cipher.h"
+#include "qz_format.h"
 #include "message_box.h"
 #include "secure_wipe.h"
 
