@@ -90,7 +90,7 @@ int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions
   bool converted = true;
   if (needs.strong) converted = prompted ? ToUtf8(typed, &strong) : PasswordToUtf8(typed, &strong);
   if (converted && needs.qz) {
-    converted = prompted ? ToCodePage936(typed, &password) : PasswordToCodePage936(typed, &password);
+    converted = prompted ? LocaleToCodePage936(typed, &password) : PasswordToCodePage936(typed, &password);
     if (!converted) {
       Wipe(&typed);
       return UsageError(
