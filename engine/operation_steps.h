@@ -8,7 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "file_cipher.h"
+#include "cipher_options.h"
+#include "cipher_steps.h"
 #include "file_streams.h"
 
 namespace qz {
