@@ -1,10 +1,14 @@
 #include "main_app.h"
 
 #include "file_browser_dlg.h"
+#include "product_address.h"
+#include "program_hooks.h"
 
 CMainApp theApp;
 
 BOOL CMainApp::InitInstance() {
+  InstallProgramHooks();
+  SetProductHost(QZ_PRODUCT_HOST);
   AfxEnableControlContainer();
   Enable3dControls();
   {

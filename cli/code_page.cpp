@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "code_page_936.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -192,50 +194,11 @@ class Converter {
   iconv_t handle_;
 };
 
-bool Utf8ToCodePage936(const std::string& text, std::string* out) {
-  return Converter("CP936", "UTF-8").Convert(text, out);
-}
-
 bool Cp936ToUtf8(const std::string& text, std::string* out) {
   return Converter("UTF-8", "CP936").Convert(text, out);
 }
 
-std::string Utf8ToCodePage936Each(const std::string& utf8) {
-  Converter converter("CP936", "UTF-8");
-  return ConvertEach(utf8, Utf8Length, [&converter](const std::string& piece, std::string* out) {
-    return converter.Convert(piece, out);
-  });
-}
-
 #else
-
-bool Utf8ToCodePage936(const std::string& text, std::string* out) {
-  const int wideLength = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
-                                             static_cast<int>(text.size()), nullptr, 0);
-  if (wideLength <= 0) return false;
-  std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-  qz::WipeTextOnExit<std::wstring> wipeWide(wide);  // it may be a password
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                      wide.data(), wideLength);
-  // No best fit: a character code page 936 lacks is refused, never replaced by another.
-  BOOL lossy = FALSE;
-  const int length = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength,
-                                         nullptr, 0, nullptr, &lossy);
-  if (length <= 0 || lossy) return false;
-  std::string result(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, result.data(), length,
-                      nullptr, &lossy);
-  if (lossy) {
-    qz::SecureWipe(&result);
-    return false;
-  }
-  *out = std::move(result);
-  return true;
-}
-
-std::string Utf8ToCodePage936Each(const std::string& utf8) {
-  return ConvertEach(utf8, Utf8Length, Utf8ToCodePage936);
-}
 
 // One code page 936 character (or a run of them) as UTF-8; false when it is none.
 bool Cp936ToUtf8(const std::string& text, std::string* out) {
@@ -250,6 +213,15 @@ bool Cp936ToUtf8(const std::string& text, std::string* out) {
 }
 
 #endif
+
+// A password must be what was typed: a character code page 936 lacks fails it.
+bool Utf8ToCodePage936(const std::string& text, std::string* out) {
+  return qz::ToCodePage936(text, qz::LackingCharacter::kFail, out);
+}
+
+std::string Utf8ToCodePage936Each(const std::string& utf8) {
+  return ConvertEach(utf8, Utf8Length, Utf8ToCodePage936);
+}
 
 }  // namespace
 
@@ -266,7 +238,7 @@ TextBytes LocaleTextBytes() {
 #endif
 }
 
-bool ToCodePage936(const std::string& text, std::string* out) {
+bool LocaleToCodePage936(const std::string& text, std::string* out) {
   if (IsAscii(text)) {
     *out = text;
     return true;

@@ -14,7 +14,7 @@ void InitLocale();
 // Converts text in the locale's encoding (a typed password) to code page 936. Returns
 // false when the text is not valid in that encoding or holds a character code page 936
 // lacks.
-bool ToCodePage936(const std::string& text, std::string* out);
+bool LocaleToCodePage936(const std::string& text, std::string* out);
 
 // A password read from a file or standard input, the same on every system: UTF-8 (a
 // leading BOM dropped) converted to code page 936; bytes that are not UTF-8 are taken
@@ -30,7 +30,7 @@ bool ToUtf8(const std::string& text, std::string* out);
 // neither.
 bool PasswordToUtf8(const std::string& raw, std::string* out);
 
-// A file name for a header: as ToCodePage936, but each character code page 936 lacks,
+// A file name for a header: as LocaleToCodePage936, but each character code page 936 lacks,
 // and each byte that is no character at all, becomes '?'. Under a UTF-8 locale a name
 // that is not UTF-8 but is code page 936 bytes is taken as it is.
 std::string NameToCodePage936(const std::string& name);

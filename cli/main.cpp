@@ -8,7 +8,9 @@
 #include "arguments.h"
 #include "code_page.h"
 #include "commands.h"
+#include "default_password.h"
 #include "file_cipher.h"
+#include "qz_format.h"
 #include "file_listing.h"
 #include "folder_expansion.h"
 #include "interrupt.h"
@@ -88,7 +90,7 @@ int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions
   bool converted = true;
   if (needs.strong) converted = prompted ? ToUtf8(typed, &strong) : PasswordToUtf8(typed, &strong);
   if (converted && needs.qz) {
-    converted = prompted ? ToCodePage936(typed, &password) : PasswordToCodePage936(typed, &password);
+    converted = prompted ? LocaleToCodePage936(typed, &password) : PasswordToCodePage936(typed, &password);
     if (!converted) {
       Wipe(&typed);
       return UsageError(

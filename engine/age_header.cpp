@@ -13,7 +13,7 @@
 #include "random_bytes.h"
 #include "scrypt_kdf.h"
 #include "secure_wipe.h"
-#include "strong_file.h"
+#include "strong_format.h"
 
 namespace qz {
 

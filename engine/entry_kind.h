@@ -5,14 +5,20 @@
 // brings when the file is read.
 #pragma once
 
+namespace qz {
+
+// kSymlink: any link (on Windows also a junction or another name-surrogate reparse
+// point), never followed.
+enum class EntryKind { kMissing, kRegularFile, kDirectory, kSymlink, kFifo, kDevice, kOther };
+
+}  // namespace qz
+
 #ifdef _WIN32
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
-
-#include "folder_scan.h"
 
 namespace qz {
 

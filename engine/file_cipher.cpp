@@ -1,4 +1,5 @@
 #include "file_cipher.h"
+#include "header.h"
 
 #include <memory>
 
@@ -131,7 +132,7 @@ DecryptStep DecryptFileData(const std::string& source, const std::string& destin
   step = ReadHeader(opened, source, options);
   if (step != DecryptStep::kOk) return step;
   // Asked only once the password is known to open the file.
-  if (!options.replaceExisting && PathExists(destination)) return DecryptStep::kDestinationExists;
+  if (!options.overwriteDestination && PathExists(destination)) return DecryptStep::kDestinationExists;
 
   ProgressScope progress(options.progress, options.sizeHint);
   step = RunBody<DecryptStep>(opened.in, out, *opened.key, false, buffer.get(), bufferBytes,

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "file_cipher.h"
+#include "file_snapshot.h"
 
 namespace qz {
 

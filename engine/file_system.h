@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "file_cipher.h"
+#include "file_snapshot.h"
 #include "file_error.h"
 
 namespace qz {

@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace qz {
+#include "entry_kind.h"
 
-// kSymlink: any link (on Windows also a junction or another name-surrogate reparse
-// point), never followed.
-enum class EntryKind { kMissing, kRegularFile, kDirectory, kSymlink, kFifo, kDevice, kOther };
+namespace qz {
 
 struct FolderEntry {
   std::string name;

@@ -1,11 +1,11 @@
 #include <cstring>
 
-#include "file_cipher.h"
+#include "header.h"
 #include "qz_name.h"
 #include "random_bytes.h"
 
 #ifdef _WIN32
-#include "win_path.h"
+#include "code_page_936.h"
 #endif
 
 namespace qz {
@@ -106,7 +106,11 @@ std::string ImpliedName(const std::string& qzPath) {
 
 #ifdef _WIN32
 
-std::string HeaderNameOf(const std::string& fileName) { return ToCodePage936(fileName, "?"); }
+std::string HeaderNameOf(const std::string& fileName) {
+  std::string name;
+  // Text that is not UTF-8 names no file; it is stored as it is.
+  return ToCodePage936(fileName, LackingCharacter::kQuestionMark, &name) ? name : fileName;
+}
 
 #else
 

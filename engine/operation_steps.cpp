@@ -39,7 +39,7 @@ EncryptStep OpenForEncryption(const std::string& source, const std::string& dest
   if (!in->Open(source)) return EncryptStep::kOpenSource;
   if (options.refuseOtherLinks && in->snapshot().links > 1) return EncryptStep::kHasOtherLinks;
   if (IsDirectory(destination)) return EncryptStep::kCreateDest;
-  if (!options.replaceExisting && PathExists(destination)) return EncryptStep::kDestinationExists;
+  if (!options.overwriteDestination && PathExists(destination)) return EncryptStep::kDestinationExists;
   if (!out->Create(destination)) return EncryptStep::kCreateDest;
   return EncryptStep::kOk;
 }

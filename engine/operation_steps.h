@@ -8,7 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "file_cipher.h"
+#include "cipher_options.h"
+#include "cipher_steps.h"
 #include "file_streams.h"
 
 namespace qz {
@@ -94,7 +95,10 @@ Step FinishWriting(InputFile& in, TempOutput& out, bool encrypted, const CipherO
 // The finished output under its name.
 template <typename Step>
 Step CommitOutput(TempOutput& out, bool encrypted, const CipherOptions& options) {
-  switch (out.Commit(options.replaceExisting, encrypted)) {
+  // An encrypted output is marked read-only, so it must be able to replace the one an
+  // earlier encryption left; a decrypted output never overwrites a read-only file.
+  const bool replaceReadOnly = encrypted;
+  switch (out.Commit(options.overwriteDestination, replaceReadOnly)) {
     case CommitResult::kOk: return Step::kOk;
     case CommitResult::kExists: return Step::kDestinationExists;
     case CommitResult::kFailed: break;

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "cipher.h"
-#include "file_cipher.h"
+#include "cipher_options.h"
+#include "cipher_steps.h"
 #include "file_streams.h"
 
 namespace qz {

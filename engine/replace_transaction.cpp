@@ -39,7 +39,7 @@ EncryptResult ReplaceEncrypting(const std::string& source, const std::string& de
   const bool existed = PathExists(result.destination);
   FileSnapshot read;
   CipherOptions cipher = options.cipher;
-  cipher.replaceExisting = options.replaceExisting;
+  cipher.overwriteDestination = options.replaceExisting;
   cipher.sourceRead = &read;
   result.step = encrypt(result.destination, cipher);
   if (result.step != EncryptStep::kOk) return result;
@@ -67,7 +67,7 @@ DecryptResult ReplaceDecrypting(const std::string& source, const std::string& de
   const bool existed = PathExists(result.destination);
   FileSnapshot read;
   CipherOptions cipher = options.cipher;
-  cipher.replaceExisting = options.replaceExisting;
+  cipher.overwriteDestination = options.replaceExisting;
   cipher.sourceRead = &read;
   cipher.storedName = &result.name;
   result.step = decrypt(result.destination, cipher);

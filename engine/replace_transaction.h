@@ -6,6 +6,7 @@
 #include <string>
 
 #include "file_cipher.h"
+#include "header.h"
 #include "file_system.h"
 
 namespace qz {

@@ -90,7 +90,7 @@ DecryptStep DecryptStrongFile(const std::string& source, const std::string& dest
   DecryptStep step = OpenStrong(in, reader, password, options);
   if (step != DecryptStep::kOk) return step;
   // Asked only once the password is known to open the file.
-  if (!options.replaceExisting && PathExists(destination)) return DecryptStep::kDestinationExists;
+  if (!options.overwriteDestination && PathExists(destination)) return DecryptStep::kDestinationExists;
 
   ProgressScope progress(options.progress, options.sizeHint);
   {

@@ -6,19 +6,11 @@
 
 #include <string>
 
-#include "file_cipher.h"
+#include "cipher_options.h"
+#include "cipher_steps.h"
+#include "strong_format.h"
 
 namespace qz {
-
-// log2 of scrypt's N: what writers use by default, and the range qzcrypt lets a user
-// choose. Readers take 1 to kMaxStrongWorkFactor and refuse more before taking memory.
-inline constexpr int kStrongWorkFactor = 18;
-inline constexpr int kMinChosenWorkFactor = 10;
-inline constexpr int kMaxStrongWorkFactor = 22;
-// What a writer takes (kDeriveKey otherwise): 1 to kMaxStrongWorkFactor.
-inline constexpr bool ValidStrongWorkFactor(int logN) {
-  return logN >= 1 && logN <= kMaxStrongWorkFactor;
-}
 
 // source -> destination in the binary age format (options.workFactor).
 EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,

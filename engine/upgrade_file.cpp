@@ -106,7 +106,7 @@ DecryptStep UpgradeFileData(const std::string& source, const std::string& destin
   step = ReadHeader(opened, source, options);
   if (step != DecryptStep::kOk) return step;
   // Asked only once the password is known to open the file.
-  if (!options.replaceExisting && PathExists(destination)) return DecryptStep::kDestinationExists;
+  if (!options.overwriteDestination && PathExists(destination)) return DecryptStep::kDestinationExists;
   TempOutput out;
   if (!out.Create(destination)) return DecryptStep::kCreateDest;
 

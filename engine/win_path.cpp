@@ -24,40 +24,4 @@ std::string Utf8Path(const wchar_t* wide) {
   return utf8;
 }
 
-namespace {
-
-constexpr UINT kCodePage936 = 936;
-
-// False when a character has no code page 936 form.
-bool Convert936(const wchar_t* wide, int length, std::string* out) {
-  BOOL usedDefault = FALSE;
-  const int size = ::WideCharToMultiByte(kCodePage936, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0, nullptr,
-                                         &usedDefault);
-  if (size <= 0 || usedDefault) return false;
-  const std::size_t at = out->size();
-  out->resize(at + static_cast<std::size_t>(size));
-  ::WideCharToMultiByte(kCodePage936, WC_NO_BEST_FIT_CHARS, wide, length, &(*out)[at], size, nullptr, nullptr);
-  return true;
-}
-
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-}  // namespace
-
-std::string ToCodePage936(const std::string& utf8, const std::string& lacking) {
-  const std::wstring wide = WidePath(utf8);
-  if (wide.empty()) return utf8;
-  std::string text;
-  if (Convert936(wide.data(), static_cast<int>(wide.size()), &text)) return text;
-  // Some character is lacking: one at a time, so that each becomes one `lacking`.
-  text.clear();
-  for (std::size_t i = 0; i < wide.size(); ++i) {
-    const int units = IsHighSurrogate(wide[i]) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1]) ? 2 : 1;
-    if (!Convert936(&wide[i], units, &text)) text += lacking;
-    i += static_cast<std::size_t>(units - 1);
-  }
-  return text;
-}
-
 }  // namespace qz

@@ -15,10 +15,6 @@ std::wstring WidePath(const std::string& utf8);
 // A name or path the system gave back, as UTF-8; empty when it holds an unpaired
 // surrogate, which no UTF-8 path can name.
 std::string Utf8Path(const wchar_t* wide);
-// UTF-8 text in code page 936, the format's, with `lacking` for each character that
-// code page lacks (a surrogate pair is one character). No best fit: "ß" never becomes
-// "s". Text that is not UTF-8 comes back as it is.
-std::string ToCodePage936(const std::string& utf8, const std::string& lacking);
 
 }  // namespace qz
 

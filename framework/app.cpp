@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "message_box.h"
 #include "text_conversion.h"
 #include "wnd.h"
 
@@ -9,7 +10,10 @@ namespace {
 CWinApp* g_app = nullptr;
 }
 
-CWinApp::CWinApp() { g_app = this; }
+CWinApp::CWinApp() {
+  g_app = this;
+  SetMessageBoxApplication(&AfxGetAppName, &AfxGetMainWndHandle);
+}
 
 CWinApp::~CWinApp() {
   if (g_app == this) g_app = nullptr;

@@ -3,7 +3,12 @@
 #include <cassert>
 
 #include "app.h"
-#include "legible_font.h"
+
+namespace {
+CDialog::FontHooks g_fontHooks;
+}  // namespace
+
+void CDialog::SetFontHooks(const FontHooks& hooks) { g_fontHooks = hooks; }
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
   if (!control.m_hWnd) control.SubclassDlgItem(static_cast<UINT>(id), dx->m_pDlgWnd);
@@ -125,18 +130,20 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     auto* dialog = reinterpret_cast<CDialog*>(lParam);
     dialog->Attach(hwnd);
     // Before the dialog's own set-up, which may derive fonts of its own from this one.
-    MakeDialogLegible(hwnd);
+    if (g_fontHooks.replace) g_fontHooks.replace(hwnd);
     return CallGuarded(message, wParam, lParam,
                        [&] { return static_cast<LRESULT>(dialog->OnInitDialog()); });
   }
   CWnd* wnd = FromHandlePermanent(hwnd);
   if (!wnd) return FALSE;
-  if (message == WM_GETFONT && LegibleFontOf(hwnd)) {
-    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(LegibleFontOf(hwnd)));
-    return TRUE;
+  if (message == WM_GETFONT && g_fontHooks.fontOf) {
+    if (HFONT font = g_fontHooks.fontOf(hwnd)) {
+      SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(font));
+      return TRUE;
+    }
   }
   if (message == WM_NCDESTROY) {
-    ForgetLegibleFont(hwnd);
+    if (g_fontHooks.forget) g_fontHooks.forget(hwnd);
     wnd->OnFinalDestroy();
     return FALSE;
   }

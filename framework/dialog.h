@@ -32,6 +32,17 @@ class CDialog : public CWnd {
   BOOL UpdateData(BOOL saveAndValidate = TRUE);
   BOOL IsModalLoopRunning() const { return m_bContinueModal; }
 
+  // A program's own choice of every dialog's font, installed at start-up: `replace`
+  // runs before a dialog's own set-up (which may derive fonts from the one it sets),
+  // `fontOf` answers WM_GETFONT when not null (the system's dialog keeps answering with
+  // its template's font), `forget` runs at the dialog's end. Any may be null.
+  struct FontHooks {
+    void (*replace)(HWND dialog) = nullptr;
+    HFONT (*fontOf)(HWND dialog) = nullptr;
+    void (*forget)(HWND dialog) = nullptr;
+  };
+  static void SetFontHooks(const FontHooks& hooks);
+
   BOOL PreTranslateMessage(MSG* msg) override;
 
  protected:

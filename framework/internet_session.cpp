@@ -4,10 +4,21 @@
 
 #include "app.h"
 
+namespace {
+CInternetException::Describe g_describe = nullptr;
+}  // namespace
+
+void CInternetException::SetDescribe(Describe describe) { g_describe = describe; }
+
 CInternetException::CInternetException(DWORD error, DWORD_PTR context)
     : m_dwError(error), m_dwContext(context) {
-  std::snprintf(m_szDescription, sizeof(m_szDescription), "网络错误 %lu。",
-                static_cast<unsigned long>(error));
+  if (g_describe) {
+    g_describe(error, m_szDescription, sizeof(m_szDescription));
+    m_szDescription[sizeof(m_szDescription) - 1] = '\0';
+  } else {
+    std::snprintf(m_szDescription, sizeof(m_szDescription), "Internet error %lu.",
+                  static_cast<unsigned long>(error));
+  }
 }
 
 CInternetFile::~CInternetFile() {

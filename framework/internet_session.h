@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <cstddef>
 #include <exception>
 
 // what() is the text the framework shows when one escapes a handler.
@@ -12,6 +13,10 @@ class CInternetException : public std::exception {
  public:
   explicit CInternetException(DWORD error, DWORD_PTR context = 1);
   const char* what() const noexcept override { return m_szDescription; }
+  // Writes the text of an error code (UTF-8, at most size - 1 bytes and a NUL); the
+  // program installs its own wording at start-up, else "Internet error N.".
+  using Describe = void (*)(DWORD error, char* text, std::size_t size);
+  static void SetDescribe(Describe describe);
 
   DWORD m_dwError;
   DWORD_PTR m_dwContext;

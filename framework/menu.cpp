@@ -78,14 +78,6 @@ CMenu* SearchMenus(HWND owner, Search search) {
 
 }  // namespace
 
-CMenu::CMenu() {
-  // Owner-draw requests can only find a menu that has an object: installing the dispatch
-  // with the first object is early enough, and happens in every program that needs it.
-  static const bool installed =
-      (CWnd::SetUnhandledMessageHandler(&CMenu::DispatchOwnerDraw), true);
-  (void)installed;
-}
-
 CMenu::~CMenu() { DestroyMenu(); }
 
 CMenu* CMenu::FromHandlePermanent(HMENU menu) { return MenuMap::FromHandle(menu); }

@@ -1,7 +1,7 @@
 // A menu handle and its wrapper object. The handle map lets a window hand the owner-draw
-// requests of a menu's items to the object that owns the menu (installed as the windows'
-// handler of unhandled messages), so a class derived from CMenu can measure and draw its
-// own items.
+// requests of a menu's items to the object that owns the menu (DispatchOwnerDraw, which
+// a program that draws menu items installs at start-up as the windows' handler of
+// unhandled messages), so a class derived from CMenu can measure and draw its own items.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +12,7 @@ class CWnd;
 
 class CMenu {
  public:
-  CMenu();
+  CMenu() = default;
   // Destroys a menu that is still attached.
   virtual ~CMenu();
   CMenu(const CMenu&) = delete;
@@ -69,7 +69,7 @@ class CMenu {
   // A WM_MEASUREITEM or WM_DRAWITEM about a menu item, sent to owner, goes to the object
   // of the menu that holds the item, or of the nearest enclosing menu that has one; the
   // result is then TRUE. False when the request is not about a menu item or no object
-  // claims it. Every window hands its unhandled messages here once a CMenu exists.
+  // claims it. Installed with CWnd::SetUnhandledMessageHandler.
   static BOOL DispatchOwnerDraw(HWND owner, UINT message, WPARAM wParam, LPARAM lParam,
                                 LRESULT* result);
 

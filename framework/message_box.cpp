@@ -1,13 +1,16 @@
 #include "message_box.h"
 
-#include "app.h"
-#include "legible_font.h"
 #include "text_conversion.h"
+#include "wnd.h"
 
 namespace {
 
-// A message box is made legible as it appears: a hook for this thread while it is up.
-thread_local HHOOK t_legibleHook = nullptr;
+const std::string& (*g_appName)() = nullptr;
+HWND (*g_mainWindow)() = nullptr;
+void (*g_appearing)(HWND box) = nullptr;
+
+// The program sees a box as it appears: a hook for this thread while it is up.
+thread_local HHOOK t_appearingHook = nullptr;
 
 LRESULT CALLBACK OnBoxAppearing(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_ACTIVATE) {
@@ -15,13 +18,13 @@ LRESULT CALLBACK OnBoxAppearing(int code, WPARAM wParam, LPARAM lParam) {
     wchar_t className[16] = {};
     ::GetClassNameW(box, className, 16);
     if (lstrcmpW(className, L"#32770") == 0) {
-      MakeMessageBoxLegible(box);
-      ::UnhookWindowsHookEx(t_legibleHook);
-      t_legibleHook = nullptr;
+      if (g_appearing) g_appearing(box);
+      ::UnhookWindowsHookEx(t_appearingHook);
+      t_appearingHook = nullptr;
       return 0;
     }
   }
-  return ::CallNextHookEx(t_legibleHook, code, wParam, lParam);
+  return ::CallNextHookEx(t_appearingHook, code, wParam, lParam);
 }
 
 MessageBoxHook& Hook() {
@@ -35,27 +38,38 @@ HWND DefaultOwner() {
   HWND active = GetActiveWindow();
   if (active && GetWindowThreadProcessId(active, nullptr) == GetCurrentThreadId())
     return active;
-  HWND main = AfxGetMainWndHandle();
+  HWND main = g_mainWindow ? g_mainWindow() : nullptr;
   return main ? GetLastActivePopup(main) : nullptr;
 }
 
 }  // namespace
+
+void SetMessageBoxApplication(const std::string& (*appName)(), HWND (*mainWindow)()) {
+  g_appName = appName;
+  g_mainWindow = mainWindow;
+}
+
+void SetMessageBoxAppearing(void (*appearing)(HWND box)) { g_appearing = appearing; }
 
 void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
 
 int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
                    UINT type) {
   if (Hook()) return Hook()(MessageBoxRequest{owner, WideToUtf8(text), WideToUtf8(caption), type});
-  if (!t_legibleHook) t_legibleHook = ::SetWindowsHookExW(WH_CBT, OnBoxAppearing, nullptr, ::GetCurrentThreadId());
+  if (g_appearing && !t_appearingHook) t_appearingHook = ::SetWindowsHookExW(WH_CBT, OnBoxAppearing, nullptr, ::GetCurrentThreadId());
   const int answer = MessageBoxW(owner, text.c_str(), caption.c_str(), type);
-  if (t_legibleHook) ::UnhookWindowsHookEx(t_legibleHook);
-  t_legibleHook = nullptr;
+  if (t_appearingHook) ::UnhookWindowsHookEx(t_appearingHook);
+  t_appearingHook = nullptr;
   return answer;
 }
 
 int AfxMessageBox(const std::wstring& text, UINT type) {
   if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
-  return ShowMessageBox(DefaultOwner(), text, Utf8ToWide(AfxGetAppName()), type);
+  return ShowMessageBox(DefaultOwner(), text, Utf8ToWide(g_appName ? g_appName() : std::string()), type);
 }
 
 int AfxMessageBox(const char* text, UINT type) { return AfxMessageBox(Utf8ToWide(text), type); }
+
+int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
+  return ShowMessageBox(m_hWnd, Utf8ToWide(text), Utf8ToWide(caption), type);
+}

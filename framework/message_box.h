@@ -1,5 +1,7 @@
 // The application message box: caption = the application's name, the exclamation icon
 // when no icon is asked for. Tests install a hook that records each box and answers it.
+// What the box needs of the application and of the program is installed, so that
+// this file depends on neither.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +17,14 @@ struct MessageBoxRequest {
 };
 
 using MessageBoxHook = std::function<int(const MessageBoxRequest&)>;
+
+// The application's name (UTF-8) for the caption, and its main window, which owns a box
+// when no window of this thread is active. CWinApp installs both; unset: no caption,
+// no owner.
+void SetMessageBoxApplication(const std::string& (*appName)(), HWND (*mainWindow)());
+
+// Called with each real box as it appears, before it shows (the program's font fix).
+void SetMessageBoxAppearing(void (*appearing)(HWND box));
 
 // Replaces every message box by a call of hook (pass nullptr to show real boxes again).
 void SetMessageBoxHook(MessageBoxHook hook);

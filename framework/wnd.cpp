@@ -1,11 +1,11 @@
 #include "wnd.h"
 
 #include <atomic>
+#include <string>
 #include <exception>
 #include <new>
 
 #include "handle_map.h"
-#include "message_box.h"
 #include "text_conversion.h"
 
 namespace {
@@ -13,6 +13,7 @@ namespace {
 using WindowMap = HandleMap<HWND, CWnd>;
 
 std::atomic<CWnd::UnhandledMessageHandler> g_unhandled{nullptr};
+std::atomic<CWnd::EscapedErrorReporter> g_reporter{nullptr};
 
 struct CurrentMessage {
   UINT message;
@@ -100,10 +101,6 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
 }
 
 BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }
-
-int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
-  return ShowMessageBox(m_hWnd, Utf8ToWide(text), Utf8ToWide(caption), type);
-}
 
 const MessageMap* CWnd::GetThisMessageMap() {
   static const MessageMapEntry entries[] = {{0, 0, 0, nullptr}};
@@ -194,11 +191,6 @@ void CWnd::OnFinalDestroy() {
   PostNcDestroy();
 }
 
-void AfxReportHandlerError(const char* what) {
-  // Shown with the stop icon, like every error the program does not expect.
-  AfxMessageBox(what, MB_OK | MB_ICONSTOP);
-}
-
 CWnd::MessageScope::MessageScope(UINT message, WPARAM wParam, LPARAM lParam)
     : savedMessage(t_current.message), savedWParam(t_current.wParam), savedLParam(t_current.lParam) {
   t_current = {message, wParam, lParam};
@@ -206,16 +198,27 @@ CWnd::MessageScope::MessageScope(UINT message, WPARAM wParam, LPARAM lParam)
 
 CWnd::MessageScope::~MessageScope() { t_current = {savedMessage, savedWParam, savedLParam}; }
 
+void CWnd::SetEscapedErrorReporter(EscapedErrorReporter reporter) {
+  g_reporter.store(reporter, std::memory_order_release);
+}
+
 void CWnd::ReportEscapedError(std::exception_ptr error) {
+  if (EscapedErrorReporter reporter = g_reporter.load(std::memory_order_acquire)) {
+    try {
+      reporter(error);
+    } catch (...) {
+      // Nothing may unwind through the system's dispatch code, a failed report neither.
+    }
+    return;
+  }
+  std::string what = "Unknown error.";
   try {
     std::rethrow_exception(error);
-  } catch (const std::bad_alloc&) {
-    AfxReportHandlerError("内存不足。");
   } catch (const std::exception& other) {
-    AfxReportHandlerError(other.what());
+    what = other.what();
   } catch (...) {
-    AfxReportHandlerError("未知错误。");
   }
+  ::MessageBoxW(nullptr, Utf8ToWide(what).c_str(), L"", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
 LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -57,7 +57,8 @@ class CWnd {
   HWND SetFocus() { return ::SetFocus(m_hWnd); }
   BOOL DestroyWindow();
 
-  // A message box owned by this window, with exactly this caption (both UTF-8).
+  // A message box owned by this window, with exactly this caption (both UTF-8). Part of
+  // message_box.cpp: the window core itself shows no box.
   int MessageBox(const char* text, const char* caption, UINT type = MB_OK);
 
   // The message map's dispatch; false when no entry handled the message.
@@ -69,6 +70,10 @@ class CWnd {
   using UnhandledMessageHandler = BOOL (*)(HWND hwnd, UINT message, WPARAM wParam,
                                            LPARAM lParam, LRESULT* result);
   static void SetUnhandledMessageHandler(UnhandledMessageHandler handler);
+  // Tells the user of an error that escaped a handler (see CallGuarded). The program
+  // installs its own at start-up; without one the system's plain box shows the error.
+  using EscapedErrorReporter = void (*)(std::exception_ptr error);
+  static void SetEscapedErrorReporter(EscapedErrorReporter reporter);
   // A notification or colour request this control sent, handed back by its parent.
   virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
@@ -88,7 +93,7 @@ class CWnd {
   bool DispatchToMap(UINT message, UINT code, UINT id, WPARAM wParam, LPARAM lParam,
                      LRESULT* result);
   // Runs a handler as the current message, turning an error that escapes it into the
-  // framework's error box: errors must not unwind through the system's dispatch code.
+  // reporter's box: errors must not unwind through the system's dispatch code.
   template <typename Call>
   static LRESULT CallGuarded(UINT message, WPARAM wParam, LPARAM lParam, Call&& call) {
     MessageScope scope(message, wParam, lParam);
@@ -120,5 +125,3 @@ class CWnd {
 
 LRESULT CALLBACK AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The framework's report of an error that escaped a command handler.
-void AfxReportHandlerError(const char* what);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "controls.h"
+#include "link_launcher.h"
 #include "tooltip_ctrl.h"
 
 class CHyperLink : public CStatic {
@@ -31,10 +32,9 @@ class CHyperLink : public CStatic {
   // The id of the one tool of m_toolTip.
   static constexpr UINT kToolId = 1;
 
-  // A failure code of LaunchUrl of its own: the registered browser's command line and
-  // the URL do not fit the command buffer together.
-  static constexpr int kCommandTooLong = 24;
-  static constexpr size_t kCommandBufferSize = 520;
+  // The launcher's own failure code and buffer (link_launcher.h).
+  static constexpr int kCommandTooLong = kLinkCommandTooLong;
+  static constexpr size_t kCommandBufferSize = kLinkCommandBufferSize;
 
   CHyperLink() = default;
   ~CHyperLink() override;
@@ -44,14 +44,13 @@ class CHyperLink : public CStatic {
   // url is ANSI.
   void SetLinkUrl(const std::string& url);
   void OpenLink();
-  // Above 32 on success, an error code of 32 or less on failure.
-  static INT_PTR LaunchUrl(const char* url, int showCommand);
-  // The default value of root\subKey into out (outSize bytes): 0, or the error. The
-  // value must exist, be a string and fit; out is left alone otherwise.
-  static LONG QueryClassKey(HKEY root, const char* subKey, char* out, size_t outSize);
-  static void ShowOpenError(int error);
-  // The reason text ShowOpenError gives for error (UTF-8).
-  static std::string OpenErrorText(int error);
+  // The launcher's (link_launcher.h), which the link uses.
+  static INT_PTR LaunchUrl(const char* url, int showCommand) { return LaunchLinkUrl(url, showCommand); }
+  static LONG QueryClassKey(HKEY root, const char* subKey, char* out, size_t outSize) {
+    return ::QueryClassKey(root, subKey, out, outSize);
+  }
+  static void ShowOpenError(int error) { ShowLinkOpenError(error); }
+  static std::string OpenErrorText(int error) { return LinkOpenErrorText(error); }
   void FitWindowToText();
   static void LoadHandCursor();
 

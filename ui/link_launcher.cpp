@@ -10,7 +10,6 @@
 #include <string>
 
 #include "app.h"
-#include "hyperlink.h"
 #include "message_box.h"
 
 namespace {
@@ -47,7 +46,7 @@ LinkSystemCalls& LinkCalls() {
   return calls;
 }
 
-LONG CHyperLink::QueryClassKey(HKEY root, const char* subKey, char* out, size_t outSize) {
+LONG QueryClassKey(HKEY root, const char* subKey, char* out, size_t outSize) {
   HKEY key = nullptr;
   LONG error = RegOpenKeyExA(root, subKey, 0, KEY_QUERY_VALUE, &key);
   if (error != ERROR_SUCCESS) return error;
@@ -67,12 +66,12 @@ LONG CHyperLink::QueryClassKey(HKEY root, const char* subKey, char* out, size_t 
   return ERROR_SUCCESS;
 }
 
-INT_PTR CHyperLink::LaunchUrl(const char* url, int showCommand) {
+INT_PTR LaunchLinkUrl(const char* url, int showCommand) {
   const INT_PTR shellResult = reinterpret_cast<INT_PTR>(
       LinkCalls().shellExecute(nullptr, "open", url, nullptr, nullptr, showCommand));
   if (shellResult > 32) return shellResult;
 
-  char command[kCommandBufferSize];
+  char command[kLinkCommandBufferSize];
   if (QueryClassKey(HKEY_CLASSES_ROOT, ".htm", command, sizeof(command)) != ERROR_SUCCESS)
     return shellResult;
   static const char kOpenCommand[] = "\\shell\\open\\command";
@@ -87,13 +86,13 @@ INT_PTR CHyperLink::LaunchUrl(const char* url, int showCommand) {
   if (placeholder) *placeholder = '\0';
 
   // A line that cannot take the URL is refused rather than cut or overrun.
-  if (std::strlen(command) + 1 + std::strlen(url) + 1 > sizeof(command)) return kCommandTooLong;
+  if (std::strlen(command) + 1 + std::strlen(url) + 1 > sizeof(command)) return kLinkCommandTooLong;
   std::strcat(command, " ");
   std::strcat(command, url);
   return static_cast<INT_PTR>(LinkCalls().winExec(command, static_cast<UINT>(showCommand)));
 }
 
-std::string CHyperLink::OpenErrorText(int error) {
+std::string LinkOpenErrorText(int error) {
   switch (error) {
     case 0: return "The operating system is out\nof memory or resources.";
     case SE_ERR_FNF: return "The specified file was not found.";
@@ -112,7 +111,7 @@ std::string CHyperLink::OpenErrorText(int error) {
              "were being processed.";
     case SE_ERR_NOASSOC: return "There is no application associated\nwith the given filename extension.";
     case SE_ERR_DLLNOTFOUND: return "The specified dynamic-link library was not found.";
-    case kCommandTooLong:
+    case kLinkCommandTooLong:
       return "The link is too long for the command line\nof the registered browser.";
     default: {
       char text[64];
@@ -122,6 +121,6 @@ std::string CHyperLink::OpenErrorText(int error) {
   }
 }
 
-void CHyperLink::ShowOpenError(int error) {
-  AfxMessageBox(("Can't open link:\n\n" + OpenErrorText(error)).c_str(), MB_ICONEXCLAMATION);
+void ShowLinkOpenError(int error) {
+  AfxMessageBox(("Can't open link:\n\n" + LinkOpenErrorText(error)).c_str(), MB_ICONEXCLAMATION);
 }

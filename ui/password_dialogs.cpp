@@ -1,6 +1,7 @@
 #include "password_dialogs.h"
 
-#include "file_cipher.h"
+#include "default_password.h"
+#include "qz_format.h"
 #include "message_box.h"
 #include "operation_messages.h"
 #include "password_field.h"

@@ -1,20 +1,34 @@
-// Compiled once per executable with QZ_PRODUCT_HOST set, so that tests can point the
-// program at a loopback server.
 #include "product_address.h"
 
-#ifndef QZ_PRODUCT_HOST
-#error "QZ_PRODUCT_HOST must name the vendor's host"
-#endif
+#include <string>
 
-#define QZ_WIDEN2(text) L##text
-#define QZ_WIDEN(text) QZ_WIDEN2(text)
+namespace {
 
-const char* ProductSiteUrl() { return "http://" QZ_PRODUCT_HOST "/"; }
+struct Addresses {
+  std::string host;
+  std::string site;
+  std::wstring info;
+};
 
-const wchar_t* ProductInfoUrl() {
-  return QZ_WIDEN("http://" QZ_PRODUCT_HOST "/Product/HotInfo.aspx?id=qz");
+Addresses& Current() {
+  static Addresses addresses;
+  return addresses;
 }
 
-const char* VendorSiteAddress() { return QZ_PRODUCT_HOST; }
+}  // namespace
 
-const char* VendorSiteUrl() { return "http://" QZ_PRODUCT_HOST "/"; }
+void SetProductHost(const char* host) {
+  Addresses& addresses = Current();
+  addresses.host = host ? host : "";
+  addresses.site = "http://" + addresses.host + "/";
+  const std::string info = addresses.site + "Product/HotInfo.aspx?id=qz";
+  addresses.info.assign(info.begin(), info.end());  // ASCII
+}
+
+const char* ProductSiteUrl() { return Current().site.c_str(); }
+
+const wchar_t* ProductInfoUrl() { return Current().info.c_str(); }
+
+const char* VendorSiteAddress() { return Current().host.c_str(); }
+
+const char* VendorSiteUrl() { return Current().site.c_str(); }

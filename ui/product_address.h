@@ -1,5 +1,10 @@
-// The vendor's addresses, all on the one host the build is configured with.
+// The vendor's addresses, all on the one host the program is given at start-up (the
+// shipped program its configured host, tests a loopback one). Until then there is no
+// host, and the addresses lead nowhere.
 #pragma once
+
+// host: "name" or "name:port", ASCII. Called before the first window.
+void SetProductHost(const char* host);
 
 // The page opened when the user leaves through the exit button (URL 1).
 const char* ProductSiteUrl();

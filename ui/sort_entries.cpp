@@ -2,10 +2,13 @@
 #include <cstring>
 #include <vector>
 
+#include "code_page_936.h"
 #include "file_entry.h"
-#include "win_path.h"
 
-std::string SortKeyOf(const std::string& utf8Name) { return qz::ToCodePage936(utf8Name, "\xFF\xFF"); }
+std::string SortKeyOf(const std::string& utf8Name) {
+  std::string key;
+  return qz::ToCodePage936(utf8Name, qz::LackingCharacter::kSortsLast, &key) ? key : utf8Name;
+}
 
 void SortEntryList(FileEntry* anchor, int count) {
   if (count < 2) return;

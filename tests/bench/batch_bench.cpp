@@ -13,6 +13,7 @@
 
 #include "app.h"
 #include "file_browser_dlg.h"
+#include "product_address.h"
 #include "message_box.h"
 #include "resource.h"
 
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
   int large = argc > 2 ? std::atoi(argv[2]) : 2000;
   CWinApp app;
   AfxInitApplication(&app, GetModuleHandleW(nullptr));
+  SetProductHost("127.0.0.1:9");
   SetMessageBoxHook([](const MessageBoxRequest& request) {
     if (request.text != "目录加密完成！") std::fprintf(stderr, "message: %s\n", request.text.c_str());
     return IDOK;

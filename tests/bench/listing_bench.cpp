@@ -14,6 +14,7 @@
 
 #include "app.h"
 #include "file_browser_dlg.h"
+#include "product_address.h"
 #include "resource.h"
 
 namespace {
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
   int large = argc > 2 ? std::atoi(argv[2]) : 10000;
   CWinApp app;
   AfxInitApplication(&app, GetModuleHandleW(nullptr));
+  SetProductHost("127.0.0.1:9");
 
   std::string smallFolder = MakeFolder(small);
   std::string largeFolder = MakeFolder(large);

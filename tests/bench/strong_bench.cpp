@@ -9,6 +9,7 @@
 
 #include "app.h"
 #include "file_browser_dlg.h"
+#include "product_address.h"
 #include "message_box.h"
 #include "resource.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
   }
   CWinApp app;
   AfxInitApplication(&app, GetModuleHandleW(nullptr));
+  SetProductHost("127.0.0.1:9");
   int failures = 0;
   SetMessageBoxHook([&failures](const MessageBoxRequest& request) {
     std::fprintf(stderr, "message: %s\n", request.text.c_str());

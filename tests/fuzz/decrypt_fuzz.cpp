@@ -16,7 +16,9 @@
 #include <vector>
 
 #include "fuzz_files.h"
+#include "default_password.h"
 #include "file_cipher.h"
+#include "header.h"
 #include "file_system.h"
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "fault_injection.h"
 #include "file_cipher.h"
+#include "header.h"
 #include "file_system.h"
 #include "test_support.h"
 

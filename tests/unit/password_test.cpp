@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "file_cipher.h"
+#include "header.h"
 #include "replace_transaction.h"
 #include "key_material.h"
 #include "rc4.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "file_cipher.h"
+#include "qz_format.h"
 #include "key_material.h"
 #include "rc4.h"
 #include "test_support.h"

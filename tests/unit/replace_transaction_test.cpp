@@ -10,6 +10,7 @@
 
 #include "fault_count.h"
 #include "file_cipher.h"
+#include "qz_format.h"
 #include "replace_transaction.h"
 #include "test_support.h"
 

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "cipher.h"
+#include "default_password.h"
 #include "file_cipher.h"
+#include "header.h"
 #include "qz_name.h"
 #include "replace_transaction.h"
 #include "support/files.h"

@@ -21,6 +21,7 @@
 #include "legible_font.h"
 #include "internet_session.h"
 #include "message_box.h"
+#include "program_hooks.h"
 #include "support/message_queue.h"
 #include "support/wait.h"
 #include "support/window_query.h"
@@ -644,6 +645,8 @@ TEST_F(FrameworkTest, OpenUrlSendsTheAgentAndClosesWithTheFile) {
 
 int main(int argc, char** argv) {
   AfxInitApplication(&g_app, GetModuleHandleW(nullptr));
+  // The program's fonts and wording, which some cases here show.
+  InstallProgramHooks();
   WSADATA winsock;
   WSAStartup(MAKEWORD(2, 2), &winsock);
   testing::InitGoogleTest(&argc, argv);

@@ -6,6 +6,8 @@
 
 #include "app.h"
 #include "message_box.h"
+#include "product_address.h"
+#include "program_hooks.h"
 #include "support/wait.h"
 #include "support/window_query.h"
 
@@ -65,6 +67,9 @@ class TestApp : public CWinApp {};
 int main(int argc, char** argv) {
   static TestApp app;
   AfxInitApplication(&app, GetModuleHandleW(nullptr));
+  InstallProgramHooks();
+  // A closed loopback port: nothing here leaves the machine.
+  SetProductHost("127.0.0.1:1");
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
