@@ -10,6 +10,7 @@
 
 #include "secure_wipe.h"
 #include "wide_text.h"
+#include "win_path.h"
 #else
 #include <iconv.h>
 #include <langinfo.h>
@@ -209,28 +210,9 @@ std::string Utf8ToCodePage936Each(const std::string& utf8) {
 
 #else
 
+// No best fit: a character code page 936 lacks is refused, never replaced by another.
 bool Utf8ToCodePage936(const std::string& text, std::string* out) {
-  const int wideLength = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
-                                             static_cast<int>(text.size()), nullptr, 0);
-  if (wideLength <= 0) return false;
-  std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-  qz::WipeTextOnExit<std::wstring> wipeWide(wide);  // it may be a password
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                      wide.data(), wideLength);
-  // No best fit: a character code page 936 lacks is refused, never replaced by another.
-  BOOL lossy = FALSE;
-  const int length = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength,
-                                         nullptr, 0, nullptr, &lossy);
-  if (length <= 0 || lossy) return false;
-  std::string result(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, result.data(), length,
-                      nullptr, &lossy);
-  if (lossy) {
-    qz::SecureWipe(&result);
-    return false;
-  }
-  *out = std::move(result);
-  return true;
+  return !text.empty() && qz::ToCodePage936(text, qz::Lacking::kFail, out);
 }
 
 std::string Utf8ToCodePage936Each(const std::string& utf8) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "secure_wipe.h"
+
 namespace qz {
 
 std::wstring WidePath(const std::string& utf8) {
@@ -58,6 +60,24 @@ std::string ToCodePage936(const std::string& utf8, const std::string& lacking) {
     i += static_cast<std::size_t>(units - 1);
   }
   return text;
+}
+
+bool ToCodePage936(const std::string& utf8, Lacking, std::string* out) {
+  if (utf8.empty()) {
+    out->clear();
+    return true;
+  }
+  std::wstring wide = WidePath(utf8);
+  std::string text;
+  const bool converted = !wide.empty() && Convert936(wide.data(), static_cast<int>(wide.size()), &text);
+  if (!wide.empty()) SecureWipe(&wide[0], wide.size() * sizeof(wchar_t));
+  if (!converted) {
+    SecureWipe(&text);
+    return false;
+  }
+  SecureWipe(out);
+  out->swap(text);
+  return true;
 }
 
 }  // namespace qz

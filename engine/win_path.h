@@ -19,6 +19,11 @@ std::string Utf8Path(const wchar_t* wide);
 // code page lacks (a surrogate pair is one character). No best fit: "ß" never becomes
 // "s". Text that is not UTF-8 comes back as it is.
 std::string ToCodePage936(const std::string& utf8, const std::string& lacking);
+// What becomes of a character code page 936 lacks where no stand-in may take its place.
+enum class Lacking { kFail };
+// UTF-8 text in code page 936, or false (out untouched) when it is not UTF-8 or holds a
+// character code page 936 lacks. Its working copies are wiped: the text may be a password.
+bool ToCodePage936(const std::string& utf8, Lacking lacking, std::string* out);
 
 }  // namespace qz
 

@@ -3,10 +3,7 @@
 #include "file_cipher.h"
 #include "message_box.h"
 #include "secure_wipe.h"
-
-namespace {
-constexpr UINT kPasswordCodePage = 936;
-}
+#include "win_path.h"
 
 PasswordFieldStatus ReadPasswordField(const CEdit& field, PasswordForm form, std::string* password) {
   std::wstring wide = field.GetWindowTextWide();
@@ -17,18 +14,22 @@ PasswordFieldStatus ReadPasswordField(const CEdit& field, PasswordForm form, std
   // ".qz" passwords are code page 936 bytes on every system, so that a file opens
   // wherever it goes; a character that code page lacks is refused, never fitted. Strong
   // passwords are UTF-8, as age takes them; only a broken surrogate has no such form.
-  const UINT codePage = form == PasswordForm::kUtf8 ? CP_UTF8 : kPasswordCodePage;
-  const DWORD flags = form == PasswordForm::kUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-  BOOL lossy = FALSE;
-  BOOL* lossyOut = form == PasswordForm::kUtf8 ? nullptr : &lossy;  // UTF-8 takes no default character
-  int length = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                   nullptr, lossyOut);
-  if (lossy || length <= 0) return PasswordFieldStatus::kNotRepresentable;
-  if (form == PasswordForm::kCodePage936 && static_cast<size_t>(length) > qz::kMaxPasswordBytes)
+  const int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return PasswordFieldStatus::kNotRepresentable;
+  std::string utf8(static_cast<size_t>(length), '\0');
+  qz::WipeTextOnExit<std::string> wipeUtf8(utf8);
+  WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), static_cast<int>(wide.size()), &utf8[0], length,
+                      nullptr, nullptr);
+  if (form == PasswordForm::kUtf8) {
+    password->swap(utf8);
+    return PasswordFieldStatus::kOk;
+  }
+  if (!qz::ToCodePage936(utf8, qz::Lacking::kFail, password)) return PasswordFieldStatus::kNotRepresentable;
+  if (password->size() > qz::kMaxPasswordBytes) {
+    qz::SecureWipe(password);
     return PasswordFieldStatus::kTooLong;
-  password->resize(static_cast<size_t>(length));
-  WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), &(*password)[0], length,
-                      nullptr, lossyOut);
+  }
   return PasswordFieldStatus::kOk;
 }
 

@@ -9,8 +9,27 @@
 
 #include "app.h"
 #include "file_browser_dlg.h"
+#include "file_prompts.h"
+#include "file_session.h"
 #include "message_box.h"
 #include "resource.h"
+
+namespace {
+
+// The window's answers, with the strong password given before.
+class BenchPrompts : public CFilePrompts {
+ public:
+  explicit BenchPrompts(CFileBrowserDlg& window)
+      : CFilePrompts([&window] { window.RefreshListing(); },
+                     [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); }) {}
+  bool AskEncryptionPassword(qzops::Passwords* out) override {
+    out->strong = "bench password";
+    out->strongFiles = true;
+    return true;
+  }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -28,17 +47,15 @@ int main(int argc, char** argv) {
   CFileBrowserDlg dialog;
   std::snprintf(dialog.m_szCurrentDir, sizeof(dialog.m_szCurrentDir), "C:\\");
   if (!dialog.Create(IDD_FILE_BROWSER)) return 1;
-  // Inside a batch the window asks for no password once it has one, and shows no
-  // closing message: what is timed is the operation alone.
-  dialog.m_bBatch = TRUE;
-  dialog.m_bStrongEncryption = TRUE;
-  dialog.m_strStrongPassword = "bench password";
+  // As a batch of one file the window shows no closing message: what is timed is the
+  // operation alone.
+  BenchPrompts prompts(dialog);
+  qzops::FileSession session(prompts);
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  dialog.EncryptOneFile(argv[1]);
+  session.RunFiles({argv[1]}, qzops::FileCommand::kEncrypt);
   QueryPerformanceCounter(&end);
-  dialog.m_bBatch = FALSE;
   dialog.DestroyWindow();
   std::printf("Lockmere.exe strong encryption: %.3f s\n",
               double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
