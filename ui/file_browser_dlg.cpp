@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "about_dlg.h"
@@ -34,8 +35,8 @@ namespace {
 constexpr char kAllFilesType[] = "All files (*.*)";
 }
 
-CFileBrowserDlg::CFileBrowserDlg() : CDialog(IDD_FILE_BROWSER) {
-  std::strcpy(m_szCurrentDir, "C:\\");
+CFileBrowserDlg::CFileBrowserDlg(const std::string& folder) : CDialog(IDD_FILE_BROWSER) {
+  std::snprintf(m_szCurrentDir, sizeof(m_szCurrentDir), "%s", folder.c_str());
 }
 
 CFileBrowserDlg::~CFileBrowserDlg() {

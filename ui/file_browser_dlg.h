@@ -31,7 +31,8 @@ struct FileTypeEntry {
 
 class CFileBrowserDlg : public CDialog {
  public:
-  CFileBrowserDlg();
+  // Shows folder (ending in a backslash) when it opens.
+  explicit CFileBrowserDlg(const std::string& folder = "C:\\");
   ~CFileBrowserDlg() override;
 
   // Lists m_szCurrentDir: folders first, then files, each group sorted by display name.

@@ -113,8 +113,7 @@ int main(int argc, char** argv) {
   MakeFolder(std::string(kRoot) + "Small\\", small);
   MakeFolder(std::string(kRoot) + "Large\\", large);
 
-  CFileBrowserDlg dialog;
-  std::snprintf(dialog.m_szCurrentDir, sizeof(dialog.m_szCurrentDir), "%s", kRoot);
+  CFileBrowserDlg dialog(kRoot);
   if (!dialog.Create(IDD_FILE_BROWSER)) return 1;
   double smallTime = TimeBatch(dialog, "Small");
   double largeTime = TimeBatch(dialog, "Large");

@@ -44,8 +44,7 @@ int main(int argc, char** argv) {
     ++failures;
     return IDOK;
   });
-  CFileBrowserDlg dialog;
-  std::snprintf(dialog.m_szCurrentDir, sizeof(dialog.m_szCurrentDir), "C:\\");
+  CFileBrowserDlg dialog("C:\\");
   if (!dialog.Create(IDD_FILE_BROWSER)) return 1;
   // As a batch of one file the window shows no closing message: what is timed is the
   // operation alone.

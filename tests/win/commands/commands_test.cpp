@@ -430,8 +430,7 @@ class CommandsTest : public testing::Test {
   }
 
   void WithWindow(const std::string& dir, const std::function<void(Window&)>& script) {
-    CFileBrowserDlg dialog;
-    std::strcpy(dialog.m_szCurrentDir, dir.c_str());
+    CFileBrowserDlg dialog(dir);
     uitest::RunModal(dialog, [&](HWND window) {
       Window driver(dialog, window);
       script(driver);
