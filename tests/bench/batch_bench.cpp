@@ -12,8 +12,8 @@
 #include <string>
 
 #include "app.h"
+#include "bench_prompts.h"
 #include "file_browser_dlg.h"
-#include "file_prompts.h"
 #include "file_session.h"
 #include "message_box.h"
 #include "resource.h"
@@ -69,24 +69,12 @@ int CountEncrypted(const std::string& folder) {
   return count;
 }
 
-// The window's answers, with the password given before, so that the batch asks for none.
-class BenchPrompts : public CFilePrompts {
- public:
-  explicit BenchPrompts(CFileBrowserDlg& window)
-      : CFilePrompts([&window] { window.RefreshListing(); },
-                     [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); }) {}
-  bool AskEncryptionPassword(qzops::Passwords* out) override {
-    out->qz = "bench password";
-    return true;
-  }
-};
-
 // Seconds for encrypting the folder named name inside kRoot, as the context menu's
 // command on it runs.
 double TimeBatch(CFileBrowserDlg& dialog, const char* name) {
   std::snprintf(dialog.m_szCurrentDir, sizeof(dialog.m_szCurrentDir), "%s", kRoot);
   dialog.RefreshListing();
-  BenchPrompts prompts(dialog);
+  BenchPrompts prompts(dialog, {"bench password", std::string(), false});
   qzops::FileSession session(prompts);
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);

@@ -8,28 +8,11 @@
 #include <cstring>
 
 #include "app.h"
+#include "bench_prompts.h"
 #include "file_browser_dlg.h"
-#include "file_prompts.h"
 #include "file_session.h"
 #include "message_box.h"
 #include "resource.h"
-
-namespace {
-
-// The window's answers, with the strong password given before.
-class BenchPrompts : public CFilePrompts {
- public:
-  explicit BenchPrompts(CFileBrowserDlg& window)
-      : CFilePrompts([&window] { window.RefreshListing(); },
-                     [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); }) {}
-  bool AskEncryptionPassword(qzops::Passwords* out) override {
-    out->strong = "bench password";
-    out->strongFiles = true;
-    return true;
-  }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -48,7 +31,7 @@ int main(int argc, char** argv) {
   if (!dialog.Create(IDD_FILE_BROWSER)) return 1;
   // As a batch of one file the window shows no closing message: what is timed is the
   // operation alone.
-  BenchPrompts prompts(dialog);
+  BenchPrompts prompts(dialog, {std::string(), "bench password", true});
   qzops::FileSession session(prompts);
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);

@@ -363,15 +363,19 @@ class Window {
 
   // Right-clicks an item and returns the command ids of the menu that opens (closed
   // again with Esc), or nullopt when none opens.
+  // The visible popup menu, or null when none shows before the command is done.
+  HWND WaitForPopup(const std::atomic<bool>& done) const {
+    HWND popup = nullptr;
+    WaitUntil([&] { return (popup = FirstVisible(ThreadWindows(thread_), OfClass(kPopupMenuClass))) || done; },
+              Millis(5000));
+    return popup;
+  }
+
   std::optional<std::vector<UINT>> ContextMenu(int item) {
     std::optional<std::vector<UINT>> ids;
     Notify(NM_RCLICK, item, {}, [&](const std::atomic<bool>& done) {
-      HWND popup = nullptr;
-      auto find = [&] {
-        popup = FirstVisible(ThreadWindows(thread_), OfClass(kPopupMenuClass));
-        return popup != nullptr;
-      };
-      if (!WaitUntil([&] { return find() || done; }, Millis(5000)) || !popup) return;
+      HWND popup = WaitForPopup(done);
+      if (!popup) return;
       HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
       ids.emplace();
       for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) ids->push_back(GetMenuItemID(menu, i));
@@ -384,12 +388,8 @@ class Window {
   // would press; the command runs before the click's notification returns.
   std::string ChooseFromMenu(int item, UINT id, const Answers& answers = {}) {
     return Notify(NM_RCLICK, item, answers, [&](const std::atomic<bool>& done) {
-      HWND popup = nullptr;
-      auto find = [&] {
-        popup = FirstVisible(ThreadWindows(thread_), OfClass(kPopupMenuClass));
-        return popup != nullptr;
-      };
-      if (!WaitUntil([&] { return find() || done; }, Millis(5000)) || !popup) return;
+      HWND popup = WaitForPopup(done);
+      if (!popup) return;
       HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
       for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
         PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
