@@ -9,10 +9,12 @@
 #include "console_text.h"
 #include "file_cipher.h"
 #include "file_listing.h"
+#include "file_session.h"
 #include "file_streams.h"
 #include "interrupt.h"
 #include "messages.h"
 #include "progress_bar.h"
+#include "qz_name.h"
 #include "replace_transaction.h"
 #include "strong_file.h"
 
@@ -206,25 +208,118 @@ void ReportInfo(const RunOptions& options, const std::string& line) {
   std::fflush(stdout);
 }
 
+namespace {
+
+// qzcrypt's side of an operation: its options answer every question before anything runs
+// (--force, --ignore-name), the password was read before, and each file's end is one
+// report line.
+class TerminalFrontEnd : public qzops::FrontEnd {
+ public:
+  explicit TerminalFrontEnd(const RunOptions& options) : m_options(options) {}
+
+  bool succeeded() const { return m_succeeded; }
+
+  bool AskEncryptionPassword(qzops::Passwords* out) override {
+    out->qz = m_options.password;
+    out->strong = m_options.strongPassword;
+    out->strongFiles = m_options.strong;
+    return true;
+  }
+  bool AskDecryptionPassword(qzops::PasswordUse, qzops::Passwords* out) override {
+    out->qz = m_options.password;
+    out->strong = m_options.strongPassword;
+    return true;
+  }
+  qzops::Answer Preset(qzops::Question question) override {
+    using qzops::Answer;
+    using qzops::Question;
+    switch (question) {
+      case Question::kOtherName: return m_options.ignoreName ? Answer::kYes : Answer::kNo;
+      case Question::kFolderHasEncrypted:
+      case Question::kFolderHasPlain: return Answer::kYes;  // folders are expanded by name
+      default: return m_options.force ? Answer::kYes : Answer::kNo;
+    }
+  }
+  // qzcrypt lists no link as a file; one that takes a file's place meanwhile is refused by
+  // the engine as it opens the source.
+  bool LeavesLinks() const override { return false; }
+  bool Confirm(qzops::Question, const std::string&) override { return false; }
+  void Tell(qzops::Notice notice, const std::string& subject, int) override {
+    switch (notice) {
+      case qzops::Notice::kNotQz:
+        ReportError("cannot upgrade " + subject + ": " + StepText(qz::DecryptStep::kNotEncryptedName));
+        break;
+      default: break;
+    }
+    m_succeeded = false;
+  }
+  std::uint64_t SizeHint(const std::string& path) override { return SizeOrZero(path); }
+  qz::ProgressSink* BeginProgress(const std::string& path, std::uint64_t size) override {
+    // The bar stays until the report is written, as it erases its own line.
+    m_bar = MakeBar(m_options, path, size);
+    return m_bar.get();
+  }
+  void EndProgress() override {}
+  void Configure(qzops::FileCommand command, const std::string& path, qz::TransactionOptions* options) override {
+    qz::CipherOptions cipher;
+    if (command == qzops::FileCommand::kEncrypt) {
+      if (m_options.strong)
+        cipher.workFactor = m_options.workFactor;
+      else
+        cipher.headerName = NameToCodePage936(BaseName(path));
+    } else if (command == qzops::FileCommand::kUpgrade || !qz::HasStrongExtension(BaseName(path))) {
+      cipher = NameCheckFor(path, m_options);
+      if (command == qzops::FileCommand::kUpgrade) cipher.workFactor = m_options.workFactor;
+    }
+    *options = TransactionFor(m_options, 0, nullptr, std::move(cipher));
+  }
+  void Finished(const qzops::FileReport& report) override {
+    FailureContext context(report.path);
+    switch (report.command) {
+      case qzops::FileCommand::kEncrypt:
+        m_succeeded = Report(report.encrypt, m_options, kEncryptVerb, std::move(context));
+        return;
+      case qzops::FileCommand::kDecrypt:
+        if (!report.fromQz && report.decrypt.step != qz::DecryptStep::kNotEncryptedName) {
+          context.otherNamesKeep = "the .age file";
+          context.workFactorFound = report.workFactorFound;
+          m_succeeded = Report(report.decrypt, m_options, kDecryptVerb, std::move(context));
+          return;
+        }
+        context.expectedName = report.cipher.expectedName.value_or(std::string());
+        m_succeeded = ReportFromQz(report.decrypt, m_options, kDecryptVerb, std::move(context));
+        return;
+      case qzops::FileCommand::kUpgrade:
+        context.expectedName = report.cipher.expectedName.value_or(std::string());
+        m_succeeded = ReportFromQz(report.decrypt, m_options, kUpgradeVerb, std::move(context));
+        return;
+    }
+  }
+  void BatchEnded(int) override {}
+
+ private:
+  const RunOptions& m_options;
+  std::unique_ptr<ProgressBar> m_bar;
+  bool m_succeeded = false;
+};
+
+bool RunSession(qzops::FileCommand command, const std::string& path, const RunOptions& options) {
+  TerminalFrontEnd frontEnd(options);
+  {
+    qzops::FileSession session(frontEnd);
+    session.Run(command, path);
+  }
+  return frontEnd.succeeded();
+}
+
+}  // namespace
+
 bool EncryptOne(const std::string& path, const RunOptions& options) {
-  const std::uint64_t size = SizeOrZero(path);
-  auto bar = MakeBar(options, path, size);
-  qz::CipherOptions cipher;
-  cipher.headerName = NameToCodePage936(BaseName(path));
-  return Report(qz::ReplaceWithEncrypted(path, options.password,
-                                         TransactionFor(options, size, bar.get(), cipher)),
-                options, kEncryptVerb, FailureContext(path));
+  return RunSession(qzops::FileCommand::kEncrypt, path, options);
 }
 
 bool DecryptOne(const std::string& path, const RunOptions& options) {
-  const std::uint64_t size = SizeOrZero(path);
-  auto bar = MakeBar(options, path, size);
-  const qz::CipherOptions cipher = NameCheckFor(path, options);
-  const qz::DecryptResult result = qz::ReplaceWithDecrypted(
-      path, options.password, TransactionFor(options, size, bar.get(), cipher));
-  FailureContext context(path);
-  context.expectedName = *cipher.expectedName;
-  return ReportFromQz(result, options, kDecryptVerb, std::move(context));
+  return RunSession(qzops::FileCommand::kDecrypt, path, options);
 }
 
 bool CheckOne(const std::string& path, const RunOptions& options) {
@@ -246,28 +341,6 @@ bool CheckOne(const std::string& path, const RunOptions& options) {
                          : " (the name stored inside is " + Quoted(name.stored) + ")");
 }
 
-bool EncryptStrongOne(const std::string& path, const RunOptions& options) {
-  const std::uint64_t size = SizeOrZero(path);
-  auto bar = MakeBar(options, path, size);
-  qz::CipherOptions cipher;
-  cipher.workFactor = options.workFactor;
-  return Report(qz::ReplaceWithStrongEncrypted(path, options.strongPassword,
-                                               TransactionFor(options, size, bar.get(), cipher)),
-                options, kEncryptVerb, FailureContext(path));
-}
-
-bool DecryptStrongOne(const std::string& path, const RunOptions& options) {
-  const std::uint64_t size = SizeOrZero(path);
-  auto bar = MakeBar(options, path, size);
-  FailureContext context(path);
-  context.otherNamesKeep = "the .age file";
-  qz::CipherOptions cipher;
-  cipher.workFactorFound = &context.workFactorFound;
-  const qz::DecryptResult result = qz::ReplaceWithStrongDecrypted(
-      path, options.strongPassword, TransactionFor(options, size, bar.get(), cipher));
-  return Report(result, options, kDecryptVerb, std::move(context));
-}
-
 bool CheckStrongOne(const std::string& path, const RunOptions& options) {
   // The whole file is read and authenticated, so a large one gets a bar.
   const std::uint64_t size = SizeOrZero(path);
@@ -280,16 +353,7 @@ bool CheckStrongOne(const std::string& path, const RunOptions& options) {
 }
 
 bool UpgradeOne(const std::string& path, const RunOptions& options) {
-  const std::uint64_t size = SizeOrZero(path);
-  auto bar = MakeBar(options, path, size);
-  qz::CipherOptions cipher = NameCheckFor(path, options);
-  cipher.workFactor = options.workFactor;
-  const qz::DecryptResult result =
-      qz::ReplaceWithUpgraded(path, options.password, options.strongPassword,
-                              TransactionFor(options, size, bar.get(), cipher));
-  FailureContext context(path);
-  context.expectedName = *cipher.expectedName;
-  return ReportFromQz(result, options, kUpgradeVerb, std::move(context));
+  return RunSession(qzops::FileCommand::kUpgrade, path, options);
 }
 
 }  // namespace qzcli

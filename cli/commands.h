@@ -22,12 +22,11 @@ struct RunOptions {
 
 // Each returns true when the file was done; a failure has been reported on stderr.
 // A file stopped by an interrupt counts as failed; the caller asks Interrupted().
+// PATH -> PATH.qz, or PATH.age with options.strong; FILE.qz or FILE.age -> FILE.
 bool EncryptOne(const std::string& path, const RunOptions& options);
 bool DecryptOne(const std::string& path, const RunOptions& options);
 bool CheckOne(const std::string& path, const RunOptions& options);
-// The same for ".age" files: PATH -> PATH.age, FILE.age -> FILE, and the check.
-bool EncryptStrongOne(const std::string& path, const RunOptions& options);
-bool DecryptStrongOne(const std::string& path, const RunOptions& options);
+// The check of a ".age" file.
 bool CheckStrongOne(const std::string& path, const RunOptions& options);
 // FILE.qz -> FILE.age with the same password.
 bool UpgradeOne(const std::string& path, const RunOptions& options);

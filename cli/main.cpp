@@ -212,9 +212,9 @@ bool RunOne(Command command, const std::string& path, const RunOptions& options)
   const bool strongFile = qz::HasStrongExtension(BaseName(path));
   switch (command) {
     case Command::kEncrypt:
-      return options.strong ? EncryptStrongOne(path, options) : EncryptOne(path, options);
+      return EncryptOne(path, options);
     case Command::kDecrypt:
-      return strongFile ? DecryptStrongOne(path, options) : DecryptOne(path, options);
+      return DecryptOne(path, options);
     case Command::kCheck: return strongFile ? CheckStrongOne(path, options) : CheckOne(path, options);
     case Command::kUpgrade: return UpgradeOne(path, options);
     case Command::kNone: break;

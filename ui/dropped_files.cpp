@@ -6,20 +6,15 @@
 #include <vector>
 
 #include "file_browser_dlg.h"
+#include "file_session.h"
 #include "file_system.h"
 #include "message_box.h"
+#include "message_template.h"
 #include "qz_name.h"
 #include "text_conversion.h"
 #include "win_path.h"
 
 namespace {
-
-std::wstring Naming(const char* utf8Template, const std::wstring& name) {
-  std::wstring text = Utf8ToWide(utf8Template);
-  const size_t at = text.find(L"%s");
-  if (at != std::wstring::npos) text.replace(at, 2, name);
-  return text;
-}
 
 // The dropped paths as UTF-8, or false after telling the user of the first one that
 // cannot be worked on: a path is never cut or changed to fit.
@@ -31,12 +26,12 @@ bool DroppedPaths(HDROP drop, std::vector<std::string>* paths) {
     if (wide.empty()) continue;
     std::string path = qz::Utf8Path(wide.c_str());
     if (path.empty()) {
-      AfxMessageBox(Naming("“%s”的名称含有本系统无法表示的字符，无法处理。", wide), MB_OK);
+      AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide("“%s”的名称含有本系统无法表示的字符，无法处理。"), L"%s", wide), MB_OK);
       return false;
     }
     // A folder also needs room for its backslash and the listing's "*".
     if (wide.size() + 2 > qz::MaxPathLength()) {
-      AfxMessageBox(Naming("路径太长，无法处理“%s”。", wide), MB_OK);
+      AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide("路径太长，无法处理“%s”。"), L"%s", wide), MB_OK);
       return false;
     }
     paths->push_back(std::move(path));
@@ -60,25 +55,6 @@ void CFileBrowserDlg::OnDropFiles(HDROP drop) {
     DropOneItem(paths.front());
   else
     DropFiles(paths);
-}
-
-void CFileBrowserDlg::ShowFolder(const std::string& folder) {
-  std::string dir = folder;
-  if (dir.empty() || dir.back() != '\\') dir += '\\';
-  std::strcpy(m_szCurrentDir, dir.c_str());  // DroppedPaths keeps it within MAX_PATH
-  // The drive selector follows, as if the drive had been chosen there.
-  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-  m_nDrive = -1;
-  for (int i = 0, count = m_cbDrive.GetCount(); dir[1] == ':' && i < count; ++i) {
-    const DWORD_PTR data = m_cbDrive.GetItemData(i);
-    if (data && data != static_cast<DWORD_PTR>(CB_ERR) &&
-        *reinterpret_cast<const char*>(data) == upper(dir[0])) {
-      m_nDrive = i;
-      break;
-    }
-  }
-  m_cbDrive.SetCurSel(m_nDrive);
-  RefreshListing();
 }
 
 void CFileBrowserDlg::DropOneItem(const std::string& path) {
@@ -110,17 +86,18 @@ void CFileBrowserDlg::DropFiles(const std::vector<std::string>& paths) {
   }
   if (folders > 0) {
     const std::wstring count = std::to_wstring(folders);
-    AfxMessageBox(Naming("一次拖放多项时只处理文件，%s 个目录未作处理。", count), MB_OK);
+    AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide("一次拖放多项时只处理文件，%s 个目录未作处理。"), L"%s", count), MB_OK);
   }
   if (plain.empty() && encrypted.empty()) return;
   std::string dir, name;
   qz::SplitPath(plain.empty() ? encrypted.front() : plain.front(), &dir, &name);
   ShowFolder(dir);
-  m_nLinksLeft = m_nOthersLeft = 0;
-  if (!plain.empty()) RunFileBatch(plain, FileCommand::kEncrypt);
-  if (!encrypted.empty()) RunFileBatch(encrypted, FileCommand::kDecrypt);
+  CFilePrompts prompts = Prompts();
+  qzops::FileSession session(prompts);
+  if (!plain.empty()) session.RunFiles(plain, FileCommand::kEncrypt);
+  if (!encrypted.empty()) session.RunFiles(encrypted, FileCommand::kDecrypt);
   const char* closing = encrypted.empty() ? "文件加密完成！"
                         : plain.empty()   ? "文件解密完成！"
                                           : "文件加密和解密完成！";
-  AfxMessageBox(ClosingReport(closing), MB_OK);
+  AfxMessageBox(ClosingReport(closing, session.LinksLeft(), session.OthersLeft()), MB_OK);
 }

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "about_dlg.h"
@@ -34,9 +35,8 @@ namespace {
 constexpr char kAllFilesType[] = "All files (*.*)";
 }
 
-CFileBrowserDlg::CFileBrowserDlg() : CDialog(IDD_FILE_BROWSER) {
-  std::strcpy(m_szCurrentDir, "C:\\");
-  m_szItemPath[0] = '\0';
+CFileBrowserDlg::CFileBrowserDlg(const std::string& folder) : CDialog(IDD_FILE_BROWSER) {
+  std::snprintf(m_szCurrentDir, sizeof(m_szCurrentDir), "%s", folder.c_str());
 }
 
 CFileBrowserDlg::~CFileBrowserDlg() {
@@ -44,7 +44,6 @@ CFileBrowserDlg::~CFileBrowserDlg() {
   FreeScaledIcons();
   FreeEntries();
   FreeFileTypes();
-  WipePassword();
 }
 
 void CFileBrowserDlg::DoDataExchange(CDataExchange* dx) {
@@ -205,16 +204,6 @@ void CFileBrowserDlg::FitDropDownHeight(CComboBox& combo, int itemCount) {
   }
 }
 
-void CFileBrowserDlg::OnSelchangeDrive() {
-  m_nDrive = m_cbDrive.GetCurSel();
-  const char* root = reinterpret_cast<const char*>(m_cbDrive.GetItemData(m_nDrive));
-  if (m_nDrive < 0 || !root || reinterpret_cast<DWORD_PTR>(root) == static_cast<DWORD_PTR>(CB_ERR))
-    return;
-  std::strncpy(m_szCurrentDir, root, sizeof(m_szCurrentDir) - 1);
-  m_szCurrentDir[sizeof(m_szCurrentDir) - 1] = '\0';
-  RefreshListing();
-}
-
 void CFileBrowserDlg::OnSelchangeFileType() {
   m_nFileType = m_cbFileType.GetCurSel();
   RefreshListing();
@@ -250,25 +239,6 @@ BOOL CFileBrowserDlg::PreTranslateMessage(MSG* msg) {
     }
   }
   return CDialog::PreTranslateMessage(msg);
-}
-
-void CFileBrowserDlg::OnListKeyDown(NMHDR* header, LRESULT* result) {
-  *result = 0;
-  switch (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey) {
-    case VK_BACK: OnBackToParent(); break;
-    case VK_F5: RefreshKeepingSelection(); break;
-    default: break;
-  }
-}
-
-void CFileBrowserDlg::OnContextMenu(HWND window, POINT screen) {
-  // A right-click already got its menu through NM_RCLICK; this is the keyboard's.
-  if (window != m_lvFiles.m_hWnd || screen.x != -1 || screen.y != -1) return;
-  const int item = SelectedItem();
-  if (item < 0) return;
-  m_lvFiles.EnsureVisible(item, FALSE);
-  m_nMenuItem = item;
-  ShowContextMenu(item);
 }
 
 void CFileBrowserDlg::OnCancel() { CDialog::OnCancel(); }

@@ -14,12 +14,14 @@
 #include "controls.h"
 #include "dialog.h"
 #include "file_entry.h"
+#include "file_prompts.h"
+#include "front_end.h"
 #include "password_dialogs.h"
 #include "replace_transaction.h"
 
 // The file commands: a double-click encrypts or decrypts, and the context menu offers
 // each for a folder's files; an upgrade turns ".qz" files into strong (".age") ones.
-enum class FileCommand { kEncrypt, kDecrypt, kUpgrade };
+using FileCommand = qzops::FileCommand;
 
 // An extra file type of the hidden selector (the program adds none).
 struct FileTypeEntry {
@@ -29,7 +31,8 @@ struct FileTypeEntry {
 
 class CFileBrowserDlg : public CDialog {
  public:
-  CFileBrowserDlg();
+  // Shows folder (ending in a backslash) when it opens.
+  explicit CFileBrowserDlg(const std::string& folder = "C:\\");
   ~CFileBrowserDlg() override;
 
   // Lists m_szCurrentDir: folders first, then files, each group sorted by display name.
@@ -37,11 +40,12 @@ class CFileBrowserDlg : public CDialog {
   static int GetShellIconIndex(const char* utf8Path, BOOL isFolder);
 
   // One file into path + ".qz" (or ".age", as the dialog's check box chose) and back,
-  // and a ".qz" file into its ".age" counterpart, each asking for the password first
-  // (inside a batch only until a password of two or more bytes has been given).
+  // and a ".qz" file into its ".age" counterpart, each asking for the password first.
   void EncryptOneFile(const char* path);
   void DecryptOneFile(const char* path);
   void UpgradeOneFile(const char* path);
+  // The file's size for the progress window; 0 after telling why it cannot be known.
+  ULONGLONG ProbeFileSize(const char* path);
 
   CComboBoxEx m_cbDrive;
   CStatic m_stPath;
@@ -49,7 +53,6 @@ class CFileBrowserDlg : public CDialog {
   CListCtrl m_lvFiles;
   // Paths are UTF-8, limited to MAX_PATH characters by the system.
   char m_szCurrentDir[1024];  // always ends with a backslash
-  char m_szItemPath[1024];
   std::vector<std::string> m_itemNames;  // each list item's name on disk, by index
   std::unique_ptr<char[]> m_pDriveStrings;  // the drive selector's item data point into it
   DWORD m_dwDrives = 0;
@@ -65,20 +68,6 @@ class CFileBrowserDlg : public CDialog {
   FileEntry* m_pFileTail = nullptr;
   FileTypeEntry* m_pFileTypes = nullptr;
   int m_nEncryptedIcon = -1;
-  int m_nMenuItem = -1;
-  ULONGLONG m_nFileSize = 0;
-  // The password of the current operation in the forms its files take: code page 936
-  // for ".qz" files, UTF-8 for strong ones. Either, two bytes long or more, is the
-  // batch's marker that it has its password.
-  char m_szPassword[260] = {};
-  std::string m_strStrongPassword;
-  BOOL m_bStrongEncryption = FALSE;  // the encryption dialog chose strong files
-  BOOL m_bBatch = FALSE;
-  PasswordUse m_batchPasswordUse = PasswordUse::kQzFiles;  // in a batch: what a decryption's password opens
-  int m_nReplaceAnswer = 0;  // in a batch: 0 until asked, then IDYES or IDNO
-  int m_nUnopened = 0;       // in a batch: files the password did not open
-  int m_nLinksLeft = 0;      // in a batch: links left alone, told in its closing message
-  int m_nOthersLeft = 0;     // in a batch: devices and the like it cannot take, told likewise
   HICON m_hBigIcon = nullptr;    // icon 128 in the title bar and the task switcher
   HICON m_hSmallIcon = nullptr;
   // The icons at the window's dpi when the system's list has another size; owned.
@@ -146,41 +135,13 @@ class CFileBrowserDlg : public CDialog {
   // F5: lists again, keeping the selected item selected if it is still there.
   void RefreshKeepingSelection();
 
-  bool AskEncryptionPassword();
-  bool AskDecryptionPassword(PasswordUse use);
-  // Inside a batch: whether it has its password, two bytes long or more in either form.
-  bool HasBatchPassword() const;
-  // What the password for decrypting path must open: a batch's one password serves every
-  // file of it.
-  PasswordUse DecryptionUse(const std::string& path) const;
-  // What one password must open to decrypt all of paths: the kinds of file among them.
-  static PasswordUse BatchDecryptionUse(const std::vector<std::string>& paths);
-  void WipePassword();
-  // Whether an existing file of the output's name may be replaced (a batch asks once).
-  bool MayReplace(const std::string& destination);
-  // The one report and the listing after a single-file operation.
-  void FinishOperation(qz::Outcome outcome, const char* failure, const char* success,
-                       const char* source);
-  // The end of every single-file operation that got its password.
-  void FinishSingle();
-  // What every decryption shares, whatever it writes (a plain file, or a strong one in
-  // an upgrade): a batch's count of files the password does not open, the question for
-  // another stored name, the replace question and the one report. run calls the engine.
-  // With linksQuestion, a source with other names (hard links) is worked on only after
-  // the user agrees to that question.
-  void RunDecryption(const char* path,
-                     const std::function<qz::DecryptResult(const qz::TransactionOptions&)>& run,
-                     const char* success, const char* linksQuestion = nullptr);
-  // A link is never worked on: true after telling the user (counting it, in a batch).
-  bool LeftAsLink(const char* path);
-  // A batch's closing message with what it left alone; the counts start again.
-  std::wstring ClosingReport(const char* closing);
-  void ProbeFileSize(const char* path);
+  // The menu's command on an item: a batch on a folder, the file's command on a file.
+  void RunFolderBatch(FileCommand command, int item);
+  // A batch's closing message with what it left alone.
+  static std::wstring ClosingReport(const char* closing, int linksLeft, int othersLeft);
   void RunFileCommand(FileCommand command, const char* path);
-  void RunFolderBatch(FileCommand command);
-  // The files of a batch with one password prompt; files the password does not open are
-  // told in one message at the end. The caller shows the closing message.
-  void RunFileBatch(const std::vector<std::string>& paths, FileCommand command);
+  // The window's answers to what an operation asks.
+  CFilePrompts Prompts();
   void ShowContextMenu(int item);
   // The item's name on disk (UTF-8), as the listing found it.
   std::string ItemName(int item) const;

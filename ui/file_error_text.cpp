@@ -1,5 +1,7 @@
 #include "file_error_text.h"
 
+#include "message_template.h"
+
 const char* FileErrorTemplate(qz::FileErrorCause cause) {
   switch (cause) {
     case qz::FileErrorCause::kNone: return "无错误发生。";
@@ -22,8 +24,5 @@ const char* FileErrorTemplate(qz::FileErrorCause cause) {
 }
 
 std::string FormatFileError(qz::FileErrorCause cause, const std::string& path) {
-  std::string text = FileErrorTemplate(cause);
-  const std::string::size_type at = text.find("%1");
-  if (at != std::string::npos) text.replace(at, 2, path);
-  return text;
+  return FillTemplate<char>(FileErrorTemplate(cause), "%1", path);
 }

@@ -207,3 +207,25 @@ void CFileBrowserDlg::FreeEntries() {
   m_pFolderTail = &m_folderAnchor;
   m_pFileTail = &m_fileAnchor;
 }
+
+std::string CFileBrowserDlg::ItemName(int item) const {
+  if (item >= 0 && static_cast<size_t>(item) < m_itemNames.size()) return m_itemNames[static_cast<size_t>(item)];
+  return m_lvFiles.GetItemText(item);
+}
+
+bool CFileBrowserDlg::ItemPath(int item, char (&path)[1024]) {
+  // The name on disk, not the one shown: the output is named from it, and a display
+  // name can differ from it in case. Where only the display name ends in ".qz"
+  // ("DATA.QZ"), the file is reached through that spelling of its extension, which the
+  // engine requires and the file system takes for the same name.
+  std::string name = ItemName(item);
+  if (qz::HasEncryptedExtension(m_lvFiles.GetItemText(item)) && !qz::HasEncryptedExtension(name))
+    name = qz::AppendEncryptedExtension(qz::StripEncryptedExtension(name));
+  const std::string full = m_szCurrentDir + name;
+  if (qz::PathLength(full) > qz::MaxPathLength() || full.size() >= sizeof(path)) {
+    AfxMessageBox("路径太长，无法处理此项。", MB_OK);
+    return false;
+  }
+  std::snprintf(path, sizeof(path), "%s", full.c_str());
+  return true;
+}

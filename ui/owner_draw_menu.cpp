@@ -108,8 +108,8 @@ COwnerDrawMenu::COwnerDrawMenu()
 }
 
 COwnerDrawMenu::~COwnerDrawMenu() {
-  m_ppItems.clear();
-  m_pImageMap.clear();
+  m_items.clear();
+  m_imageMap.clear();
   if (m_hBoldFont) ::DeleteObject(m_hBoldFont);
   if (m_hMenuFont) ::DeleteObject(m_hMenuFont);
   DestroyMenu();
@@ -134,18 +134,18 @@ MenuItemRecord* COwnerDrawMenu::AddItemRecord(const wchar_t* text, int command) 
   CopyText(record->szText, text);
   record->nCommand = command;
   record->nImage = command >= 0 ? FindImageForCommand(command) : command;
-  m_ppItems.push_back(std::move(record));
-  return m_ppItems.back().get();
+  m_items.push_back(std::move(record));
+  return m_items.back().get();
 }
 
 int COwnerDrawMenu::FindImageForCommand(int command) const {
-  for (const ImageMapEntry& entry : m_pImageMap)
+  for (const ImageMapEntry& entry : m_imageMap)
     if (entry.nCommand == command) return entry.nImage;
   return -1;
 }
 
 bool COwnerDrawMenu::OwnsRecord(const MenuItemRecord* record) const {
-  return record && std::any_of(m_ppItems.begin(), m_ppItems.end(),
+  return record && std::any_of(m_items.begin(), m_items.end(),
                                [&](const auto& owned) { return owned.get() == record; });
 }
 

@@ -42,8 +42,8 @@ class COwnerDrawMenu : public CMenu {
   void DrawItem(const DRAWITEMSTRUCT* item) override;
   BOOL SetItemText(HMENU menu, UINT position, const wchar_t* text) override;
 
-  int GetRecordCount() const { return static_cast<int>(m_ppItems.size()); }
-  const MenuItemRecord* GetRecord(int index) const { return m_ppItems[static_cast<size_t>(index)].get(); }
+  int GetRecordCount() const { return static_cast<int>(m_items.size()); }
+  const MenuItemRecord* GetRecord(int index) const { return m_items[static_cast<size_t>(index)].get(); }
 
  protected:
   struct ImageMapEntry {
@@ -73,8 +73,8 @@ class COwnerDrawMenu : public CMenu {
   COLORREF m_clr3dHilight;
   COLORREF m_clr3dShadow;
   COLORREF m_clrGrayText;
-  std::vector<std::unique_ptr<MenuItemRecord>> m_ppItems;  // in creation order
-  std::vector<ImageMapEntry> m_pImageMap;  // command to image; first match wins
+  std::vector<std::unique_ptr<MenuItemRecord>> m_items;  // in creation order
+  std::vector<ImageMapEntry> m_imageMap;  // command to image; first match wins
 
  private:
   void ConvertMenu(HMENU menu);

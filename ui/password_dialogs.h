@@ -7,6 +7,7 @@
 
 #include "controls.h"
 #include "dialog.h"
+#include "front_end.h"
 
 class CEncryptPasswordDlg : public CDialog {
  public:
@@ -39,12 +40,7 @@ class CEncryptPasswordDlg : public CDialog {
 
 // What a decryption password must open, and so the forms the dialog gives and the
 // entries it refuses.
-enum class PasswordUse {
-  kQzFiles,      // code page 936; an empty entry gives the built-in default
-  kStrongFiles,  // UTF-8, any character; never empty
-  kBothKinds,    // both forms; an empty entry is the default of the ".qz" files only
-  kUpgrade,      // both forms: the ".qz" file's password protects its strong file; never empty
-};
+using PasswordUse = qzops::PasswordUse;
 
 class CDecryptPasswordDlg : public CDialog {
  public:

@@ -12,9 +12,11 @@
 #include <string>
 
 #include "app.h"
+#include "bench_prompts.h"
 #include "file_browser_dlg.h"
-#include "product_address.h"
+#include "file_session.h"
 #include "message_box.h"
+#include "product_address.h"
 #include "resource.h"
 
 namespace {
@@ -68,21 +70,17 @@ int CountEncrypted(const std::string& folder) {
   return count;
 }
 
-int FindItem(CFileBrowserDlg& dialog, const char* text) {
-  for (int i = 0; i < dialog.m_lvFiles.GetItemCount(); ++i)
-    if (dialog.m_lvFiles.GetItemText(i) == text) return i;
-  return -1;
-}
-
-// Seconds for encrypting the folder named name inside kRoot.
+// Seconds for encrypting the folder named name inside kRoot, as the context menu's
+// command on it runs.
 double TimeBatch(CFileBrowserDlg& dialog, const char* name) {
   std::snprintf(dialog.m_szCurrentDir, sizeof(dialog.m_szCurrentDir), "%s", kRoot);
   dialog.RefreshListing();
-  dialog.m_nMenuItem = FindItem(dialog, name);
+  BenchPrompts prompts(dialog, {"bench password", std::string(), false});
+  qzops::FileSession session(prompts);
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  dialog.SendMessage(WM_COMMAND, MAKEWPARAM(ID_MENU_ENCRYPT, 0), 0);
+  session.RunFolder(std::string(kRoot) + name + "\\", qzops::FileCommand::kEncrypt);
   QueryPerformanceCounter(&end);
   return double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
 }
@@ -105,14 +103,9 @@ int main(int argc, char** argv) {
   MakeFolder(std::string(kRoot) + "Small\\", small);
   MakeFolder(std::string(kRoot) + "Large\\", large);
 
-  CFileBrowserDlg dialog;
-  std::snprintf(dialog.m_szCurrentDir, sizeof(dialog.m_szCurrentDir), "%s", kRoot);
+  CFileBrowserDlg dialog(kRoot);
   if (!dialog.Create(IDD_FILE_BROWSER)) return 1;
-  // A password given before, so that the batch asks for none.
-  std::strcpy(dialog.m_szPassword, "bench password");
-
   double smallTime = TimeBatch(dialog, "Small");
-  std::strcpy(dialog.m_szPassword, "bench password");
   double largeTime = TimeBatch(dialog, "Large");
   int smallDone = CountEncrypted(std::string(kRoot) + "Small\\");
   int largeDone = CountEncrypted(std::string(kRoot) + "Large\\");

@@ -8,9 +8,11 @@
 #include <cstring>
 
 #include "app.h"
+#include "bench_prompts.h"
 #include "file_browser_dlg.h"
-#include "product_address.h"
+#include "file_session.h"
 #include "message_box.h"
+#include "product_address.h"
 #include "resource.h"
 
 int main(int argc, char** argv) {
@@ -27,20 +29,17 @@ int main(int argc, char** argv) {
     ++failures;
     return IDOK;
   });
-  CFileBrowserDlg dialog;
-  std::snprintf(dialog.m_szCurrentDir, sizeof(dialog.m_szCurrentDir), "C:\\");
+  CFileBrowserDlg dialog("C:\\");
   if (!dialog.Create(IDD_FILE_BROWSER)) return 1;
-  // Inside a batch the window asks for no password once it has one, and shows no
-  // closing message: what is timed is the operation alone.
-  dialog.m_bBatch = TRUE;
-  dialog.m_bStrongEncryption = TRUE;
-  dialog.m_strStrongPassword = "bench password";
+  // As a batch of one file the window shows no closing message: what is timed is the
+  // operation alone.
+  BenchPrompts prompts(dialog, {std::string(), "bench password", true});
+  qzops::FileSession session(prompts);
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  dialog.EncryptOneFile(argv[1]);
+  session.RunFiles({argv[1]}, qzops::FileCommand::kEncrypt);
   QueryPerformanceCounter(&end);
-  dialog.m_bBatch = FALSE;
   dialog.DestroyWindow();
   std::printf("Lockmere.exe strong encryption: %.3f s\n",
               double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));

@@ -323,10 +323,25 @@ class Window {
     return Notify(NM_DBLCLK, Find(text), answers);
   }
 
-  // A context menu command on an item, as chosen after a right-click on it.
+  // A context menu command on an item: the item selected (-1: none), then the command,
+  // as the keyboard's menu gives it.
   std::string Command(UINT id, int item, const Answers& answers = {}) {
-    dialog_.m_nMenuItem = item;
-    return Run([&] { SendMessageW(window_, WM_COMMAND, id, 0); }, answers);
+    return Run(
+        [&] {
+          Select(item);
+          SendMessageW(window_, WM_COMMAND, id, 0);
+        },
+        answers);
+  }
+
+  // Selects and focuses the item alone (-1: none).
+  void Select(int item) {
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    if (item < 0) return;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
   }
   std::string Command(UINT id, const std::string& text, const Answers& answers = {}) {
     return Command(id, Find(text), answers);
@@ -348,21 +363,43 @@ class Window {
 
   // Right-clicks an item and returns the command ids of the menu that opens (closed
   // again with Esc), or nullopt when none opens.
+  // The visible popup menu, or null when none shows before the command is done.
+  HWND WaitForPopup(const std::atomic<bool>& done) const {
+    HWND popup = nullptr;
+    WaitUntil([&] { return (popup = FirstVisible(ThreadWindows(thread_), OfClass(kPopupMenuClass))) || done; },
+              Millis(5000));
+    return popup;
+  }
+
   std::optional<std::vector<UINT>> ContextMenu(int item) {
     std::optional<std::vector<UINT>> ids;
     Notify(NM_RCLICK, item, {}, [&](const std::atomic<bool>& done) {
-      HWND popup = nullptr;
-      auto find = [&] {
-        popup = FirstVisible(ThreadWindows(thread_), OfClass(kPopupMenuClass));
-        return popup != nullptr;
-      };
-      if (!WaitUntil([&] { return find() || done; }, Millis(5000)) || !popup) return;
+      HWND popup = WaitForPopup(done);
+      if (!popup) return;
       HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
       ids.emplace();
       for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) ids->push_back(GetMenuItemID(menu, i));
       PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
     });
     return ids;
+  }
+
+  // Opens the item's menu with a right-click and picks the command by the keys a user
+  // would press; the command runs before the click's notification returns.
+  std::string ChooseFromMenu(int item, UINT id, const Answers& answers = {}) {
+    return Notify(NM_RCLICK, item, answers, [&](const std::atomic<bool>& done) {
+      HWND popup = WaitForPopup(done);
+      if (!popup) return;
+      HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+      for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
+        PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+        if (GetMenuItemID(menu, i) == id) {
+          PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+          return;
+        }
+      }
+      PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
   }
 
  private:
@@ -393,8 +430,7 @@ class CommandsTest : public testing::Test {
   }
 
   void WithWindow(const std::string& dir, const std::function<void(Window&)>& script) {
-    CFileBrowserDlg dialog;
-    std::strcpy(dialog.m_szCurrentDir, dir.c_str());
+    CFileBrowserDlg dialog(dir);
     uitest::RunModal(dialog, [&](HWND window) {
       Window driver(dialog, window);
       script(driver);
@@ -598,7 +634,6 @@ TEST_F(CommandsTest, FolderBatchesAskOnceAndProcessEveryFileDirectlyInside) {
     EXPECT_EQ(boxes_.Take(), (Strings{kUnfinished, "目录加密完成！"}));
     EXPECT_EQ(g_events.refreshes, refreshes + 1);
     EXPECT_EQ(window.Items(), items);
-    EXPECT_EQ(window.dialog().m_nMenuItem, -1);
     expectEncrypted("batch pw");
 
     // The batch's end cleared the marker: the next batch asks again.
@@ -892,7 +927,6 @@ TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {
     // A strong file's extension counts in any case; it cannot be upgraded further.
     EXPECT_EQ(window.ContextMenu(4), Ids{ID_MENU_DECRYPT});
     EXPECT_FALSE(window.ContextMenu(-1).has_value());
-    EXPECT_EQ(window.dialog().m_nMenuItem, -1);
 
     int prompts = g_events.prompts;
     EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, -1), "");
@@ -904,7 +938,12 @@ TEST_F(CommandsTest, ContextMenuOffersCommandsByKindAndMenuCommandsOnItems) {
     // "解密" on a plain file encrypts it.
     EXPECT_EQ(window.Command(ID_MENU_DECRYPT, "Note.txt", {L"pw"}), "E");
     EXPECT_EQ(boxes_.Take(), Strings{"加密成功！"});
-    EXPECT_EQ(window.dialog().m_nMenuItem, -1);
+
+    // A command chosen in the menu acts on the item the menu was opened for, whatever is
+    // selected: the empty folder, not the selected file.
+    window.Select(window.Find("Enc.qz"));
+    EXPECT_EQ(window.ChooseFromMenu(window.Find("Plain"), ID_MENU_ENCRYPT), "");
+    EXPECT_EQ(boxes_.Take(), Strings{"目录加密完成！"});
   });
   EXPECT_EQ(NamesIn(kRoot), (Strings{"enc.qz", "hid", "note.txt.qz", "plain", "strong.AGE"}));
   EXPECT_EQ(NamesIn(kRoot + "hid\\"), Strings{"in.txt.qz"});

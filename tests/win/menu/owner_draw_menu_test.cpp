@@ -40,7 +40,7 @@ class InspectableMenu : public COwnerDrawMenu {
     ++draws;
     COwnerDrawMenu::DrawItem(item);
   }
-  void MapImage(int image, int command) { m_pImageMap.push_back({image, command}); }
+  void MapImage(int image, int command) { m_imageMap.push_back({image, command}); }
   // Seven different colours, so that every part of a drawing can be told apart (the
   // system's light 3-D colour may equal its menu colour).
   void UseTestColours();

@@ -232,8 +232,7 @@ TEST_F(ListingTest, FoldersThenFilesWithDisplayNamesIconsAndAttributes) {
       "Alpha", "Beta", "Gamma", "Hid", "Sys",
       ".profile", "9 Nine", "Abc", "Hidden.txt", "My File.txt", "Report.qz", "System.txt",
       "X (y)", "Zed", "\x81\x41" "b.txt"};
-  CFileBrowserDlg dialog;
-  std::strcpy(dialog.m_szCurrentDir, names.c_str());
+  CFileBrowserDlg dialog(names);
   RunModal(dialog, [&](HWND window) {
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     std::vector<Item> items = ItemsOf(list);

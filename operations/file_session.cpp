@@ -1,0 +1,321 @@
+#include "file_session.h"
+
+#include "folder_scan.h"
+#include "qz_name.h"
+#include "secure_wipe.h"
+
+namespace qzops {
+
+namespace {
+
+// The verdicts a batch counts as files its password does not open: a wrong ".qz" password
+// can also give another plausible name, and an empty entry opens no strong file.
+bool PasswordDidNotOpen(qz::DecryptStep step) {
+  return step == qz::DecryptStep::kWrongPassword || step == qz::DecryptStep::kNameMismatch ||
+         step == qz::DecryptStep::kEmptyPassword;
+}
+
+std::string NameOf(const std::string& path) {
+  std::string dir, name;
+  qz::SplitPath(path, &dir, &name);
+  return name;
+}
+
+// Runs once per attempt, with the progress the front end shows for it.
+class ProgressScope {
+ public:
+  ProgressScope(FrontEnd& frontEnd, const std::string& path, std::uint64_t size)
+      : m_frontEnd(frontEnd), m_sink(frontEnd.BeginProgress(path, size)) {}
+  ~ProgressScope() { m_frontEnd.EndProgress(); }
+  qz::ProgressSink* sink() const { return m_sink; }
+
+ private:
+  FrontEnd& m_frontEnd;
+  qz::ProgressSink* m_sink;
+};
+
+}  // namespace
+
+FileSession::FileSession(FrontEnd& frontEnd) : m_frontEnd(frontEnd) {}
+
+FileSession::~FileSession() { WipePassword(); }
+
+void FileSession::WipePassword() {
+  qz::SecureWipe(&m_password.qz);
+  qz::SecureWipe(&m_password.strong);
+  m_password.strongFiles = false;
+}
+
+bool FileSession::HasBatchPassword() const {
+  return m_batch && (m_password.qz.size() >= 2 || m_password.strong.size() >= 2);
+}
+
+bool FileSession::AskEncryptionPassword() {
+  // Inside a batch the password is asked for until one of two or more bytes is given.
+  if (HasBatchPassword()) return true;
+  Passwords answer;
+  const bool given = m_frontEnd.AskEncryptionPassword(&answer);
+  if (given) {
+    WipePassword();
+    std::swap(m_password, answer);
+  }
+  qz::SecureWipe(&answer.qz);
+  qz::SecureWipe(&answer.strong);
+  return given;
+}
+
+bool FileSession::AskDecryptionPassword(PasswordUse use) {
+  if (HasBatchPassword()) return true;
+  Passwords answer;
+  const bool given = m_frontEnd.AskDecryptionPassword(use, &answer);
+  if (given) {
+    WipePassword();
+    answer.strongFiles = false;
+    std::swap(m_password, answer);
+  }
+  qz::SecureWipe(&answer.qz);
+  qz::SecureWipe(&answer.strong);
+  return given;
+}
+
+bool FileSession::LeftAsLink(const std::string& path) {
+  if (!m_frontEnd.LeavesLinks() || qz::KindOf(path) != qz::EntryKind::kSymlink) return false;
+  if (m_batch)
+    ++m_linksLeft;  // told once, when the batch ends
+  else
+    m_frontEnd.Tell(Notice::kLink, path, 0);
+  return true;
+}
+
+bool FileSession::MayReplace(const std::string& destination) {
+  // A batch asks once, for all the files whose output name is taken.
+  if (m_batch && m_replaceAsked) return m_replace == Answer::kYes;
+  const bool yes = m_frontEnd.Confirm(Question::kReplace, NameOf(destination));
+  if (m_batch) {
+    m_replaceAsked = true;
+    m_replace = yes ? Answer::kYes : Answer::kNo;
+  }
+  return yes;
+}
+
+void FileSession::Run(FileCommand command, const std::string& path) {
+  switch (command) {
+    case FileCommand::kEncrypt: return Encrypt(path);
+    case FileCommand::kDecrypt: return Decrypt(path);
+    case FileCommand::kUpgrade: return Upgrade(path);
+  }
+}
+
+void FileSession::Encrypt(const std::string& path) {
+  if (LeftAsLink(path) || !AskEncryptionPassword()) return;
+  const std::uint64_t size = m_frontEnd.SizeHint(path);
+  const Answer replacePreset = m_frontEnd.Preset(Question::kReplace);
+  const Answer linksPreset = m_frontEnd.Preset(Question::kEncryptOtherLinks);
+  bool replace = replacePreset == Answer::kYes || (m_batch && m_replaceAsked && m_replace == Answer::kYes);
+  bool acceptLinks = linksPreset == Answer::kYes;
+  for (;;) {
+    FileReport report;
+    report.command = FileCommand::kEncrypt;
+    report.path = path;
+    report.inBatch = m_batch;
+    {
+      ProgressScope progress(m_frontEnd, path, size);
+      qz::TransactionOptions options;
+      m_frontEnd.Configure(FileCommand::kEncrypt, path, &options);
+      options.cipher.progress = progress.sink();
+      options.cipher.sizeHint = size;
+      options.replaceExisting = replace;
+      options.cipher.refuseOtherLinks = !acceptLinks;
+      report.encrypt = m_password.strongFiles ? qz::ReplaceWithStrongEncrypted(path, m_password.strong, options)
+                                              : qz::ReplaceWithEncrypted(path, m_password.qz, options);
+      report.cipher = options.cipher;
+    }
+    const qz::EncryptStep step = report.encrypt.step;
+    if (step == qz::EncryptStep::kHasOtherLinks && linksPreset == Answer::kAsk && !acceptLinks) {
+      if (!m_frontEnd.Confirm(Question::kEncryptOtherLinks, NameOf(path))) return;
+      acceptLinks = true;
+      continue;
+    }
+    if (step == qz::EncryptStep::kDestinationExists && !replace && replacePreset == Answer::kAsk) {
+      if (!MayReplace(report.encrypt.destination)) return;
+      replace = true;
+      continue;
+    }
+    report.cipher.progress = nullptr;
+    m_frontEnd.Finished(report);
+    return;
+  }
+}
+
+void FileSession::Decrypt(const std::string& path) {
+  if (LeftAsLink(path)) return;
+  const bool strong = qz::HasStrongExtension(path);
+  const PasswordUse use = m_batch ? m_batchUse : strong ? PasswordUse::kStrongFiles : PasswordUse::kQzFiles;
+  if (!AskDecryptionPassword(use)) return;
+  if (strong) {
+    return RunDecryption(FileCommand::kDecrypt, path, false, Question::kDecryptOtherLinks,
+                         [&](const qz::TransactionOptions& options) {
+                           return qz::ReplaceWithStrongDecrypted(path, m_password.strong, options);
+                         });
+  }
+  if (!qz::HasEncryptedExtension(path)) {
+    // The engine's own refusal, without a run.
+    FileReport report;
+    report.command = FileCommand::kDecrypt;
+    report.path = path;
+    report.inBatch = m_batch;
+    report.decryption = true;
+    report.decrypt.step = qz::DecryptStep::kNotEncryptedName;
+    return m_frontEnd.Finished(report);
+  }
+  RunDecryption(FileCommand::kDecrypt, path, true, Question::kDecryptOtherLinks,
+                [&](const qz::TransactionOptions& options) {
+                  return qz::ReplaceWithDecrypted(path, m_password.qz, options);
+                });
+}
+
+void FileSession::Upgrade(const std::string& path) {
+  // Only a stale command gets here with another file; no password is asked for it.
+  if (!qz::HasEncryptedExtension(path)) return m_frontEnd.Tell(Notice::kNotQz, path, 0);
+  if (LeftAsLink(path) || !AskDecryptionPassword(PasswordUse::kUpgrade)) return;
+  // The same typed password opens the ".qz" file (code page 936) and protects its strong
+  // file (UTF-8).
+  RunDecryption(FileCommand::kUpgrade, path, true, Question::kUpgradeOtherLinks,
+                [&](const qz::TransactionOptions& options) {
+                  return qz::ReplaceWithUpgraded(path, m_password.qz, m_password.strong, options);
+                });
+}
+
+template <typename Runner>
+void FileSession::RunDecryption(FileCommand command, const std::string& path, bool fromQz,
+                                Question linksQuestion, const Runner& run) {
+  const std::uint64_t size = m_frontEnd.SizeHint(path);
+  const Answer replacePreset = m_frontEnd.Preset(Question::kReplace);
+  const Answer namePreset = m_frontEnd.Preset(Question::kOtherName);
+  const Answer linksPreset = m_frontEnd.Preset(linksQuestion);
+  bool replace = replacePreset == Answer::kYes || (m_batch && m_replaceAsked && m_replace == Answer::kYes);
+  bool acceptOtherName = fromQz && namePreset == Answer::kYes;
+  bool acceptLinks = linksPreset == Answer::kYes;
+  for (;;) {
+    FileReport report;
+    report.command = command;
+    report.path = path;
+    report.inBatch = m_batch;
+    report.fromQz = fromQz;
+    report.decryption = true;
+    {
+      ProgressScope progress(m_frontEnd, path, size);
+      qz::TransactionOptions options;
+      m_frontEnd.Configure(command, path, &options);
+      options.cipher.progress = progress.sink();
+      options.cipher.sizeHint = size;
+      options.replaceExisting = replace;
+      options.cipher.acceptOtherName = acceptOtherName;
+      options.cipher.refuseOtherLinks = !acceptLinks;
+      options.cipher.workFactorFound = &report.workFactorFound;
+      report.decrypt = run(options);
+      report.cipher = options.cipher;
+    }
+    report.cipher.progress = nullptr;
+    report.cipher.workFactorFound = nullptr;
+    const qz::DecryptResult& result = report.decrypt;
+    if (m_batch && PasswordDidNotOpen(result.step)) {
+      ++m_unopened;  // told once, after the batch
+      return;
+    }
+    if (result.step == qz::DecryptStep::kHasOtherLinks && linksPreset == Answer::kAsk && !acceptLinks) {
+      if (!m_frontEnd.Confirm(linksQuestion, NameOf(path))) return;
+      acceptLinks = true;
+      continue;
+    }
+    if (result.step == qz::DecryptStep::kNameMismatch && namePreset == Answer::kAsk) {
+      // A renamed file, or a wrong password that happens to give a name: the user judges
+      // from the stored name, and the ".qz" stays either way.
+      if (!m_frontEnd.Confirm(Question::kOtherName, result.name.stored)) return;
+      acceptOtherName = true;
+      continue;
+    }
+    if (result.step == qz::DecryptStep::kDestinationExists && !replace && replacePreset == Answer::kAsk) {
+      if (!MayReplace(result.destination)) return;
+      replace = true;
+      continue;
+    }
+    report.unconfirmed = result.outcome == qz::Outcome::kDone && result.sourceKept && result.name.matches;
+    m_frontEnd.Finished(report);
+    return;
+  }
+}
+
+void FileSession::RunFiles(const std::vector<std::string>& paths, FileCommand command) {
+  // Every batch asks for its own password: none carries over from an earlier operation.
+  WipePassword();
+  m_batch = true;
+  m_batchUse = DecryptionUseOf(paths);
+  m_replaceAsked = false;
+  m_replace = Answer::kAsk;
+  m_unopened = 0;
+  for (const std::string& path : paths) Run(command, path);
+  WipePassword();
+  m_batch = false;
+  m_replaceAsked = false;
+  const int unopened = m_unopened;
+  m_unopened = 0;
+  m_frontEnd.BatchEnded(unopened);
+}
+
+bool FileSession::RunFolder(const std::string& folder, FileCommand command) {
+  const bool encrypt = command == FileCommand::kEncrypt;
+  qz::FolderScan scan;
+  // Pre-scan: files of the other kind are left alone, but the user is asked first. An
+  // upgrade leaves plain and strong files alone and has nothing to ask.
+  if (command != FileCommand::kUpgrade) {
+    scan = qz::ScanFolder(folder, "*.*");
+    for (const qz::FolderEntry& entry : scan.entries) {
+      if (!qz::BatchTakes(!encrypt, entry)) continue;
+      if (!m_frontEnd.Confirm(encrypt ? Question::kFolderHasEncrypted : Question::kFolderHasPlain, folder))
+        return false;
+      break;
+    }
+    if (scan.opened && !scan.complete) m_frontEnd.Tell(Notice::kScanIncomplete, folder, 0);
+  }
+
+  // The names are taken before any file changes, so the batch's own outputs never come up.
+  scan = qz::ScanFolder(folder, "*.*");
+  std::vector<std::string> paths;
+  int unfinished = 0;
+  for (const qz::FolderEntry& entry : scan.entries) {
+    if (qz::IsUnfinishedOutput(entry)) ++unfinished;
+    if (!TakesName(command, entry.name)) continue;
+    // A path too long for the system is not left out: the engine refuses it with its
+    // message, so the user hears of it. A link the listing shows as a file is left when
+    // its turn comes.
+    if (entry.kind == qz::EntryKind::kRegularFile)
+      paths.push_back(folder + entry.name);
+    else if (entry.kind == qz::EntryKind::kSymlink)
+      ++m_linksLeft;
+    else if (entry.kind != qz::EntryKind::kDirectory && entry.kind != qz::EntryKind::kMissing)
+      ++m_othersLeft;
+  }
+  RunFiles(paths, command);
+  if (scan.opened && !scan.complete) m_frontEnd.Tell(Notice::kScanIncomplete, folder, 0);
+  if (unfinished > 0) m_frontEnd.Tell(Notice::kUnfinishedFiles, folder, unfinished);
+  return true;
+}
+
+PasswordUse FileSession::DecryptionUseOf(const std::vector<std::string>& paths) {
+  bool qzFiles = false, strongFiles = false;
+  for (const std::string& path : paths) (qz::HasStrongExtension(path) ? strongFiles : qzFiles) = true;
+  if (qzFiles && strongFiles) return PasswordUse::kBothKinds;
+  return strongFiles ? PasswordUse::kStrongFiles : PasswordUse::kQzFiles;
+}
+
+bool FileSession::TakesName(FileCommand command, const std::string& name) {
+  switch (command) {
+    case FileCommand::kEncrypt: return qz::BatchTakesName(true, name);
+    case FileCommand::kDecrypt: return qz::BatchTakesName(false, name);
+    case FileCommand::kUpgrade: return qz::BatchTakesName(false, name) && !qz::HasStrongExtension(name);
+  }
+  return false;
+}
+
+}  // namespace qzops

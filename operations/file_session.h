@@ -1,0 +1,68 @@
+// One command's decisions over the engine's replace transaction: its password (wiped
+// when the session ends), the answer to "replace?", a differing stored name, hard links,
+// and what a batch counts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "front_end.h"
+
+namespace qzops {
+
+class FileSession {
+ public:
+  explicit FileSession(FrontEnd& frontEnd);
+  ~FileSession();
+  FileSession(const FileSession&) = delete;
+  FileSession& operator=(const FileSession&) = delete;
+
+  // One file: path + ".qz" or ".age" (as the password's answer chose), and back; a ".qz"
+  // file into its ".age" counterpart.
+  void Encrypt(const std::string& path);
+  void Decrypt(const std::string& path);
+  void Upgrade(const std::string& path);
+  void Run(FileCommand command, const std::string& path);
+
+  // Files with one password prompt (asked again until one of two or more bytes is
+  // given), one answer to "replace?", and files not opened counted for BatchEnded.
+  void RunFiles(const std::vector<std::string>& paths, FileCommand command);
+  // Every suitable file directly inside folder (ending in a separator); false when the
+  // user stopped it before it began.
+  bool RunFolder(const std::string& folder, FileCommand command);
+
+  // What the session's batches left alone: links, and devices and the like.
+  int LinksLeft() const { return m_linksLeft; }
+  int OthersLeft() const { return m_othersLeft; }
+
+  // What one password must open to decrypt all of paths.
+  static PasswordUse DecryptionUseOf(const std::vector<std::string>& paths);
+  // Whether a folder batch of command takes a file of this name.
+  static bool TakesName(FileCommand command, const std::string& name);
+
+ private:
+  bool LeftAsLink(const std::string& path);
+  bool HasBatchPassword() const;
+  bool AskEncryptionPassword();
+  bool AskDecryptionPassword(PasswordUse use);
+  // Whether an existing output may be replaced; asks at most once in a batch.
+  bool MayReplace(const std::string& destination);
+  // Whether to work on a file with other names; false ends the file.
+  bool MayTakeLinks(Question question, const std::string& path);
+  template <typename Runner>
+  void RunDecryption(FileCommand command, const std::string& path, bool fromQz, Question linksQuestion,
+                     const Runner& run);
+  void WipePassword();
+
+  FrontEnd& m_frontEnd;
+  Passwords m_password;
+  bool m_batch = false;
+  PasswordUse m_batchUse = PasswordUse::kQzFiles;
+  Answer m_replace = Answer::kAsk;  // in a batch: once asked, the answer for every file
+  bool m_replaceAsked = false;
+  int m_unopened = 0;
+  int m_linksLeft = 0;
+  int m_othersLeft = 0;
+};
+
+}  // namespace qzops

@@ -1,0 +1,24 @@
+// The window's answers to an operation, with the password given before, so that what a
+// bench times asks for none.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "file_browser_dlg.h"
+#include "file_prompts.h"
+
+class BenchPrompts : public CFilePrompts {
+ public:
+  BenchPrompts(CFileBrowserDlg& window, qzops::Passwords password)
+      : CFilePrompts([&window] { window.RefreshListing(); },
+                     [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); }),
+        m_password(std::move(password)) {}
+  bool AskEncryptionPassword(qzops::Passwords* out) override {
+    *out = m_password;
+    return true;
+  }
+
+ private:
+  qzops::Passwords m_password;
+};

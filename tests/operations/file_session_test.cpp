@@ -1,0 +1,369 @@
+// The rules one command follows, through the operations layer with a scripted front end:
+// what is asked and when, what a batch counts, and that every file stays intact when the
+// user declines.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "file_session.h"
+#include "test_support.h"
+
+namespace {
+
+using qz::test::Bytes;
+using qz::test::ReadFile;
+using qz::test::ScratchDir;
+using qz::test::WriteFile;
+using qzops::Answer;
+using qzops::FileCommand;
+using qzops::FileSession;
+using qzops::Notice;
+using qzops::PasswordUse;
+using qzops::Question;
+using Strings = std::vector<std::string>;
+
+// Answers from a script and writes down, in order, everything the session did with it.
+class ScriptedFrontEnd : public qzops::FrontEnd {
+ public:
+  std::deque<qzops::Passwords> passwords;  // each prompt takes the next; none left: cancelled
+  std::deque<bool> answers;                // each question takes the next
+  std::map<Question, Answer> presets;
+  Strings log;
+  std::vector<qzops::FileReport> reports;
+  int unopened = -1;
+  bool leavesLinks = true;
+
+  bool AskEncryptionPassword(qzops::Passwords* out) override { return Next("encryption password", out); }
+  bool AskDecryptionPassword(PasswordUse use, qzops::Passwords* out) override {
+    return Next("decryption password " + std::to_string(static_cast<int>(use)), out);
+  }
+  Answer Preset(Question question) override {
+    auto at = presets.find(question);
+    return at == presets.end() ? Answer::kAsk : at->second;
+  }
+  bool Confirm(Question question, const std::string& subject) override {
+    log.push_back("ask " + std::to_string(static_cast<int>(question)) + " " + subject);
+    if (answers.empty()) {
+      ADD_FAILURE() << "unexpected question " << log.back();
+      return false;
+    }
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void Tell(Notice notice, const std::string& subject, int count) override {
+    log.push_back("tell " + std::to_string(static_cast<int>(notice)) + " " + Base(subject) + " " +
+                  std::to_string(count));
+  }
+  bool LeavesLinks() const override { return leavesLinks; }
+  std::uint64_t SizeHint(const std::string&) override { return 0; }
+  qz::ProgressSink* BeginProgress(const std::string&, std::uint64_t) override {
+    ++openProgress;
+    return nullptr;
+  }
+  void EndProgress() override { --openProgress; }
+  void Configure(FileCommand, const std::string&, qz::TransactionOptions* options) override {
+    options->cipher.workFactor = 10;  // strong files quickly
+  }
+  void Finished(const qzops::FileReport& report) override {
+    log.push_back("finished " + Base(report.path) + (report.inBatch ? " in batch" : ""));
+    reports.push_back(report);
+  }
+  void BatchEnded(int count) override {
+    log.push_back("batch ended " + std::to_string(count));
+    unopened = count;
+  }
+
+  static std::string Base(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+  int openProgress = 0;
+
+ private:
+  bool Next(const std::string& what, qzops::Passwords* out) {
+    log.push_back(what);
+    if (passwords.empty()) return false;
+    *out = passwords.front();
+    passwords.pop_front();
+    return true;
+  }
+};
+
+qzops::Passwords Qz(const std::string& password) { return {password, std::string(), false}; }
+qzops::Passwords Strong(const std::string& password) { return {std::string(), password, true}; }
+
+// An encryption or decryption run on its own, with one password.
+void RunAlone(FileCommand command, const std::string& path, const qzops::Passwords& password) {
+  ScriptedFrontEnd ui;
+  ui.passwords = {password};
+  FileSession session(ui);
+  session.Run(command, path);
+  ASSERT_EQ(ui.reports.size(), 1u) << path;
+}
+
+const std::string kAsk = "ask ";
+std::string Ask(Question question, const std::string& subject) {
+  return kAsk + std::to_string(static_cast<int>(question)) + " " + subject;
+}
+std::string Tell(Notice notice, const std::string& subject, int count = 0) {
+  return "tell " + std::to_string(static_cast<int>(notice)) + " " + subject + " " + std::to_string(count);
+}
+
+TEST(FileSessionTest, SingleFilesAskTheirOwnPasswordAndReplaceOnlyWithConsent) {
+  ScratchDir dir;
+  const Bytes plain = qz::test::RandomBytes(3000, 1), older = qz::test::RandomBytes(40, 2);
+  WriteFile(dir / "a.txt", plain);
+  WriteFile(dir / "a.txt.qz", older);
+  {
+    // "No" to replacing leaves both files as they were and reports nothing.
+    ScriptedFrontEnd ui;
+    ui.passwords = {Qz("pw")};
+    ui.answers = {false};
+    FileSession session(ui);
+    session.Encrypt(dir / "a.txt");
+    EXPECT_EQ(ui.log, (Strings{"encryption password", Ask(Question::kReplace, "a.txt.qz")}));
+    EXPECT_EQ(ReadFile(dir / "a.txt"), plain);
+    EXPECT_EQ(ReadFile(dir / "a.txt.qz"), older);
+    EXPECT_EQ(ui.openProgress, 0);
+  }
+  {
+    ScriptedFrontEnd ui;
+    ui.passwords = {Qz("pw")};
+    ui.answers = {true};
+    FileSession session(ui);
+    session.Encrypt(dir / "a.txt");
+    EXPECT_EQ(ui.log, (Strings{"encryption password", Ask(Question::kReplace, "a.txt.qz"), "finished a.txt"}));
+    ASSERT_EQ(ui.reports.size(), 1u);
+    EXPECT_EQ(ui.reports[0].encrypt.outcome, qz::Outcome::kDone);
+    EXPECT_EQ(dir.List(), Strings{"a.txt.qz"});
+  }
+  {
+    // A second command asks again: no password outlives its session.
+    ScriptedFrontEnd ui;
+    ui.passwords = {Qz("pw")};
+    FileSession session(ui);
+    session.Decrypt(dir / "a.txt.qz");
+    EXPECT_EQ(ui.log, (Strings{"decryption password 0", "finished a.txt.qz"}));
+    EXPECT_EQ(ReadFile(dir / "a.txt"), plain);
+  }
+  {
+    // A cancelled prompt ends the command quietly; a decryption of a plain file fails as
+    // the engine would refuse it.
+    ScriptedFrontEnd ui;
+    FileSession session(ui);
+    session.Encrypt(dir / "a.txt");
+    ui.passwords = {Qz("pw")};
+    session.Decrypt(dir / "a.txt");
+    EXPECT_EQ(ui.log, (Strings{"encryption password", "decryption password 0", "finished a.txt"}));
+    ASSERT_EQ(ui.reports.size(), 1u);
+    EXPECT_EQ(ui.reports[0].decrypt.outcome, qz::Outcome::kFailed);
+    EXPECT_EQ(ui.reports[0].decrypt.step, qz::DecryptStep::kNotEncryptedName);
+    EXPECT_EQ(ReadFile(dir / "a.txt"), plain);
+  }
+}
+
+TEST(FileSessionTest, PresetAnswersAreNeverAskedAndADeclinedPresetIsReported) {
+  // qzcrypt's way: its options answer before anything runs.
+  ScratchDir dir;
+  const Bytes plain = qz::test::RandomBytes(100, 3), older = qz::test::RandomBytes(10, 4);
+  WriteFile(dir / "b.txt", plain);
+  WriteFile(dir / "b.txt.qz", older);
+  ScriptedFrontEnd ui;
+  ui.presets = {{Question::kReplace, Answer::kNo}};
+  ui.passwords = {Qz("pw"), Qz("pw")};
+  FileSession session(ui);
+  session.Encrypt(dir / "b.txt");
+  ASSERT_EQ(ui.reports.size(), 1u);
+  EXPECT_EQ(ui.reports[0].encrypt.step, qz::EncryptStep::kDestinationExists);
+  EXPECT_EQ(ReadFile(dir / "b.txt.qz"), older);
+  ui.presets[Question::kReplace] = Answer::kYes;
+  session.Encrypt(dir / "b.txt");
+  ASSERT_EQ(ui.reports.size(), 2u);
+  EXPECT_EQ(ui.reports[1].encrypt.outcome, qz::Outcome::kDone);
+  EXPECT_EQ(dir.List(), Strings{"b.txt.qz"});
+  for (const std::string& line : ui.log) EXPECT_NE(line.rfind(kAsk, 0), 0u) << line;
+}
+
+TEST(FileSessionTest, AnotherStoredNameIsAskedOutsideABatchAndCountedInsideOne) {
+  ScratchDir dir;
+  const Bytes plain = qz::test::RandomBytes(500, 5);
+  WriteFile(dir / "orig.txt", plain);
+  RunAlone(FileCommand::kEncrypt, dir / "orig.txt", Qz("secret"));
+  ASSERT_EQ(::rename((dir / "orig.txt.qz").c_str(), (dir / "moved.txt.qz").c_str()), 0);
+  const Bytes encrypted = ReadFile(dir / "moved.txt.qz");
+  {
+    ScriptedFrontEnd ui;
+    ui.passwords = {Qz("secret")};
+    ui.answers = {false};
+    FileSession session(ui);
+    session.Decrypt(dir / "moved.txt.qz");
+    EXPECT_EQ(ui.log, (Strings{"decryption password 0", Ask(Question::kOtherName, "orig.txt")}));
+    EXPECT_EQ(dir.List(), Strings{"moved.txt.qz"});
+  }
+  {
+    // In a batch the question is never put: the file counts as not opened.
+    ScriptedFrontEnd ui;
+    ui.passwords = {Qz("secret")};
+    FileSession session(ui);
+    session.RunFiles({dir / "moved.txt.qz"}, FileCommand::kDecrypt);
+    EXPECT_EQ(ui.log, (Strings{"decryption password 0", "batch ended 1"}));
+    EXPECT_EQ(ReadFile(dir / "moved.txt.qz"), encrypted);
+  }
+  {
+    // Taken all the same, the ".qz" stays beside its output.
+    ScriptedFrontEnd ui;
+    ui.passwords = {Qz("secret")};
+    ui.answers = {true};
+    FileSession session(ui);
+    session.Decrypt(dir / "moved.txt.qz");
+    EXPECT_EQ(ui.log, (Strings{"decryption password 0", Ask(Question::kOtherName, "orig.txt"), "finished moved.txt.qz"}));
+    EXPECT_EQ(ReadFile(dir / "moved.txt"), plain);
+    EXPECT_EQ(ReadFile(dir / "moved.txt.qz"), encrypted);
+  }
+}
+
+TEST(FileSessionTest, ABatchAsksOnePasswordAndOneReplaceAndCountsWhatItLeaves) {
+  ScratchDir dir;
+  const std::string folder = dir.path() + "/";
+  for (const char* name : {"k1.txt", "k2.txt", "k3.txt"}) WriteFile(folder + name, qz::test::RandomBytes(64, 6));
+  RunAlone(FileCommand::kEncrypt, folder + "k3.txt", Qz("other"));
+  const Bytes taken = qz::test::RandomBytes(9, 7), plainR = qz::test::RandomBytes(30, 12);
+  WriteFile(folder + "k1.txt.qz", taken);
+  ASSERT_EQ(::symlink("k2.txt", (folder + "link.txt").c_str()), 0);
+  ASSERT_EQ(::mkfifo((folder + "pipe.txt").c_str(), 0600), 0);
+  WriteFile(folder + "~qz1a2b3c.tmp", Bytes{1});
+  {
+    // Encrypting a folder that holds encrypted files asks first; "no" stops everything.
+    ScriptedFrontEnd ui;
+    FileSession session(ui);
+    ui.answers = {false};
+    EXPECT_FALSE(session.RunFolder(folder, FileCommand::kEncrypt));
+    EXPECT_EQ(ui.log, Strings{Ask(Question::kFolderHasEncrypted, folder)});
+  }
+  ScriptedFrontEnd ui;
+  FileSession session(ui);
+  // "No" to the one replace question holds for the whole batch.
+  ui.passwords = {Qz("pw")};
+  ui.answers = {true, false};
+  ASSERT_TRUE(session.RunFolder(folder, FileCommand::kEncrypt));
+  EXPECT_EQ(ui.log[0], Ask(Question::kFolderHasEncrypted, folder));
+  EXPECT_EQ(std::count(ui.log.begin(), ui.log.end(), "encryption password"), 1);
+  EXPECT_EQ(std::count(ui.log.begin(), ui.log.end(), Ask(Question::kReplace, "k1.txt.qz")), 1);
+  EXPECT_EQ(ui.log.back(), Tell(Notice::kUnfinishedFiles, "", 1));
+  EXPECT_EQ(ui.log[ui.log.size() - 2], "batch ended 0");
+  EXPECT_EQ(session.LinksLeft(), 1);
+  EXPECT_EQ(session.OthersLeft(), 1);
+  EXPECT_EQ(ReadFile(folder + "k1.txt.qz"), taken);
+  EXPECT_EQ(dir.List(), (Strings{"k1.txt", "k1.txt.qz", "k2.txt.qz", "k3.txt.qz", "link.txt", "pipe.txt", "~qz1a2b3c.tmp"}));
+
+  // Decrypting: the file of another password counts as not opened, once, at the end.
+  ASSERT_EQ(::unlink((folder + "k1.txt.qz").c_str()), 0);
+  ui.log.clear();
+  ui.passwords = {Qz("pw")};
+  ui.answers = {true};
+  ASSERT_TRUE(session.RunFolder(folder, FileCommand::kDecrypt));
+  EXPECT_EQ(ui.unopened, 1);
+  EXPECT_TRUE(std::find(ui.log.begin(), ui.log.end(), "finished k2.txt.qz in batch") != ui.log.end());
+  EXPECT_EQ(ScriptedFrontEnd::Base(ui.reports.back().path), "k2.txt.qz");
+  EXPECT_EQ(dir.List(), (Strings{"k1.txt", "k2.txt", "k3.txt.qz", "link.txt", "pipe.txt", "~qz1a2b3c.tmp"}));
+
+  // One "no" to replacing holds for every taken name of the list.
+  const Bytes r1 = qz::test::RandomBytes(5, 10), r2 = qz::test::RandomBytes(6, 11);
+  WriteFile(folder + "r1.txt", plainR);
+  WriteFile(folder + "r2.txt", plainR);
+  WriteFile(folder + "r1.txt.qz", r1);
+  WriteFile(folder + "r2.txt.qz", r2);
+  ui.log.clear();
+  ui.passwords = {Qz("pw")};
+  ui.answers = {false};
+  session.RunFiles({folder + "r1.txt", folder + "r2.txt"}, FileCommand::kEncrypt);
+  EXPECT_EQ(ui.log, (Strings{"encryption password", Ask(Question::kReplace, "r1.txt.qz"), "batch ended 0"}));
+  EXPECT_EQ(ReadFile(folder + "r1.txt.qz"), r1);
+  EXPECT_EQ(ReadFile(folder + "r2.txt.qz"), r2);
+  EXPECT_EQ(ReadFile(folder + "r2.txt"), plainR);
+
+  // In a list of files a password shorter than two bytes is asked for again, file by file.
+  ui.log.clear();
+  ui.passwords = {Qz("x"), Qz("pw")};
+  session.RunFiles({folder + "k1.txt", folder + "k2.txt"}, FileCommand::kEncrypt);
+  EXPECT_EQ(ui.log, (Strings{"encryption password", "finished k1.txt in batch", "encryption password",
+                             "finished k2.txt in batch", "batch ended 0"}));
+  RunAlone(FileCommand::kDecrypt, folder + "k1.txt.qz", Qz("x"));
+  RunAlone(FileCommand::kDecrypt, folder + "k2.txt.qz", Qz("pw"));
+}
+
+TEST(FileSessionTest, LinksAreLeftAndOtherNamesNeedConsent) {
+  ScratchDir dir;
+  const Bytes plain = qz::test::RandomBytes(200, 8);
+  WriteFile(dir / "h.txt", plain);
+  ASSERT_EQ(::link((dir / "h.txt").c_str(), (dir / "h2.txt").c_str()), 0);
+  ASSERT_EQ(::symlink("h.txt", (dir / "s.txt").c_str()), 0);
+  ScriptedFrontEnd ui;
+  FileSession session(ui);
+  session.Encrypt(dir / "s.txt");  // a link: told, and no password asked
+  ui.passwords = {Qz("pw"), Qz("pw")};
+  ui.answers = {false, true};
+  session.Encrypt(dir / "h.txt");
+  EXPECT_EQ(dir.List(), (Strings{"h.txt", "h2.txt", "s.txt"}));
+  session.Encrypt(dir / "h.txt");
+  EXPECT_EQ(ui.log, (Strings{Tell(Notice::kLink, "s.txt"), "encryption password",
+                             Ask(Question::kEncryptOtherLinks, "h.txt"), "encryption password",
+                             Ask(Question::kEncryptOtherLinks, "h.txt"), "finished h.txt"}));
+  EXPECT_EQ(ReadFile(dir / "h2.txt"), plain);
+  EXPECT_EQ(dir.List(), (Strings{"h.txt.qz", "h2.txt", "s.txt"}));
+
+  // In a list of files a link is counted for the closing message, not told.
+  ui.log.clear();
+  session.RunFiles({dir / "s.txt"}, FileCommand::kDecrypt);
+  EXPECT_EQ(ui.log, (Strings{"batch ended 0"}));
+  EXPECT_EQ(session.LinksLeft(), 1);
+
+  // A front end that lists no links leaves one that appears to the engine, which refuses
+  // to open it.
+  ui.log.clear();
+  ui.leavesLinks = false;
+  ui.passwords = {Qz("pw")};
+  session.Encrypt(dir / "s.txt");
+  EXPECT_EQ(ui.log, (Strings{"encryption password", "finished s.txt"}));
+  ASSERT_EQ(ui.reports.size(), 2u);
+  EXPECT_EQ(ui.reports[1].encrypt.outcome, qz::Outcome::kFailed);
+  EXPECT_EQ(dir.List(), (Strings{"h.txt.qz", "h2.txt", "s.txt"}));
+}
+
+TEST(FileSessionTest, StrongFilesAndUpgradesTakeTheirOwnPasswordForms) {
+  ScratchDir dir;
+  const Bytes plain = qz::test::RandomBytes(700, 9);
+  WriteFile(dir / "c.txt", plain);
+  RunAlone(FileCommand::kEncrypt, dir / "c.txt", Strong("strong pw"));
+  EXPECT_EQ(dir.List(), Strings{"c.txt.age"});
+  {
+    ScriptedFrontEnd ui;
+    ui.passwords = {Strong("strong pw")};
+    FileSession session(ui);
+    session.Upgrade(dir / "c.txt.age");  // only ".qz" files: nothing asked
+    session.Decrypt(dir / "c.txt.age");
+    EXPECT_EQ(ui.log, (Strings{Tell(Notice::kNotQz, "c.txt.age"), "decryption password 1", "finished c.txt.age"}));
+    EXPECT_EQ(ReadFile(dir / "c.txt"), plain);
+  }
+  RunAlone(FileCommand::kEncrypt, dir / "c.txt", Qz("both"));
+  ScriptedFrontEnd ui;
+  ui.passwords = {{"both", "both", false}};
+  FileSession session(ui);
+  session.Upgrade(dir / "c.txt.qz");
+  EXPECT_EQ(ui.log, (Strings{"decryption password 3", "finished c.txt.qz"}));
+  EXPECT_EQ(dir.List(), Strings{"c.txt.age"});
+  RunAlone(FileCommand::kDecrypt, dir / "c.txt.age", Strong("both"));
+  EXPECT_EQ(ReadFile(dir / "c.txt"), plain);
+
+  EXPECT_EQ(FileSession::DecryptionUseOf({"a.qz", "b.age"}), PasswordUse::kBothKinds);
+  EXPECT_EQ(FileSession::DecryptionUseOf({"b.AGE"}), PasswordUse::kStrongFiles);
+  EXPECT_EQ(FileSession::DecryptionUseOf({"a.qz"}), PasswordUse::kQzFiles);
+  EXPECT_FALSE(FileSession::TakesName(FileCommand::kUpgrade, "x.age"));
+  EXPECT_TRUE(FileSession::TakesName(FileCommand::kUpgrade, "x.qz"));
+}
+
+}  // namespace

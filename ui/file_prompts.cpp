@@ -1,0 +1,157 @@
+#include "file_prompts.h"
+
+#include "display_name.h"
+#include "message_box.h"
+#include "message_template.h"
+#include "operation_messages.h"
+#include "password_dialogs.h"
+#include "progress_dlg.h"
+#include "qz_name.h"
+#include "text_conversion.h"
+
+namespace {
+
+using qzops::Notice;
+using qzops::Question;
+
+std::string NameOf(const std::string& path) {
+  std::string dir, name;
+  qz::SplitPath(path, &dir, &name);
+  return name;
+}
+
+// A header's name is code page 936 by the format, whatever the system's code page.
+std::wstring CodePage936ToWide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int length = MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
+}
+
+std::wstring Count(const char* utf8Template, int count) {
+  return FillTemplate<wchar_t>(Utf8ToWide(utf8Template), L"%d", std::to_wstring(count));
+}
+
+// A wrong password gives a name this short too often for the match to prove anything.
+constexpr char kUnconfirmedNotice[] = "文件名过短，无法确认密码；已保留加密文件。";
+
+}  // namespace
+
+CFilePrompts::CFilePrompts(std::function<void()> relist, std::function<std::uint64_t(const std::string&)> sizeOf)
+    : m_relist(std::move(relist)), m_sizeOf(std::move(sizeOf)) {}
+
+CFilePrompts::~CFilePrompts() = default;
+
+bool CFilePrompts::AskEncryptionPassword(qzops::Passwords* out) {
+  CEncryptPasswordDlg dialog;
+  if (dialog.DoModal() != IDOK) return false;
+  out->strongFiles = dialog.m_bStrong;
+  out->qz.swap(dialog.m_strPassword);
+  out->strong.swap(dialog.m_strStrongPassword);
+  return true;
+}
+
+bool CFilePrompts::AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) {
+  CDecryptPasswordDlg dialog(use);
+  if (dialog.DoModal() != IDOK) return false;
+  out->qz.swap(dialog.m_strPassword);
+  out->strong.swap(dialog.m_strStrongPassword);
+  return true;
+}
+
+qzops::Answer CFilePrompts::Preset(Question question) {
+  // An upgrade's strong file holds the same content as its ".qz": other names of it stay
+  // encrypted either way, so there is nothing to ask.
+  return question == Question::kUpgradeOtherLinks ? qzops::Answer::kYes : qzops::Answer::kAsk;
+}
+
+bool CFilePrompts::Confirm(Question question, const std::string& subject) {
+  const char* text = "";
+  std::wstring value = Utf8ToWide(subject);
+  switch (question) {
+    case Question::kReplace: text = "“%s”已存在，是否替换？"; break;
+    case Question::kOtherName:
+      text = "文件中记录的原文件名是“%s”，与现在的文件名不同，可能密码不对。仍要解密吗？（加密文件会保留）";
+      value = CodePage936ToWide(subject);
+      break;
+    case Question::kEncryptOtherLinks: text = "“%s”还有其他链接，加密后其他链接仍是明文。仍要加密吗？"; break;
+    case Question::kDecryptOtherLinks:
+    case Question::kUpgradeOtherLinks:
+      text = "“%s”还有其他链接，解密后其他链接仍是加密文件。仍要解密吗？";
+      break;
+    case Question::kFolderHasEncrypted: return AfxMessageBox("此目录下已有加密文件,是否继续?", MB_YESNO) != IDNO;
+    case Question::kFolderHasPlain: return AfxMessageBox("此目录下有未加密文件,是否继续?", MB_YESNO) != IDNO;
+  }
+  return AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide(text), L"%s", value), MB_YESNO) == IDYES;
+}
+
+void CFilePrompts::Tell(Notice notice, const std::string& subject, int count) {
+  switch (notice) {
+    case Notice::kLink:
+      AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide("“%s”是一个链接，请对它指向的文件操作。"), L"%s",
+                                          Utf8ToWide(DisplayName(NameOf(subject)))),
+                    MB_OK);
+      return;
+    case Notice::kNotQz: AfxMessageBox("只能升级 .qz 文件。", MB_OK); return;
+    case Notice::kScanIncomplete: AfxMessageBox("Couldn't find next file.", MB_OK); return;
+    case Notice::kUnfinishedFiles:
+      AfxMessageBox(Count("此目录下有 %d 个未完成的临时文件（~qz*.tmp），可能属于中断的或正在进行的操作，已保留原样。",
+                          count),
+                    MB_OK);
+      return;
+  }
+}
+
+std::uint64_t CFilePrompts::SizeHint(const std::string& path) { return m_sizeOf(path); }
+
+qz::ProgressSink* CFilePrompts::BeginProgress(const std::string&, std::uint64_t) {
+  m_pProgress = std::make_unique<ProgressWindowSink>();
+  return m_pProgress.get();
+}
+
+void CFilePrompts::EndProgress() {
+  if (m_pProgress) m_pProgress->End();
+  m_pProgress.reset();
+}
+
+void CFilePrompts::Configure(qzops::FileCommand, const std::string&, qz::TransactionOptions* options) {
+  options->cipher.backend = &qz::CryptoApiBackend();
+}
+
+void CFilePrompts::Finished(const qzops::FileReport& report) {
+  const char* success = report.command == qzops::FileCommand::kEncrypt   ? "加密成功！"
+                        : report.command == qzops::FileCommand::kDecrypt ? "解密成功！"
+                                                                         : "升级成功！";
+  if (report.unconfirmed) {
+    if (report.inBatch) AfxMessageBox(kUnconfirmedNotice, MB_OK);
+    success = kUnconfirmedNotice;
+  }
+  const qz::Outcome outcome = report.decryption ? report.decrypt.outcome : report.encrypt.outcome;
+  switch (outcome) {
+    case qz::Outcome::kFailed:
+      // Every file is as it was: nothing to list again.
+      if (report.decryption)
+        AfxMessageBox(DecryptFailureMessage(report.decrypt.step, report.workFactorFound).c_str(), MB_OK);
+      else
+        AfxMessageBox(EncryptFailureText(report.encrypt.step), MB_OK);
+      return;
+    case qz::Outcome::kSourceChanged: AfxMessageBox("源文件在处理过程中被改动，已保留源文件。", MB_OK); break;
+    case qz::Outcome::kSourceNotDeleted:
+      AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide("无法删除源文件“%s”，已保留源文件。"), L"%s",
+                                          Utf8ToWide(report.path)),
+                    MB_OK);
+      break;
+    case qz::Outcome::kDone:
+      if (!report.inBatch) AfxMessageBox(success, MB_OK);
+      break;
+  }
+  // A batch lists its folder's parent once, when it ends.
+  if (!report.inBatch) m_relist();
+}
+
+void CFilePrompts::BatchEnded(int unopened) {
+  m_relist();
+  if (unopened > 0) AfxMessageBox(Count("有 %d 个文件未能用此密码解密，已保留原样。", unopened), MB_OK);
+}

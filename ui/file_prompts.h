@@ -1,0 +1,36 @@
+// The window's side of a file operation: its password dialogs, message boxes and progress
+// window answer what the operations layer asks, and its texts report each file.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "front_end.h"
+
+class ProgressWindowSink;
+
+class CFilePrompts : public qzops::FrontEnd {
+ public:
+  // relist shows the folder again after a change; sizeOf measures a file for the
+  // progress window (0 after telling why it cannot).
+  CFilePrompts(std::function<void()> relist, std::function<std::uint64_t(const std::string&)> sizeOf);
+  ~CFilePrompts() override;
+
+  bool AskEncryptionPassword(qzops::Passwords* out) override;
+  bool AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) override;
+  qzops::Answer Preset(qzops::Question question) override;
+  bool Confirm(qzops::Question question, const std::string& subject) override;
+  void Tell(qzops::Notice notice, const std::string& subject, int count) override;
+  std::uint64_t SizeHint(const std::string& path) override;
+  qz::ProgressSink* BeginProgress(const std::string& path, std::uint64_t size) override;
+  void EndProgress() override;
+  void Configure(qzops::FileCommand command, const std::string& path, qz::TransactionOptions* options) override;
+  void Finished(const qzops::FileReport& report) override;
+  void BatchEnded(int unopened) override;
+
+ private:
+  std::function<void()> m_relist;
+  std::function<std::uint64_t(const std::string&)> m_sizeOf;
+  std::unique_ptr<ProgressWindowSink> m_pProgress;
+};
