@@ -74,9 +74,8 @@ std::vector<std::string> ExpectedTexts(const std::string& dir) {
 
 std::wstring LabelFor(const std::string& dir) { return Utf8ToWide("当前路径：") + Utf8ToWide(dir); }
 
-// Lists dialog.m_szCurrentDir = dir again, as a change of the file type does.
-void ListAgain(CFileBrowserDlg& dialog, HWND window, const std::string& dir) {
-  std::strcpy(dialog.m_szCurrentDir, dir.c_str());
+// Lists the current folder again, as a change of the file type does.
+void ListAgain(HWND window) {
   SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_FILE_TYPE, CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_FILE_TYPE)));
 }
@@ -260,27 +259,33 @@ TEST_F(ListingTest, FoldersThenFilesWithDisplayNamesIconsAndAttributes) {
     EXPECT_GT(widest, 0);
     EXPECT_EQ(dialog.m_nMaxTextWidth, widest);
 
-    ListAgain(dialog, window, names);
+    ListAgain(window);
     EXPECT_EQ(ItemsOf(list), items);
-
-    // The icon follows the stored name: report.QZ is no encrypted file, while a strong
-    // file's extension counts in any case.
-    ListAgain(dialog, window, std::string(kRoot) + "upper\\");
-    std::vector<Item> upper = ItemsOf(list);
-    ASSERT_EQ(TextsOf(upper), (std::vector<std::string>{"Photo.age", "Report.qz"}));
-    EXPECT_EQ(upper[0].image, dialog.m_nEncryptedIcon);
-    EXPECT_NE(upper[1].image, dialog.m_nEncryptedIcon);
-    EXPECT_EQ(upper[1].image, CFileBrowserDlg::GetShellIconIndex("report.QZ", FALSE));
-
-    for (const char* dir : {"empty\\", "missing\\"}) {
-      const std::string path = std::string(kRoot) + dir;
-      ListAgain(dialog, window, path);
-      EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0) << dir;
-      EXPECT_EQ(TextOf(GetDlgItem(window, IDC_PATH_LABEL)), LabelFor(path));
-      EXPECT_EQ(dialog.m_nMaxTextWidth, 0);
-    }
     PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
   });
+
+  // The icon follows the stored name: report.QZ is no encrypted file, while a strong
+  // file's extension counts in any case.
+  CFileBrowserDlg upperDialog(std::string(kRoot) + "upper\\");
+  RunModal(upperDialog, [&](HWND window) {
+    std::vector<Item> upper = ItemsOf(GetDlgItem(window, IDC_FILE_LIST));
+    ASSERT_EQ(TextsOf(upper), (std::vector<std::string>{"Photo.age", "Report.qz"}));
+    EXPECT_EQ(upper[0].image, upperDialog.m_nEncryptedIcon);
+    EXPECT_NE(upper[1].image, upperDialog.m_nEncryptedIcon);
+    EXPECT_EQ(upper[1].image, CFileBrowserDlg::GetShellIconIndex("report.QZ", FALSE));
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  });
+
+  for (const char* dir : {"empty\\", "missing\\"}) {
+    const std::string path = std::string(kRoot) + dir;
+    CFileBrowserDlg emptyDialog(path);
+    RunModal(emptyDialog, [&](HWND window) {
+      EXPECT_EQ(SendMessageW(GetDlgItem(window, IDC_FILE_LIST), LVM_GETITEMCOUNT, 0, 0), 0) << dir;
+      EXPECT_EQ(TextOf(GetDlgItem(window, IDC_PATH_LABEL)), LabelFor(path));
+      EXPECT_EQ(emptyDialog.m_nMaxTextWidth, 0);
+      PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+  }
 }
 
 }  // namespace
