@@ -1,5 +1,6 @@
 #include "entry_kind.h"
 
+#include "win_handles.h"
 #include "win_path.h"
 
 namespace qz {
@@ -11,21 +12,6 @@ constexpr std::uint32_t kTagUnixSocket = 0x80000023;
 constexpr std::uint32_t kTagLinuxFifo = 0x80000024;
 constexpr std::uint32_t kTagLinuxCharDevice = 0x80000025;
 constexpr std::uint32_t kTagLinuxBlockDevice = 0x80000026;
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (valid()) ::CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -64,7 +50,7 @@ bool IsEntryItself(HANDLE handle, const std::string& path) {
   if (name.empty() || name == L"." || name == L"..") return true;  // a root, or no name of its own
 
   const std::wstring final = FinalPath(handle);
-  const FileHandle dir(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+  const ScopedHandle dir(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (final.empty() || !dir.valid()) return true;

@@ -10,6 +10,7 @@
 #include "file_streams.h"
 #include "file_system.h"
 #include "temp_name.h"
+#include "win_handles.h"
 #include "win_path.h"
 
 namespace qz {
@@ -24,26 +25,6 @@ bool IsMissingError(DWORD error) {
 }
 
 DWORD AttributesOf(const std::string& path) { return ::GetFileAttributesW(WidePath(path).c_str()); }
-
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-  ~ScopedHandle() {
-    if (valid()) ::CloseHandle(handle_);
-  }
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-  HANDLE release() {
-    const HANDLE handle = handle_;
-    handle_ = INVALID_HANDLE_VALUE;
-    return handle;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // The pause between deletion attempts. The timer is named, so every running copy
 // shares one object; each sets it before it waits.

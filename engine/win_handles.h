@@ -1,11 +1,32 @@
-// Owning wrappers for the CryptoAPI and registry handles the engine holds during one
-// call: each is released exactly once, on every way out.
+// Owning wrappers for the kernel, CryptoAPI and registry handles the engine holds during
+// one call: each is released exactly once, on every way out.
 #pragma once
 
 #include <windows.h>
 #include <wincrypt.h>
 
 namespace qz {
+
+// A file or folder handle; either failure value (null, INVALID_HANDLE_VALUE) owns nothing.
+class ScopedHandle {
+ public:
+  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+  ~ScopedHandle() {
+    if (valid()) ::CloseHandle(handle_);
+  }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+  HANDLE release() {
+    const HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return handle;
+  }
+
+ private:
+  HANDLE handle_;
+};
 
 template <typename Handle, void (*Release)(Handle)>
 class OwnedHandle {
