@@ -20,7 +20,7 @@ case "$build" in /*) ;; *) build=$PWD/$build ;; esac
 mode=main
 dpi=96
 if [ "${1:-}" = --dpi ]; then
-  dpi=${2:?--dpi needs a number}
+  dpi=${2:?"the dpi, a number such as 144, follows --dpi"}
   shift 2
 fi
 case "${1:-}" in
