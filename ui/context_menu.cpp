@@ -27,8 +27,8 @@ void CFileBrowserDlg::OnContextMenu(HWND window, POINT screen) {
 }
 
 void CFileBrowserDlg::ShowContextMenu(int item) {
-  char path[1024];
-  if (!ItemPath(item, path)) return;
+  std::string path;
+  if (!ItemPath(item, &path)) return;
   // Lives until tracking ends: the system hands the item records back while it is shown.
   COwnerDrawMenu menu;
   if (!menu.CreatePopupMenu()) return;

@@ -35,9 +35,7 @@ namespace {
 constexpr char kAllFilesType[] = "All files (*.*)";
 }
 
-CFileBrowserDlg::CFileBrowserDlg(const std::string& folder) : CDialog(IDD_FILE_BROWSER) {
-  std::snprintf(m_szCurrentDir, sizeof(m_szCurrentDir), "%s", folder.c_str());
-}
+CFileBrowserDlg::CFileBrowserDlg(const std::string& folder) : CDialog(IDD_FILE_BROWSER), m_strCurrentDir(folder) {}
 
 CFileBrowserDlg::~CFileBrowserDlg() {
   FreeWindowIcons();
@@ -59,6 +57,8 @@ BOOL CFileBrowserDlg::OnInitDialog() {
   m_dwDrives = GetLogicalDrives();
   FillFileTypes();
   FillDrives();
+  // A long path shows its start and its last folder around an ellipsis; its text stays whole.
+  m_stPath.ModifyStyle(0, SS_PATHELLIPSIS);
   AttachSystemImageLists();
   FitIconsToDpi();
   FitDropDownHeight(m_cbDrive, m_cbDrive.GetCount());
@@ -125,7 +125,7 @@ void CFileBrowserDlg::FillDrives() {
   for (char* entry = m_pDriveStrings.get(); *entry && entry < m_pDriveStrings.get() + length;
        entry += std::strlen(entry) + 1) {
     if (static_cast<signed char>(entry[0]) > 'Z') entry[0] = static_cast<char>(entry[0] - 32);
-    if (entry[0] == m_szCurrentDir[0]) m_nDrive = inserted;
+    if (!m_strCurrentDir.empty() && entry[0] == m_strCurrentDir[0]) m_nDrive = inserted;
 
     char text[8];
     text[0] = '(';
@@ -267,7 +267,10 @@ void CFileBrowserDlg::FreeFileTypes() {
 
 int CFileBrowserDlg::GetShellIconIndex(const char* utf8Path, BOOL isFolder) {
   SHFILEINFOW info = {};
-  SHGetFileInfoW(qz::WidePath(utf8Path).c_str(), isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info,
+  // The shell takes no long-path form; with SHGFI_USEFILEATTRIBUTES it reads the name alone.
+  std::wstring wide = qz::WidePath(utf8Path);
+  if (wide.rfind(L"\\\\?\\", 0) == 0) wide = wide.substr(wide.find_last_of(L'\\') + 1);
+  SHGetFileInfoW(wide.c_str(), isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info,
                  sizeof(info), SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON);
   return info.iIcon;
 }
