@@ -44,6 +44,9 @@ class LongPathsTest : public LockmereWindowTest {
   }
 
   void TearDown() override {
+    // A refusal leaves its message box open, and the window would not close over it.
+    for (const MessageBoxWindow& box : Boxes()) PostMessageW(box.window, WM_COMMAND, IDOK, 0);
+    WaitUntil([&] { return Boxes().empty(); }, kWindowTimeout);
     LockmereWindowTest::TearDown();
     RemoveTree(kRoot);
   }
