@@ -57,8 +57,8 @@ BOOL CFileBrowserDlg::OnInitDialog() {
   m_dwDrives = GetLogicalDrives();
   FillFileTypes();
   FillDrives();
-  // A long path shows its start and its last folder around an ellipsis; its text stays whole.
-  m_stPath.ModifyStyle(0, SS_PATHELLIPSIS);
+  // A path label that is still too long after shortening (see RefreshListing) ends in "...".
+  m_stPath.ModifyStyle(0, SS_ENDELLIPSIS);
   AttachSystemImageLists();
   FitIconsToDpi();
   FitDropDownHeight(m_cbDrive, m_cbDrive.GetCount());
