@@ -30,7 +30,7 @@ void CFileBrowserDlg::RunFolderBatch(FileCommand command, int item) {
   }
   CFilePrompts prompts = Prompts();
   qzops::FileSession session(prompts);
-  if (!session.RunFolder(path + "\\", command)) return;
+  if (!session.RunFolder(std::string(path) + "\\", command)) return;
   AfxMessageBox(ClosingReport(command == FileCommand::kEncrypt   ? "目录加密完成！"
                               : command == FileCommand::kDecrypt ? "目录解密完成！"
                                                                  : "目录升级完成！",
