@@ -1,6 +1,7 @@
 // The window while a large file is worked on: it keeps answering (a probe sends WM_NULL
 // every 50 ms and times the answers), its progress window says where the work is, and
-// the mouse on "取消" stops a file or a folder batch, leaving every file on disk whole.
+// the mouse on "取消" (or Esc, or the close box) stops a file or a folder batch, leaving
+// every file on disk whole.
 // QZ_E2E_BUSY_MIB sets the large file's size (default 512 MiB, sparse on disk);
 // tests/bench/bench_busy_window.sh runs the probe at 2 GiB.
 #include <gtest/gtest.h>
@@ -218,6 +219,19 @@ TEST_F(BusyWindowTest, CancelByMouseLeavesTheLargeFileAsItWas) {
   RecordProperty("cancel_return_ms", static_cast<int>(returned + 0.5));
   ASSERT_TRUE(Acknowledge("已取消：已完成 0 个文件，共 1 个。"));
   EXPECT_TRUE(BackToNormal());
+
+  // Esc at the keyboard, and the main window's close box, cancel the same way: the
+  // program stays, with the file as it was.
+  for (bool closeBox : {false, true}) {
+    SCOPED_TRACE(closeBox ? "close box" : "Esc");
+    ASSERT_TRUE(DoubleClickItem("Big.bin"));
+    ASSERT_TRUE(EnterPassword(true, L"cancel pw", StrongBox::kUnchecked));
+    ASSERT_TRUE(WaitUntil([&] { return (progress = ProgressWindow()) != nullptr; }, kWindowTimeout));
+    ASSERT_TRUE(closeBox ? CloseBox(main_) : PressKeyAtKeyboard(VK_ESCAPE));
+    ASSERT_TRUE(Acknowledge("已取消：已完成 0 个文件，共 1 个。"));
+    EXPECT_TRUE(BackToNormal());
+    EXPECT_TRUE(process_.Running());
+  }
   EXPECT_EQ(NamesIn(kFolder), (std::vector<std::string>{"Batch", "big.bin"}));
   EXPECT_TRUE(HoldsSparse(kFolder + "\\big.bin", size, 11));
   EXPECT_LT(returned, 2000.0);
