@@ -18,4 +18,4 @@ qz_wine_window_manager none
 export QZ_E2E_BUSY_MIB=${2:-2048}
 xvfb-run -a wine "$build/tests/e2e/lockmere_e2e_tests.exe" \
   --gtest_filter='BusyWindowTest.TheWindowAnswers*:BusyWindowTest.CancelByMouse*' | tr -d '\r' |
-  grep -E '^\[ figure \]|^\[  (PASSED|FAILED) '
+  grep -E '^\[ figure \]|^a slow answer|^\[  (PASSED|FAILED) '

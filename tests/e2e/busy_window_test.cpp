@@ -26,6 +26,7 @@ const std::string kFolder = "C:\\qz-e2e-busy";
 const std::string kFolderItem = "Qz-e2e-busy";
 constexpr int kProgressNameId = 1019;
 constexpr int kProgressTextId = 1011;
+constexpr int kProgressSpeedId = 1020;
 constexpr int kProgressBatchId = 1021;
 constexpr std::uint64_t kMiB = 1024 * 1024;
 constexpr size_t kEdge = 64 * 1024;
@@ -164,15 +165,18 @@ TEST_F(BusyWindowTest, TheWindowAnswersWithin100MsWhileALargeFileIsEncrypted) {
       Sleep(50);
     }
   });
-  // Meanwhile the progress window names the file and counts what is done of the whole.
+  // Meanwhile the progress window names the file and tells what is done of the whole, at
+  // what speed, and how long the rest will take.
   HWND progress = nullptr;
-  std::string amount;
+  std::string amount, speed;
   const bool shown = WaitUntil([&] { return (progress = ProgressWindow()) != nullptr; }, kWindowTimeout);
   const bool counted = shown && WaitUntil(
                                     [&] {
                                       amount = ControlText(progress, kProgressTextId);
-                                      return amount.find(" / 512.0 MB") != std::string::npos ||
-                                             amount.find(" GB") != std::string::npos;
+                                      speed = ControlText(progress, kProgressSpeedId);
+                                      return (amount.find(" / 512.0 MB") != std::string::npos ||
+                                              amount.find(" GB") != std::string::npos) &&
+                                             amount.rfind("0%", 0) != 0 && speed.find("/秒，剩余时间 ") != std::string::npos;
                                     },
                                     kWindowTimeout);
   const std::string name = shown ? ControlText(progress, kProgressNameId) : "";
@@ -183,7 +187,7 @@ TEST_F(BusyWindowTest, TheWindowAnswersWithin100MsWhileALargeFileIsEncrypted) {
   probe.join();
 
   EXPECT_TRUE(shown) << "no progress window";
-  EXPECT_TRUE(counted) << "the progress window reads \"" << amount << "\"";
+  EXPECT_TRUE(counted) << "the progress window reads \"" << amount << "\", \"" << speed << "\"";
   EXPECT_EQ(name, "big.bin");
   EXPECT_TRUE(disabled) << "the main window takes input during the work";
   ASSERT_TRUE(ended) << "the encryption did not end";
