@@ -417,18 +417,6 @@ TEST(FileSessionTest, ACancelLeavesTheFileInHandAndEndsTheBatchAndTheSessionsWor
     EXPECT_EQ(ui.log, Strings{});
     RunAlone(FileCommand::kDecrypt, folder + "n1.txt.qz", Qz("pw"));
   }
-  {
-    // A folder batch cancelled at its first file tells nothing more after it.
-    WriteFile(folder + "~qz1a2b3c.tmp", Bytes{1});
-    ScriptedFrontEnd ui;
-    ui.passwords = {Qz("pw")};
-    ui.cancelFrom = 1;
-    FileSession session(ui);
-    ASSERT_TRUE(session.RunFolder(folder, FileCommand::kEncrypt));
-    EXPECT_EQ(ui.log.back(), "batch ended 0");
-    EXPECT_EQ(ui.reports.size(), 1u);
-    EXPECT_EQ(dir.List(), (Strings{"n1.txt", "n2.txt", "n3.txt", "n4.txt", "~qz1a2b3c.tmp"}));
-  }
   // Each kind of file cancelled alone: reported as cancelled, nothing written, the source
   // kept byte for byte (a strong file's key step comes before the first block).
   RunAlone(FileCommand::kEncrypt, folder + "n2.txt", Strong("strong pw"));
@@ -452,7 +440,7 @@ TEST(FileSessionTest, ACancelLeavesTheFileInHandAndEndsTheBatchAndTheSessionsWor
     ASSERT_EQ(ui.reports.size(), 1u) << one.name;
     EXPECT_TRUE(ui.reports[0].Cancelled()) << one.name;
     EXPECT_TRUE(session.Cancelled());
-    EXPECT_EQ(dir.List(), (Strings{"n1.txt", "n2.txt.age", "n3.txt.qz", "n4.txt", "~qz1a2b3c.tmp"})) << one.name;
+    EXPECT_EQ(dir.List(), (Strings{"n1.txt", "n2.txt.age", "n3.txt.qz", "n4.txt"})) << one.name;
   }
   EXPECT_EQ(ReadFile(folder + "n1.txt"), plain["n1.txt"]);
   EXPECT_EQ(ReadFile(folder + "n4.txt"), plain["n4.txt"]);
