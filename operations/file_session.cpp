@@ -3,6 +3,7 @@
 #include "folder_scan.h"
 #include "qz_name.h"
 #include "secure_wipe.h"
+#include "strong_key_pool.h"
 
 namespace qzops {
 
@@ -126,7 +127,7 @@ void FileSession::Encrypt(const std::string& path) {
       options.cipher.sizeHint = size;
       options.replaceExisting = replace;
       options.cipher.refuseOtherLinks = !acceptLinks;
-      report.encrypt = m_password.strongFiles ? qz::ReplaceWithStrongEncrypted(path, m_password.strong, options)
+      report.encrypt = m_password.strongFiles ? EncryptStrong(m_keyPool, path, m_password.strong, options)
                                               : qz::ReplaceWithEncrypted(path, m_password.qz, options);
       report.cipher = options.cipher;
     }
@@ -254,7 +255,9 @@ void FileSession::RunFiles(const std::vector<std::string>& paths, FileCommand co
   m_replaceAsked = false;
   m_replace = Answer::kAsk;
   m_unopened = 0;
+  BatchKeyPool keys(&m_keyPool, command, paths.size());
   for (const std::string& path : paths) Run(command, path);
+  keys.End();
   WipePassword();
   m_batch = false;
   m_replaceAsked = false;

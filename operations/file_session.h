@@ -10,6 +10,8 @@
 
 namespace qzops {
 
+class StrongKeyPool;
+
 class FileSession {
  public:
   explicit FileSession(FrontEnd& frontEnd);
@@ -30,6 +32,10 @@ class FileSession {
   // Every suitable file directly inside folder (ending in a separator); false when the
   // user stopped it before it began.
   bool RunFolder(const std::string& folder, FileCommand command);
+
+  // Keys for strong encryption made ahead by pool (a caller's, for a run of many
+  // sessions); a batch without one makes its own.
+  void UseKeyPool(StrongKeyPool* pool) { m_keyPool = pool; }
 
   // What the session's batches left alone: links, and devices and the like.
   int LinksLeft() const { return m_linksLeft; }
@@ -63,6 +69,7 @@ class FileSession {
   int m_unopened = 0;
   int m_linksLeft = 0;
   int m_othersLeft = 0;
+  StrongKeyPool* m_keyPool = nullptr;
 };
 
 }  // namespace qzops
