@@ -2,6 +2,7 @@
 // of its own, and a batch that is cancelled half-way leaves no thread behind.
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <set>
@@ -152,6 +153,26 @@ TEST_F(StrongKeyPoolTest, CancelHalfWayKeepsTheRestAndLeavesNoThread) {
     EXPECT_EQ(ReadFile(paths[i]), contents[i]);
   }
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"f0.age", "f1.age", "f2", "f3", "f4", "f5", "f6", "f7"}));
+
+  // A batch whose last names are links, left alone, ends with keys made for them: they
+  // and the threads waiting to make more end with the batch.
+  ScratchDir more;
+  std::vector<std::string> withLinks = {more / "a", more / "b"};
+  WriteFile(withLinks[0], contents[3]);
+  WriteFile(withLinks[1], contents[4]);
+  for (int i = 0; i < 6; ++i) {
+    withLinks.push_back(more / ("link" + std::to_string(i)));
+    ASSERT_EQ(symlink(withLinks[0].c_str(), withLinks.back().c_str()), 0);
+  }
+  g_cancelAfter = 1000;
+  BatchFrontEnd second;
+  {
+    qzops::FileSession session(second);
+    session.RunFiles(withLinks, FileCommand::kEncrypt);
+    EXPECT_EQ(ThreadsNow(), threadsBefore);
+  }
+  ASSERT_EQ(second.reports.size(), 2u);
+  EXPECT_EQ(second.reports[1].encrypt.step, qz::EncryptStep::kOk);
 }
 
 TEST_F(StrongKeyPoolTest, AKeyForAnotherWorkFactorIsRefusedBeforeAnythingIsWritten) {
