@@ -1,6 +1,7 @@
 #include "strong_key_pool.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <system_error>
 
 #include "secure_wipe.h"
@@ -25,6 +26,19 @@ std::uint64_t FreePhysicalMemory() {
   status.dwLength = sizeof status;
   return GlobalMemoryStatusEx(&status) ? status.ullAvailPhys : 0;
 #else
+#ifdef __linux__
+  // Free pages alone leave out the page cache, which the system gives back on demand.
+  if (std::FILE* info = std::fopen("/proc/meminfo", "r")) {
+    char line[128];
+    unsigned long long kib = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, info)) {
+      found = std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1;
+    }
+    std::fclose(info);
+    if (found) return kib * 1024;
+  }
+#endif
   const long pages = sysconf(_SC_AVPHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
   return pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) : 0;
 #endif
@@ -43,8 +57,8 @@ std::size_t StrongKeyPool::ThreadsFor(int logN, std::size_t files) {
   if (logN < 1 || logN > 40) return 0;
   const std::uint64_t free = FreePhysicalMemory();
   const std::uint64_t fit = free > kMemoryMargin ? (free - kMemoryMargin) / DerivationBytes(logN) : 0;
-  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  return static_cast<std::size_t>(std::min<std::uint64_t>({cores, fit, files}));
+  const std::size_t cores = (std::max)(1u, std::thread::hardware_concurrency());
+  return static_cast<std::size_t>((std::min<std::uint64_t>)({cores, fit, files}));
 }
 
 bool StrongKeyPool::Start(const std::string& password, int logN, bool (*cancelled)()) {
