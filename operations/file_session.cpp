@@ -127,8 +127,10 @@ void FileSession::Encrypt(const std::string& path) {
       options.cipher.sizeHint = size;
       options.replaceExisting = replace;
       options.cipher.refuseOtherLinks = !acceptLinks;
-      report.encrypt = m_password.strongFiles ? EncryptStrong(m_keyPool, path, m_password.strong, options)
-                                              : qz::ReplaceWithEncrypted(path, m_password.qz, options);
+      m_frontEnd.Perform([&] {
+        report.encrypt = m_password.strongFiles ? EncryptStrong(m_keyPool, path, m_password.strong, options)
+                                                : qz::ReplaceWithEncrypted(path, m_password.qz, options);
+      });
       report.cipher = options.cipher;
     }
     const qz::EncryptStep step = report.encrypt.step;
@@ -143,6 +145,7 @@ void FileSession::Encrypt(const std::string& path) {
       continue;
     }
     report.cipher.progress = nullptr;
+    if (report.Cancelled()) m_cancelled = true;
     m_frontEnd.Finished(report);
     return;
   }
@@ -214,7 +217,7 @@ void FileSession::RunDecryption(FileCommand command, const std::string& path, bo
       options.cipher.acceptOtherName = acceptOtherName;
       options.cipher.refuseOtherLinks = !acceptLinks;
       options.cipher.workFactorFound = &report.workFactorFound;
-      report.decrypt = run(options);
+      m_frontEnd.Perform([&] { report.decrypt = run(options); });
       report.cipher = options.cipher;
     }
     report.cipher.progress = nullptr;
@@ -242,12 +245,15 @@ void FileSession::RunDecryption(FileCommand command, const std::string& path, bo
       continue;
     }
     report.unconfirmed = result.outcome == qz::Outcome::kDone && result.sourceKept && result.name.matches;
+    if (report.Cancelled()) m_cancelled = true;
     m_frontEnd.Finished(report);
     return;
   }
 }
 
 void FileSession::RunFiles(const std::vector<std::string>& paths, FileCommand command) {
+  // A cancel stops the rest of the session's work, a later batch of it included.
+  if (m_cancelled) return;
   // Every batch asks for its own password: none carries over from an earlier operation.
   WipePassword();
   m_batch = true;
@@ -255,8 +261,15 @@ void FileSession::RunFiles(const std::vector<std::string>& paths, FileCommand co
   m_replaceAsked = false;
   m_replace = Answer::kAsk;
   m_unopened = 0;
+  m_frontEnd.BatchBegan(paths);
   BatchKeyPool keys(&m_keyPool, command, paths.size());
-  for (const std::string& path : paths) Run(command, path);
+  for (std::size_t i = 0; i < paths.size() && !m_cancelled; ++i) {
+    m_frontEnd.BatchFileBegan(i);
+    Run(command, paths[i]);
+  }
+  // Keys under way when a batch stops early take up to a second more: the window keeps
+  // answering meanwhile.
+  if (keys.Busy()) m_frontEnd.Perform([&] { keys.End(); });
   keys.End();
   WipePassword();
   m_batch = false;
@@ -300,6 +313,7 @@ bool FileSession::RunFolder(const std::string& folder, FileCommand command) {
       ++m_othersLeft;
   }
   RunFiles(paths, command);
+  if (m_cancelled) return true;  // the cancel's message is the only one
   if (scan.opened && !scan.complete) m_frontEnd.Tell(Notice::kScanIncomplete, folder, 0);
   if (unfinished > 0) m_frontEnd.Tell(Notice::kUnfinishedFiles, folder, unfinished);
   return true;

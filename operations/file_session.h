@@ -33,6 +33,9 @@ class FileSession {
   // user stopped it before it began.
   bool RunFolder(const std::string& folder, FileCommand command);
 
+  // Whether the user stopped the session's work: its caller adds no closing message.
+  bool Cancelled() const { return m_cancelled; }
+
   // Keys for strong encryption made ahead by pool (a caller's, for a run of many
   // sessions); a batch without one makes its own.
   void UseKeyPool(StrongKeyPool* pool) { m_keyPool = pool; }
@@ -69,6 +72,7 @@ class FileSession {
   int m_unopened = 0;
   int m_linksLeft = 0;
   int m_othersLeft = 0;
+  bool m_cancelled = false;
   StrongKeyPool* m_keyPool = nullptr;
 };
 

@@ -157,6 +157,11 @@ std::size_t StrongKeyPool::taken() const {
   return taken_;
 }
 
+bool StrongKeyPool::Running() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return running_ > 0;
+}
+
 BatchKeyPool::BatchKeyPool(StrongKeyPool** slot, FileCommand command, std::size_t files) : slot_(slot) {
   // One file gains nothing: its own scrypt already runs beside its payload.
   if (*slot_ || command != FileCommand::kEncrypt || files < 2) return;

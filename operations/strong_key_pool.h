@@ -40,6 +40,8 @@ class StrongKeyPool {
 
   std::size_t threads() const;
   std::size_t taken() const;
+  // Whether a thread of the pool still runs (Stop may have to wait for it).
+  bool Running() const;
 
   // Derivations at logN that may run at once: no more than the cores, the files, and
   // what the physical memory free now holds beside a margin for the rest of the system.
@@ -76,6 +78,7 @@ class BatchKeyPool {
   BatchKeyPool(const BatchKeyPool&) = delete;
   BatchKeyPool& operator=(const BatchKeyPool&) = delete;
   void End();
+  bool Busy() const { return own_ && own_->Running(); }
 
  private:
   StrongKeyPool** slot_;

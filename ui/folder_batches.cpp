@@ -30,7 +30,8 @@ void CFileBrowserDlg::RunFolderBatch(FileCommand command, int item) {
   }
   CFilePrompts prompts = Prompts();
   qzops::FileSession session(prompts);
-  if (!session.RunFolder(std::string(path) + "\\", command)) return;
+  // A cancelled batch has said what happened already.
+  if (!session.RunFolder(std::string(path) + "\\", command) || session.Cancelled()) return;
   AfxMessageBox(ClosingReport(command == FileCommand::kEncrypt   ? "目录加密完成！"
                               : command == FileCommand::kDecrypt ? "目录解密完成！"
                                                                  : "目录升级完成！",
