@@ -307,6 +307,7 @@ bool RunSession(qzops::FileCommand command, const std::string& path, const RunOp
   TerminalFrontEnd frontEnd(options);
   {
     qzops::FileSession session(frontEnd);
+    session.UseKeyPool(options.keyPool);
     session.Run(command, path);
   }
   return frontEnd.succeeded();

@@ -3,6 +3,10 @@
 
 #include <string>
 
+namespace qzops {
+class StrongKeyPool;
+}
+
 namespace qzcli {
 
 struct RunOptions {
@@ -18,6 +22,8 @@ struct RunOptions {
   bool ignoreName = false;  // consent to decrypt under another stored name
   bool quiet = false;
   bool progress = false;  // a bar for large files on standard error
+  // Strong keys made ahead for the run's files; null: each file makes its own.
+  qzops::StrongKeyPool* keyPool = nullptr;
 };
 
 // Each returns true when the file was done; a failure has been reported on stderr.

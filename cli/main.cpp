@@ -18,6 +18,7 @@
 #include "password_input.h"
 #include "progress_bar.h"
 #include "qz_name.h"
+#include "strong_key_pool.h"
 
 #ifdef _WIN32
 #include "win_path.h"
@@ -143,6 +144,7 @@ int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions
 }
 
 void WipePasswords(RunOptions* options) {
+  if (options->keyPool) options->keyPool->Stop();
   Wipe(&options->password);
   Wipe(&options->strongPassword);
 }
@@ -263,6 +265,13 @@ int Run(int argc, char** argv) {
       WipePasswords(&options);
       return status;
     }
+  }
+
+  // Strong files' keys for the next files are made while one is written.
+  std::optional<qzops::StrongKeyPool> keyPool;
+  if (args.command == Command::kEncrypt && options.strong && fileCount > 1) {
+    keyPool.emplace(fileCount);
+    options.keyPool = &*keyPool;
   }
 
   std::size_t failures = 0, started = 0;

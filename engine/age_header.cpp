@@ -222,6 +222,18 @@ bool BuildStrongHeader(const std::string& password, int logN,
   return true;
 }
 
+bool HeaderFitsFileKey(const std::string& header, int logN, const std::uint8_t fileKey[kFileKeyBytes]) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(header.data());
+  const HeaderParse parse = ParseStrongHeader(bytes, header.size());
+  if (parse.verdict != HeaderVerdict::kOk || parse.header.logN != logN ||
+      parse.header.length != header.size() || header.size() != StrongHeaderLength(logN)) {
+    return false;
+  }
+  std::uint8_t mac[kHeaderMacBytes];
+  HeaderMac(fileKey, bytes, parse.header.macCovered, mac);
+  return crypto_verify_32(mac, parse.header.mac) == 0;
+}
+
 UnwrapResult UnwrapFileKey(const std::string& password, const std::uint8_t* headerBytes,
                            const StrongHeader& header, std::uint8_t fileKey[kFileKeyBytes]) {
   std::uint8_t wrapKey[kAeadKeyBytes];

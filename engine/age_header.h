@@ -52,6 +52,10 @@ std::size_t StrongHeaderLength(int logN);
 bool BuildStrongHeader(const std::string& password, int logN,
                        const std::uint8_t fileKey[kFileKeyBytes], std::string* header);
 
+// Whether header is one whole header of BuildStrongHeader's shape at logN whose MAC
+// fileKey makes: a header prepared apart from its file is checked before it is used.
+bool HeaderFitsFileKey(const std::string& header, int logN, const std::uint8_t fileKey[kFileKeyBytes]);
+
 enum class UnwrapResult { kOk, kWrongPassword, kDamaged, kKdfFailed };
 
 // Opens the stanza with the password and checks the header's MAC over headerBytes

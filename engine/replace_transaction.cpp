@@ -117,6 +117,14 @@ EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const std::s
                            });
 }
 
+EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const PreparedStrongKey& key,
+                                         const TransactionOptions& options) {
+  return ReplaceEncrypting(source, AppendStrongExtension(source), options,
+                           [&](const std::string& destination, const CipherOptions& cipher) {
+                             return EncryptStrongFile(source, destination, key, cipher);
+                           });
+}
+
 DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const std::string& password,
                                          const TransactionOptions& options) {
   if (!HasStrongExtension(source)) return NotEncryptedName();

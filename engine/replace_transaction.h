@@ -8,6 +8,7 @@
 #include "file_cipher.h"
 #include "header.h"
 #include "file_system.h"
+#include "prepared_strong_key.h"
 
 namespace qz {
 
@@ -66,6 +67,9 @@ DecryptResult ReplaceWithDecrypted(const std::string& source, const std::string&
 
 // source -> source + ".age" (password: UTF-8).
 EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const std::string& password,
+                                         const TransactionOptions& options = {});
+// The same with a key prepared beforehand for the password (EncryptStrongFile).
+EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const PreparedStrongKey& key,
                                          const TransactionOptions& options = {});
 // source (ending in ".age", any case) -> the name without it.
 DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const std::string& password,

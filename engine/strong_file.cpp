@@ -30,11 +30,10 @@ DecryptStep OpenStrong(const InputFile& in, StrongReader& reader, const std::str
   return step == DecryptStep::kOk ? reader.Unlock(password) : step;
 }
 
-}  // namespace
-
-EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
-                              const std::string& password, const CipherOptions& options) {
-  if (password.empty()) return EncryptStep::kEmptyPassword;
+// The encryption with whichever Begin gives the writer its key and header.
+template <typename BeginKey>
+EncryptStep EncryptStrong(const std::string& source, const std::string& destination,
+                          const CipherOptions& options, const BeginKey& begin) {
   if (!PathFits(source) || !PathFits(destination) || !TemporaryPathFits(destination)) {
     return EncryptStep::kPathTooLong;
   }
@@ -48,7 +47,7 @@ EncryptStep EncryptStrongFile(const std::string& source, const std::string& dest
 
   StrongWriter writer;
   if (!writer.Allocate(in.snapshot().size)) return EncryptStep::kAllocBuffer;
-  if (!writer.Begin(password, options.workFactor)) return EncryptStep::kDeriveKey;
+  if (!begin(writer)) return EncryptStep::kDeriveKey;
   if (!writer.WriteHeader(out)) return EncryptStep::kWriteHeader;
 
   ProgressScope progress(options.progress, options.sizeHint);
@@ -68,6 +67,23 @@ EncryptStep EncryptStrongFile(const std::string& source, const std::string& dest
   progress.Update(done, true);
   // An earlier ".age" of this name, read-only like a ".qz", may be replaced with consent.
   return FinishOutput<EncryptStep>(in, out, true, options);
+}
+
+}  // namespace
+
+EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
+                              const std::string& password, const CipherOptions& options) {
+  if (password.empty()) return EncryptStep::kEmptyPassword;
+  return EncryptStrong(source, destination, options,
+                       [&](StrongWriter& writer) { return writer.Begin(password, options.workFactor); });
+}
+
+EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
+                              const PreparedStrongKey& key, const CipherOptions& options) {
+  // A key for another work factor than the one asked for is not used.
+  if (key.ready() && key.logN() != options.workFactor) return EncryptStep::kDeriveKey;
+  return EncryptStrong(source, destination, options,
+                       [&](StrongWriter& writer) { return writer.Begin(key); });
 }
 
 DecryptStep DecryptStrongFile(const std::string& source, const std::string& destination,

@@ -8,6 +8,7 @@
 
 #include "cipher_options.h"
 #include "cipher_steps.h"
+#include "prepared_strong_key.h"
 #include "strong_format.h"
 
 namespace qz {
@@ -15,6 +16,11 @@ namespace qz {
 // source -> destination in the binary age format (options.workFactor).
 EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
                               const std::string& password, const CipherOptions& options = {});
+// The same with a key prepared beforehand (PreparedStrongKey): its header is written as
+// it is, after a check that it belongs to the key's file key. The key stays the
+// caller's, to wipe; each key is for one output only.
+EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
+                              const PreparedStrongKey& key, const CipherOptions& options = {});
 // An age file, binary or armored, -> its plaintext. Every chunk is authenticated before
 // it is written; the output is committed only after the last chunk checked out.
 DecryptStep DecryptStrongFile(const std::string& source, const std::string& destination,

@@ -52,6 +52,17 @@ bool StrongWriter::Begin(const std::string& password, int logN) {
   return true;
 }
 
+bool StrongWriter::Begin(const PreparedStrongKey& key) {
+  if (!key.ready() || !HeaderFitsFileKey(key.header(), key.logN(), key.fileKey())) return false;
+  std::copy(key.fileKey(), key.fileKey() + kFileKeyBytes, fileKey_);
+  FillRandom(nonce_, sizeof nonce_);
+  if (!key_.Derive(fileKey_, nonce_)) return false;
+  headerLength_ = key.header().size();
+  header_ = key.header();
+  headerBuilt_ = true;
+  return true;
+}
+
 bool StrongWriter::WriteHeader(TempOutput& out) {
   out_ = &out;
   const std::string room(headerLength_, '\0');

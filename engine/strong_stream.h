@@ -19,6 +19,7 @@
 #include "cipher_steps.h"
 #include "file_streams.h"
 #include "operation_steps.h"
+#include "prepared_strong_key.h"
 #include "write_behind.h"
 
 namespace qz {
@@ -47,6 +48,9 @@ class StrongWriter {
   // A fresh file key and nonce. The header's scrypt runs on a thread of its own while
   // the payload is sealed; password must outlive the writer.
   bool Begin(const std::string& password, int logN);
+  // The same with a key made beforehand: its file key and header, no scrypt here. False
+  // when the header is not the key's own.
+  bool Begin(const PreparedStrongKey& key);
   // Room for the header, and the nonce: Finish fills the header in.
   bool WriteHeader(TempOutput& out);
   // Where the next plaintext goes, and how much fits there.

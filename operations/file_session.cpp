@@ -3,6 +3,7 @@
 #include "folder_scan.h"
 #include "qz_name.h"
 #include "secure_wipe.h"
+#include "strong_key_pool.h"
 
 namespace qzops {
 
@@ -127,7 +128,7 @@ void FileSession::Encrypt(const std::string& path) {
       options.replaceExisting = replace;
       options.cipher.refuseOtherLinks = !acceptLinks;
       m_frontEnd.Perform([&] {
-        report.encrypt = m_password.strongFiles ? qz::ReplaceWithStrongEncrypted(path, m_password.strong, options)
+        report.encrypt = m_password.strongFiles ? EncryptStrong(m_keyPool, path, m_password.strong, options)
                                                 : qz::ReplaceWithEncrypted(path, m_password.qz, options);
       });
       report.cipher = options.cipher;
@@ -261,10 +262,15 @@ void FileSession::RunFiles(const std::vector<std::string>& paths, FileCommand co
   m_replace = Answer::kAsk;
   m_unopened = 0;
   m_frontEnd.BatchBegan(paths);
+  BatchKeyPool keys(&m_keyPool, command, paths.size());
   for (std::size_t i = 0; i < paths.size() && !m_cancelled; ++i) {
     m_frontEnd.BatchFileBegan(i);
     Run(command, paths[i]);
   }
+  // Keys under way when a batch stops early take up to a second more: the window keeps
+  // answering meanwhile.
+  if (keys.Busy()) m_frontEnd.Perform([&] { keys.End(); });
+  keys.End();
   WipePassword();
   m_batch = false;
   m_replaceAsked = false;

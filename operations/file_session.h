@@ -10,6 +10,8 @@
 
 namespace qzops {
 
+class StrongKeyPool;
+
 class FileSession {
  public:
   explicit FileSession(FrontEnd& frontEnd);
@@ -33,6 +35,10 @@ class FileSession {
 
   // Whether the user stopped the session's work: its caller adds no closing message.
   bool Cancelled() const { return m_cancelled; }
+
+  // Keys for strong encryption made ahead by pool (a caller's, for a run of many
+  // sessions); a batch without one makes its own.
+  void UseKeyPool(StrongKeyPool* pool) { m_keyPool = pool; }
 
   // What the session's batches left alone: links, and devices and the like.
   int LinksLeft() const { return m_linksLeft; }
@@ -67,6 +73,7 @@ class FileSession {
   int m_linksLeft = 0;
   int m_othersLeft = 0;
   bool m_cancelled = false;
+  StrongKeyPool* m_keyPool = nullptr;
 };
 
 }  // namespace qzops

@@ -89,6 +89,10 @@ class StrongInteropTest(StrongBase):
                     os.path.join(self.data, "f0.bin"), os.path.join(self.data, "f0.bin")),
                     r.stdout.decode())
                 self.assertEqual(self.listing(), sorted(n + ".age" for n in originals))
+                # The run's keys were made ahead, a stanza (salt and file key) for each file.
+                stanzas = {tuple(self.read(os.path.join(self.data, n + ".age")).split(b"\n")[1:3])
+                           for n in originals}
+                self.assertEqual(len(stanzas), len(originals))
                 for name, content in originals.items():
                     path = os.path.join(self.data, name + ".age")
                     blob = self.read(path)

@@ -1,0 +1,187 @@
+#include "strong_key_pool.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <system_error>
+
+#include "secure_wipe.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace qzops {
+
+namespace {
+
+constexpr std::uint64_t kMiB = 1024 * 1024;
+// Left to the rest of the system, beside what the batch's own files need.
+constexpr std::uint64_t kMemoryMargin = 512 * kMiB;
+
+std::uint64_t FreePhysicalMemory() {
+#ifdef _WIN32
+  MEMORYSTATUSEX status = {};
+  status.dwLength = sizeof status;
+  return GlobalMemoryStatusEx(&status) ? status.ullAvailPhys : 0;
+#else
+#ifdef __linux__
+  // Free pages alone leave out the page cache, which the system gives back on demand.
+  if (std::FILE* info = std::fopen("/proc/meminfo", "r")) {
+    char line[128];
+    unsigned long long kib = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, info)) {
+      found = std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1;
+    }
+    std::fclose(info);
+    if (found) return kib * 1024;
+  }
+#endif
+  const long pages = sysconf(_SC_AVPHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
+  return pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) : 0;
+#endif
+}
+
+// scrypt's memory with r = 8 (128 * r * N bytes), and a little for the rest of a derivation.
+std::uint64_t DerivationBytes(int logN) { return (std::uint64_t{1024} << logN) + kMiB; }
+
+}  // namespace
+
+StrongKeyPool::StrongKeyPool(std::size_t files) : toMake_(files) {}
+
+StrongKeyPool::~StrongKeyPool() { Stop(); }
+
+std::size_t StrongKeyPool::ThreadsFor(int logN, std::size_t files) {
+  if (logN < 1 || logN > 40) return 0;
+  const std::uint64_t free = FreePhysicalMemory();
+  const std::uint64_t fit = free > kMemoryMargin ? (free - kMemoryMargin) / DerivationBytes(logN) : 0;
+  const std::size_t cores = (std::max)(1u, std::thread::hardware_concurrency());
+  return static_cast<std::size_t>((std::min<std::uint64_t>)({cores, fit, files}));
+}
+
+bool StrongKeyPool::Start(const std::string& password, int logN, bool (*cancelled)()) {
+  started_ = true;
+  const std::size_t count = ThreadsFor(logN, toMake_);
+  if (count == 0 || password.empty()) return false;
+  password_ = password;
+  logN_ = logN;
+  cancelled_ = cancelled;
+  // Two keys a thread at most, begun or ready: few to waste when the batch stops early.
+  ahead_ = 2 * count;
+  for (std::size_t i = 0; i < count; ++i) {
+    try {
+      threads_.emplace_back([this] { Work(); });
+      ++running_;
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  return running_ > 0;
+}
+
+void StrongKeyPool::Work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] {
+      return stopped_ || failed_ || toMake_ == 0 || ready_.size() + making_ < ahead_;
+    });
+    if (stopped_ || failed_ || toMake_ == 0) break;
+    if (cancelled_ && cancelled_()) break;
+    // Another derivation beside those under way only while the memory is there for it.
+    if (making_ > 0 && FreePhysicalMemory() < DerivationBytes(logN_) + kMemoryMargin) {
+      changed_.wait(lock);
+      continue;
+    }
+    --toMake_;
+    ++making_;
+    lock.unlock();
+    qz::PreparedStrongKey key;
+    const bool made = key.Prepare(password_, logN_);
+    lock.lock();
+    --making_;
+    if (made)
+      ready_.push_back(std::move(key));
+    else
+      failed_ = true;  // scrypt lacked memory: the files make their own keys and say so
+    changed_.notify_all();
+  }
+  --running_;
+  changed_.notify_all();
+}
+
+bool StrongKeyPool::MoreComing() const {
+  return !stopped_ && !failed_ && (making_ > 0 || (toMake_ > 0 && running_ > 0));
+}
+
+bool StrongKeyPool::Take(const std::string& password, int logN, bool (*cancelled)(),
+                         qz::PreparedStrongKey* key) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (!started_ && !Start(password, logN, cancelled)) return false;
+  if (stopped_ || running_ + making_ + ready_.size() == 0 || password.empty() || logN != logN_ ||
+      password != password_) {
+    return false;
+  }
+  changed_.wait(lock, [this] { return !ready_.empty() || !MoreComing(); });
+  if (ready_.empty()) return false;
+  *key = std::move(ready_.front());
+  ready_.pop_front();
+  ++taken_;
+  changed_.notify_all();
+  return true;
+}
+
+void StrongKeyPool::Stop() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopped_ = true;
+  }
+  changed_.notify_all();
+  for (std::thread& thread : threads_) {
+    if (thread.joinable()) thread.join();
+  }
+  threads_.clear();
+  std::lock_guard<std::mutex> lock(mutex_);
+  ready_.clear();  // each key wipes itself
+  qz::SecureWipe(&password_);
+}
+
+std::size_t StrongKeyPool::threads() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return threads_.size();
+}
+
+std::size_t StrongKeyPool::taken() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return taken_;
+}
+
+bool StrongKeyPool::Running() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return running_ > 0;
+}
+
+BatchKeyPool::BatchKeyPool(StrongKeyPool** slot, FileCommand command, std::size_t files) : slot_(slot) {
+  // One file gains nothing: its own scrypt already runs beside its payload.
+  if (*slot_ || command != FileCommand::kEncrypt || files < 2) return;
+  own_ = std::make_unique<StrongKeyPool>(files);
+  *slot_ = own_.get();
+}
+
+void BatchKeyPool::End() {
+  if (!own_) return;
+  own_->Stop();
+  *slot_ = nullptr;
+  own_.reset();
+}
+
+qz::EncryptResult EncryptStrong(StrongKeyPool* pool, const std::string& source,
+                                const std::string& password, const qz::TransactionOptions& options) {
+  qz::PreparedStrongKey key;
+  if (pool && pool->Take(password, options.cipher.workFactor, options.cipher.cancelled, &key))
+    return qz::ReplaceWithStrongEncrypted(source, key, options);
+  return qz::ReplaceWithStrongEncrypted(source, password, options);
+}
+
+}  // namespace qzops

@@ -1,0 +1,93 @@
+// Strong files' keys made ahead in a batch. scrypt takes about a second and 256 MiB per
+// file whatever its size, and a file's key needs nothing of the file, so the keys of the
+// next files are made on other cores while one is written: on as many threads as the
+// cores and the free physical memory allow.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "front_end.h"
+#include "prepared_strong_key.h"
+#include "replace_transaction.h"
+
+namespace qzops {
+
+class StrongKeyPool {
+ public:
+  // Keys for up to files files; nothing starts before the first Take.
+  explicit StrongKeyPool(std::size_t files);
+  ~StrongKeyPool();
+  StrongKeyPool(const StrongKeyPool&) = delete;
+  StrongKeyPool& operator=(const StrongKeyPool&) = delete;
+
+  // The next file's key for password at logN, waiting for it if need be. The first call
+  // starts the threads; later calls must give the same password and work factor.
+  // cancelled, polled on the pool's threads, stops further keys. False: no key from the
+  // pool (no memory or thread for one, a failed derivation, all used, stopped, another
+  // password): the caller makes its own.
+  bool Take(const std::string& password, int logN, bool (*cancelled)(), qz::PreparedStrongKey* key);
+  // Ends the pool: waits for the derivations under way (scrypt cannot be stopped
+  // half-way), then wipes the password and every key not taken. No thread of the pool
+  // runs afterwards.
+  void Stop();
+
+  std::size_t threads() const;
+  std::size_t taken() const;
+  // Whether a thread of the pool still runs (Stop may have to wait for it).
+  bool Running() const;
+
+  // Derivations at logN that may run at once: no more than the cores, the files, and
+  // what the physical memory free now holds beside a margin for the rest of the system.
+  static std::size_t ThreadsFor(int logN, std::size_t files);
+
+ private:
+  bool Start(const std::string& password, int logN, bool (*cancelled)());
+  void Work();
+  bool MoreComing() const;
+
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::thread> threads_;
+  std::deque<qz::PreparedStrongKey> ready_;
+  std::string password_;
+  int logN_ = 0;
+  bool (*cancelled_)() = nullptr;
+  std::size_t toMake_;      // keys not yet begun
+  std::size_t ahead_ = 0;   // keys begun or ready, at most
+  std::size_t making_ = 0;  // derivations under way
+  std::size_t running_ = 0;
+  std::size_t taken_ = 0;
+  bool started_ = false;
+  bool stopped_ = false;
+  bool failed_ = false;
+};
+
+// A batch's pool in *slot while it lasts, unless one is there already (a caller's for a
+// whole run); End or leaving the scope stops it and wipes what is left.
+class BatchKeyPool {
+ public:
+  BatchKeyPool(StrongKeyPool** slot, FileCommand command, std::size_t files);
+  ~BatchKeyPool() { End(); }
+  BatchKeyPool(const BatchKeyPool&) = delete;
+  BatchKeyPool& operator=(const BatchKeyPool&) = delete;
+  void End();
+  bool Busy() const { return own_ && own_->Running(); }
+
+ private:
+  StrongKeyPool** slot_;
+  std::unique_ptr<StrongKeyPool> own_;
+};
+
+// source -> source + ".age" with a key from pool when it has one, else with password. The
+// key is wiped once the file is done, whatever came of it.
+qz::EncryptResult EncryptStrong(StrongKeyPool* pool, const std::string& source,
+                                const std::string& password, const qz::TransactionOptions& options);
+
+}  // namespace qzops
