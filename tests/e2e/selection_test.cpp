@@ -99,6 +99,8 @@ TEST_F(SelectionTest, SelectedFilesAreOneBatchWithOnePromptAndOneMessage) {
   ASSERT_TRUE(Click("B.txt", {VK_CONTROL}));
   ASSERT_TRUE(Click("D.txt", {VK_CONTROL}));
   ASSERT_TRUE(SelectsExactly({"A.txt", "C.txt", "D.txt"}));
+  ASSERT_TRUE(PressKeyAtKeyboard(VK_F5));
+  ASSERT_TRUE(SelectsExactly({"A.txt", "C.txt", "D.txt"})) << "F5 lost the selection";
   // A second password prompt would stand in the closing message's way.
   ASSERT_TRUE(PressKeyAtKeyboard(VK_RETURN));
   ASSERT_TRUE(EnterPassword(true, L"three at once"));
