@@ -35,6 +35,8 @@ class SelectionTest : public LockmereWindowTest {
   }
 
   void TearDown() override {
+    // After a failure a prompt may still be open, and the close box would wait on it.
+    if (HasFailure()) process_.Kill();
     LockmereWindowTest::TearDown();
     RemoveTree(kFolder);
   }
@@ -74,6 +76,7 @@ class SelectionTest : public LockmereWindowTest {
 
   // Ends the running program through its close box, so the next case can start another.
   void Close() {
+    if (HasFailure()) process_.Kill();
     CloseBox(main_);
     EXPECT_TRUE(EndsWithin(process_, kPromptExit, "the close box"));
   }
