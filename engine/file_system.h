@@ -14,10 +14,10 @@ namespace qz {
 
 // Lengths in the units the system limits: UTF-16 units on Windows, bytes on POSIX.
 std::size_t PathLength(const std::string& path);
-// The longest path the engine accepts, without terminator. On Windows the functions
-// stop at MAX_PATH (260 with terminator).
+// The longest path the engine accepts, without terminator. On Windows it is near the
+// system's 32,767 units: longer paths than MAX_PATH take the long-path form.
 std::size_t MaxPathLength();
-// The longest name of one file (POSIX: 255 bytes; Windows: limited by the path).
+// The longest name of one file (POSIX: 255 bytes; Windows: 255 units).
 std::size_t MaxNameLength();
 
 struct SizeProbe {

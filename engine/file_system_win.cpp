@@ -78,14 +78,14 @@ bool SetAttributesByHandle(HANDLE file, DWORD attributes) {
 volatile LONG g_diskFull = 0;
 
 // The output being written, for RemoveUnfinishedOutputNow from the console's handler.
-// Kept in wide form: the handler must not allocate.
-wchar_t g_unfinished[MAX_PATH];
+// Kept in wide form, room for the longest path: the handler must not allocate.
+wchar_t g_unfinished[kSystemPathUnits + 1];
 volatile LONG g_hasUnfinished = 0;
 
 void RegisterUnfinished(const std::string& path) {
   g_hasUnfinished = 0;
   const std::wstring wide = WidePath(path);
-  if (wide.size() >= MAX_PATH) return;
+  if (wide.size() >= sizeof(g_unfinished) / sizeof(g_unfinished[0])) return;
   std::memcpy(g_unfinished, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
   g_hasUnfinished = 1;
 }
@@ -131,15 +131,20 @@ SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& rea
   return SourceRemoval::kNotRemoved;
 }
 
-std::size_t MaxPathLength() { return MAX_PATH - 1; }
+// Paths reach the system in the long-path form when they need it (win_path.h): the
+// limit is the system's own, less what that form adds and the terminator.
+std::size_t MaxPathLength() { return kSystemPathUnits - 7; }
 
-std::size_t MaxNameLength() { return MAX_PATH - 1; }
+// What every Windows file system allows for one name.
+std::size_t MaxNameLength() { return 255; }
 
 // The system's limits count UTF-16 units; a path that is no UTF-8 counts as too long.
+// The path as given is measured, never its long-path form: names are measured too.
 std::size_t PathLength(const std::string& path) {
   if (path.empty()) return 0;
-  const std::wstring wide = WidePath(path);
-  return wide.empty() ? static_cast<std::size_t>(-1) : wide.size();
+  const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(),
+                                           static_cast<int>(path.size()), nullptr, 0);
+  return length <= 0 ? static_cast<std::size_t>(-1) : static_cast<std::size_t>(length);
 }
 
 SizeProbe ProbeFileSize(const std::string& path) {

@@ -63,7 +63,10 @@ EntryKind KindOf(const std::string& path) {
   // Not to be opened at all: what its folder's listing says (a pattern would match
   // other names).
   WIN32_FIND_DATAW found;
-  const bool pattern = wide.find_first_of(L"*?") != std::wstring::npos;
+  // Only the name counts: the long-path form itself starts with "\\?\".
+  const std::size_t nameStart = wide.find_last_of(L"\\/");
+  const bool pattern =
+      wide.find_first_of(L"*?", nameStart == std::wstring::npos ? 0 : nameStart + 1) != std::wstring::npos;
   const HANDLE search = pattern ? INVALID_HANDLE_VALUE : ::FindFirstFileW(wide.c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     ::FindClose(search);

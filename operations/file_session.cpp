@@ -126,8 +126,10 @@ void FileSession::Encrypt(const std::string& path) {
       options.cipher.sizeHint = size;
       options.replaceExisting = replace;
       options.cipher.refuseOtherLinks = !acceptLinks;
-      report.encrypt = m_password.strongFiles ? qz::ReplaceWithStrongEncrypted(path, m_password.strong, options)
-                                              : qz::ReplaceWithEncrypted(path, m_password.qz, options);
+      m_frontEnd.Perform([&] {
+        report.encrypt = m_password.strongFiles ? qz::ReplaceWithStrongEncrypted(path, m_password.strong, options)
+                                                : qz::ReplaceWithEncrypted(path, m_password.qz, options);
+      });
       report.cipher = options.cipher;
     }
     const qz::EncryptStep step = report.encrypt.step;
@@ -142,6 +144,7 @@ void FileSession::Encrypt(const std::string& path) {
       continue;
     }
     report.cipher.progress = nullptr;
+    if (report.Cancelled()) m_cancelled = true;
     m_frontEnd.Finished(report);
     return;
   }
@@ -213,7 +216,7 @@ void FileSession::RunDecryption(FileCommand command, const std::string& path, bo
       options.cipher.acceptOtherName = acceptOtherName;
       options.cipher.refuseOtherLinks = !acceptLinks;
       options.cipher.workFactorFound = &report.workFactorFound;
-      report.decrypt = run(options);
+      m_frontEnd.Perform([&] { report.decrypt = run(options); });
       report.cipher = options.cipher;
     }
     report.cipher.progress = nullptr;
@@ -241,12 +244,15 @@ void FileSession::RunDecryption(FileCommand command, const std::string& path, bo
       continue;
     }
     report.unconfirmed = result.outcome == qz::Outcome::kDone && result.sourceKept && result.name.matches;
+    if (report.Cancelled()) m_cancelled = true;
     m_frontEnd.Finished(report);
     return;
   }
 }
 
 void FileSession::RunFiles(const std::vector<std::string>& paths, FileCommand command) {
+  // A cancel stops the rest of the session's work, a later batch of it included.
+  if (m_cancelled) return;
   // Every batch asks for its own password: none carries over from an earlier operation.
   WipePassword();
   m_batch = true;
@@ -254,7 +260,11 @@ void FileSession::RunFiles(const std::vector<std::string>& paths, FileCommand co
   m_replaceAsked = false;
   m_replace = Answer::kAsk;
   m_unopened = 0;
-  for (const std::string& path : paths) Run(command, path);
+  m_frontEnd.BatchBegan(paths);
+  for (std::size_t i = 0; i < paths.size() && !m_cancelled; ++i) {
+    m_frontEnd.BatchFileBegan(i);
+    Run(command, paths[i]);
+  }
   WipePassword();
   m_batch = false;
   m_replaceAsked = false;
@@ -297,6 +307,7 @@ bool FileSession::RunFolder(const std::string& folder, FileCommand command) {
       ++m_othersLeft;
   }
   RunFiles(paths, command);
+  if (m_cancelled) return true;  // the cancel's message is the only one
   if (scan.opened && !scan.complete) m_frontEnd.Tell(Notice::kScanIncomplete, folder, 0);
   if (unfinished > 0) m_frontEnd.Tell(Notice::kUnfinishedFiles, folder, unfinished);
   return true;

@@ -31,6 +31,9 @@ class FileSession {
   // user stopped it before it began.
   bool RunFolder(const std::string& folder, FileCommand command);
 
+  // Whether the user stopped the session's work: its caller adds no closing message.
+  bool Cancelled() const { return m_cancelled; }
+
   // What the session's batches left alone: links, and devices and the like.
   int LinksLeft() const { return m_linksLeft; }
   int OthersLeft() const { return m_othersLeft; }
@@ -63,6 +66,7 @@ class FileSession {
   int m_unopened = 0;
   int m_linksLeft = 0;
   int m_othersLeft = 0;
+  bool m_cancelled = false;
 };
 
 }  // namespace qzops

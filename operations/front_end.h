@@ -2,8 +2,11 @@
 // dialogs and message boxes, qzcrypt with its options and its terminal.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "progress.h"
 #include "replace_transaction.h"
@@ -63,6 +66,11 @@ struct FileReport {
   int workFactorFound = 0;
   // Done, but by a name too short to tell a wrong password: the ".qz" stayed.
   bool unconfirmed = false;
+
+  // The user stopped it: the file is as it was, and a batch ends with it.
+  bool Cancelled() const {
+    return decryption ? decrypt.step == qz::DecryptStep::kCancelled : encrypt.step == qz::EncryptStep::kCancelled;
+  }
 };
 
 class FrontEnd {
@@ -84,8 +92,16 @@ class FrontEnd {
   virtual void EndProgress() = 0;
   // The options of the front end for this file (back end, retries, header names).
   virtual void Configure(FileCommand command, const std::string& path, qz::TransactionOptions* options) = 0;
+  // Runs one engine call and returns when it has ended. The engine calls back only the
+  // progress sink and the options' cancelled poll meanwhile, so work may run on another
+  // thread (the window keeps answering); nothing else of the front end is called then.
+  virtual void Perform(const std::function<void()>& work) { work(); }
   virtual void Finished(const FileReport& report) = 0;
-  // After a list of files run with one password: how many it did not open.
+  // A list of files run with one password: all of them before the first, then the index
+  // of each as its turn comes. A cancelled file (see FileReport) ends the list.
+  virtual void BatchBegan(const std::vector<std::string>& paths) { (void)paths; }
+  virtual void BatchFileBegan(std::size_t index) { (void)index; }
+  // After the list: how many files its password did not open.
   virtual void BatchEnded(int unopened) = 0;
 };
 

@@ -32,8 +32,8 @@ void CFileBrowserDlg::ShowContextMenu(int item) {
   // The list keeps a selection when one of its items is right-clicked.
   if (m_lvFiles.GetSelectedCount() > 1 && (m_lvFiles.GetItemState(item, LVIS_SELECTED) & LVIS_SELECTED))
     return ShowSelectionMenu(item);
-  char path[1024];
-  if (!ItemPath(item, path)) return;
+  std::string path;
+  if (!ItemPath(item, &path)) return;
   // Lives until tracking ends: the system hands the item records back while it is shown.
   COwnerDrawMenu menu;
   if (!menu.CreatePopupMenu()) return;

@@ -115,6 +115,7 @@ void CFileBrowserDlg::RunPaths(const std::vector<std::string>& paths, const char
   qzops::FileSession session(prompts);
   if (!plain.empty()) session.RunFiles(plain, FileCommand::kEncrypt);
   if (!encrypted.empty()) session.RunFiles(encrypted, FileCommand::kDecrypt);
+  if (session.Cancelled()) return;  // its message was the last
   const char* closing = encrypted.empty() ? "文件加密完成！"
                         : plain.empty()   ? "文件解密完成！"
                                           : "文件加密和解密完成！";

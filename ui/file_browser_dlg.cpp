@@ -36,9 +36,7 @@ namespace {
 constexpr char kAllFilesType[] = "All files (*.*)";
 }
 
-CFileBrowserDlg::CFileBrowserDlg(const std::string& folder) : CDialog(IDD_FILE_BROWSER) {
-  std::snprintf(m_szCurrentDir, sizeof(m_szCurrentDir), "%s", folder.c_str());
-}
+CFileBrowserDlg::CFileBrowserDlg(const std::string& folder) : CDialog(IDD_FILE_BROWSER), m_strCurrentDir(folder) {}
 
 CFileBrowserDlg::~CFileBrowserDlg() {
   FreeWindowIcons();
@@ -60,6 +58,8 @@ BOOL CFileBrowserDlg::OnInitDialog() {
   m_dwDrives = GetLogicalDrives();
   FillFileTypes();
   FillDrives();
+  // A path label that is still too long after shortening (see RefreshListing) ends in "...".
+  m_stPath.ModifyStyle(0, SS_ENDELLIPSIS);
   AttachSystemImageLists();
   FitIconsToDpi();
   FitDropDownHeight(m_cbDrive, m_cbDrive.GetCount());
@@ -133,7 +133,7 @@ void CFileBrowserDlg::FillDrives() {
   for (char* entry = m_pDriveStrings.get(); *entry && entry < m_pDriveStrings.get() + length;
        entry += std::strlen(entry) + 1) {
     if (static_cast<signed char>(entry[0]) > 'Z') entry[0] = static_cast<char>(entry[0] - 32);
-    if (entry[0] == m_szCurrentDir[0]) m_nDrive = inserted;
+    if (!m_strCurrentDir.empty() && entry[0] == m_strCurrentDir[0]) m_nDrive = inserted;
 
     char text[8];
     text[0] = '(';
@@ -278,7 +278,10 @@ void CFileBrowserDlg::FreeFileTypes() {
 
 int CFileBrowserDlg::GetShellIconIndex(const char* utf8Path, BOOL isFolder) {
   SHFILEINFOW info = {};
-  SHGetFileInfoW(qz::WidePath(utf8Path).c_str(), isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info,
+  // The shell takes no long-path form; with SHGFI_USEFILEATTRIBUTES it reads the name alone.
+  std::wstring wide = qz::WidePath(utf8Path);
+  if (wide.rfind(L"\\\\?\\", 0) == 0) wide = wide.substr(wide.find_last_of(L'\\') + 1);
+  SHGetFileInfoW(wide.c_str(), isFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, &info,
                  sizeof(info), SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON);
   return info.iIcon;
 }

@@ -40,7 +40,7 @@ class CFileBrowserDlg : public CDialog {
   // An argument resolved against the current folder; empty when the system cannot.
   static std::wstring FullPathOf(const std::wstring& argument);
 
-  // Lists m_szCurrentDir: folders first, then files, each group sorted by display name.
+  // Lists m_strCurrentDir: folders first, then files, each group sorted by display name.
   void RefreshListing();
   static int GetShellIconIndex(const char* utf8Path, BOOL isFolder);
 
@@ -56,8 +56,8 @@ class CFileBrowserDlg : public CDialog {
   CStatic m_stPath;
   CComboBox m_cbFileType;
   CListCtrl m_lvFiles;
-  // Paths are UTF-8, limited to MAX_PATH characters by the system.
-  char m_szCurrentDir[1024];  // always ends with a backslash
+  // Paths are UTF-8, up to the system's limit for the long-path form (qz::MaxPathLength).
+  std::string m_strCurrentDir;  // always ends with a backslash
   std::vector<std::string> m_itemNames;  // each list item's name on disk, by index
   std::unique_ptr<char[]> m_pDriveStrings;  // the drive selector's item data point into it
   DWORD m_dwDrives = 0;
@@ -174,8 +174,8 @@ class CFileBrowserDlg : public CDialog {
   void ShowContextMenu(int item);
   // The item's name on disk (UTF-8), as the listing found it.
   std::string ItemName(int item) const;
-  // The item's name on disk with m_szCurrentDir in front, refused when too long.
-  bool ItemPath(int item, char (&path)[1024]);
+  // The item's name on disk with m_strCurrentDir in front, refused when too long.
+  bool ItemPath(int item, std::string* path);
 
   std::vector<std::wstring> m_startPaths;
 };

@@ -1,5 +1,11 @@
 #include "file_prompts.h"
 
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <exception>
+
+#include "app.h"
 #include "display_name.h"
 #include "message_box.h"
 #include "message_template.h"
@@ -8,6 +14,8 @@
 #include "progress_dlg.h"
 #include "qz_name.h"
 #include "text_conversion.h"
+#include "win_path.h"
+#include "wnd.h"
 
 namespace {
 
@@ -36,6 +44,74 @@ std::wstring Count(const char* utf8Template, int count) {
 
 // A wrong password gives a name this short too often for the match to prove anything.
 constexpr char kUnconfirmedNotice[] = "文件名过短，无法确认密码；已保留加密文件。";
+
+std::wstring CancelledText(int done, int total) {
+  std::wstring text = Count("已取消：已完成 %d 个文件，共 %d 个。", done);
+  return FillTemplate<wchar_t>(text, L"%d", std::to_wstring(total));
+}
+
+std::wstring UnopenedText(int unopened) { return Count("有 %d 个文件未能用此密码解密，已保留原样。", unopened); }
+
+// The main window while an engine call runs: nothing there starts another command, and
+// closing it (the close box, Alt+F4, a WM_CLOSE from outside) asks for a cancel instead.
+constexpr UINT_PTR kBusySubclass = 0x517A;
+
+LRESULT CALLBACK WhileBusy(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  switch (message) {
+    case WM_CLOSE: RequestCancel(); return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) != SC_CLOSE) break;
+      RequestCancel();
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDCANCEL) RequestCancel();
+      return 0;
+    case WM_DROPFILES: DragFinish(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_CONTEXTMENU: return 0;
+    case WM_NOTIFY:
+      switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
+        case NM_DBLCLK: case NM_RCLICK: case NM_RETURN: case LVN_KEYDOWN: case LVN_ITEMACTIVATE: return 0;
+        default: break;
+      }
+      break;
+    default: break;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// Input meant for the main window or its controls is dropped while it is busy; Esc and
+// Alt+F4 there ask for a cancel, as they would in the progress window.
+bool HeldBack(HWND main, const MSG& msg) {
+  const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
+                     (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) ||
+                     (msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCMBUTTONDBLCLK);
+  if (!input || !msg.hwnd || (msg.hwnd != main && !IsChild(main, msg.hwnd))) return false;
+  if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) &&
+      (msg.wParam == VK_ESCAPE || (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4)))
+    RequestCancel();
+  return true;
+}
+
+struct WorkerCall {
+  const std::function<void()>* work;
+  std::exception_ptr error;
+};
+
+DWORD WINAPI RunWork(void* parameter) {
+  auto* call = static_cast<WorkerCall*>(parameter);
+  try {
+    (*call->work)();
+  } catch (...) {
+    call->error = std::current_exception();
+  }
+  return 0;
+}
+
+std::uint64_t QuietSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExW(qz::WidePath(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
 
 }  // namespace
 
@@ -106,21 +182,95 @@ void CFilePrompts::Tell(Notice notice, const std::string& subject, int count) {
 
 std::uint64_t CFilePrompts::SizeHint(const std::string& path) { return m_sizeOf(path); }
 
-qz::ProgressSink* CFilePrompts::BeginProgress(const std::string&, std::uint64_t) {
-  m_pProgress = std::make_unique<ProgressWindowSink>();
-  return m_pProgress.get();
+OperationProgress& CFilePrompts::Operation() {
+  if (!m_pOperation) {
+    m_pOperation = std::make_unique<OperationProgress>();
+    m_hFocus = GetFocus();
+    ResetCancel();
+  }
+  return *m_pOperation;
 }
 
-void CFilePrompts::EndProgress() {
-  if (m_pProgress) m_pProgress->End();
-  m_pProgress.reset();
+void CFilePrompts::EndOperation() {
+  if (!m_pOperation) return;
+  // The main window is enabled again by now, so it takes the activation back.
+  m_pOperation.reset();
+  HWND main = AfxGetMainWndHandle();
+  if (main && IsWindowEnabled(main)) {
+    SetActiveWindow(main);
+    if (m_hFocus && IsWindow(m_hFocus) && (m_hFocus == main || IsChild(main, m_hFocus))) SetFocus(m_hFocus);
+  }
+  m_hFocus = nullptr;
 }
+
+qz::ProgressSink* CFilePrompts::BeginProgress(const std::string& path, std::uint64_t size) {
+  OperationProgress& operation = Operation();
+  operation.BeginFile(path, size, m_inBatch ? m_batchIndex : 0);
+  return operation.sink();
+}
+
+void CFilePrompts::EndProgress() {}
 
 void CFilePrompts::Configure(qzops::FileCommand, const std::string&, qz::TransactionOptions* options) {
   options->cipher.backend = &qz::CryptoApiBackend();
+  options->cipher.cancelled = &OperationCancelled;
+}
+
+void CFilePrompts::Perform(const std::function<void()>& work) {
+  OperationProgress& operation = Operation();
+  operation.Start();
+  WorkerCall call{&work, nullptr};
+  HANDLE worker = CreateThread(nullptr, 0, &RunWork, &call, 0, nullptr);
+  if (!worker) {
+    RunWork(&call);  // no thread to be had: the window waits, the work still gets done
+  } else {
+    HWND main = AfxGetMainWndHandle();
+    const bool hold = main && IsWindowEnabled(main);
+    if (hold) {
+      EnableWindow(main, FALSE);
+      SetWindowSubclass(main, &WhileBusy, kBusySubclass, 0);
+    }
+    bool quit = false;
+    WPARAM quitCode = 0;
+    for (;;) {
+      operation.Tick();
+      // Woken by the worker's end, by any message, and by the clock for the texts.
+      if (MsgWaitForMultipleObjectsEx(1, &worker, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) break;
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+          // The program is asked to end: stop the file in hand, and end once it has.
+          quit = true;
+          quitCode = msg.wParam;
+          RequestCancel();
+          continue;
+        }
+        if (hold && HeldBack(main, msg)) continue;
+        if (!CWnd::WalkPreTranslateTree(&msg)) {
+          TranslateMessage(&msg);
+          DispatchMessageW(&msg);
+        }
+      }
+    }
+    CloseHandle(worker);
+    if (hold) {
+      RemoveWindowSubclass(main, &WhileBusy, kBusySubclass);
+      EnableWindow(main, TRUE);
+    }
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+  }
+  // A batch keeps its window from file to file.
+  if (!m_inBatch) EndOperation();
+  if (call.error) std::rethrow_exception(call.error);
 }
 
 void CFilePrompts::Finished(const qzops::FileReport& report) {
+  if (report.Cancelled()) {
+    // The file is as it was; a batch tells it once, at its end.
+    m_cancelled = true;
+    if (!report.inBatch) AfxMessageBox(CancelledText(0, 1), MB_OK);
+    return;
+  }
   const char* success = report.command == qzops::FileCommand::kEncrypt   ? "加密成功！"
                         : report.command == qzops::FileCommand::kDecrypt ? "解密成功！"
                                                                          : "升级成功！";
@@ -129,6 +279,7 @@ void CFilePrompts::Finished(const qzops::FileReport& report) {
     success = kUnconfirmedNotice;
   }
   const qz::Outcome outcome = report.decryption ? report.decrypt.outcome : report.encrypt.outcome;
+  if (report.inBatch && outcome != qz::Outcome::kFailed) ++m_batchDone;
   switch (outcome) {
     case qz::Outcome::kFailed:
       // Every file is as it was: nothing to list again.
@@ -151,7 +302,30 @@ void CFilePrompts::Finished(const qzops::FileReport& report) {
   if (!report.inBatch) m_relist();
 }
 
+void CFilePrompts::BatchBegan(const std::vector<std::string>& paths) {
+  m_inBatch = true;
+  m_batchIndex = 0;
+  m_batchCount = static_cast<int>(paths.size());
+  m_batchDone = 0;
+  m_cancelled = false;
+  std::vector<std::uint64_t> sizes;
+  sizes.reserve(paths.size());
+  for (const std::string& path : paths) sizes.push_back(QuietSize(path));
+  Operation().BeginBatch(sizes);
+}
+
+void CFilePrompts::BatchFileBegan(std::size_t index) { m_batchIndex = static_cast<int>(index); }
+
 void CFilePrompts::BatchEnded(int unopened) {
+  m_inBatch = false;
+  EndOperation();
   m_relist();
-  if (unopened > 0) AfxMessageBox(Count("有 %d 个文件未能用此密码解密，已保留原样。", unopened), MB_OK);
+  if (m_cancelled) {
+    // One message for the batch's end: what was done, and what the password did not open.
+    std::wstring text = CancelledText(m_batchDone, m_batchCount);
+    if (unopened > 0) text += L"\n" + UnopenedText(unopened);
+    AfxMessageBox(text, MB_OK);
+    return;
+  }
+  if (unopened > 0) AfxMessageBox(UnopenedText(unopened), MB_OK);
 }

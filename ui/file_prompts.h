@@ -2,13 +2,17 @@
 // window answer what the operations layer asks, and its texts report each file.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include <windows.h>
 
 #include "front_end.h"
 
-class ProgressWindowSink;
+class OperationProgress;
 
 class CFilePrompts : public qzops::FrontEnd {
  public:
@@ -26,11 +30,26 @@ class CFilePrompts : public qzops::FrontEnd {
   qz::ProgressSink* BeginProgress(const std::string& path, std::uint64_t size) override;
   void EndProgress() override;
   void Configure(qzops::FileCommand command, const std::string& path, qz::TransactionOptions* options) override;
+  // The work runs on a worker thread while this thread keeps the windows answering: the
+  // main window takes no input meanwhile, and closing it asks for a cancel.
+  void Perform(const std::function<void()>& work) override;
   void Finished(const qzops::FileReport& report) override;
+  void BatchBegan(const std::vector<std::string>& paths) override;
+  void BatchFileBegan(std::size_t index) override;
   void BatchEnded(int unopened) override;
 
  private:
+  // An operation is one file, or a batch from its first file to its end.
+  OperationProgress& Operation();
+  void EndOperation();
+
   std::function<void()> m_relist;
   std::function<std::uint64_t(const std::string&)> m_sizeOf;
-  std::unique_ptr<ProgressWindowSink> m_pProgress;
+  std::unique_ptr<OperationProgress> m_pOperation;
+  HWND m_hFocus = nullptr;  // where the keyboard was when the operation began
+  bool m_inBatch = false;
+  int m_batchIndex = 0;
+  int m_batchCount = 0;
+  int m_batchDone = 0;    // files the batch finished with an output
+  bool m_cancelled = false;
 };

@@ -20,17 +20,18 @@ std::wstring Count(const char* utf8Template, int count) {
 }  // namespace
 
 void CFileBrowserDlg::RunFolderBatch(FileCommand command, int item) {
-  char path[1024];
-  if (item < 0 || !ItemPath(item, path)) return;
+  std::string path;
+  if (item < 0 || !ItemPath(item, &path)) return;
   if (qz::KindOf(path) != qz::EntryKind::kDirectory) {
     // On a file, "解密" of a plain file encrypts it, as a double-click would.
     if (command == FileCommand::kDecrypt && !qz::IsEncryptedName(path)) command = FileCommand::kEncrypt;
-    RunFileCommand(command, path);
+    RunFileCommand(command, path.c_str());
     return;
   }
   CFilePrompts prompts = Prompts();
   qzops::FileSession session(prompts);
-  if (!session.RunFolder(std::string(path) + "\\", command)) return;
+  // A cancelled batch has said what happened already.
+  if (!session.RunFolder(std::string(path) + "\\", command) || session.Cancelled()) return;
   AfxMessageBox(ClosingReport(command == FileCommand::kEncrypt   ? "目录加密完成！"
                               : command == FileCommand::kDecrypt ? "目录解密完成！"
                                                                  : "目录升级完成！",

@@ -17,8 +17,8 @@
 
 namespace {
 
-// Patterns and full paths must fit the system's MAX_PATH characters: a path that would
-// not fit is left out rather than cut.
+// Patterns and full paths must fit the system's limit: a path that would not fit is left
+// out rather than cut.
 bool PathFits(const std::string& dir, const std::string& tail) {
   return qz::PathLength(dir + tail) <= qz::MaxPathLength();
 }
@@ -40,7 +40,7 @@ bool ListedAsFolder(const qz::FolderEntry& found) {
 }
 
 // The pattern inside the file type's text: "All files (*.*)" gives "*.*".
-void PatternOfFileType(const std::string& text, char (&pattern)[MAX_PATH]) {
+std::string PatternOfFileType(const std::string& text) {
   std::string inner = text;
   size_t open = text.rfind('(');
   if (open != std::string::npos) {
@@ -48,8 +48,35 @@ void PatternOfFileType(const std::string& text, char (&pattern)[MAX_PATH]) {
     size_t close = inner.rfind(')');
     if (close != std::string::npos) inner.resize(close);
   }
-  if (inner.empty() || inner.size() >= sizeof(pattern)) inner = "*.*";
-  std::strcpy(pattern, inner.c_str());
+  return inner.empty() ? "*.*" : inner;
+}
+
+// The path label's text: the whole path when it fits the label, else its first folder
+// and the folder shown around "...", so that a long path still says where the list is.
+// Only the screen gets it: the commands use m_strCurrentDir.
+std::wstring PathLabelText(HWND label, const std::string& dir) {
+  const std::wstring intro = Utf8ToWide("当前路径："), path = Utf8ToWide(dir);
+  RECT box = {};
+  GetClientRect(label, &box);
+  HDC dc = GetDC(label);
+  if (!dc) return intro + path;
+  const HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0));
+  const HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  auto fits = [&](const std::wstring& text) {
+    SIZE size = {};
+    return GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size) && size.cx <= box.right;
+  };
+  std::wstring text = intro + path;
+  const size_t last = path.size() > 1 ? path.find_last_of(L'\\', path.size() - 2) : std::wstring::npos;
+  const size_t first = path.find(L'\\', path.find(L'\\') + 1);
+  if (!fits(text) && last != std::wstring::npos && first != std::wstring::npos && first < last) {
+    text = intro + path.substr(0, first + 1) + L"..." + path.substr(last);
+    // A last folder too long even so: the label's style cuts its end.
+    if (!fits(text)) text = intro + L"..." + path.substr(last);
+  }
+  if (old) SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  return text;
 }
 
 // The bytes after the name's last dot, "" when it has none.
@@ -72,7 +99,7 @@ void CFileBrowserDlg::RefreshListing() {
   FreeEntries();
   m_nMaxTextWidth = 0;
   m_lvFiles.DeleteAllItems();
-  m_stPath.SetWindowText(Utf8ToWide("当前路径：") + Utf8ToWide(m_szCurrentDir));
+  m_stPath.SetWindowText(PathLabelText(m_stPath.m_hWnd, m_strCurrentDir));
   ListFolders();
   ListFiles();
   SortEntries();
@@ -87,8 +114,8 @@ void CFileBrowserDlg::ListFolders() {
   int folderIcon = GetShellIconIndex(qz::Utf8Path(windowsDir).c_str(), TRUE);
 
   // A pattern beyond the system's limit would be refused anyway: list nothing.
-  if (!PathFits(m_szCurrentDir, "*")) return;
-  const qz::FolderScan scan = qz::ScanFolder(m_szCurrentDir, "*");
+  if (!PathFits(m_strCurrentDir, "*")) return;
+  const qz::FolderScan scan = qz::ScanFolder(m_strCurrentDir, "*");
   m_pFolderTail = &m_folderAnchor;
   for (const qz::FolderEntry& found : scan.entries) {
     if (!ListedAsFolder(found) || found.name[0] == '.') continue;
@@ -98,23 +125,22 @@ void CFileBrowserDlg::ListFolders() {
 }
 
 void CFileBrowserDlg::ListFiles() {
-  char typePattern[MAX_PATH];
-  PatternOfFileType(m_cbFileType.GetLBText(m_cbFileType.GetCurSel()), typePattern);
-  if (!PathFits(m_szCurrentDir, typePattern)) return;
-  const qz::FolderScan scan = qz::ScanFolder(m_szCurrentDir, typePattern);
+  const std::string typePattern = PatternOfFileType(m_cbFileType.GetLBText(m_cbFileType.GetCurSel()));
+  if (!PathFits(m_strCurrentDir, typePattern)) return;
+  const qz::FolderScan scan = qz::ScanFolder(m_strCurrentDir, typePattern);
   m_pFileTail = &m_fileAnchor;
   // The shell is asked by name only, so a file's icon follows its extension: one lookup
   // per extension keeps a large folder from taking seconds.
   std::unordered_map<std::string, int> iconOfExtension;
   for (const qz::FolderEntry& found : scan.entries) {
     if (ListedAsFolder(found)) continue;
-    if (!PathFits(m_szCurrentDir, found.name)) continue;
+    if (!PathFits(m_strCurrentDir, found.name)) continue;
     // The icon follows the stored name: "report.QZ" is not an encrypted file, while
     // "report.AGE" is a strong one (its extension's case does not count).
     int icon = m_nEncryptedIcon;
     if (!qz::IsEncryptedName(found.name)) {
       auto known = iconOfExtension.emplace(ExtensionOf(found.name.c_str()), 0);
-      if (known.second) known.first->second = GetShellIconIndex((m_szCurrentDir + found.name).c_str(), FALSE);
+      if (known.second) known.first->second = GetShellIconIndex((m_strCurrentDir + found.name).c_str(), FALSE);
       icon = known.first->second;
     }
     Describe(AppendEntry(&m_pFileTail), found, icon);
@@ -226,7 +252,7 @@ std::string CFileBrowserDlg::ItemName(int item) const {
   return m_lvFiles.GetItemText(item);
 }
 
-bool CFileBrowserDlg::ItemPath(int item, char (&path)[1024]) {
+bool CFileBrowserDlg::ItemPath(int item, std::string* path) {
   // The name on disk, not the one shown: the output is named from it, and a display
   // name can differ from it in case. Where only the display name ends in ".qz"
   // ("DATA.QZ"), the file is reached through that spelling of its extension, which the
@@ -234,11 +260,11 @@ bool CFileBrowserDlg::ItemPath(int item, char (&path)[1024]) {
   std::string name = ItemName(item);
   if (qz::HasEncryptedExtension(m_lvFiles.GetItemText(item)) && !qz::HasEncryptedExtension(name))
     name = qz::AppendEncryptedExtension(qz::StripEncryptedExtension(name));
-  const std::string full = m_szCurrentDir + name;
-  if (qz::PathLength(full) > qz::MaxPathLength() || full.size() >= sizeof(path)) {
+  std::string full = m_strCurrentDir + name;
+  if (qz::PathLength(full) > qz::MaxPathLength()) {
     AfxMessageBox("路径太长，无法处理此项。", MB_OK);
     return false;
   }
-  std::snprintf(path, sizeof(path), "%s", full.c_str());
+  *path = std::move(full);
   return true;
 }

@@ -18,36 +18,35 @@ void CFileBrowserDlg::ActivateItem(int item) {
   if (m_lvFiles.GetItemData(item) & FILE_ATTRIBUTE_DIRECTORY) {
     const std::string name = ItemName(item);
     // The new folder must still take a pattern ("*") within the system's limit.
-    const std::string folder = m_szCurrentDir + name + "\\";
-    if (qz::PathLength(folder) + 1 > qz::MaxPathLength() || folder.size() >= sizeof(m_szCurrentDir)) {
+    const std::string folder = m_strCurrentDir + name + "\\";
+    if (qz::PathLength(folder) + 1 > qz::MaxPathLength()) {
       AfxMessageBox("路径太长，无法进入此目录。", MB_OK);
       return;
     }
-    std::strcat(m_szCurrentDir, name.c_str());
-    std::strcat(m_szCurrentDir, "\\");
+    m_strCurrentDir = folder;
     RefreshListing();
     return;
   }
-  char path[1024];
-  if (!ItemPath(item, path)) return;
+  std::string path;
+  if (!ItemPath(item, &path)) return;
   if (qz::IsEncryptedName(path))
-    DecryptOneFile(path);
+    DecryptOneFile(path.c_str());
   else
-    EncryptOneFile(path);
+    EncryptOneFile(path.c_str());
 }
 
 void CFileBrowserDlg::OnBackToParent() {
-  size_t length = std::strlen(m_szCurrentDir);
+  size_t length = m_strCurrentDir.size();
   if (length == 3) {
     AfxMessageBox("已经到了根目录了！", MB_OK);
     return;
   }
   if (length == 0) return;
-  std::string parent(m_szCurrentDir, length - 1);
+  std::string parent(m_strCurrentDir, 0, length - 1);
   size_t separator = qz::LastSeparator(parent);
   if (separator == std::string::npos) return;
   std::string left = parent.substr(separator + 1);
-  m_szCurrentDir[separator + 1] = '\0';
+  m_strCurrentDir.resize(separator + 1);
   RefreshListing();
   // The folder one came from; a path typed or dropped in another case is found by the
   // name the list shows.
@@ -60,8 +59,7 @@ void CFileBrowserDlg::OnSelchangeDrive() {
   const char* root = reinterpret_cast<const char*>(m_cbDrive.GetItemData(m_nDrive));
   if (m_nDrive < 0 || !root || reinterpret_cast<DWORD_PTR>(root) == static_cast<DWORD_PTR>(CB_ERR))
     return;
-  std::strncpy(m_szCurrentDir, root, sizeof(m_szCurrentDir) - 1);
-  m_szCurrentDir[sizeof(m_szCurrentDir) - 1] = '\0';
+  m_strCurrentDir = root;
   RefreshListing();
 }
 
@@ -80,7 +78,7 @@ void CFileBrowserDlg::OnListKeyDown(NMHDR* header, LRESULT* result) {
 void CFileBrowserDlg::ShowFolder(const std::string& folder) {
   std::string dir = folder;
   if (dir.empty() || dir.back() != '\\') dir += '\\';
-  std::strcpy(m_szCurrentDir, dir.c_str());  // callers keep it within MAX_PATH
+  m_strCurrentDir = dir;
   // The drive selector follows, as if the drive had been chosen there.
   auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
   m_nDrive = -1;

@@ -1,8 +1,66 @@
 #include "progress_dlg.h"
 
-#include <climits>
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
 
+#include "message_template.h"
+#include "qz_name.h"
 #include "resource.h"
+#include "text_conversion.h"
+
+namespace {
+
+// One operation runs at a time: the main window takes no input meanwhile.
+std::atomic<bool> g_cancelled{false};
+
+constexpr std::uint64_t kShowAfterMs = 500;
+constexpr std::uint64_t kUpdateEveryMs = 100;
+constexpr std::uint64_t kSpeedWindowMs = 3000;
+
+int Thousandths(std::uint64_t done, std::uint64_t whole) {
+  if (whole == 0) return 0;
+  if (done >= whole) return 1000;
+  return static_cast<int>(done * 1000 / whole);
+}
+
+void SetText(HWND dialog, int id, const std::wstring& text) {
+  HWND control = ::GetDlgItem(dialog, id);
+  // Only a change is drawn again: no flicker ten times a second.
+  wchar_t shown[256] = {};
+  ::GetWindowTextW(control, shown, 256);
+  if (text != shown) ::SetWindowTextW(control, text.c_str());
+}
+
+}  // namespace
+
+bool OperationCancelled() { return g_cancelled.load(std::memory_order_relaxed); }
+void RequestCancel() { g_cancelled = true; }
+void ResetCancel() { g_cancelled = false; }
+
+std::wstring FormatBytes(std::uint64_t bytes) {
+  static const wchar_t* const kUnits[] = {L"KB", L"MB", L"GB", L"TB"};
+  if (bytes < 1024) return std::to_wstring(bytes) + L" B";
+  double value = static_cast<double>(bytes) / 1024;
+  int unit = 0;
+  while (value >= 1024 && unit < 3) {
+    value /= 1024;
+    ++unit;
+  }
+  wchar_t text[32];
+  std::swprintf(text, 32, L"%.1f %ls", value, kUnits[unit]);
+  return text;
+}
+
+std::wstring FormatDuration(std::uint64_t seconds) {
+  wchar_t text[32];
+  if (seconds >= 3600)
+    std::swprintf(text, 32, L"%llu:%02u:%02u", static_cast<unsigned long long>(seconds / 3600),
+                  static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60));
+  else
+    std::swprintf(text, 32, L"%u:%02u", static_cast<unsigned>(seconds / 60), static_cast<unsigned>(seconds % 60));
+  return text;
+}
 
 CProgressDlg::CProgressDlg() : CDialog(IDD_PROGRESS) {}
 
@@ -11,48 +69,147 @@ CProgressDlg::~CProgressDlg() { DestroyWindow(); }
 void CProgressDlg::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
   DDX_Control(dx, IDC_PROGRESS_BAR, m_progress);
+  DDX_Control(dx, IDC_PROGRESS_TOTAL, m_total);
 }
 
-void CProgressDlg::OnOK() {
-  UpdateData(TRUE);
-  ShowWindow(SW_HIDE);
+void CProgressDlg::OnOK() {}
+
+void CProgressDlg::OnCancel() {
+  RequestCancel();
+  ::EnableWindow(GetDlgItem(IDCANCEL), FALSE);
 }
 
-void CProgressDlg::OnCancel() { ShowWindow(SW_HIDE); }
+void SharedProgressSink::Begin(std::uint64_t range) {
+  m_steps = 0;
+  m_range = range;
+}
 
-ProgressWindowSink::~ProgressWindowSink() { End(); }
+void SharedProgressSink::Advance(std::uint64_t steps) { m_steps.fetch_add(steps, std::memory_order_relaxed); }
 
-void ProgressWindowSink::Begin(std::uint64_t range) {
-  End();
-  m_pDialog = new CProgressDlg();
-  if (!m_pDialog->Create(IDD_PROGRESS)) {
-    delete m_pDialog;
-    m_pDialog = nullptr;
+void SharedProgressSink::Reset() {
+  m_range = 0;
+  m_steps = 0;
+}
+
+std::uint64_t SharedProgressSink::BytesDone(std::uint64_t size) const {
+  // The engine counts 1000-byte blocks, and only for files large enough to show them.
+  if (m_range.load() == 0) return 0;
+  return std::min(size, m_steps.load(std::memory_order_relaxed) * qz::kProgressBlockBytes);
+}
+
+OperationProgress::OperationProgress() = default;
+
+void OperationProgress::Start() {
+  if (m_started == 0) m_started = GetTickCount64();
+}
+
+OperationProgress::~OperationProgress() { Close(); }
+
+void OperationProgress::BeginBatch(const std::vector<std::uint64_t>& sizes) {
+  m_batch = true;
+  m_sizes = sizes;
+  m_totalBytes = std::accumulate(sizes.begin(), sizes.end(), std::uint64_t{0});
+}
+
+void OperationProgress::BeginFile(const std::string& path, std::uint64_t size, int index) {
+  m_sink.Reset();
+  m_path = path;
+  m_fileSize = size;
+  m_index = index;
+  m_finishedBytes = 0;
+  for (int i = 0; i < index && i < static_cast<int>(m_sizes.size()); ++i) m_finishedBytes += m_sizes[i];
+  m_lastUpdate = 0;
+}
+
+HWND OperationProgress::Window() const { return m_pDialog ? m_pDialog->m_hWnd : nullptr; }
+
+bool OperationProgress::Tick() {
+  const std::uint64_t now = GetTickCount64();
+  // Made, shown and painted on separate turns of the loop: none of these keeps the
+  // window's thread from its messages for long.
+  if (!m_pDialog) {
+    if (m_started == 0 || m_failed || now - m_started < kShowAfterMs) return false;
+    Create();
+    return false;
+  }
+  if (!IsWindowVisible(m_pDialog->m_hWnd)) {
+    Show();
+    return true;
+  }
+  if (now - m_lastUpdate >= kUpdateEveryMs) {
+    m_lastUpdate = now;
+    Update();
+  }
+  return true;
+}
+
+void OperationProgress::Create() {
+  auto dialog = std::make_unique<CProgressDlg>();
+  if (!dialog->Create(IDD_PROGRESS)) {
+    m_failed = true;  // not tried again for this operation
     return;
   }
-  m_nRange = range;
-  m_nDone = 0;
-  m_nShown = -1;
-  // The bar counts in thousandths, so that files of any size fit its 32-bit range.
+  m_pDialog = std::move(dialog);
+  HWND window = m_pDialog->m_hWnd;
   m_pDialog->m_progress.SetRange32(0, 1000);
-  m_pDialog->m_progress.SetPos(0);
-  UpdateWindow(m_pDialog->m_hWnd);
+  m_pDialog->m_total.SetRange32(0, 1000);
+  for (int id : {IDC_PROGRESS_BATCH, IDC_PROGRESS_TOTAL})
+    ::ShowWindow(::GetDlgItem(window, id), m_batch ? SW_SHOWNA : SW_HIDE);
+  Update();
 }
 
-void ProgressWindowSink::Advance(std::uint64_t steps) {
-  if (!m_pDialog || m_nRange == 0) return;
-  m_nDone += steps;
-  int position = static_cast<int>(m_nDone >= m_nRange ? 1000 : m_nDone * 1000 / m_nRange);
-  if (position == m_nShown) return;
-  m_nShown = position;
-  m_pDialog->m_progress.SetPos(position);
-  // No message loop runs during an operation: paint the bar now.
-  UpdateWindow(m_pDialog->m_progress.m_hWnd);
+void OperationProgress::Show() {
+  HWND window = m_pDialog->m_hWnd;
+  ::ShowWindow(window, SW_SHOWNORMAL);
+  // The main window takes no input: Esc and the keys go to the Cancel button here.
+  ::SetActiveWindow(window);
+  ::SetFocus(::GetDlgItem(window, IDCANCEL));
 }
 
-void ProgressWindowSink::End() {
-  if (!m_pDialog) return;
-  m_pDialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  delete m_pDialog;
-  m_pDialog = nullptr;
+void OperationProgress::Update() {
+  HWND window = Window();
+  if (!window) return;
+  const std::uint64_t now = GetTickCount64();
+  const std::uint64_t fileDone = m_sink.BytesDone(m_fileSize);
+  const std::uint64_t whole = m_batch ? m_totalBytes : m_fileSize;
+  const std::uint64_t done = std::min(whole, (m_batch ? m_finishedBytes : 0) + fileDone);
+
+  std::string dir, name;
+  qz::SplitPath(m_path, &dir, &name);
+  SetText(window, IDC_PROGRESS_NAME, Utf8ToWide(name));
+  const int fileShare = Thousandths(fileDone, m_fileSize);
+  m_pDialog->m_progress.SetPos(fileShare);
+  SetText(window, IDC_PROGRESS_TEXT,
+          std::to_wstring(fileShare / 10) + L"%\u3000" + FormatBytes(fileDone) + L" / " + FormatBytes(m_fileSize));
+
+  m_samples.push_back({now, done});
+  while (m_samples.size() > 2 && now - m_samples.front().tick > kSpeedWindowMs) m_samples.pop_front();
+  std::wstring rate = L"—", left = L"—";
+  const Sample& first = m_samples.front();
+  if (now - first.tick >= 500 && done > first.bytes) {
+    const double perSecond = static_cast<double>(done - first.bytes) * 1000 / static_cast<double>(now - first.tick);
+    rate = FormatBytes(static_cast<std::uint64_t>(perSecond)) + L"/秒";
+    left = FormatDuration(static_cast<std::uint64_t>(static_cast<double>(whole - done) / perSecond + 0.999));
+  }
+  if (OperationCancelled() && !m_cancelShown) {
+    m_cancelShown = true;
+    ::EnableWindow(::GetDlgItem(window, IDCANCEL), FALSE);
+  }
+  SetText(window, IDC_PROGRESS_SPEED,
+          m_cancelShown ? Utf8ToWide("正在取消……") : Utf8ToWide("速度 ") + rate + Utf8ToWide("，剩余时间 ") + left);
+
+  if (m_batch) {
+    const int wholeShare =
+        m_totalBytes > 0 ? Thousandths(done, m_totalBytes)
+                         : Thousandths(static_cast<std::uint64_t>(m_index) * 1000 + fileShare,
+                                       static_cast<std::uint64_t>(m_sizes.size()) * 1000);
+    m_pDialog->m_total.SetPos(wholeShare);
+    std::wstring position = FillTemplate<wchar_t>(Utf8ToWide("第 %d 个，共 %d 个"), L"%d", std::to_wstring(m_index + 1));
+    position = FillTemplate<wchar_t>(position, L"%d", std::to_wstring(m_sizes.size()));
+    SetText(window, IDC_PROGRESS_BATCH,
+            position + L"\u3000" + std::to_wstring(wholeShare / 10) + L"%\u3000" + FormatBytes(done) + L" / " +
+                FormatBytes(m_totalBytes));
+  }
 }
+
+void OperationProgress::Close() { m_pDialog.reset(); }

@@ -1,12 +1,24 @@
-// The progress window of a large file's encryption or decryption, and the engine's
-// progress callback that shows it.
+// The progress window of a file operation or a batch: the file's name, its percentage and
+// amount, the speed and the time left, the batch's position and whole progress, and the
+// Cancel button. The engine reports from a worker thread into atomics; the window's
+// thread reads them on its own clock and is the only one that touches the window.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "controls.h"
 #include "dialog.h"
 #include "progress.h"
+
+// The engine's cancelled poll, and the user's request behind it (Cancel, Esc, closing).
+bool OperationCancelled();
+void RequestCancel();
+void ResetCancel();
 
 class CProgressDlg : public CDialog {
  public:
@@ -14,26 +26,74 @@ class CProgressDlg : public CDialog {
   // Modeless: the window ends here, while the object is whole.
   ~CProgressDlg() override;
   CProgressCtrl m_progress;
+  CProgressCtrl m_total;
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
-  // Modeless: OK and Cancel hide the window; its owner destroys it.
+  // Enter does nothing; Cancel, Esc and the close box ask the operation to stop.
   void OnOK() override;
   void OnCancel() override;
 };
 
-// Creates the window when the engine begins a large file, steps the bar, and closes
-// the window when the operation ends, successful or not.
-class ProgressWindowSink : public qz::ProgressSink {
+// What the engine reports on the worker: the steps of the range it began.
+class SharedProgressSink : public qz::ProgressSink {
  public:
-  ~ProgressWindowSink() override;
   void Begin(std::uint64_t range) override;
   void Advance(std::uint64_t steps) override;
-  void End() override;
+  void End() override {}
+  void Reset();
+  // Bytes of a file of `size` done so far.
+  std::uint64_t BytesDone(std::uint64_t size) const;
 
  private:
-  CProgressDlg* m_pDialog = nullptr;
-  std::uint64_t m_nDone = 0;
-  std::uint64_t m_nRange = 0;
-  int m_nShown = -1;
+  std::atomic<std::uint64_t> m_range{0};
+  std::atomic<std::uint64_t> m_steps{0};
 };
+
+// One operation's progress on the window's thread: a file, or a batch of them. The window
+// appears once the operation has run for half a second and stays until Close.
+class OperationProgress {
+ public:
+  OperationProgress();
+  ~OperationProgress();
+  // The batch's files by size, as measured before it began.
+  void BeginBatch(const std::vector<std::uint64_t>& sizes);
+  // index counts from 0 in a batch; size is the file's own.
+  void BeginFile(const std::string& path, std::uint64_t size, int index);
+  qz::ProgressSink* sink() { return &m_sink; }
+  // The first engine call starts the clock: a prompt before it does not count.
+  void Start();
+  // Shows the window when its time has come and updates its texts; true when it is shown.
+  bool Tick();
+  HWND Window() const;
+  void Close();
+
+ private:
+  struct Sample {
+    std::uint64_t tick;
+    std::uint64_t bytes;
+  };
+  void Create();
+  void Show();
+  void Update();
+
+  SharedProgressSink m_sink;
+  std::unique_ptr<CProgressDlg> m_pDialog;
+  std::uint64_t m_started = 0;  // GetTickCount64 at the first engine call; 0 before
+  bool m_failed = false;         // the window could not be made
+  std::uint64_t m_lastUpdate = 0;
+  bool m_batch = false;
+  std::vector<std::uint64_t> m_sizes;
+  int m_index = 0;
+  std::uint64_t m_totalBytes = 0;
+  std::uint64_t m_finishedBytes = 0;  // the batch's files done before this one
+  std::string m_path;
+  std::uint64_t m_fileSize = 0;
+  bool m_cancelShown = false;
+  std::deque<Sample> m_samples;  // the last seconds' amounts, for the speed
+};
+
+// "12.3 MB", "2.0 GB": binary units, one decimal from KB on.
+std::wstring FormatBytes(std::uint64_t bytes);
+// "0:42", "1:05:00"
+std::wstring FormatDuration(std::uint64_t seconds);

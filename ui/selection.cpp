@@ -2,6 +2,7 @@
 // menu act on their files as one batch, the way a drop of the same files does; folders in
 // a selection are left alone and counted.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "file_browser_dlg.h"
@@ -36,10 +37,10 @@ void CFileBrowserDlg::SelectAll() {
 void CFileBrowserDlg::RunSelection(FileCommand command) {
   std::vector<std::string> paths;
   for (int item : SelectedItems()) {
-    char path[1024];
+    std::string path;
     // One item that cannot be reached stops the batch before it begins.
-    if (!ItemPath(item, path)) return;
-    paths.push_back(path);
+    if (!ItemPath(item, &path)) return;
+    paths.push_back(std::move(path));
   }
   if (paths.empty()) return;
   if (command != FileCommand::kUpgrade) return RunPaths(paths, kFoldersLeft, false);
@@ -59,6 +60,7 @@ void CFileBrowserDlg::RunSelection(FileCommand command) {
   CFilePrompts prompts = Prompts();
   qzops::FileSession session(prompts);
   session.RunFiles(upgraded, FileCommand::kUpgrade);
+  if (session.Cancelled()) return;  // its message was the last
   AfxMessageBox(ClosingReport("文件升级完成！", session.LinksLeft(), session.OthersLeft()), MB_OK);
 }
 

@@ -73,7 +73,7 @@ int CountEncrypted(const std::string& folder) {
 // Seconds for encrypting the folder named name inside kRoot, as the context menu's
 // command on it runs.
 double TimeBatch(CFileBrowserDlg& dialog, const char* name) {
-  std::snprintf(dialog.m_szCurrentDir, sizeof(dialog.m_szCurrentDir), "%s", kRoot);
+  dialog.m_strCurrentDir = kRoot;
   dialog.RefreshListing();
   BenchPrompts prompts(dialog, {"bench password", std::string(), false});
   qzops::FileSession session(prompts);

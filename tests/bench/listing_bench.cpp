@@ -60,7 +60,7 @@ void PumpMessages() {
 
 // Best of rounds, in seconds.
 double TimeListing(CFileBrowserDlg& dialog, const std::string& folder, int rounds) {
-  std::snprintf(dialog.m_szCurrentDir, sizeof(dialog.m_szCurrentDir), "%s", folder.c_str());
+  dialog.m_strCurrentDir = folder;
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   double best = 1e9;

@@ -252,7 +252,7 @@ class LockmereWindowTest : public ::testing::Test {
   }
 
   static ::testing::AssertionResult IsEncryptedCopy(const std::string& path, const Bytes& plain) {
-    const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
+    const DWORD attributes = Attributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return ::testing::AssertionFailure() << path << " is missing";
     const DWORD mark = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY;
     if ((attributes & mark) != mark)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ using qzops::Notice;
 using qzops::PasswordUse;
 using qzops::Question;
 using Strings = std::vector<std::string>;
+
+// What the scripted front end's cancel poll answers during the current engine call.
+bool g_cancelNow = false;
 
 // Answers from a script and writes down, in order, everything the session did with it.
 class ScriptedFrontEnd : public qzops::FrontEnd {
@@ -70,7 +74,16 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
   void EndProgress() override { --openProgress; }
   void Configure(FileCommand, const std::string&, qz::TransactionOptions* options) override {
     options->cipher.workFactor = 10;  // strong files quickly
+    options->cipher.cancelled = [] { return g_cancelNow; };
   }
+  void Perform(const std::function<void()>& work) override {
+    ++performs;
+    g_cancelNow = cancelFrom > 0 && performs >= cancelFrom;
+    work();
+    g_cancelNow = false;
+  }
+  void BatchBegan(const Strings& paths) override { batchSize = paths.size(); }
+  void BatchFileBegan(std::size_t index) override { batchFiles.push_back(index); }
   void Finished(const qzops::FileReport& report) override {
     log.push_back("finished " + Base(report.path) + (report.inBatch ? " in batch" : ""));
     reports.push_back(report);
@@ -82,6 +95,10 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
 
   static std::string Base(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
   int openProgress = 0;
+  int performs = 0;    // engine calls
+  int cancelFrom = 0;  // the engine call (from 1) from which on the user has cancelled; 0: never
+  std::size_t batchSize = 0;
+  std::vector<std::size_t> batchFiles;
 
  private:
   bool Next(const std::string& what, qzops::Passwords* out) {
@@ -364,6 +381,71 @@ TEST(FileSessionTest, StrongFilesAndUpgradesTakeTheirOwnPasswordForms) {
   EXPECT_EQ(FileSession::DecryptionUseOf({"a.qz"}), PasswordUse::kQzFiles);
   EXPECT_FALSE(FileSession::TakesName(FileCommand::kUpgrade, "x.age"));
   EXPECT_TRUE(FileSession::TakesName(FileCommand::kUpgrade, "x.qz"));
+}
+
+TEST(FileSessionTest, ACancelLeavesTheFileInHandAndEndsTheBatchAndTheSessionsWork) {
+  ScratchDir dir;
+  const std::string folder = dir.path() + "/";
+  const Strings names = {"n1.txt", "n2.txt", "n3.txt", "n4.txt"};
+  std::map<std::string, Bytes> plain;
+  for (size_t i = 0; i < names.size(); ++i) {
+    plain[names[i]] = qz::test::RandomBytes(3000 + i, 20 + static_cast<int>(i));
+    WriteFile(folder + names[i], plain[names[i]]);
+  }
+  {
+    // Cancelled during the second file: the first stays encrypted, the rest as they were,
+    // and a later batch of the same session does not start.
+    ScriptedFrontEnd ui;
+    ui.passwords = {Qz("pw")};
+    ui.cancelFrom = 2;
+    FileSession session(ui);
+    Strings paths;
+    for (const std::string& name : names) paths.push_back(folder + name);
+    session.RunFiles(paths, FileCommand::kEncrypt);
+    EXPECT_EQ(ui.log, (Strings{"encryption password", "finished n1.txt in batch", "finished n2.txt in batch",
+                               "batch ended 0"}));
+    ASSERT_EQ(ui.reports.size(), 2u);
+    EXPECT_FALSE(ui.reports[0].Cancelled());
+    EXPECT_TRUE(ui.reports[1].Cancelled());
+    EXPECT_EQ(ui.batchSize, 4u);
+    EXPECT_EQ(ui.batchFiles, (std::vector<std::size_t>{0, 1}));
+    EXPECT_TRUE(session.Cancelled());
+    EXPECT_EQ(dir.List(), (Strings{"n1.txt.qz", "n2.txt", "n3.txt", "n4.txt"}));
+    for (size_t i = 1; i < names.size(); ++i) EXPECT_EQ(ReadFile(folder + names[i]), plain[names[i]]);
+    ui.log.clear();
+    session.RunFiles({folder + "n3.txt"}, FileCommand::kEncrypt);
+    EXPECT_EQ(ui.log, Strings{});
+    RunAlone(FileCommand::kDecrypt, folder + "n1.txt.qz", Qz("pw"));
+  }
+  // Each kind of file cancelled alone: reported as cancelled, nothing written, the source
+  // kept byte for byte (a strong file's key step comes before the first block).
+  RunAlone(FileCommand::kEncrypt, folder + "n2.txt", Strong("strong pw"));
+  RunAlone(FileCommand::kEncrypt, folder + "n3.txt", Qz("pw"));
+  const Bytes age = ReadFile(folder + "n2.txt.age"), qz = ReadFile(folder + "n3.txt.qz");
+  const struct {
+    FileCommand command;
+    std::string name;
+    qzops::Passwords password;
+  } cases[] = {{FileCommand::kEncrypt, "n1.txt", Strong("strong pw")},
+               {FileCommand::kEncrypt, "n4.txt", Qz("pw")},
+               {FileCommand::kDecrypt, "n2.txt.age", Strong("strong pw")},
+               {FileCommand::kDecrypt, "n3.txt.qz", Qz("pw")},
+               {FileCommand::kUpgrade, "n3.txt.qz", {"pw", "pw", false}}};
+  for (const auto& one : cases) {
+    ScriptedFrontEnd ui;
+    ui.passwords = {one.password};
+    ui.cancelFrom = 1;
+    FileSession session(ui);
+    session.Run(one.command, folder + one.name);
+    ASSERT_EQ(ui.reports.size(), 1u) << one.name;
+    EXPECT_TRUE(ui.reports[0].Cancelled()) << one.name;
+    EXPECT_TRUE(session.Cancelled());
+    EXPECT_EQ(dir.List(), (Strings{"n1.txt", "n2.txt.age", "n3.txt.qz", "n4.txt"})) << one.name;
+  }
+  EXPECT_EQ(ReadFile(folder + "n1.txt"), plain["n1.txt"]);
+  EXPECT_EQ(ReadFile(folder + "n4.txt"), plain["n4.txt"]);
+  EXPECT_EQ(ReadFile(folder + "n2.txt.age"), age);
+  EXPECT_EQ(ReadFile(folder + "n3.txt.qz"), qz);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The Windows file primitives: size probe, deletion with retries, temporary outputs.
+// The Windows file primitives: size probe, deletion with retries, temporary outputs, and
+// the wide form of paths.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include "file_streams.h"
 #include "file_system.h"
 #include "support/files.h"
+#include "win_path.h"
 
 namespace qz {
 namespace {
@@ -234,3 +236,27 @@ TEST_F(WinFiles, SourceIsDeletedOnlyWhileUnchanged) {
 
 }  // namespace
 }  // namespace qz
+
+// Paths of MAX_PATH characters or more reach the system in the long-path form, resolved
+// first as the system resolves any path; shorter ones go as they are.
+TEST(WidePath, LongPathsTakeTheLongPathFormResolvedAsTheSystemWould) {
+  const std::string tail = std::string(100, 'a') + "\\" + std::string(100, 'b') + "\\" + std::string(100, 'c') + ".txt";
+  const std::wstring wideTail(tail.begin(), tail.end());
+  EXPECT_EQ(qz::WidePath("C:\\" + tail), L"\\\\?\\C:\\" + wideTail);
+  EXPECT_EQ(qz::WidePath("C:/x/./y/../../" + tail), L"\\\\?\\C:\\" + wideTail);
+  EXPECT_EQ(qz::WidePath("\\\\server\\share\\" + tail), L"\\\\?\\UNC\\server\\share\\" + wideTail);
+  // Already in the system's own form: nothing to resolve, whatever its length.
+  EXPECT_EQ(qz::WidePath("\\\\?\\C:\\" + tail + "\\.."), L"\\\\?\\C:\\" + wideTail + L"\\..");
+  EXPECT_EQ(qz::WidePath("\\\\?\\UNC\\s\\x\\..\\y"), L"\\\\?\\UNC\\s\\x\\..\\y");
+  // Short paths stay exactly as given, relative ones too; long relative ones resolve
+  // against the current folder.
+  EXPECT_EQ(qz::WidePath("C:\\a\\..\\b.txt"), L"C:\\a\\..\\b.txt");
+  EXPECT_EQ(qz::WidePath("sub/b.txt"), L"sub/b.txt");
+  wchar_t current[MAX_PATH] = {};
+  const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, current);
+  ASSERT_TRUE(length > 3 && length < MAX_PATH && current[1] == L':');
+  std::wstring base = current;
+  if (base.back() != L'\\') base += L'\\';
+  EXPECT_EQ(qz::WidePath(tail), L"\\\\?\\" + base + wideTail);
+  EXPECT_EQ(qz::WidePath(std::string("\xFF") + tail), L"");  // no UTF-8: names no file
+}

@@ -245,10 +245,16 @@ std::vector<ExpectedDialog> ExpectedDialogs() {
              {IDOK, L"Button", kShownTabStop | BS_TYPEMASK, kShownTabStop | BS_DEFPUSHBUTTON},
              {IDC_VENDOR_LINK, L"Static", WS_VISIBLE, WS_VISIBLE},
          }},
-        {IDD_PROGRESS, "",
+        {IDD_PROGRESS, "Lockmere",
          {
+             {IDC_PROGRESS_NAME, L"Static"},
              {IDC_PROGRESS_BAR, L"msctls_progress32"},
              {IDC_PROGRESS_TEXT, L"Static"},
+             {IDC_PROGRESS_SPEED, L"Static"},
+             {IDC_PROGRESS_BATCH, L"Static"},
+             {IDC_PROGRESS_TOTAL, L"msctls_progress32"},
+             // Esc and the close box reach Cancel through its id.
+             {IDCANCEL, L"Button", kShownTabStop, kShownTabStop},
          }},
         {IDD_ENCRYPT_PASSWORD, "Lockmere",
          {

@@ -14,6 +14,13 @@ std::string WithSeparator(const std::string& folder) {
   return !folder.empty() && folder.back() == '\\' ? folder : folder + "\\";
 }
 
+// Test paths are whole and plain ("C:\..."): a long one is simply given the long-path
+// form, independently of the engine's own conversion.
+std::wstring SystemPath(const std::string& path) {
+  const std::wstring wide = Utf8ToWide(path);
+  return wide.size() >= MAX_PATH - 12 && wide.compare(0, 2, L"\\\\") != 0 ? L"\\\\?\\" + wide : wide;
+}
+
 }  // namespace
 
 TempDir::TempDir() {
@@ -39,7 +46,7 @@ std::vector<std::string> TempDir::Names() const { return NamesIn(path_); }
 std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW found;
-  HANDLE search = ::FindFirstFileW(Utf8ToWide(WithSeparator(folder) + "*").c_str(), &found);
+  HANDLE search = ::FindFirstFileW(SystemPath(WithSeparator(folder) + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
     const std::string name = WideToUtf8(found.cFileName);
@@ -53,7 +60,7 @@ std::vector<std::string> NamesIn(const std::string& folder) {
 void RemoveTree(const std::string& folder) {
   const std::string prefix = WithSeparator(folder);
   for (const std::string& name : NamesIn(prefix)) {
-    const std::wstring path = Utf8ToWide(prefix + name);
+    const std::wstring path = SystemPath(prefix + name);
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -61,22 +68,22 @@ void RemoveTree(const std::string& folder) {
     else
       ::DeleteFileW(path.c_str());
   }
-  const std::wstring path = Utf8ToWide(folder);
+  const std::wstring path = SystemPath(folder);
   ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_DIRECTORY);
   ::RemoveDirectoryW(path.c_str());
 }
 
 void MakeDir(const std::string& path, DWORD attributes) {
-  ASSERT_TRUE(::CreateDirectoryW(Utf8ToWide(path).c_str(), nullptr)) << path;
+  ASSERT_TRUE(::CreateDirectoryW(SystemPath(path).c_str(), nullptr)) << path;
   if (attributes) {
-    ASSERT_TRUE(::SetFileAttributesW(Utf8ToWide(path).c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY));
+    ASSERT_TRUE(::SetFileAttributesW(SystemPath(path).c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY));
   }
 }
 
 void MakeFile(const std::string& path, const Bytes& bytes, DWORD attributes) {
   ASSERT_TRUE(WriteBytes(path, bytes)) << path;
   if (attributes) {
-    ASSERT_TRUE(::SetFileAttributesW(Utf8ToWide(path).c_str(), attributes));
+    ASSERT_TRUE(::SetFileAttributesW(SystemPath(path).c_str(), attributes));
   }
 }
 
@@ -93,7 +100,7 @@ Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
 }
 
 bool WriteBytes(const std::string& path, const Bytes& bytes) {
-  HANDLE file = ::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  HANDLE file = ::CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
@@ -106,7 +113,7 @@ bool WriteBytes(const std::string& path, const Bytes& bytes) {
 Bytes ReadBytes(const std::string& path, bool* ok) {
   Bytes bytes;
   bool read = false;
-  HANDLE file = ::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  HANDLE file = ::CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) {
     std::uint8_t chunk[65536];
@@ -120,7 +127,7 @@ Bytes ReadBytes(const std::string& path, bool* ok) {
   return bytes;
 }
 
-DWORD Attributes(const std::string& path) { return ::GetFileAttributesW(Utf8ToWide(path).c_str()); }
+DWORD Attributes(const std::string& path) { return ::GetFileAttributesW(SystemPath(path).c_str()); }
 
 bool Exists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
 

@@ -170,7 +170,7 @@ TEST(MainWindowTest, StartUpShowsTheDrivesAndDriveCAndSwitchesDrives) {
     SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(z - roots.begin()), 0);
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_DRIVE, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(drives));
-    EXPECT_STREQ(dialog.m_szCurrentDir, "Z:\\");
+    EXPECT_EQ(dialog.m_strCurrentDir, "Z:\\");
     EXPECT_EQ(TextOf(GetDlgItem(window, IDC_PATH_LABEL)), LabelFor("Z:\\"));
     std::vector<std::string> texts = TextsOf(ItemsOf(list));
     EXPECT_EQ(texts, ExpectedTexts("Z:\\"));
