@@ -43,35 +43,26 @@ class SelectionTest : public LockmereWindowTest {
 
   static std::string File(size_t i) { return kFolder + "\\" + kNames[i]; }
 
-  ::testing::AssertionResult Click(const std::string& item, std::initializer_list<WORD> modifiers = {}) {
+  bool Click(const std::string& item, std::initializer_list<WORD> modifiers = {}) {
     POINT point{};
-    auto found = ItemPoint(item, &point);
-    if (!found) return found;
-    if (!LeftClickAt(point, modifiers)) return ::testing::AssertionFailure() << "the click could not be sent";
-    return ::testing::AssertionSuccess();
+    return ItemPoint(item, &point) && LeftClickAt(point, modifiers);
   }
 
-  ::testing::AssertionResult SelectsExactly(const std::vector<std::string>& expected) {
-    std::string shown;
-    if (WaitUntil(
-            [&] {
-              auto items = ReadListViewItems(list_);
-              if (!items) return false;
-              std::vector<std::string> selected;
-              shown.clear();
-              for (int i = ItemWith(LVNI_SELECTED); i >= 0 && static_cast<size_t>(i) < items->size();) {
-                selected.push_back((*items)[static_cast<size_t>(i)].text);
-                shown += " \"" + selected.back() + "\"";
-                DWORD_PTR next = static_cast<DWORD_PTR>(-1);
-                SendMessageTimeoutW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED,
-                                    SMTO_ABORTIFHUNG, 5000, &next);
-                i = static_cast<int>(next);
-              }
-              return selected == expected;
-            },
-            kWindowTimeout))
-      return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "selected:" << shown;
+  // The texts of the selected items, in list order.
+  std::vector<std::string> Selected() {
+    std::vector<std::string> texts;
+    auto items = ReadListViewItems(list_);
+    for (size_t i = 0; items && i < items->size(); ++i) {
+      DWORD_PTR state = 0;
+      SendMessageTimeoutW(list_, LVM_GETITEMSTATE, i, LVIS_SELECTED, SMTO_ABORTIFHUNG, 5000, &state);
+      if (state & LVIS_SELECTED) texts.push_back((*items)[i].text);
+    }
+    return texts;
+  }
+
+  void ExpectSelected(const std::vector<std::string>& expected) {
+    WaitUntil([&] { return Selected() == expected; }, kWindowTimeout);
+    EXPECT_EQ(Selected(), expected);
   }
 
   // Ends the running program through its close box, so the next case can start another.
@@ -98,12 +89,12 @@ TEST_F(SelectionTest, SelectedFilesAreOneBatchWithOnePromptAndOneMessage) {
   // A to C with Shift, B out again and D in with Ctrl: three files, one left between.
   ASSERT_TRUE(Click("A.txt"));
   ASSERT_TRUE(Click("C.txt", {VK_SHIFT}));
-  ASSERT_TRUE(SelectsExactly({"A.txt", "B.txt", "C.txt"}));
+  ExpectSelected({"A.txt", "B.txt", "C.txt"});
   ASSERT_TRUE(Click("B.txt", {VK_CONTROL}));
   ASSERT_TRUE(Click("D.txt", {VK_CONTROL}));
-  ASSERT_TRUE(SelectsExactly({"A.txt", "C.txt", "D.txt"}));
-  ASSERT_TRUE(PressKeyAtKeyboard(VK_F5));
-  ASSERT_TRUE(SelectsExactly({"A.txt", "C.txt", "D.txt"})) << "F5 lost the selection";
+  ExpectSelected({"A.txt", "C.txt", "D.txt"});
+  ASSERT_TRUE(PressKeyAtKeyboard(VK_F5));  // lists again, keeping all three
+  ExpectSelected({"A.txt", "C.txt", "D.txt"});
   // A second password prompt would stand in the closing message's way.
   ASSERT_TRUE(PressKeyAtKeyboard(VK_RETURN));
   ASSERT_TRUE(EnterPassword(true, L"three at once"));
@@ -114,8 +105,7 @@ TEST_F(SelectionTest, SelectedFilesAreOneBatchWithOnePromptAndOneMessage) {
     EXPECT_TRUE(IsEncryptedCopy(File(i) + ".qz", files_[i]));
   }
   EXPECT_TRUE(HoldsExactly(File(1), files_[1])) << "the file left out of the selection was touched";
-  // The listing after a batch starts with no selection.
-  EXPECT_TRUE(SelectsExactly({}));
+  ExpectSelected({});  // the listing after a batch starts with none
 
   // Ctrl+A and the menu on a selected item: a mixed selection is a drop of the same
   // files. The folder is counted and left alone, the plain file asks for an encryption
@@ -123,7 +113,7 @@ TEST_F(SelectionTest, SelectedFilesAreOneBatchWithOnePromptAndOneMessage) {
   int index = -1;
   ASSERT_TRUE(WaitForItem("A.txt.qz", &index));
   ASSERT_TRUE(PressKeyAtKeyboard('A', {VK_CONTROL}));
-  ASSERT_TRUE(SelectsExactly({"Sub", "A.txt.qz", "B.txt", "C.txt.qz", "D.txt.qz"}));
+  ExpectSelected({"Sub", "A.txt.qz", "B.txt", "C.txt.qz", "D.txt.qz"});
   ASSERT_TRUE(ChooseFromContextMenu("B.txt", 0));
   ASSERT_TRUE(Acknowledge("多选时只处理文件，1 个目录未作处理。"));
   ASSERT_TRUE(EnterPassword(true, L"the fourth"));
