@@ -1,6 +1,7 @@
 #include "app.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "message_box.h"
 #include "text_conversion.h"
@@ -62,6 +63,17 @@ std::string AppNameFromModulePath(const std::string& path) {
   }
   size_t end = dot == std::string::npos ? path.size() : dot;
   return path.substr(nameStart, end - nameStart);
+}
+
+std::vector<std::wstring> AfxCommandLineArguments() {
+  std::vector<std::wstring> arguments;
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!argv) return arguments;
+  for (int i = 1; i < count; ++i)
+    if (argv[i][0] != L'\0') arguments.emplace_back(argv[i]);
+  LocalFree(argv);
+  return arguments;
 }
 
 void AfxEnableControlContainer() {}

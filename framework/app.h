@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class CWnd;
 
@@ -36,6 +37,10 @@ HWND AfxGetMainWndHandle();
 void AfxInitApplication(CWinApp* app, HINSTANCE instance);
 // The program's entry: AfxInitApplication, then InitInstance and, if it returns true, Run.
 int AfxWinMain(HINSTANCE instance);
+
+// The program's arguments after its own name, as the system splits its command line
+// (quotes group words; "" gives nothing).
+std::vector<std::wstring> AfxCommandLineArguments();
 
 // Control containment and 3-D control drawing are the system's own since common
 // controls 6; these remain as the start-up steps that ask for them.

@@ -56,6 +56,7 @@ class CListCtrl : public CWnd {
     return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(item)));
   }
   int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+  int GetSelectedCount() const { return static_cast<int>(SendMessage(LVM_GETSELECTEDCOUNT)); }
   std::string GetItemText(int index) const;
   DWORD_PTR GetItemData(int index) const;
   int GetItemImage(int index) const;
@@ -72,6 +73,9 @@ class CListCtrl : public CWnd {
   // LVNI_SELECTED, LVNI_FOCUSED...: the next such item after start (-1: from the top).
   int GetNextItem(int start, UINT flags) const {
     return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
+  }
+  UINT GetItemState(int index, UINT mask) const {
+    return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(index), mask));
   }
   BOOL SetItemState(int index, UINT state, UINT mask) {
     LVITEMW item = {};

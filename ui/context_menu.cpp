@@ -1,6 +1,7 @@
 // The file list's context menu, from the mouse (a right-click on an item) and from the
 // keyboard (the menu key or Shift+F10 on the selected item): each command acts on the
-// item the menu was opened for.
+// item the menu was opened for, or on the selection when it was opened on one of several
+// selected items.
 #include <string>
 
 #include "dpi.h"
@@ -20,13 +21,17 @@ void CFileBrowserDlg::OnListRClick(NMHDR* header, LRESULT* result) {
 void CFileBrowserDlg::OnContextMenu(HWND window, POINT screen) {
   // A right-click already got its menu through NM_RCLICK; this is the keyboard's.
   if (window != m_lvFiles.m_hWnd || screen.x != -1 || screen.y != -1) return;
-  const int item = SelectedItem();
+  const int focused = m_lvFiles.GetNextItem(-1, LVNI_FOCUSED | LVNI_SELECTED);
+  const int item = focused >= 0 ? focused : SelectedItem();
   if (item < 0) return;
   m_lvFiles.EnsureVisible(item, FALSE);
   ShowContextMenu(item);
 }
 
 void CFileBrowserDlg::ShowContextMenu(int item) {
+  // The list keeps a selection when one of its items is right-clicked.
+  if (m_lvFiles.GetSelectedCount() > 1 && (m_lvFiles.GetItemState(item, LVIS_SELECTED) & LVIS_SELECTED))
+    return ShowSelectionMenu(item);
   std::string path;
   if (!ItemPath(item, &path)) return;
   // Lives until tracking ends: the system hands the item records back while it is shown.
@@ -48,7 +53,19 @@ void CFileBrowserDlg::ShowContextMenu(int item) {
   }
   menu.ConvertToOwnerDraw(&menu);
   menu.UpdateCommandStates(&menu, this);
+  const POINT point = MenuPointOf(item);
+  // The command comes back here, so it runs with the item the menu belongs to.
+  const UINT chosen = static_cast<UINT>(menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_RETURNCMD, point.x, point.y, this));
+  menu.DestroyMenu();
+  switch (chosen) {
+    case ID_MENU_ENCRYPT: return RunFolderBatch(FileCommand::kEncrypt, item);
+    case ID_MENU_DECRYPT: return RunFolderBatch(FileCommand::kDecrypt, item);
+    case ID_MENU_UPGRADE: return RunFolderBatch(FileCommand::kUpgrade, item);
+    default: return;
+  }
+}
 
+POINT CFileBrowserDlg::MenuPointOf(int item) {
   POINT position = {};
   POINT origin = {};
   RECT label = {LVIR_LABEL, 0, 0, 0};
@@ -62,21 +79,22 @@ void CFileBrowserDlg::ShowContextMenu(int item) {
   POINT point = {position.x + (label.right - label.left) - origin.x + ScaleToDpi(28, dpi),
                  position.y + (label.bottom - label.top) - origin.y + ScaleToDpi(66, dpi)};
   ClientToScreen(m_hWnd, &point);
-  // The command comes back here, so it runs with the item the menu belongs to.
-  const UINT chosen = static_cast<UINT>(menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_RETURNCMD, point.x, point.y, this));
-  menu.DestroyMenu();
-  switch (chosen) {
-    case ID_MENU_ENCRYPT: return RunFolderBatch(FileCommand::kEncrypt, item);
-    case ID_MENU_DECRYPT: return RunFolderBatch(FileCommand::kDecrypt, item);
-    case ID_MENU_UPGRADE: return RunFolderBatch(FileCommand::kUpgrade, item);
-    default: return;
-  }
+  return point;
 }
 
-// The same commands sent on their own act on the selected item, as the keyboard's menu
-// would.
-void CFileBrowserDlg::OnMenuEncrypt() { RunFolderBatch(FileCommand::kEncrypt, SelectedItem()); }
+// The same commands sent on their own act on the selected item, or on the selection, as
+// the keyboard's menu would.
+void CFileBrowserDlg::OnMenuEncrypt() {
+  if (m_lvFiles.GetSelectedCount() > 1) return RunSelection(FileCommand::kEncrypt);
+  RunFolderBatch(FileCommand::kEncrypt, SelectedItem());
+}
 
-void CFileBrowserDlg::OnMenuDecrypt() { RunFolderBatch(FileCommand::kDecrypt, SelectedItem()); }
+void CFileBrowserDlg::OnMenuDecrypt() {
+  if (m_lvFiles.GetSelectedCount() > 1) return RunSelection(FileCommand::kDecrypt);
+  RunFolderBatch(FileCommand::kDecrypt, SelectedItem());
+}
 
-void CFileBrowserDlg::OnMenuUpgrade() { RunFolderBatch(FileCommand::kUpgrade, SelectedItem()); }
+void CFileBrowserDlg::OnMenuUpgrade() {
+  if (m_lvFiles.GetSelectedCount() > 1) return RunSelection(FileCommand::kUpgrade);
+  RunFolderBatch(FileCommand::kUpgrade, SelectedItem());
+}

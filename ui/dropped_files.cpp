@@ -1,6 +1,7 @@
 // Files and folders dropped on the main window: a folder is listed; a single file's
 // folder is listed and the file gets what a double-click gives it; several files are
-// encrypted or decrypted as a batch of just those files.
+// encrypted or decrypted as a batch of just those files. Paths the program is started
+// with, and several items selected in the list, take the same way.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,13 +17,10 @@
 
 namespace {
 
-// The dropped paths as UTF-8, or false after telling the user of the first one that
-// cannot be worked on: a path is never cut or changed to fit.
-bool DroppedPaths(HDROP drop, std::vector<std::string>* paths) {
-  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
-    std::wstring wide(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
-    wide.resize(DragQueryFileW(drop, i, &wide[0], static_cast<UINT>(wide.size())));
+// The paths as UTF-8, or false after telling the user of the first one that cannot be
+// worked on: a path is never cut or changed to fit.
+bool UsablePaths(const std::vector<std::wstring>& widePaths, std::vector<std::string>* paths) {
+  for (const std::wstring& wide : widePaths) {
     if (wide.empty()) continue;
     std::string path = qz::Utf8Path(wide.c_str());
     if (path.empty()) {
@@ -39,6 +37,17 @@ bool DroppedPaths(HDROP drop, std::vector<std::string>* paths) {
   return true;
 }
 
+std::vector<std::wstring> DroppedPaths(HDROP drop) {
+  std::vector<std::wstring> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::wstring wide(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+    wide.resize(DragQueryFileW(drop, i, &wide[0], static_cast<UINT>(wide.size())));
+    paths.push_back(std::move(wide));
+  }
+  return paths;
+}
+
 bool IsFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(qz::WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -47,10 +56,14 @@ bool IsFolder(const std::string& path) {
 }  // namespace
 
 void CFileBrowserDlg::OnDropFiles(HDROP drop) {
-  std::vector<std::string> paths;
-  const bool usable = DroppedPaths(drop, &paths);
+  const std::vector<std::wstring> dropped = DroppedPaths(drop);
   DragFinish(drop);
-  if (!usable || paths.empty()) return;
+  std::vector<std::string> paths;
+  if (UsablePaths(dropped, &paths)) OpenPaths(paths);
+}
+
+void CFileBrowserDlg::OpenPaths(const std::vector<std::string>& paths) {
+  if (paths.empty()) return;
   if (paths.size() == 1)
     DropOneItem(paths.front());
   else
@@ -75,6 +88,10 @@ void CFileBrowserDlg::DropOneItem(const std::string& path) {
 }
 
 void CFileBrowserDlg::DropFiles(const std::vector<std::string>& paths) {
+  RunPaths(paths, "一次拖放多项时只处理文件，%s 个目录未作处理。", true);
+}
+
+void CFileBrowserDlg::RunPaths(const std::vector<std::string>& paths, const char* foldersLeft, bool showFolder) {
   // As a folder batch does, the stored name tells which files are encrypted.
   std::vector<std::string> plain, encrypted;
   int folders = 0;
@@ -86,12 +103,14 @@ void CFileBrowserDlg::DropFiles(const std::vector<std::string>& paths) {
   }
   if (folders > 0) {
     const std::wstring count = std::to_wstring(folders);
-    AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide("一次拖放多项时只处理文件，%s 个目录未作处理。"), L"%s", count), MB_OK);
+    AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide(foldersLeft), L"%s", count), MB_OK);
   }
   if (plain.empty() && encrypted.empty()) return;
-  std::string dir, name;
-  qz::SplitPath(plain.empty() ? encrypted.front() : plain.front(), &dir, &name);
-  ShowFolder(dir);
+  if (showFolder) {
+    std::string dir, name;
+    qz::SplitPath(plain.empty() ? encrypted.front() : plain.front(), &dir, &name);
+    ShowFolder(dir);
+  }
   CFilePrompts prompts = Prompts();
   qzops::FileSession session(prompts);
   if (!plain.empty()) session.RunFiles(plain, FileCommand::kEncrypt);
@@ -101,4 +120,46 @@ void CFileBrowserDlg::DropFiles(const std::vector<std::string>& paths) {
                         : plain.empty()   ? "文件解密完成！"
                                           : "文件加密和解密完成！";
   AfxMessageBox(ClosingReport(closing, session.LinksLeft(), session.OthersLeft()), MB_OK);
+}
+
+// --- started with paths ---------------------------------------------------------------
+
+std::wstring CFileBrowserDlg::FullPathOf(const std::wstring& argument) {
+  // Sized by the system, not by MAX_PATH: a path too long is refused later, by name.
+  DWORD size = GetFullPathNameW(argument.c_str(), 0, nullptr, nullptr);
+  for (int attempt = 0; size > 0 && attempt < 4; ++attempt) {
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(argument.c_str(), size, &full[0], nullptr);
+    if (length == 0) break;
+    if (length < size) {
+      full.resize(length);
+      return full;
+    }
+    size = length;  // the current folder changed in between
+  }
+  return std::wstring();
+}
+
+std::string CFileBrowserDlg::StartFolder() {
+  if (m_startPaths.size() != 1) return std::string();
+  std::string path = qz::Utf8Path(m_startPaths.front().c_str());
+  if (path.empty() || m_startPaths.front().size() + 2 > qz::MaxPathLength() || !IsFolder(path))
+    return std::string();
+  m_startPaths.clear();
+  return path;
+}
+
+LRESULT CFileBrowserDlg::OnStartPaths(WPARAM, LPARAM) {
+  const std::vector<std::wstring> wide = std::move(m_startPaths);
+  m_startPaths.clear();
+  // A path that is not there stops them all, as an unusable one in a drop does: the
+  // user hears of it, and nothing else is done.
+  for (const std::wstring& path : wide) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+    AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide("找不到“%s”。"), L"%s", path), MB_OK);
+    return 0;
+  }
+  std::vector<std::string> paths;
+  if (UsablePaths(wide, &paths)) OpenPaths(paths);
+  return 0;
 }

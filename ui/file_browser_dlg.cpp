@@ -29,6 +29,7 @@ BEGIN_MESSAGE_MAP(CFileBrowserDlg, CDialog)
   ON_WM_CONTEXTMENU()
   ON_WM_DROPFILES()
   ON_MESSAGE(WM_DPICHANGED, &CFileBrowserDlg::OnDpiChanged)
+  ON_MESSAGE(CFileBrowserDlg::kStartPathsMessage, &CFileBrowserDlg::OnStartPaths)
 END_MESSAGE_MAP()
 
 namespace {
@@ -63,11 +64,18 @@ BOOL CFileBrowserDlg::OnInitDialog() {
   FitIconsToDpi();
   FitDropDownHeight(m_cbDrive, m_cbDrive.GetCount());
   m_cbDrive.SetCurSel(m_nDrive);
-  RefreshListing();
+  // A single folder the program was started with is listed from the start.
+  const std::string startFolder = StartFolder();
+  if (startFolder.empty())
+    RefreshListing();
+  else
+    ShowFolder(startFolder);
   SetWindowIcons();
   DragAcceptFiles(m_hWnd, TRUE);
   // The list starts with the focus, so that Enter and the arrows act on its items.
   SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_lvFiles.m_hWnd), TRUE);
+  // Other start paths are worked on once the window is up, so their prompts have an owner.
+  if (!m_startPaths.empty()) ::PostMessageW(m_hWnd, kStartPathsMessage, 0, 0);
   return FALSE;
 }
 
@@ -214,7 +222,10 @@ void CFileBrowserDlg::OnOK() {
   // the drive selector it does nothing; only the exit button leaves.
   HWND focus = ::GetFocus();
   if (focus && focus == m_lvFiles.m_hWnd) {
-    ActivateItem(SelectedItem());
+    if (m_lvFiles.GetSelectedCount() > 1)
+      RunSelection(FileCommand::kEncrypt);
+    else
+      ActivateItem(SelectedItem());
     return;
   }
   if (focus && (focus == m_cbDrive.m_hWnd || ::IsChild(m_cbDrive.m_hWnd, focus))) return;

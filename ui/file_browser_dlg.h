@@ -35,6 +35,11 @@ class CFileBrowserDlg : public CDialog {
   explicit CFileBrowserDlg(const std::string& folder = "C:\\");
   ~CFileBrowserDlg() override;
 
+  // The program's arguments, as full paths: the window starts with them as with a drop.
+  void StartWith(std::vector<std::wstring> fullPaths) { m_startPaths = std::move(fullPaths); }
+  // An argument resolved against the current folder; empty when the system cannot.
+  static std::wstring FullPathOf(const std::wstring& argument);
+
   // Lists m_strCurrentDir: folders first, then files, each group sorted by display name.
   void RefreshListing();
   static int GetShellIconIndex(const char* utf8Path, BOOL isFolder);
@@ -97,6 +102,9 @@ class CFileBrowserDlg : public CDialog {
   void OnContextMenu(HWND window, POINT screen);
   void OnDropFiles(HDROP drop);
   LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+  static constexpr UINT kStartPathsMessage = WM_APP + 0x51;
+  // Posted by OnInitDialog: the start paths' work, once the window is there to own prompts.
+  LRESULT OnStartPaths(WPARAM wParam, LPARAM lParam);
 
   DECLARE_MESSAGE_MAP()
 
@@ -118,6 +126,15 @@ class CFileBrowserDlg : public CDialog {
   void ShowFolder(const std::string& folder);
   void DropOneItem(const std::string& path);
   void DropFiles(const std::vector<std::string>& paths);
+  // Several paths as one batch, as a drop gives them: plain files are encrypted, ".qz" and
+  // ".age" files decrypted, and folders left alone and counted in foldersLeft ("%s": the
+  // count). showFolder lists the first file's folder first.
+  void RunPaths(const std::vector<std::string>& paths, const char* foldersLeft, bool showFolder);
+  // What a drop of paths does: one folder is listed, one file gets its double-click.
+  void OpenPaths(const std::vector<std::string>& paths);
+  // The start paths when they are a single folder that can be listed (then none are left
+  // to post); empty otherwise.
+  std::string StartFolder();
 
   void ListFolders();
   void ListFiles();
@@ -129,11 +146,23 @@ class CFileBrowserDlg : public CDialog {
   int FindItem(const std::string& text) const;
   // The item whose name on disk is exactly name, -1 when none.
   int FindItemByDiskName(const std::string& name) const;
+  // The first selected item, -1 when none.
   int SelectedItem() const;
+  std::vector<int> SelectedItems() const;
   // Selects and focuses the item and scrolls it into view.
   void SelectItem(int item);
-  // F5: lists again, keeping the selected item selected if it is still there.
+  // F5: lists again, keeping the selected items selected (and the focused one focused)
+  // where they are still there.
   void RefreshKeepingSelection();
+  void SelectAll();
+
+  // Enter or the menu on several selected items: command on its files as one batch.
+  // kUpgrade upgrades the ".qz" files; the others do what a drop of the files does.
+  void RunSelection(FileCommand command);
+  // The context menu for several selected items, beside item.
+  void ShowSelectionMenu(int item);
+  // Where the context menu of item opens, in screen coordinates.
+  POINT MenuPointOf(int item);
 
   // The menu's command on an item: a batch on a folder, the file's command on a file.
   void RunFolderBatch(FileCommand command, int item);
@@ -147,4 +176,6 @@ class CFileBrowserDlg : public CDialog {
   std::string ItemName(int item) const;
   // The item's name on disk with m_strCurrentDir in front, refused when too long.
   bool ItemPath(int item, std::string* path);
+
+  std::vector<std::wstring> m_startPaths;
 };

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "display_name.h"
 #include "file_browser_dlg.h"
@@ -211,10 +212,22 @@ void CFileBrowserDlg::SelectItem(int item) {
 }
 
 void CFileBrowserDlg::RefreshKeepingSelection() {
-  const int selected = SelectedItem();
-  const std::string name = selected >= 0 ? ItemName(selected) : std::string();
+  std::vector<std::string> selected;
+  for (int item : SelectedItems()) selected.push_back(ItemName(item));
+  const int focused = m_lvFiles.GetNextItem(-1, LVNI_FOCUSED);
+  const std::string focusedName = focused >= 0 ? ItemName(focused) : std::string();
   RefreshListing();
-  if (selected >= 0) SelectItem(FindItemByDiskName(name));
+  if (selected.empty()) return;
+  int first = -1;
+  for (const std::string& name : selected) {
+    const int item = FindItemByDiskName(name);
+    if (item < 0) continue;
+    m_lvFiles.SetItemState(item, LVIS_SELECTED, LVIS_SELECTED);
+    if (first < 0) first = item;
+  }
+  // The focused item keeps the focus; if it went, the first selected one takes it.
+  const int item = FindItemByDiskName(focusedName);
+  SelectItem(item >= 0 && (m_lvFiles.GetItemState(item, LVIS_SELECTED) & LVIS_SELECTED) ? item : first);
 }
 
 void CFileBrowserDlg::FreeEntries() {

@@ -68,6 +68,9 @@ void CFileBrowserDlg::OnListKeyDown(NMHDR* header, LRESULT* result) {
   switch (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey) {
     case VK_BACK: OnBackToParent(); break;
     case VK_F5: RefreshKeepingSelection(); break;
+    case 'A':
+      if (GetKeyState(VK_CONTROL) < 0) SelectAll();
+      break;
     default: break;
   }
 }

@@ -14,8 +14,14 @@ std::string LockmerePath() { return ToWindowsPath(QZ_LOCKMERE_EXE); }
 unsigned short ProductPort() { return QZ_E2E_PORT; }
 
 ::testing::AssertionResult LaunchLockmere(ProgramProcess& process, HWND* main_window) {
+  return LaunchLockmere(process, main_window, L"", L"");
+}
+
+::testing::AssertionResult LaunchLockmere(ProgramProcess& process, HWND* main_window,
+                                          const std::wstring& arguments, const std::wstring& directory) {
   std::string error;
-  if (!process.Start(LockmerePath(), &error)) return ::testing::AssertionFailure() << error;
+  if (!process.Start(LockmerePath(), arguments, directory, &error))
+    return ::testing::AssertionFailure() << error;
   *main_window = WaitForDialog(process.id(), kCaption, kFileListId, kStartTimeout);
   if (*main_window) return ::testing::AssertionSuccess();
   const bool running = process.Running();

@@ -20,6 +20,9 @@ unsigned short ProductPort();
 
 // Starts Lockmere.exe into `process` and finds its main window.
 ::testing::AssertionResult LaunchLockmere(ProgramProcess& process, HWND* main_window);
+// The same with arguments on its command line, started in `directory` ("": the test's).
+::testing::AssertionResult LaunchLockmere(ProgramProcess& process, HWND* main_window,
+                                          const std::wstring& arguments, const std::wstring& directory);
 
 // Waits for the process to end; a hung process is killed and reported.
 ::testing::AssertionResult EndsWithin(ProgramProcess& process, Millis timeout,

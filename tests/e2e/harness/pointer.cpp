@@ -58,6 +58,29 @@ bool LeftClickAt(POINT screen) {
   return MoveTo(screen) && Press(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
 }
 
+bool LeftClickAt(POINT screen, std::initializer_list<WORD> modifiers) {
+  if (!MoveTo(screen) || modifiers.size() > 3) return false;
+  // One input sequence, so the keys are down exactly while the button is.
+  INPUT inputs[8] = {};
+  UINT count = 0;
+  for (WORD vk : modifiers) {
+    inputs[count].type = INPUT_KEYBOARD;
+    inputs[count].ki.wVk = vk;
+    inputs[count++].ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  }
+  inputs[count].type = INPUT_MOUSE;
+  inputs[count++].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[count].type = INPUT_MOUSE;
+  inputs[count++].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (WORD vk : modifiers) {
+    inputs[count].type = INPUT_KEYBOARD;
+    inputs[count].ki.wVk = vk;
+    inputs[count].ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    inputs[count++].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  return SendInput(count, inputs, sizeof(INPUT)) == count;
+}
+
 bool DoubleClickAt(POINT screen) {
   if (!MoveTo(screen) || !Press(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP)) return false;
   Sleep(kClickGapMs);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 
 #include "shared.h"
@@ -18,6 +19,8 @@ std::optional<RECT> ListItemScreenRect(HWND list, int index, int part);
 POINT Center(const RECT& rect);
 
 bool LeftClickAt(POINT screen);
+// A left click with the modifiers (VK_CONTROL, VK_SHIFT) held down.
+bool LeftClickAt(POINT screen, std::initializer_list<WORD> modifiers);
 bool DoubleClickAt(POINT screen);
 bool RightClickAt(POINT screen);
 

@@ -58,13 +58,27 @@ ProgramProcess::~ProgramProcess() {
 }
 
 bool ProgramProcess::Start(const std::string& exe, std::string* error) {
+  return Start(exe, L"", L"", error);
+}
+
+bool ProgramProcess::Start(const std::string& exe, const std::wstring& arguments,
+                           const std::wstring& directory, std::string* error) {
+  if (info_.hProcess) {
+    if (Running()) Kill();
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+    info_ = {};
+  }
   std::vector<char> env = ChildEnvironment();
-  std::string command = "\"" + exe + "\"";
-  STARTUPINFOA startup{};
+  // The program is ASCII-named; the arguments may hold any character.
+  const std::wstring wideExe(exe.begin(), exe.end());
+  std::wstring command = L"\"" + wideExe + L"\"";
+  if (!arguments.empty()) command += L" " + arguments;
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, env.data(),
-                      nullptr, &startup, &info_)) {
-    *error = "CreateProcessA(" + exe + ") failed with error " + std::to_string(GetLastError());
+  if (!CreateProcessW(wideExe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, env.data(),
+                      directory.empty() ? nullptr : directory.c_str(), &startup, &info_)) {
+    *error = "CreateProcessW(" + exe + ") failed with error " + std::to_string(GetLastError());
     info_ = {};
     return false;
   }

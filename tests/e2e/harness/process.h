@@ -23,6 +23,10 @@ class ProgramProcess {
   // WINEDLLOVERRIDES disabling MSHTML, so that a run by hand behaves like one under CTest.
   // Returns false and fills `error` when the process cannot be started.
   bool Start(const std::string& exe, std::string* error);
+  // The same with arguments after the program's quoted name, started in `directory`
+  // ("": this process's own); an earlier process of this object must have ended.
+  bool Start(const std::string& exe, const std::wstring& arguments, const std::wstring& directory,
+             std::string* error);
 
   DWORD id() const { return info_.dwProcessId; }
   HANDLE handle() const { return info_.hProcess; }

@@ -234,7 +234,7 @@ std::vector<ExpectedDialog> ExpectedDialogs() {
              {ID_HELP, L"Button"},
              // The shell's image lists are shared: the list must not destroy them.
              {IDC_FILE_LIST, L"SysListView32", LVS_SINGLESEL | LVS_SHAREIMAGELISTS | LVS_TYPEMASK,
-              LVS_SINGLESEL | LVS_SHAREIMAGELISTS | LVS_SMALLICON},
+              LVS_SHAREIMAGELISTS | LVS_SMALLICON},
              {IDC_PATH_LABEL, L"Static"},
              {IDC_FILE_TYPE, L"ComboBox", WS_VISIBLE, 0},
              {IDC_DRIVE, L"ComboBoxEx32", WS_VISIBLE | CBS_DROPDOWNLIST, WS_VISIBLE | CBS_DROPDOWNLIST},

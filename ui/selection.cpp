@@ -1,0 +1,96 @@
+// Several items selected in the list (Ctrl and Shift clicks, Ctrl+A): Enter and the context
+// menu act on their files as one batch, the way a drop of the same files does; folders in
+// a selection are left alone and counted.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "file_browser_dlg.h"
+#include "file_session.h"
+#include "folder_scan.h"
+#include "message_box.h"
+#include "message_template.h"
+#include "owner_draw_menu.h"
+#include "qz_name.h"
+#include "resource.h"
+#include "text_conversion.h"
+
+namespace {
+constexpr char kFoldersLeft[] = "多选时只处理文件，%s 个目录未作处理。";
+}  // namespace
+
+std::vector<int> CFileBrowserDlg::SelectedItems() const {
+  std::vector<int> items;
+  for (int item = m_lvFiles.GetNextItem(-1, LVNI_SELECTED); item >= 0;
+       item = m_lvFiles.GetNextItem(item, LVNI_SELECTED))
+    items.push_back(item);
+  return items;
+}
+
+void CFileBrowserDlg::SelectAll() {
+  if (m_lvFiles.GetItemCount() == 0) return;
+  m_lvFiles.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+  // The focus stays where it was; without one, the first item takes it.
+  if (m_lvFiles.GetNextItem(-1, LVNI_FOCUSED) < 0) m_lvFiles.SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+void CFileBrowserDlg::RunSelection(FileCommand command) {
+  std::vector<std::string> paths;
+  for (int item : SelectedItems()) {
+    std::string path;
+    // One item that cannot be reached stops the batch before it begins.
+    if (!ItemPath(item, &path)) return;
+    paths.push_back(std::move(path));
+  }
+  if (paths.empty()) return;
+  if (command != FileCommand::kUpgrade) return RunPaths(paths, kFoldersLeft, false);
+
+  // The upgrade takes the ".qz" files; a folder is counted as in the other commands.
+  std::vector<std::string> upgraded;
+  int folders = 0;
+  for (const std::string& path : paths) {
+    if (qz::KindOf(path) == qz::EntryKind::kDirectory)
+      ++folders;
+    else if (qz::HasEncryptedExtension(path))
+      upgraded.push_back(path);
+  }
+  if (folders > 0)
+    AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide(kFoldersLeft), L"%s", std::to_wstring(folders)), MB_OK);
+  if (upgraded.empty()) return;
+  CFilePrompts prompts = Prompts();
+  qzops::FileSession session(prompts);
+  session.RunFiles(upgraded, FileCommand::kUpgrade);
+  if (session.Cancelled()) return;  // its message was the last
+  AfxMessageBox(ClosingReport("文件升级完成！", session.LinksLeft(), session.OthersLeft()), MB_OK);
+}
+
+void CFileBrowserDlg::ShowSelectionMenu(int item) {
+  bool plain = false, encrypted = false, upgradable = false;
+  for (int selected : SelectedItems()) {
+    if (m_lvFiles.GetItemData(selected) & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const std::string name = m_lvFiles.GetItemText(selected);
+    (qz::IsEncryptedName(name) ? encrypted : plain) = true;
+    if (qz::HasEncryptedExtension(name)) upgradable = true;
+  }
+  COwnerDrawMenu menu;
+  if (!menu.CreatePopupMenu()) return;
+  // One command for the files as Enter takes them, named for what it does to them.
+  if (plain && encrypted)
+    menu.AppendMenuUtf8(MF_STRING, ID_MENU_ENCRYPT, "加密和解密");
+  else if (encrypted)
+    menu.AppendMenuUtf8(MF_STRING, ID_MENU_DECRYPT, "解密");
+  else
+    menu.AppendMenuUtf8(MF_STRING, ID_MENU_ENCRYPT, "加密");
+  if (upgradable) menu.AppendMenuUtf8(MF_STRING, ID_MENU_UPGRADE, "升级为强加密");
+  menu.ConvertToOwnerDraw(&menu);
+  menu.UpdateCommandStates(&menu, this);
+  const POINT point = MenuPointOf(item);
+  const UINT chosen = static_cast<UINT>(menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_RETURNCMD, point.x, point.y, this));
+  menu.DestroyMenu();
+  switch (chosen) {
+    case ID_MENU_ENCRYPT:
+    case ID_MENU_DECRYPT: return RunSelection(FileCommand::kEncrypt);
+    case ID_MENU_UPGRADE: return RunSelection(FileCommand::kUpgrade);
+    default: return;
+  }
+}
