@@ -1,8 +1,5 @@
 #include "file_prompts.h"
 
-#include <commctrl.h>
-#include <shellapi.h>
-
 #include <exception>
 
 #include "app.h"
@@ -15,7 +12,7 @@
 #include "qz_name.h"
 #include "text_conversion.h"
 #include "win_path.h"
-#include "wnd.h"
+#include "worker_call.h"
 
 namespace {
 
@@ -51,61 +48,6 @@ std::wstring CancelledText(int done, int total) {
 }
 
 std::wstring UnopenedText(int unopened) { return Count("有 %d 个文件未能用此密码解密，已保留原样。", unopened); }
-
-// The main window while an engine call runs: nothing there starts another command, and
-// closing it (the close box, Alt+F4, a WM_CLOSE from outside) asks for a cancel instead.
-constexpr UINT_PTR kBusySubclass = 0x517A;
-
-LRESULT CALLBACK WhileBusy(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-  switch (message) {
-    case WM_CLOSE: RequestCancel(); return 0;
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) != SC_CLOSE) break;
-      RequestCancel();
-      return 0;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) RequestCancel();
-      return 0;
-    case WM_DROPFILES: DragFinish(reinterpret_cast<HDROP>(wParam)); return 0;
-    case WM_CONTEXTMENU: return 0;
-    case WM_NOTIFY:
-      switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
-        case NM_DBLCLK: case NM_RCLICK: case NM_RETURN: case LVN_KEYDOWN: case LVN_ITEMACTIVATE: return 0;
-        default: break;
-      }
-      break;
-    default: break;
-  }
-  return DefSubclassProc(window, message, wParam, lParam);
-}
-
-// Input meant for the main window or its controls is dropped while it is busy; Esc and
-// Alt+F4 there ask for a cancel, as they would in the progress window.
-bool HeldBack(HWND main, const MSG& msg) {
-  const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
-                     (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) ||
-                     (msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCMBUTTONDBLCLK);
-  if (!input || !msg.hwnd || (msg.hwnd != main && !IsChild(main, msg.hwnd))) return false;
-  if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) &&
-      (msg.wParam == VK_ESCAPE || (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4)))
-    RequestCancel();
-  return true;
-}
-
-struct WorkerCall {
-  const std::function<void()>* work;
-  std::exception_ptr error;
-};
-
-DWORD WINAPI RunWork(void* parameter) {
-  auto* call = static_cast<WorkerCall*>(parameter);
-  try {
-    (*call->work)();
-  } catch (...) {
-    call->error = std::current_exception();
-  }
-  return 0;
-}
 
 std::uint64_t QuietSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -219,49 +161,10 @@ void CFilePrompts::Configure(qzops::FileCommand, const std::string&, qz::Transac
 void CFilePrompts::Perform(const std::function<void()>& work) {
   OperationProgress& operation = Operation();
   operation.Start();
-  WorkerCall call{&work, nullptr};
-  HANDLE worker = CreateThread(nullptr, 0, &RunWork, &call, 0, nullptr);
-  if (!worker) {
-    RunWork(&call);  // no thread to be had: the window waits, the work still gets done
-  } else {
-    HWND main = AfxGetMainWndHandle();
-    const bool hold = main && IsWindowEnabled(main);
-    if (hold) {
-      EnableWindow(main, FALSE);
-      SetWindowSubclass(main, &WhileBusy, kBusySubclass, 0);
-    }
-    bool quit = false;
-    WPARAM quitCode = 0;
-    for (;;) {
-      operation.Tick();
-      // Woken by the worker's end, by any message, and by the clock for the texts.
-      if (MsgWaitForMultipleObjectsEx(1, &worker, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) break;
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-          // The program is asked to end: stop the file in hand, and end once it has.
-          quit = true;
-          quitCode = msg.wParam;
-          RequestCancel();
-          continue;
-        }
-        if (hold && HeldBack(main, msg)) continue;
-        if (!CWnd::WalkPreTranslateTree(&msg)) {
-          TranslateMessage(&msg);
-          DispatchMessageW(&msg);
-        }
-      }
-    }
-    CloseHandle(worker);
-    if (hold) {
-      RemoveWindowSubclass(main, &WhileBusy, kBusySubclass);
-      EnableWindow(main, TRUE);
-    }
-    if (quit) PostQuitMessage(static_cast<int>(quitCode));
-  }
+  const std::exception_ptr error = RunOnWorker(work, [&operation] { operation.Tick(); });
   // A batch keeps its window from file to file.
   if (!m_inBatch) EndOperation();
-  if (call.error) std::rethrow_exception(call.error);
+  if (error) std::rethrow_exception(error);
 }
 
 void CFilePrompts::Finished(const qzops::FileReport& report) {

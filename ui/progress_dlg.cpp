@@ -32,6 +32,23 @@ void SetText(HWND dialog, int id, const std::wstring& text) {
   if (text != shown) ::SetWindowTextW(control, text.c_str());
 }
 
+// Over the main window, where the user is looking, and whole on that window's monitor.
+void CenterOverOwner(HWND window) {
+  HWND owner = ::GetWindow(window, GW_OWNER);
+  RECT own{}, rect{};
+  if (!owner || !::GetWindowRect(owner, &own) || !::GetWindowRect(window, &rect)) return;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& area = monitor.rcWork;
+  const LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
+  LONG x = own.left + (own.right - own.left - width) / 2;
+  LONG y = own.top + (own.bottom - own.top - height) / 2;
+  x = std::max(area.left, std::min(x, area.right - width));
+  y = std::max(area.top, std::min(y, area.bottom - height));
+  ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 bool OperationCancelled() { return g_cancelled.load(std::memory_order_relaxed); }
@@ -151,6 +168,7 @@ void OperationProgress::Create() {
   }
   m_pDialog = std::move(dialog);
   HWND window = m_pDialog->m_hWnd;
+  CenterOverOwner(window);
   m_pDialog->m_progress.SetRange32(0, 1000);
   m_pDialog->m_total.SetRange32(0, 1000);
   for (int id : {IDC_PROGRESS_BATCH, IDC_PROGRESS_TOTAL})

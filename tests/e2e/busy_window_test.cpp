@@ -170,6 +170,9 @@ TEST_F(BusyWindowTest, TheWindowAnswersWithin100MsWhileALargeFileIsEncrypted) {
                                     },
                                     kWindowTimeout);
   const std::string name = shown ? ControlText(progress, kProgressNameId) : "";
+  RECT mainRect{}, progressRect{};
+  const bool over = shown && GetWindowRect(main_, &mainRect) && GetWindowRect(progress, &progressRect) &&
+                    PtInRect(&mainRect, Center(progressRect));
   const bool disabled = !IsWindowEnabled(main_);
   const bool ended = WaitUntil([&] { return !Boxes().empty(); }, Millis(600000), Millis(50));
   const double seconds = MillisSince(started) / 1000;
@@ -179,6 +182,7 @@ TEST_F(BusyWindowTest, TheWindowAnswersWithin100MsWhileALargeFileIsEncrypted) {
   EXPECT_TRUE(shown) << "no progress window";
   EXPECT_TRUE(counted) << "the progress window reads \"" << amount << "\", \"" << speed << "\"";
   EXPECT_EQ(name, "big.bin");
+  EXPECT_TRUE(over) << "the progress window is not over the main window";
   EXPECT_TRUE(disabled) << "the main window takes input during the work";
   ASSERT_TRUE(ended) << "the encryption did not end";
   ASSERT_TRUE(Acknowledge("加密成功！"));

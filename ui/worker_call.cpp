@@ -1,0 +1,112 @@
+#include "worker_call.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "app.h"
+#include "progress_dlg.h"
+#include "wnd.h"
+
+namespace {
+
+// The main window while an engine call runs: nothing there starts another command, and
+// closing it (the close box, Alt+F4, a WM_CLOSE from outside) asks for a cancel instead.
+constexpr UINT_PTR kBusySubclass = 0x517A;
+
+LRESULT CALLBACK WhileBusy(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  switch (message) {
+    case WM_CLOSE: RequestCancel(); return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) != SC_CLOSE) break;
+      RequestCancel();
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDCANCEL) RequestCancel();
+      return 0;
+    case WM_DROPFILES: DragFinish(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_CONTEXTMENU: return 0;
+    case WM_NOTIFY:
+      switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
+        case NM_DBLCLK: case NM_RCLICK: case NM_RETURN: case LVN_KEYDOWN: case LVN_ITEMACTIVATE: return 0;
+        default: break;
+      }
+      break;
+    default: break;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// Input meant for the main window or its controls is dropped while it is busy; Esc and
+// Alt+F4 there ask for a cancel, as they would in the progress window.
+bool HeldBack(HWND main, const MSG& msg) {
+  const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
+                     (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) ||
+                     (msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCMBUTTONDBLCLK);
+  if (!input || !msg.hwnd || (msg.hwnd != main && !IsChild(main, msg.hwnd))) return false;
+  if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) &&
+      (msg.wParam == VK_ESCAPE || (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4)))
+    RequestCancel();
+  return true;
+}
+
+struct WorkerCall {
+  const std::function<void()>* work;
+  std::exception_ptr error;
+};
+
+DWORD WINAPI RunWork(void* parameter) {
+  auto* call = static_cast<WorkerCall*>(parameter);
+  try {
+    (*call->work)();
+  } catch (...) {
+    call->error = std::current_exception();
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::exception_ptr RunOnWorker(const std::function<void()>& work, const std::function<void()>& tick) {
+  WorkerCall call{&work, nullptr};
+  HANDLE worker = CreateThread(nullptr, 0, &RunWork, &call, 0, nullptr);
+  if (!worker) {
+    RunWork(&call);  // no thread to be had: the window waits, the work still gets done
+    return call.error;
+  }
+  HWND main = AfxGetMainWndHandle();
+  const bool hold = main && IsWindowEnabled(main);
+  if (hold) {
+    EnableWindow(main, FALSE);
+    SetWindowSubclass(main, &WhileBusy, kBusySubclass, 0);
+  }
+  bool quit = false;
+  WPARAM quitCode = 0;
+  for (;;) {
+    tick();
+    // Woken by the worker's end, by any message, and by the clock for the texts.
+    if (MsgWaitForMultipleObjectsEx(1, &worker, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) break;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        // The program is asked to end: stop the file in hand, and end once it has.
+        quit = true;
+        quitCode = msg.wParam;
+        RequestCancel();
+        continue;
+      }
+      if (hold && HeldBack(main, msg)) continue;
+      if (!CWnd::WalkPreTranslateTree(&msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+  }
+  CloseHandle(worker);
+  if (hold) {
+    RemoveWindowSubclass(main, &WhileBusy, kBusySubclass);
+    EnableWindow(main, TRUE);
+  }
+  if (quit) PostQuitMessage(static_cast<int>(quitCode));
+  return call.error;
+}
