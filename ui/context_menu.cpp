@@ -51,18 +51,23 @@ void CFileBrowserDlg::ShowContextMenu(int item) {
   } else {
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_ENCRYPT, "加密");
   }
-  menu.ConvertToOwnerDraw(&menu);
-  menu.UpdateCommandStates(&menu, this);
-  const POINT point = MenuPointOf(item);
   // The command comes back here, so it runs with the item the menu belongs to.
-  const UINT chosen = static_cast<UINT>(menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_RETURNCMD, point.x, point.y, this));
-  menu.DestroyMenu();
+  const UINT chosen = TrackMenuBeside(menu, item);
   switch (chosen) {
     case ID_MENU_ENCRYPT: return RunFolderBatch(FileCommand::kEncrypt, item);
     case ID_MENU_DECRYPT: return RunFolderBatch(FileCommand::kDecrypt, item);
     case ID_MENU_UPGRADE: return RunFolderBatch(FileCommand::kUpgrade, item);
     default: return;
   }
+}
+
+UINT CFileBrowserDlg::TrackMenuBeside(COwnerDrawMenu& menu, int item) {
+  menu.ConvertToOwnerDraw(&menu);
+  menu.UpdateCommandStates(&menu, this);
+  const POINT point = MenuPointOf(item);
+  const UINT chosen = static_cast<UINT>(menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_RETURNCMD, point.x, point.y, this));
+  menu.DestroyMenu();
+  return chosen;
 }
 
 POINT CFileBrowserDlg::MenuPointOf(int item) {

@@ -19,6 +19,8 @@
 #include "password_dialogs.h"
 #include "replace_transaction.h"
 
+class COwnerDrawMenu;
+
 // The file commands: a double-click encrypts or decrypts, and the context menu offers
 // each for a folder's files; an upgrade turns ".qz" files into strong (".age") ones.
 using FileCommand = qzops::FileCommand;
@@ -161,6 +163,8 @@ class CFileBrowserDlg : public CDialog {
   void RunSelection(FileCommand command);
   // The context menu for several selected items, beside item.
   void ShowSelectionMenu(int item);
+  // Shows menu, drawn by the program, beside item; the command chosen, 0 for none.
+  UINT TrackMenuBeside(COwnerDrawMenu& menu, int item);
   // Where the context menu of item opens, in screen coordinates.
   POINT MenuPointOf(int item);
 

@@ -82,11 +82,7 @@ void CFileBrowserDlg::ShowSelectionMenu(int item) {
   else
     menu.AppendMenuUtf8(MF_STRING, ID_MENU_ENCRYPT, "加密");
   if (upgradable) menu.AppendMenuUtf8(MF_STRING, ID_MENU_UPGRADE, "升级为强加密");
-  menu.ConvertToOwnerDraw(&menu);
-  menu.UpdateCommandStates(&menu, this);
-  const POINT point = MenuPointOf(item);
-  const UINT chosen = static_cast<UINT>(menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_RETURNCMD, point.x, point.y, this));
-  menu.DestroyMenu();
+  const UINT chosen = TrackMenuBeside(menu, item);
   switch (chosen) {
     case ID_MENU_ENCRYPT:
     case ID_MENU_DECRYPT: return RunSelection(FileCommand::kEncrypt);
