@@ -13,6 +13,7 @@ namespace {
 constexpr UINT kSendTimeoutMs = 5000;
 // Well inside the double-click time, and long enough for each press to be seen apart.
 constexpr DWORD kClickGapMs = 60;
+constexpr DWORD kSettleMs = 100;
 
 bool MoveTo(POINT screen) {
   if (!SetCursorPos(screen.x, screen.y)) return false;
@@ -60,25 +61,30 @@ bool LeftClickAt(POINT screen) {
 
 bool LeftClickAt(POINT screen, std::initializer_list<WORD> modifiers) {
   if (!MoveTo(screen) || modifiers.size() > 3) return false;
-  // One input sequence, so the keys are down exactly while the button is.
-  INPUT inputs[8] = {};
-  UINT count = 0;
-  for (WORD vk : modifiers) {
-    inputs[count].type = INPUT_KEYBOARD;
-    inputs[count].ki.wVk = vk;
-    inputs[count++].ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-  }
-  inputs[count].type = INPUT_MOUSE;
-  inputs[count++].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[count].type = INPUT_MOUSE;
-  inputs[count++].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  for (WORD vk : modifiers) {
-    inputs[count].type = INPUT_KEYBOARD;
-    inputs[count].ki.wVk = vk;
-    inputs[count].ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    inputs[count++].ki.dwFlags = KEYEVENTF_KEYUP;
-  }
-  return SendInput(count, inputs, sizeof(INPUT)) == count;
+  // The display's own events for the move come first: under Wine a crossing sets the
+  // keyboard state from the display's, where no key is down, and would undo the keys.
+  Sleep(kSettleMs);
+  auto keys = [&](DWORD flags) {
+    INPUT inputs[3] = {};
+    UINT count = 0;
+    for (WORD vk : modifiers) {
+      inputs[count].type = INPUT_KEYBOARD;
+      inputs[count].ki.wVk = vk;
+      inputs[count].ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+      inputs[count++].ki.dwFlags = flags;
+    }
+    return SendInput(count, inputs, sizeof(INPUT)) == count;
+  };
+  // The button goes down only once the keys are seen down.
+  const bool held = keys(0) && WaitUntil(
+                                   [&] {
+                                     for (WORD vk : modifiers)
+                                       if (GetAsyncKeyState(vk) >= 0) return false;
+                                     return true;
+                                   },
+                                   Millis(1000), Millis(5));
+  const bool clicked = held && Press(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  return keys(KEYEVENTF_KEYUP) && clicked;
 }
 
 bool DoubleClickAt(POINT screen) {
