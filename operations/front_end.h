@@ -79,6 +79,10 @@ class FrontEnd {
   // False when the user gave none (the operation ends quietly).
   virtual bool AskEncryptionPassword(Passwords* out) = 0;
   virtual bool AskDecryptionPassword(PasswordUse use, Passwords* out) = 0;
+  // The password (UTF-8) for the strong files of an upgrade whose ".qz" password is the
+  // built-in default, which anyone knows and so must not pass to a strong file. False:
+  // none given, and the upgrade ends quietly.
+  virtual bool AskNewStrongPassword(std::string* out) { (void)out; return false; }
   virtual Answer Preset(Question question) = 0;
   // Whether a link named as a file is left alone before anything is asked (the window);
   // otherwise the engine refuses it when it opens the source.

@@ -1,0 +1,13 @@
+// Passphrases made for the user: words drawn uniformly from a list of 7,776 words with
+// the system's random source, joined by "-".
+#pragma once
+
+#include <string>
+
+namespace qz {
+
+inline constexpr int kPassphraseWords = 8;  // about 103 bits
+
+std::string GeneratePassphrase(int words = kPassphraseWords);
+
+}  // namespace qz
