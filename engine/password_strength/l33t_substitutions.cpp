@@ -1,0 +1,70 @@
+#include "password_strength/l33t_substitutions.h"
+
+#include <algorithm>
+
+namespace qz::strength {
+
+namespace {
+
+struct L33tLetter {
+  char32_t letter;
+  const char32_t* symbols;
+};
+
+// The reference's table, in its order.
+const L33tLetter kL33tTable[] = {
+    {U'a', U"4@"}, {U'b', U"8"},  {U'c', U"({[<"}, {U'e', U"3"},  {U'g', U"69"}, {U'i', U"1!|"},
+    {U'l', U"1|7"}, {U'o', U"0"}, {U's', U"$5"},   {U't', U"+7"}, {U'x', U"%"},  {U'z', U"2"},
+};
+
+// Two readings that pair the same letters with the same symbols are one.
+bool SameReading(const L33tSubstitution& a, const L33tSubstitution& b) {
+  return a.size() == b.size() && std::is_permutation(a.begin(), a.end(), b.begin());
+}
+
+}  // namespace
+
+std::vector<L33tSubstitution> L33tSubstitutionsFor(const Text& password) {
+  std::vector<L33tSubstitution> readings(1);
+  bool any = false;
+  for (const L33tLetter& entry : kL33tTable) {
+    std::vector<L33tSubstitution> next;
+    bool relevant = false;
+    for (const char32_t* symbol = entry.symbols; *symbol; ++symbol) {
+      if (password.find(*symbol) == Text::npos) continue;
+      relevant = true;
+      for (const L33tSubstitution& reading : readings) {
+        auto taken = std::find_if(reading.begin(), reading.end(),
+                                  [&](const auto& pair) { return pair.first == *symbol; });
+        L33tSubstitution extended = reading;
+        if (taken != reading.end()) {
+          // The symbol already reads as another letter: keep that reading, and add one
+          // where it reads as this letter instead.
+          next.push_back(reading);
+          extended.erase(extended.begin() + (taken - reading.begin()));
+        }
+        extended.emplace_back(*symbol, entry.letter);
+        next.push_back(std::move(extended));
+      }
+    }
+    if (!relevant) continue;
+    any = true;
+    readings.clear();
+    for (L33tSubstitution& reading : next) {
+      const bool seen = std::any_of(readings.begin(), readings.end(), [&](const auto& other) {
+        return SameReading(reading, other);
+      });
+      if (!seen) readings.push_back(std::move(reading));
+    }
+  }
+  if (!any) readings.clear();
+  return readings;
+}
+
+char32_t Substitute(const L33tSubstitution& substitution, char32_t c) {
+  for (const auto& [symbol, letter] : substitution)
+    if (symbol == c) return letter;
+  return c;
+}
+
+}  // namespace qz::strength

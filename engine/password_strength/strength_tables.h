@@ -1,0 +1,39 @@
+// The estimate's data, generated at build time from python3-zxcvbn by
+// make_strength_tables.py: the ranked word lists, the keyboard graphs, and the Unicode
+// digits and spaces that the reference's regular expressions match.
+#pragma once
+
+#include <cstddef>
+
+namespace qz::strength {
+
+// Every list's words, most frequent first, each ended by '\n', the lists one after another
+// in kRankedLists' order. Lower-case ASCII; no word is in two lists.
+extern const char kRankedWords[];
+extern const std::size_t kRankedWordsSize;
+
+struct RankedListInfo {
+  const char* name;
+  int words;
+};
+extern const RankedListInfo kRankedLists[];
+extern const int kRankedListCount;
+
+// For each key: the key, then two characters per direction, the neighbour unshifted and
+// shifted, a space where there is none (no key is a space).
+struct KeyboardGraphInfo {
+  const char* name;
+  int directions;
+  const char* keys;
+};
+extern const KeyboardGraphInfo kKeyboardGraphs[];
+extern const int kKeyboardGraphCount;
+
+// The zero of each run of ten decimal digits (Unicode category Nd), ascending.
+extern const char32_t kDecimalDigitZeros[];
+extern const int kDecimalDigitZeroCount;
+// What Python's str.isspace() accepts, ascending.
+extern const char32_t kUnicodeSpaces[];
+extern const int kUnicodeSpaceCount;
+
+}  // namespace qz::strength
