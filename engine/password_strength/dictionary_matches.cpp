@@ -1,7 +1,10 @@
 #include "password_strength/dictionary_matches.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "password_strength/l33t_substitutions.h"
 #include "password_strength/ranked_dictionary.h"
@@ -15,17 +18,99 @@ template <typename Found>
 void ForEachListedWord(const Text& text, Found found) {
   const RankedDictionary& dictionary = RankedDictionary::Instance();
   const int n = static_cast<int>(text.size());
-  AsciiText word;
-  const WipeTextOnExit<AsciiText> wipe(word);
   for (int i = 0; i < n; ++i) {
-    word.clear();
-    // Listed words are ASCII: a longer piece or one with any other character is none.
-    for (int j = i; j < n && word.size() < dictionary.LongestWord() && text[j] < 0x80; ++j) {
-      word.push_back(static_cast<char>(AsciiLower(text[j])));
-      if (const int rank = dictionary.Rank({word.data(), word.size()})) found(i, j, rank);
+    RankedDictionary::Prefix prefix = dictionary.Everything();
+    for (int j = i; j < n; ++j) {
+      prefix = dictionary.Next(prefix, AsciiLower(text[j]));
+      if (prefix.Empty()) break;
+      if (const int rank = dictionary.Rank(prefix)) found(i, j, rank);
     }
   }
 }
+
+// A listed word read from password[i..j] under some l33t readings: the first of them
+// (the reference's order) stands for all, since the others only repeat its match.
+struct L33tWord {
+  int i;
+  int j;
+  int reading;
+  int rank;
+};
+
+// Sets of readings as bits, so that the readings that agree on a piece of the password
+// part ways at a symbol in a few word operations, however many readings there are.
+using ReadingSet = std::vector<uint64_t>;
+
+class L33tWalk {
+ public:
+  L33tWalk(const Text& password, const std::vector<L33tSubstitution>& readings)
+      : m_password(password), m_all((readings.size() + 63) / 64, 0) {
+    for (size_t r = 0; r < readings.size(); ++r) {
+      m_all[r / 64] |= uint64_t{1} << (r % 64);
+      for (const auto& [symbol, letter] : readings[r]) (void)letter, Symbol(symbol);
+    }
+    // Each symbol's readings by the letter they make of it (itself where they leave it).
+    for (auto& [symbol, ways] : m_symbols) {
+      for (size_t r = 0; r < readings.size(); ++r) {
+        const char32_t c = Substitute(readings[r], symbol);
+        auto way = std::find_if(ways.begin(), ways.end(), [&](const auto& w) { return w.first == c; });
+        if (way == ways.end()) way = ways.insert(ways.end(), {c, ReadingSet(m_all.size(), 0)});
+        way->second[r / 64] |= uint64_t{1} << (r % 64);
+      }
+    }
+  }
+
+  void From(int i, std::vector<L33tWord>& out) {
+    Walk(i, i, RankedDictionary::Instance().Everything(), m_all, out);
+  }
+
+ private:
+  using Ways = std::vector<std::pair<char32_t, ReadingSet>>;
+
+  Ways& Symbol(char32_t symbol) {
+    for (auto& entry : m_symbols)
+      if (entry.first == symbol) return entry.second;
+    return m_symbols.emplace_back(symbol, Ways()).second;
+  }
+
+  const Ways* WaysOf(char32_t c) const {
+    for (const auto& entry : m_symbols)
+      if (entry.first == c) return &entry.second;
+    return nullptr;
+  }
+
+  static int First(const ReadingSet& set) {
+    for (size_t w = 0; w < set.size(); ++w)
+      if (set[w]) return static_cast<int>(w * 64 + __builtin_ctzll(set[w]));
+    return -1;
+  }
+
+  void Step(int i, int j, RankedDictionary::Prefix prefix, char32_t c, const ReadingSet& agreeing,
+            std::vector<L33tWord>& out) {
+    const RankedDictionary::Prefix next = RankedDictionary::Instance().Next(prefix, AsciiLower(c));
+    if (next.Empty()) return;
+    if (const int rank = RankedDictionary::Instance().Rank(next))
+      out.push_back({i, j, First(agreeing), rank});
+    Walk(i, j + 1, next, agreeing, out);
+  }
+
+  void Walk(int i, int j, RankedDictionary::Prefix prefix, const ReadingSet& agreeing,
+            std::vector<L33tWord>& out) {
+    if (j == static_cast<int>(m_password.size())) return;
+    const Ways* ways = WaysOf(m_password[j]);
+    if (!ways) return Step(i, j, prefix, m_password[j], agreeing, out);
+    for (const auto& [c, readings] : *ways) {
+      ReadingSet both(agreeing.size());
+      bool any = false;
+      for (size_t w = 0; w < both.size(); ++w) any |= (both[w] = agreeing[w] & readings[w]) != 0;
+      if (any) Step(i, j, prefix, c, both, out);
+    }
+  }
+
+  const Text& m_password;
+  ReadingSet m_all;
+  std::vector<std::pair<char32_t, Ways>> m_symbols;
+};
 
 // How many ways to capitalise the word an attacker tries before this one.
 double CapitalisationVariations(const Text& token) {
@@ -95,26 +180,22 @@ void AddReversedDictionaryMatches(const Text& password, Matches& out) {
 }
 
 void AddL33tMatches(const Text& password, Matches& out) {
-  Matches found;
-  std::vector<std::pair<Match, Text>> seen;  // the same word through another substitution
-  for (const L33tSubstitution& substitution : L33tSubstitutionsFor(password)) {
-    Text translated = password;
-    for (char32_t& c : translated) c = Substitute(substitution, c);
-    ForEachListedWord(translated, [&](int i, int j, int rank) {
-      const Text token = password.substr(i, j - i + 1);
-      L33tSubstitution used;
-      for (const auto& pair : substitution)
-        if (token.find(pair.first) != Text::npos) used.push_back(pair);
-      if (used.empty() || token.size() < 2) return;  // no substitution, or too short
-      const Text word = translated.substr(i, j - i + 1);
-      for (const auto& [match, other] : seen)
-        if (match.i == i && match.j == j && other == word) return;
-      found.push_back(WordMatch(password, i, j, rank, L33tVariations(token, used), false));
-      seen.emplace_back(found.back(), word);
-    });
+  const std::vector<L33tSubstitution> readings = L33tSubstitutionsFor(password);
+  if (readings.empty()) return;
+  L33tWalk walk(password, readings);
+  std::vector<L33tWord> words;
+  for (int i = 0; i < static_cast<int>(password.size()); ++i) walk.From(i, words);
+  std::stable_sort(words.begin(), words.end(), [](const L33tWord& a, const L33tWord& b) {
+    return std::make_tuple(a.i, a.j, a.reading) < std::make_tuple(b.i, b.j, b.reading);
+  });
+  for (const L33tWord& word : words) {
+    const Text token = password.substr(word.i, word.j - word.i + 1);
+    L33tSubstitution used;
+    for (const auto& pair : readings[word.reading])
+      if (token.find(pair.first) != Text::npos) used.push_back(pair);
+    if (used.empty() || token.size() < 2) continue;  // no substitution, or too short
+    out.push_back(WordMatch(password, word.i, word.j, word.rank, L33tVariations(token, used), false));
   }
-  SortByPosition(found);
-  out.insert(out.end(), found.begin(), found.end());
 }
 
 }  // namespace qz::strength

@@ -1,6 +1,10 @@
 #include "password_strength/l33t_substitutions.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <string>
+#include <set>
 
 namespace qz::strength {
 
@@ -17,9 +21,19 @@ const L33tLetter kL33tTable[] = {
     {U'l', U"1|7"}, {U'o', U"0"}, {U's', U"$5"},   {U't', U"+7"}, {U'x', U"%"},  {U'z', U"2"},
 };
 
-// Two readings that pair the same letters with the same symbols are one.
-bool SameReading(const L33tSubstitution& a, const L33tSubstitution& b) {
-  return a.size() == b.size() && std::is_permutation(a.begin(), a.end(), b.begin());
+constexpr char32_t kSymbols[] = U"4@8({[<3691!|70$5+%2";
+
+// Two readings that pair the same letters with the same symbols are one: as a key, four
+// bits per symbol for the letter's place in the table.
+std::pair<uint64_t, uint64_t> Key(const L33tSubstitution& reading) {
+  std::pair<uint64_t, uint64_t> key{0, 0};
+  for (const auto& [symbol, letter] : reading) {
+    const auto s = std::char_traits<char32_t>::find(kSymbols, std::size(kSymbols) - 1, symbol) - kSymbols;
+    const auto l = std::find_if(std::begin(kL33tTable), std::end(kL33tTable),
+                                [&](const L33tLetter& e) { return e.letter == letter; }) - kL33tTable + 1;
+    (s < 16 ? key.first : key.second) |= static_cast<uint64_t>(l) << (4 * (s % 16));
+  }
+  return key;
 }
 
 }  // namespace
@@ -50,11 +64,9 @@ std::vector<L33tSubstitution> L33tSubstitutionsFor(const Text& password) {
     if (!relevant) continue;
     any = true;
     readings.clear();
+    std::set<std::pair<uint64_t, uint64_t>> seen;
     for (L33tSubstitution& reading : next) {
-      const bool seen = std::any_of(readings.begin(), readings.end(), [&](const auto& other) {
-        return SameReading(reading, other);
-      });
-      if (!seen) readings.push_back(std::move(reading));
+      if (seen.insert(Key(reading)).second) readings.push_back(std::move(reading));
     }
   }
   if (!any) readings.clear();

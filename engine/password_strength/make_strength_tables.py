@@ -41,13 +41,15 @@ def graph_keys(graph):
 
 
 def main(path):
-    words = []
-    lists = []
-    for name, ranked in FREQUENCY_LISTS.items():
-        for word in ranked:
+    # Sorted, so that a walk along a password narrows the words with each character;
+    # each word's rank in its own list beside it (no word is in two lists).
+    ranked = {}
+    for name, words in FREQUENCY_LISTS.items():
+        for rank, word in enumerate(words, 1):
             assert word.isascii() and '\n' not in word and word == word.lower()
-        words.extend(ranked)
-        lists.append((name, len(ranked)))
+            assert word not in ranked and rank < 65536
+            ranked[word] = rank
+    words = sorted(ranked)
     graphs = [(name, len(next(iter(g.values()))), graph_keys(g))
               for name, g in ADJACENCY_GRAPHS.items()]
     digits = [c for c in range(0x110000) if unicodedata.decimal(chr(c), -1) == 0]
@@ -64,10 +66,10 @@ def main(path):
     blob = ''.join(w + '\n' for w in words)
     out.append(literal(blob) + ';')
     out.append('const std::size_t kRankedWordsSize = %d;' % len(blob))
-    out.append('const RankedListInfo kRankedLists[] = {')
-    out += ['    {"%s", %d},' % item for item in lists]
+    out.append('const std::uint16_t kWordRanks[] = {')
+    for start in range(0, len(words), 20):
+        out.append('    ' + ' '.join('%d,' % ranked[w] for w in words[start:start + 20]))
     out.append('};')
-    out.append('const int kRankedListCount = %d;' % len(lists))
     out.append('const KeyboardGraphInfo kKeyboardGraphs[] = {')
     for name, directions, keys in graphs:
         out.append('    {"%s", %d,\n%s},' % (name, directions, literal(keys)))

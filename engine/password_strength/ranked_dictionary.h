@@ -1,31 +1,38 @@
-// The ranked word lists (common passwords, English words, names, film and television),
-// looked up by whole word. The hash table is built on first use from the generated blob:
-// the program carries only the words, and the first estimate pays about a millisecond.
+// The ranked word lists, walked one character at a time: the words that begin with what
+// has been read so far are a range of the sorted list, narrowed by each new character,
+// so a walk along a password stops as soon as no word can follow.
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 #include <vector>
 
 namespace qz::strength {
 
 class RankedDictionary {
  public:
+  // The words that begin with the characters read so far (`depth` of them).
+  struct Prefix {
+    uint32_t first = 0;
+    uint32_t end = 0;
+    uint32_t depth = 0;
+    bool Empty() const { return first == end; }
+  };
+
   static const RankedDictionary& Instance();
 
-  // word: lower-case. 1 for the most frequent word of its list; 0 when no list holds it.
-  int Rank(std::string_view word) const;
-  size_t LongestWord() const { return m_longest; }
+  Prefix Everything() const;
+  // c: a lower-case character; outside ASCII, no word follows.
+  Prefix Next(Prefix prefix, char32_t c) const;
+  // The rank of the word that is exactly the prefix (1 for the most frequent of its
+  // list), or 0 when the prefix is no word.
+  int Rank(Prefix prefix) const;
 
  private:
   RankedDictionary();
-  std::string_view WordAt(uint32_t index) const;
+  uint32_t Length(uint32_t word) const { return m_starts[word + 1] - m_starts[word] - 1; }
+  unsigned char CharAt(uint32_t word, uint32_t at) const;
 
   std::vector<uint32_t> m_starts;  // each word's offset in the blob, and one past the last
-  std::vector<uint32_t> m_slots;   // open addressing: hash tag above, word index + 1 below
-  std::vector<uint32_t> m_listEnds;  // word index one past each list
-  uint32_t m_indexBits = 0;
-  size_t m_longest = 0;
 };
 
 }  // namespace qz::strength

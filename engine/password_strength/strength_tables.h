@@ -4,20 +4,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace qz::strength {
 
-// Every list's words, most frequent first, each ended by '\n', the lists one after another
-// in kRankedLists' order. Lower-case ASCII; no word is in two lists.
+// Every listed word (common passwords, English words, names, film and television),
+// lower-case ASCII, each ended by '\n', in byte order; kWordRanks[k] is word k's rank in
+// its own list (1 for the most frequent). No word is in two lists.
 extern const char kRankedWords[];
 extern const std::size_t kRankedWordsSize;
-
-struct RankedListInfo {
-  const char* name;
-  int words;
-};
-extern const RankedListInfo kRankedLists[];
-extern const int kRankedListCount;
+extern const std::uint16_t kWordRanks[];
 
 // For each key: the key, then two characters per direction, the neighbour unshifted and
 // shifted, a space where there is none (no key is a space).
