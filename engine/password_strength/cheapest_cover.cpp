@@ -22,6 +22,7 @@ struct Cover {
 class CoverSearch {
  public:
   explicit CoverSearch(int n) : m_best(n), m_n(n) {
+    for (auto& best : m_best) best.reserve(8);
     Guesses power = 1;
     for (int k = 0; k <= n; ++k, power *= kBruteforceCardinality) m_tenPower.push_back(power);
     Guesses factorial = 1;

@@ -44,19 +44,21 @@ using ReadingSet = std::vector<uint64_t>;
 class L33tWalk {
  public:
   L33tWalk(const Text& password, const std::vector<L33tSubstitution>& readings)
-      : m_password(password), m_all((readings.size() + 63) / 64, 0) {
+      : m_password(password),
+        m_all((readings.size() + 63) / 64, 0),
+        m_parted(password.size() + 1, m_all) {
+    // Each symbol's readings by the letter they make of it.
     for (size_t r = 0; r < readings.size(); ++r) {
       m_all[r / 64] |= uint64_t{1} << (r % 64);
-      for (const auto& [symbol, letter] : readings[r]) (void)letter, Symbol(symbol);
+      for (const auto& [symbol, letter] : readings[r]) Way(symbol, letter)[r / 64] |= uint64_t{1} << (r % 64);
     }
-    // Each symbol's readings by the letter they make of it (itself where they leave it).
+    // Those that leave it as it is.
     for (auto& [symbol, ways] : m_symbols) {
-      for (size_t r = 0; r < readings.size(); ++r) {
-        const char32_t c = Substitute(readings[r], symbol);
-        auto way = std::find_if(ways.begin(), ways.end(), [&](const auto& w) { return w.first == c; });
-        if (way == ways.end()) way = ways.insert(ways.end(), {c, ReadingSet(m_all.size(), 0)});
-        way->second[r / 64] |= uint64_t{1} << (r % 64);
-      }
+      ReadingSet rest = m_all;
+      for (const auto& way : ways)
+        for (size_t w = 0; w < rest.size(); ++w) rest[w] &= ~way.second[w];
+      if (std::any_of(rest.begin(), rest.end(), [](uint64_t w) { return w != 0; }))
+        ways.emplace_back(symbol, rest);
     }
   }
 
@@ -67,10 +69,14 @@ class L33tWalk {
  private:
   using Ways = std::vector<std::pair<char32_t, ReadingSet>>;
 
-  Ways& Symbol(char32_t symbol) {
-    for (auto& entry : m_symbols)
-      if (entry.first == symbol) return entry.second;
-    return m_symbols.emplace_back(symbol, Ways()).second;
+  ReadingSet& Way(char32_t symbol, char32_t letter) {
+    auto entry = std::find_if(m_symbols.begin(), m_symbols.end(),
+                              [&](const auto& e) { return e.first == symbol; });
+    if (entry == m_symbols.end()) entry = m_symbols.insert(m_symbols.end(), {symbol, Ways()});
+    Ways& ways = entry->second;
+    auto way = std::find_if(ways.begin(), ways.end(), [&](const auto& w) { return w.first == letter; });
+    if (way == ways.end()) way = ways.insert(ways.end(), {letter, ReadingSet(m_all.size(), 0)});
+    return way->second;
   }
 
   const Ways* WaysOf(char32_t c) const {
@@ -99,8 +105,8 @@ class L33tWalk {
     if (j == static_cast<int>(m_password.size())) return;
     const Ways* ways = WaysOf(m_password[j]);
     if (!ways) return Step(i, j, prefix, m_password[j], agreeing, out);
+    ReadingSet& both = m_parted[j - i];
     for (const auto& [c, readings] : *ways) {
-      ReadingSet both(agreeing.size());
       bool any = false;
       for (size_t w = 0; w < both.size(); ++w) any |= (both[w] = agreeing[w] & readings[w]) != 0;
       if (any) Step(i, j, prefix, c, both, out);
@@ -109,6 +115,7 @@ class L33tWalk {
 
   const Text& m_password;
   ReadingSet m_all;
+  std::vector<ReadingSet> m_parted;  // by depth, reused: the walk allocates nothing
   std::vector<std::pair<char32_t, Ways>> m_symbols;
 };
 
@@ -192,8 +199,8 @@ void AddL33tMatches(const Text& password, Matches& out) {
     const Text token = password.substr(word.i, word.j - word.i + 1);
     L33tSubstitution used;
     for (const auto& pair : readings[word.reading])
-      if (token.find(pair.first) != Text::npos) used.push_back(pair);
-    if (used.empty() || token.size() < 2) continue;  // no substitution, or too short
+      if (token.find(pair.first) != Text::npos) used.Add(pair.first, pair.second);
+    if (used.Empty() || token.size() < 2) continue;  // no substitution, or too short
     out.push_back(WordMatch(password, word.i, word.j, word.rank, L33tVariations(token, used), false));
   }
 }

@@ -3,6 +3,8 @@
 // both in one reading), in the order the reference tries them.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -10,8 +12,27 @@
 
 namespace qz::strength {
 
-// Pairs of (symbol, letter), each symbol once.
-using L33tSubstitution = std::vector<std::pair<char32_t, char32_t>>;
+// Pairs of (symbol, letter), each symbol once, in the order they were made. Fixed-size:
+// a long password has hundreds of readings, each copied as the next letter is added.
+class L33tSubstitution {
+ public:
+  static constexpr int kMaxSymbols = 20;
+  using Pair = std::pair<char32_t, char32_t>;
+
+  const Pair* begin() const { return m_pairs.data(); }
+  const Pair* end() const { return m_pairs.data() + m_size; }
+  bool Empty() const { return m_size == 0; }
+  // symbol and letter: from the l33t table.
+  void Add(char32_t symbol, char32_t letter);
+  void Remove(const Pair* pair);
+  // Equal for readings that pair the same symbols with the same letters, in any order.
+  std::pair<uint64_t, uint64_t> Key() const { return m_key; }
+
+ private:
+  std::array<Pair, kMaxSymbols> m_pairs{};
+  int m_size = 0;
+  std::pair<uint64_t, uint64_t> m_key{0, 0};  // four bits per symbol: its letter's place
+};
 
 // Empty when the password holds no l33t symbol.
 std::vector<L33tSubstitution> L33tSubstitutionsFor(const Text& password);

@@ -21,6 +21,12 @@ RankedDictionary::RankedDictionary() {
     at = static_cast<const char*>(std::memchr(at, '\n', end - at)) + 1;
   }
   m_starts.push_back(static_cast<uint32_t>(kRankedWordsSize));
+  m_byFirst.assign(0x80, Prefix{0, 0, 1});
+  for (uint32_t word = 0; word + 1 < m_starts.size(); ++word) {
+    Prefix& first = m_byFirst[CharAt(word, 0) & 0x7F];
+    if (first.Empty()) first.first = word;
+    first.end = word + 1;
+  }
 }
 
 unsigned char RankedDictionary::CharAt(uint32_t word, uint32_t at) const {
@@ -34,6 +40,7 @@ RankedDictionary::Prefix RankedDictionary::Everything() const {
 
 RankedDictionary::Prefix RankedDictionary::Next(Prefix prefix, char32_t c) const {
   if (c == 0 || c >= 0x80 || prefix.Empty()) return Prefix{0, 0, prefix.depth + 1};
+  if (prefix.depth == 0) return m_byFirst[c];
   const auto byte = static_cast<unsigned char>(c);
   uint32_t low = prefix.first;
   uint32_t high = prefix.end;

@@ -33,6 +33,7 @@ class RankedDictionary {
   unsigned char CharAt(uint32_t word, uint32_t at) const;
 
   std::vector<uint32_t> m_starts;  // each word's offset in the blob, and one past the last
+  std::vector<Prefix> m_byFirst;   // the words by their first character, spared a search
 };
 
 }  // namespace qz::strength
