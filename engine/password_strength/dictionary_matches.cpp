@@ -141,8 +141,8 @@ double L33tVariations(const Text& token, const L33tSubstitution& used) {
     int subbed = 0;
     int unsubbed = 0;
     for (char32_t c : token) {
-      subbed += AsciiLower(c) == symbol;
-      unsubbed += AsciiLower(c) == letter;
+      subbed += AsciiLower(c) == static_cast<char32_t>(symbol);
+      unsubbed += AsciiLower(c) == static_cast<char32_t>(letter);
     }
     if (subbed == 0 || unsubbed == 0) {
       variations *= 2;
@@ -187,7 +187,8 @@ void AddReversedDictionaryMatches(const Text& password, Matches& out) {
 }
 
 void AddL33tMatches(const Text& password, Matches& out) {
-  const std::vector<L33tSubstitution> readings = L33tSubstitutionsFor(password);
+  const std::shared_ptr<const L33tReadings> shared = L33tSubstitutionsFor(password);
+  const L33tReadings& readings = *shared;
   if (readings.empty()) return;
   L33tWalk walk(password, readings);
   std::vector<L33tWord> words;

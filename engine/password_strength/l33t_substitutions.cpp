@@ -48,14 +48,14 @@ bool IsSymbol(char32_t c) { return c < 0x80 && PlacesOf().symbol[c] != 0xFF; }
 int Place(char32_t symbol) { return PlacesOf().symbol[symbol]; }
 
 // The key's bits for one pair.
-std::pair<uint64_t, uint64_t> KeyBits(char32_t symbol, char32_t letter) {
+std::pair<uint64_t, uint64_t> KeyBits(char symbol, char letter) {
   const int s = Place(symbol);
   const uint64_t bits = uint64_t{PlacesOf().letter[letter]} << (4 * (s % 16));
   return s < 16 ? std::make_pair(bits, uint64_t{0}) : std::make_pair(uint64_t{0}, bits);
 }
 
 // The readings less those that repeat an earlier one.
-std::vector<L33tSubstitution> FirstOfEach(std::vector<L33tSubstitution> readings) {
+L33tReadings FirstOfEach(L33tReadings readings) {
   std::vector<size_t> order(readings.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(),
@@ -63,26 +63,27 @@ std::vector<L33tSubstitution> FirstOfEach(std::vector<L33tSubstitution> readings
   std::vector<bool> repeated(readings.size());
   for (size_t k = 1; k < order.size(); ++k)
     repeated[order[k]] = readings[order[k]].Key() == readings[order[k - 1]].Key();
-  std::vector<L33tSubstitution> kept;
+  L33tReadings kept;
   for (size_t k = 0; k < readings.size(); ++k)
     if (!repeated[k]) kept.push_back(readings[k]);
   return kept;
 }
 
 // The readings depend only on which symbols the password holds.
-std::vector<L33tSubstitution> ReadingsOf(uint32_t symbols) {
-  std::vector<L33tSubstitution> readings(1);
+L33tReadings ReadingsOf(uint32_t symbols) {
+  L33tReadings readings(1);
   bool any = false;
   for (const L33tLetter& entry : kL33tTable) {
-    std::vector<L33tSubstitution> next;
+    L33tReadings next;
     next.reserve(2 * readings.size() * std::char_traits<char32_t>::length(entry.symbols));
     bool relevant = false;
     for (const char32_t* symbol = entry.symbols; *symbol; ++symbol) {
       if (!(symbols >> Place(*symbol) & 1)) continue;
       relevant = true;
       for (const L33tSubstitution& reading : readings) {
-        const auto* taken = std::find_if(reading.begin(), reading.end(),
-                                         [&](const auto& pair) { return pair.first == *symbol; });
+        const auto* taken = std::find_if(reading.begin(), reading.end(), [&](const auto& pair) {
+          return static_cast<char32_t>(pair.first) == *symbol;
+        });
         L33tSubstitution extended = reading;
         if (taken != reading.end()) {
           // The symbol already reads as another letter: keep that reading, and add one
@@ -105,7 +106,7 @@ std::vector<L33tSubstitution> ReadingsOf(uint32_t symbols) {
 }  // namespace
 
 void L33tSubstitution::Add(char32_t symbol, char32_t letter) {
-  m_pairs[m_size++] = {symbol, letter};
+  m_pairs[m_size++] = {static_cast<char>(symbol), static_cast<char>(letter)};
   const auto bits = KeyBits(symbol, letter);
   m_key.first |= bits.first;
   m_key.second |= bits.second;
@@ -119,27 +120,27 @@ void L33tSubstitution::Remove(const Pair* pair) {
   --m_size;
 }
 
-std::vector<L33tSubstitution> L33tSubstitutionsFor(const Text& password) {
+std::shared_ptr<const L33tReadings> L33tSubstitutionsFor(const Text& password) {
   uint32_t symbols = 0;
   for (char32_t c : password)
     if (IsSymbol(c)) symbols |= uint32_t{1} << Place(c);
-  if (symbols == 0) return {};
+  if (symbols == 0) return std::make_shared<const L33tReadings>();
   // One more character typed, or a repeat's piece, mostly holds symbols seen just before.
   constexpr size_t kRemembered = 8;
   static std::mutex mutex;
-  static std::vector<std::pair<uint32_t, std::vector<L33tSubstitution>>> recent;
+  static std::vector<std::pair<uint32_t, std::shared_ptr<const L33tReadings>>> recent;
   const std::lock_guard<std::mutex> lock(mutex);
   auto known = std::find_if(recent.begin(), recent.end(), [&](const auto& r) { return r.first == symbols; });
   if (known == recent.end()) {
     if (recent.size() == kRemembered) recent.pop_back();
-    known = recent.insert(recent.begin(), {symbols, ReadingsOf(symbols)});
+    known = recent.insert(recent.begin(), {symbols, std::make_shared<const L33tReadings>(ReadingsOf(symbols))});
   }
   return known->second;
 }
 
 char32_t Substitute(const L33tSubstitution& substitution, char32_t c) {
   for (const auto& [symbol, letter] : substitution)
-    if (symbol == c) return letter;
+    if (static_cast<char32_t>(symbol) == c) return static_cast<char32_t>(letter);
   return c;
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -12,12 +13,12 @@
 
 namespace qz::strength {
 
-// Pairs of (symbol, letter), each symbol once, in the order they were made. Fixed-size:
-// a long password has hundreds of readings, each copied as the next letter is added.
+// Pairs of (symbol, letter), each symbol once, in the order they were made. Small and
+// fixed-size: a password may have hundreds of readings, each copied as a letter is added.
 class L33tSubstitution {
  public:
   static constexpr int kMaxSymbols = 20;
-  using Pair = std::pair<char32_t, char32_t>;
+  using Pair = std::pair<char, char>;  // all ASCII
 
   const Pair* begin() const { return m_pairs.data(); }
   const Pair* end() const { return m_pairs.data() + m_size; }
@@ -34,8 +35,11 @@ class L33tSubstitution {
   std::pair<uint64_t, uint64_t> m_key{0, 0};  // four bits per symbol: its letter's place
 };
 
-// Empty when the password holds no l33t symbol.
-std::vector<L33tSubstitution> L33tSubstitutionsFor(const Text& password);
+using L33tReadings = std::vector<L33tSubstitution>;
+
+// Empty when the password holds no l33t symbol. Shared: the readings of recent symbol sets
+// are kept.
+std::shared_ptr<const L33tReadings> L33tSubstitutionsFor(const Text& password);
 
 char32_t Substitute(const L33tSubstitution& substitution, char32_t c);
 

@@ -5,6 +5,7 @@ match, so that our matches agree with the reference's.
 
   make_strength_tables.py OUTPUT.cpp
 """
+import os
 import sys
 import unicodedata
 
@@ -21,8 +22,10 @@ def literal(text, width=100):
         end = min(len(text), start + width) if end < 0 else end + 1
         chunks.append(text[start:end])
         start = end
-    escape = lambda c: (c.replace('\\', '\\\\').replace('"', '\\"')
-                        .replace('?', '\\?').replace('\n', '\\n'))
+    def escape(chunk):
+        # Control characters as three-digit octal, which no following digit can extend.
+        return ''.join('\\%03o' % ord(c) if ord(c) < 32 else '\\' + c if c in '\\"?' else c
+                       for c in chunk)
     return '\n'.join('    "%s"' % escape(c) for c in chunks) or '    ""'
 
 
@@ -63,9 +66,19 @@ def main(path):
            '#include "password_strength/strength_tables.h"', '',
            'namespace qz::strength {', '',
            'const char kRankedWords[] =']
-    blob = ''.join(w + '\n' for w in words)
+    # Front coded: each word is the length it shares with the word before it, as a byte
+    # below any listed character, then the rest of it.
+    blob, previous = [], ''
+    for word in words:
+        shared = len(os.path.commonprefix([previous, word]))
+        assert shared < 32 and all(' ' < c for c in word)
+        blob.append(chr(shared) + word[shared:])
+        previous = word
+    blob = ''.join(blob)
     out.append(literal(blob) + ';')
     out.append('const std::size_t kRankedWordsSize = %d;' % len(blob))
+    out.append('const std::size_t kRankedWordsDecodedSize = %d;' % sum(map(len, words)))
+    out.append('const std::size_t kRankedWordCount = %d;' % len(words))
     out.append('const std::uint16_t kWordRanks[] = {')
     for start in range(0, len(words), 20):
         out.append('    ' + ' '.join('%d,' % ranked[w] for w in words[start:start + 20]))

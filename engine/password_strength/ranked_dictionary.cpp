@@ -12,15 +12,26 @@ const RankedDictionary& RankedDictionary::Instance() {
   return instance;
 }
 
-// The blob carries only the words; their offsets take one pass at first use.
-RankedDictionary::RankedDictionary() {
-  const char* at = kRankedWords;
-  const char* const end = kRankedWords + kRankedWordsSize;
-  while (at < end) {
-    m_starts.push_back(static_cast<uint32_t>(at - kRankedWords));
-    at = static_cast<const char*>(std::memchr(at, '\n', end - at)) + 1;
+// The program carries the words front coded, about half their size; decoding them takes
+// one pass at first use.
+RankedDictionary::RankedDictionary() : m_words(kRankedWordsDecodedSize) {
+  m_starts.reserve(kRankedWordCount + 1);
+  char* const words = m_words.data();
+  uint32_t written = 0;
+  uint32_t previous = 0;
+  for (size_t at = 0; at < kRankedWordsSize;) {
+    const auto shared = static_cast<uint32_t>(kRankedWords[at++]);
+    size_t end = at;
+    while (end < kRankedWordsSize && static_cast<unsigned char>(kRankedWords[end]) > ' ') ++end;
+    if (shared > written - previous || written + shared + (end - at) > m_words.size()) break;
+    std::memcpy(words + written, words + previous, shared);
+    std::memcpy(words + written + shared, kRankedWords + at, end - at);
+    m_starts.push_back(written);
+    previous = written;
+    written += static_cast<uint32_t>(shared + end - at);
+    at = end;
   }
-  m_starts.push_back(static_cast<uint32_t>(kRankedWordsSize));
+  m_starts.push_back(written);
   m_byFirst.assign(0x80, Prefix{0, 0, 1});
   for (uint32_t word = 0; word + 1 < m_starts.size(); ++word) {
     Prefix& first = m_byFirst[CharAt(word, 0) & 0x7F];
@@ -31,7 +42,7 @@ RankedDictionary::RankedDictionary() {
 
 unsigned char RankedDictionary::CharAt(uint32_t word, uint32_t at) const {
   // Past a word's end it reads as '\0', below every character: shorter words sort first.
-  return at < Length(word) ? static_cast<unsigned char>(kRankedWords[m_starts[word] + at]) : 0;
+  return at < Length(word) ? static_cast<unsigned char>(m_words[m_starts[word] + at]) : 0;
 }
 
 RankedDictionary::Prefix RankedDictionary::Everything() const {

@@ -29,10 +29,11 @@ class RankedDictionary {
 
  private:
   RankedDictionary();
-  uint32_t Length(uint32_t word) const { return m_starts[word + 1] - m_starts[word] - 1; }
+  uint32_t Length(uint32_t word) const { return m_starts[word + 1] - m_starts[word]; }
   unsigned char CharAt(uint32_t word, uint32_t at) const;
 
-  std::vector<uint32_t> m_starts;  // each word's offset in the blob, and one past the last
+  std::vector<char> m_words;       // the words one after another, decoded at first use
+  std::vector<uint32_t> m_starts;  // each word's offset in m_words, and one past the last
   std::vector<Prefix> m_byFirst;   // the words by their first character, spared a search
 };
 

@@ -9,10 +9,13 @@
 namespace qz::strength {
 
 // Every listed word (common passwords, English words, names, film and television),
-// lower-case ASCII, each ended by '\n', in byte order; kWordRanks[k] is word k's rank in
-// its own list (1 for the most frequent). No word is in two lists.
+// lower-case printable ASCII, in byte order, front coded: a byte below ' ' with the length
+// the word shares with the one before it, then the rest of the word. kWordRanks[k] is
+// word k's rank in its own list (1 for the most frequent). No word is in two lists.
 extern const char kRankedWords[];
 extern const std::size_t kRankedWordsSize;
+extern const std::size_t kRankedWordsDecodedSize;  // the words' characters, all told
+extern const std::size_t kRankedWordCount;
 extern const std::uint16_t kWordRanks[];
 
 // For each key: the key, then two characters per direction, the neighbour unshifted and
