@@ -14,9 +14,9 @@
 namespace qzops {
 
 struct PasswordVerdict {
-  int score = 0;              // 0 to 4
-  double guessesLog10 = 0;    // the password's own guesses
-  double secondsToGuess = 0;  // at the attacker's speed for this kind of file
+  int score = 0;                // 0 to 4
+  double guessesLog10 = 0;      // the password's own guesses
+  double secondsToGuess = 0;    // at the attacker's speed for this kind of file
   bool limitedByQzKey = false;  // the 40-bit key falls before the password would
   // Below 3 a strong file asks (the window) or warns (qzcrypt).
   bool Weak() const { return score < 3; }

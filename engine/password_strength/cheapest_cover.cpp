@@ -52,7 +52,8 @@ class CoverSearch {
   // Every match ending at j extends every cover of the prefix before it.
   void Extend(const Match& match) {
     if (match.i == 0) return Consider(0, match.j, match.guesses, false, 1);
-    for (const Cover& cover : m_best[match.i - 1]) Consider(match.i, match.j, match.guesses, false, cover.pieces + 1);
+    for (const Cover& cover : m_best[match.i - 1])
+      Consider(match.i, match.j, match.guesses, false, cover.pieces + 1);
   }
 
   // Brute force over [i, k], alone or after a cover that does not end in brute force
@@ -61,7 +62,8 @@ class CoverSearch {
     Consider(0, k, BruteforceGuesses(0, k), true, 1);
     for (int i = 1; i <= k; ++i) {
       for (const Cover& cover : m_best[i - 1]) {
-        if (!cover.endsInBruteforce) Consider(i, k, BruteforceGuesses(i, k), true, cover.pieces + 1);
+        if (!cover.endsInBruteforce)
+          Consider(i, k, BruteforceGuesses(i, k), true, cover.pieces + 1);
       }
     }
   }

@@ -23,8 +23,9 @@ int Number(const Text& text, size_t from, size_t to) {
   return value;
 }
 
-bool IsDayMonth(int a, int b) { return (a >= 1 && a <= 31 && b >= 1 && b <= 12) ||
-                                       (b >= 1 && b <= 31 && a >= 1 && a <= 12); }
+bool IsDayMonth(int a, int b) {
+  return (a >= 1 && a <= 31 && b >= 1 && b <= 12) || (b >= 1 && b <= 31 && a >= 1 && a <= 12);
+}
 
 // The year of three numbers read as a date (a year first or last, day and month either
 // way round), or 0 when they are none.
@@ -60,19 +61,18 @@ struct DateFound {
 };
 
 // Ways to split 4 to 8 digits into three numbers: where the second and third begin.
-const int kSplits[9][4][2] = {
-    {}, {}, {}, {},
-    {{1, 2}, {2, 3}},
-    {{1, 3}, {2, 3}},
-    {{1, 2}, {2, 4}, {4, 5}},
-    {{1, 3}, {2, 3}, {4, 5}, {4, 6}},
-    {{2, 4}, {4, 6}},
+const int kSplits[5][4][2] = {
+    {{1, 2}, {2, 3}},                  // 4 digits: 1 1 91, 91 1 1
+    {{1, 3}, {2, 3}},                  // 5: 1 11 91, 11 1 91
+    {{1, 2}, {2, 4}, {4, 5}},          // 6: 1 1 1991, 11 11 91, 1991 1 1
+    {{1, 3}, {2, 3}, {4, 5}, {4, 6}},  // 7: 1 11 1991, 11 1 1991, 1991 1 11, 1991 11 1
+    {{2, 4}, {4, 6}},                  // 8: 11 11 1991, 1991 11 11
 };
 
 // The year closest to the reference year among the readings of text[i..j], or 0.
 int BestUnseparatedYear(const Text& text, int i, int j) {
   int best = 0;
-  for (const auto& split : kSplits[j - i + 1]) {
+  for (const auto& split : kSplits[j - i + 1 - 4]) {
     if (split[0] == 0) break;
     const size_t k = i + split[0];
     const size_t l = i + split[1];
@@ -101,8 +101,7 @@ int SeparatedYear(const Text& text, int i, int j) {
   const size_t secondAt = i + first + 1;
   const size_t second = DigitsFrom(text, secondAt, end);
   const size_t thirdAt = secondAt + second + 1;
-  if (second < 1 || second > 2 || thirdAt > end || text[thirdAt - 1] != text[i + first])
-    return 0;
+  if (second < 1 || second > 2 || thirdAt > end || text[thirdAt - 1] != text[i + first]) return 0;
   const size_t third = DigitsFrom(text, thirdAt, end);
   if (third < 1 || third > 4 || thirdAt + third != end) return 0;
   return DateYear(Number(text, i, i + first), Number(text, secondAt, secondAt + second),
@@ -115,9 +114,9 @@ void AddRecentYearMatches(const Text& password, Matches& out) {
   const int n = static_cast<int>(password.size());
   for (int p = 0; p + 4 <= n;) {
     const char32_t* c = password.data() + p;
-    const bool year = (c[0] == U'1' && c[1] == U'9' && IsDigit(c[2]) && IsDigit(c[3])) ||
-                      (c[0] == U'2' && c[1] == U'0' && (c[2] == U'0' || c[2] == U'1') &&
-                       IsDigit(c[3]));
+    const bool year =
+        (c[0] == U'1' && c[1] == U'9' && IsDigit(c[2]) && IsDigit(c[3])) ||
+        (c[0] == U'2' && c[1] == U'0' && (c[2] == U'0' || c[2] == U'1') && IsDigit(c[3]));
     if (!year) {
       ++p;
       continue;
@@ -131,9 +130,10 @@ void AddDateMatches(const Text& password, Matches& out) {
   const int n = static_cast<int>(password.size());
   std::vector<DateFound> found;
   for (int i = 0; i + 3 < n; ++i) {
-    for (int j = i + 3; j < i + 8 && j < n && IsDigit(password[j]); ++j) {
-      if (DigitsFrom(password, i, j + 1) != static_cast<size_t>(j - i + 1)) break;
-      if (const int year = BestUnseparatedYear(password, i, j)) found.push_back({i, j, year, false});
+    const int digits = static_cast<int>(DigitsFrom(password, i, n));
+    for (int j = i + 3; j < i + std::min(digits, 8); ++j) {
+      if (const int year = BestUnseparatedYear(password, i, j))
+        found.push_back({i, j, year, false});
     }
   }
   for (int i = 0; i + 5 < n; ++i) {
@@ -148,7 +148,8 @@ void AddDateMatches(const Text& password, Matches& out) {
       return &other != &date && other.i <= date.i && other.j >= date.j;
     });
     if (inside) continue;
-    const Guesses guesses = static_cast<Guesses>(YearSpace(date.year)) * 365 * (date.separated ? 4 : 1);
+    const Guesses guesses =
+        static_cast<Guesses>(YearSpace(date.year)) * 365 * (date.separated ? 4 : 1);
     dates.push_back(MakeMatch(Pattern::kDate, date.i, date.j, guesses, n));
   }
   std::stable_sort(dates.begin(), dates.end(), [](const Match& a, const Match& b) {

@@ -1,5 +1,5 @@
-// Walks along neighbouring keys (qwertz-style rows, diagonals, the numeric keypad) on
-// the qwerty and dvorak layouts and the two keypads, counted by length, turns and shifts.
+// Walks along neighbouring keys ("qwerty", "1qaz2wsx", "zxcvbn", "7896321") on the qwerty
+// and dvorak layouts and two numeric keypads, counted by length, turns and shifted keys.
 #pragma once
 
 #include "password_strength/strength_match.h"

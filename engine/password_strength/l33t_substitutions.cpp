@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <iterator>
 #include <mutex>
-#include <cstdint>
 #include <numeric>
 #include <string>
 
@@ -19,7 +19,7 @@ struct L33tLetter {
 
 // The reference's table, in its order.
 const L33tLetter kL33tTable[] = {
-    {U'a', U"4@"}, {U'b', U"8"},  {U'c', U"({[<"}, {U'e', U"3"},  {U'g', U"69"}, {U'i', U"1!|"},
+    {U'a', U"4@"},  {U'b', U"8"}, {U'c', U"({[<"}, {U'e', U"3"},  {U'g', U"69"}, {U'i', U"1!|"},
     {U'l', U"1|7"}, {U'o', U"0"}, {U's', U"$5"},   {U't', U"+7"}, {U'x', U"%"},  {U'z', U"2"},
 };
 constexpr char32_t kSymbols[] = U"4@8({[<3691!|70$5+%2";
@@ -37,8 +37,10 @@ const Places& PlacesOf() {
     Places out;
     out.symbol.fill(0xFF);
     out.letter.fill(0xFF);
-    for (int s = 0; s < L33tSubstitution::kMaxSymbols; ++s) out.symbol[kSymbols[s]] = static_cast<uint8_t>(s);
-    for (size_t l = 0; l < std::size(kL33tTable); ++l) out.letter[kL33tTable[l].letter] = static_cast<uint8_t>(l + 1);
+    for (int s = 0; s < L33tSubstitution::kMaxSymbols; ++s)
+      out.symbol[kSymbols[s]] = static_cast<uint8_t>(s);
+    for (size_t l = 0; l < std::size(kL33tTable); ++l)
+      out.letter[kL33tTable[l].letter] = static_cast<uint8_t>(l + 1);
     return out;
   }();
   return places;
@@ -130,10 +132,12 @@ std::shared_ptr<const L33tReadings> L33tSubstitutionsFor(const Text& password) {
   static std::mutex mutex;
   static std::vector<std::pair<uint32_t, std::shared_ptr<const L33tReadings>>> recent;
   const std::lock_guard<std::mutex> lock(mutex);
-  auto known = std::find_if(recent.begin(), recent.end(), [&](const auto& r) { return r.first == symbols; });
+  auto known =
+      std::find_if(recent.begin(), recent.end(), [&](const auto& r) { return r.first == symbols; });
   if (known == recent.end()) {
     if (recent.size() == kRemembered) recent.pop_back();
-    known = recent.insert(recent.begin(), {symbols, std::make_shared<const L33tReadings>(ReadingsOf(symbols))});
+    known = recent.insert(recent.begin(),
+                          {symbols, std::make_shared<const L33tReadings>(ReadingsOf(symbols))});
   }
   return known->second;
 }

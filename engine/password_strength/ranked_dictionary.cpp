@@ -22,7 +22,7 @@ RankedDictionary::RankedDictionary() : m_words(kRankedWordsDecodedSize) {
   for (size_t at = 0; at < kRankedWordsSize;) {
     const auto shared = static_cast<uint32_t>(kRankedWords[at++]);
     size_t end = at;
-    while (end < kRankedWordsSize && static_cast<unsigned char>(kRankedWords[end]) > ' ') ++end;
+    while (end<kRankedWordsSize&& static_cast<unsigned char>(kRankedWords[end])> ' ') ++end;
     if (shared > written - previous || written + shared + (end - at) > m_words.size()) break;
     std::memcpy(words + written, words + previous, shared);
     std::memcpy(words + written + shared, kRankedWords + at, end - at);
@@ -57,13 +57,19 @@ RankedDictionary::Prefix RankedDictionary::Next(Prefix prefix, char32_t c) const
   uint32_t high = prefix.end;
   while (low < high) {  // the first word whose next character is not below c
     const uint32_t mid = low + (high - low) / 2;
-    if (CharAt(mid, prefix.depth) < byte) low = mid + 1; else high = mid;
+    if (CharAt(mid, prefix.depth) < byte)
+      low = mid + 1;
+    else
+      high = mid;
   }
   uint32_t last = low;
   high = prefix.end;
   while (last < high) {  // the first word whose next character is above c
     const uint32_t mid = last + (high - last) / 2;
-    if (CharAt(mid, prefix.depth) <= byte) last = mid + 1; else high = mid;
+    if (CharAt(mid, prefix.depth) <= byte)
+      last = mid + 1;
+    else
+      high = mid;
   }
   return Prefix{low, last, prefix.depth + 1};
 }

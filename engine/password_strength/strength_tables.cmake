@@ -29,6 +29,7 @@ set(qz_strength_sources
   password_strength/strength_match.cpp
   password_strength/ranked_dictionary.cpp
   password_strength/l33t_substitutions.cpp
+  password_strength/l33t_words.cpp
   password_strength/dictionary_matches.cpp
   password_strength/keyboard_matches.cpp
   password_strength/repeat_matches.cpp
