@@ -83,22 +83,25 @@ def main(probe):
     passwords = corpus()
     ours = subprocess.run([probe], input='\n'.join(passwords) + '\n', capture_output=True,
                           text=True, encoding='utf-8', check=True).stdout.split('\n')
-    close = same = 0
-    misses = []
+    close = exact = same = 0
+    shown = 20
     for password, line in zip(passwords, ours):
         theirs = zxcvbn(password)
         log10, score = float(line.split()[0]), int(line.split()[1])
         close += abs(log10 - theirs['guesses_log10']) <= 0.5
+        exact += abs(log10 - theirs['guesses_log10']) <= 1e-3
         same += score == theirs['score']
-        if abs(log10 - theirs['guesses_log10']) > 1e-6 or score != theirs['score']:
-            misses.append((password, log10, theirs['guesses_log10'], score, theirs['score']))
+        if (abs(log10 - theirs['guesses_log10']) > 1e-3 or score != theirs['score']) and shown:
+            shown -= 1
+            print('differs: %r ours %.4f %d, theirs %.4f %d' % (
+                password, log10, score, theirs['guesses_log10'], theirs['score']))
     n = len(passwords)
-    print('%d passwords: log10(guesses) within 0.5 for %d (%.2f%%), exactly for %d (%.2f%%); '
-          'same score for %d (%.2f%%)' % (n, close, 100.0 * close / n, n - len(misses),
-                                          100.0 * (n - len(misses)) / n, same, 100.0 * same / n))
-    for miss in misses[:20]:
-        print('differs: %r ours %.4f theirs %.4f, scores %d %d' % miss)
-    return 0 if len(ours) > n and n >= 10000 and close >= 0.99 * n and same >= 0.99 * n else 1
+    print('%d passwords: log10(guesses) within 0.5 for %.2f%%, within 0.001 for %.2f%%; '
+          'same score for %.2f%%' % (n, 100.0 * close / n, 100.0 * exact / n, 100.0 * same / n))
+    # The agreement asked for is 99% within 0.5 and 99% on the score; the estimate follows
+    # the reference step by step, so nearly every figure should agree exactly.
+    agreed = min(close, exact, same) >= 0.99 * n
+    return 0 if len(ours) > n and n >= 10000 and agreed else 1
 
 
 if __name__ == '__main__':
