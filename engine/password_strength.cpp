@@ -10,8 +10,8 @@ namespace qz {
 
 namespace {
 
-// Past this many characters a password is judged by its beginning: the rest can only add
-// guesses, and the search grows with the cube of the length.
+// Past this many characters only the beginning is judged: the search grows with the cube
+// of the length, and more characters would hardly ever lower the estimate.
 constexpr size_t kLongestJudged = 256;
 
 // The scores' bounds: guessed at once, online with throttling, online without, offline
