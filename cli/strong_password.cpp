@@ -31,6 +31,12 @@ std::string DurationText(double seconds) {
   return "less than a second";
 }
 
+// "about 20 guesses", "about 10^14 guesses".
+std::string GuessesText(double log10) {
+  if (log10 < 3) return "about " + std::to_string(std::lround(std::pow(10.0, log10))) + " guesses";
+  return "about 10^" + std::to_string(std::lround(log10)) + " guesses";
+}
+
 }  // namespace
 
 bool ReadNewPasswordFile(const std::string& path, std::string* utf8, std::string* error) {
@@ -73,10 +79,9 @@ std::string GeneratedPassword() {
 void WarnIfEasyToGuess(const std::string& utf8, int workFactor) {
   const qzops::PasswordVerdict verdict = qzops::JudgePassword(utf8, true, workFactor);
   if (!verdict.Weak()) return;
-  ReportError("warning: this password is easy to guess (score " + std::to_string(verdict.score) +
-              " of 4, about 10^" + std::to_string(std::lround(verdict.guessesLog10)) + " guesses; " +
-              DurationText(verdict.secondsToGuess) + " at 1,000 cores against scrypt at work factor " +
-              std::to_string(workFactor) + ")");
+  ReportError("warning: this password is easy to guess (score " + std::to_string(verdict.score) + " of 4, " +
+              GuessesText(verdict.guessesLog10) + "; " + DurationText(verdict.secondsToGuess) +
+              " at 1,000 cores against scrypt at work factor " + std::to_string(workFactor) + ")");
 }
 
 }  // namespace qzcli
