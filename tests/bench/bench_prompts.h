@@ -12,7 +12,8 @@ class BenchPrompts : public CFilePrompts {
  public:
   BenchPrompts(CFileBrowserDlg& window, qzops::Passwords password)
       : CFilePrompts([&window] { window.RefreshListing(); },
-                     [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); }),
+                     [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); },
+                     NoSettings()),
         m_password(std::move(password)) {}
   bool AskEncryptionPassword(qzops::Passwords* out) override {
     *out = m_password;
@@ -20,5 +21,11 @@ class BenchPrompts : public CFilePrompts {
   }
 
  private:
+  // The password is given: no dialog asks, and nothing is kept.
+  static SettingsFile& NoSettings() {
+    static SettingsFile none(L"");
+    return none;
+  }
+
   qzops::Passwords m_password;
 };

@@ -262,7 +262,17 @@ std::vector<ExpectedDialog> ExpectedDialogs() {
              {IDCANCEL, L"Button"},
              password,
              {IDC_RETYPE, L"Edit", password.styleMask, password.style},
+             {IDC_STRENGTH, L"Static"},
+             {IDC_GENERATE, L"Button", kShownTabStop, kShownTabStop},
              {IDC_STRONG, L"Button", kShownTabStop | BS_TYPEMASK, kShownTabStop | BS_AUTOCHECKBOX},
+             {IDC_STRONG_NOTE, L"Static"},
+         }},
+        {IDD_PASSPHRASE, "Lockmere",
+         {
+             {IDOK, L"Button", kShownTabStop | BS_TYPEMASK, kShownTabStop | BS_DEFPUSHBUTTON},
+             // Selectable for copying, never changed.
+             {IDC_PASSPHRASE, L"Edit", kShownTabStop | ES_READONLY | ES_PASSWORD, kShownTabStop | ES_READONLY},
+             {IDC_COPY, L"Button", kShownTabStop, kShownTabStop},
          }},
         {IDD_DECRYPT_PASSWORD, "Lockmere",
          {
