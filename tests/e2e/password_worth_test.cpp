@@ -102,6 +102,7 @@ TEST_F(PasswordWorthTest, TheDialogJudgesAndGeneratesPasswordsAndKeepsTheChosenK
   EXPECT_NE(strongEmpty, qzEmpty) << "the strength line does not follow the box";
 
   // Typed at the keyboard: the strength line judges it as it grows.
+  ASSERT_TRUE(ClickControl(dialog, kPasswordId));
   ASSERT_TRUE(TypeAtKeyboard(L"123456"));
   const std::string weak = ChangedLine(dialog, kStrengthId, strongEmpty);
   EXPECT_EQ(weak.rfind("密码强度：很弱（", 0), 0u) << weak;
