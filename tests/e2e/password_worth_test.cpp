@@ -138,7 +138,7 @@ TEST_F(PasswordWorthTest, TheDialogJudgesAndGeneratesPasswordsAndKeepsTheChosenK
   EXPECT_EQ(ControlText(dialog, kRetypeId), passphrase);
   ASSERT_TRUE(ClickControl(shown, kCopyId));
   EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == Utf8ToWide(passphrase); }, kWindowTimeout));
-  ASSERT_TRUE(ClickControl(shown, IDOK));
+  ASSERT_TRUE(ClickButton(shown, IDOK));
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(shown); }, kWindowTimeout));
   ASSERT_TRUE(ClickButton(dialog, IDCANCEL));
 
