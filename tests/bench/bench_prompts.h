@@ -22,10 +22,7 @@ class BenchPrompts : public CFilePrompts {
 
  private:
   // The password is given: no dialog asks, and nothing is kept.
-  static SettingsFile& NoSettings() {
-    static SettingsFile none(L"");
-    return none;
-  }
+  static SettingsFile& NoSettings() { static SettingsFile none(L""); return none; }
 
   qzops::Passwords m_password;
 };

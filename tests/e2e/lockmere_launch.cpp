@@ -1,7 +1,5 @@
 #include "lockmere_launch.h"
 
-#include <shlobj.h>
-
 #include "harness/window_find.h"
 
 namespace qz::e2e {
@@ -35,17 +33,6 @@ unsigned short ProductPort() { return QZ_E2E_PORT; }
   if (running) return failure << "the process was still running and was killed";
   return failure << "the process ended with code " << code;
 }
-
-std::wstring SettingsPath() {
-  PWSTR folder = nullptr;
-  std::wstring path;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder)))
-    path = std::wstring(folder) + L"\\Lockmere\\Lockmere.ini";
-  CoTaskMemFree(folder);
-  return path;
-}
-
-void ForgetSettings() { DeleteFileW(SettingsPath().c_str()); }
 
 ::testing::AssertionResult EndsWithin(ProgramProcess& process, Millis timeout,
                                       const char* after_what) {

@@ -267,13 +267,6 @@ std::vector<ExpectedDialog> ExpectedDialogs() {
              {IDC_STRONG, L"Button", kShownTabStop | BS_TYPEMASK, kShownTabStop | BS_AUTOCHECKBOX},
              {IDC_STRONG_NOTE, L"Static"},
          }},
-        {IDD_PASSPHRASE, "Lockmere",
-         {
-             {IDOK, L"Button", kShownTabStop | BS_TYPEMASK, kShownTabStop | BS_DEFPUSHBUTTON},
-             // Selectable for copying, never changed.
-             {IDC_PASSPHRASE, L"Edit", kShownTabStop | ES_READONLY | ES_PASSWORD, kShownTabStop | ES_READONLY},
-             {IDC_COPY, L"Button", kShownTabStop, kShownTabStop},
-         }},
         {IDD_DECRYPT_PASSWORD, "Lockmere",
          {
              {IDOK, L"Button", kShownTabStop | BS_TYPEMASK, kShownTabStop | BS_DEFPUSHBUTTON},
