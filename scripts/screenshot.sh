@@ -68,6 +68,8 @@ wineserver -w 2>/dev/null || true
 # and an encrypted file. The context menu and the password dialog also get a folder that
 # sorts first, holding one file.
 drive_c="$WINEPREFIX/drive_c"
+# The encryption dialog opens as on a first start, its check box clear.
+rm -f "$drive_c"/users/*/AppData/Roaming/Lockmere/Lockmere.ini
 printf 'minutes\n' >"$drive_c/meeting notes.txt"
 printf 'QZ' >"$drive_c/budget 2024.xls.qz"
 printf 'notes\n' >"$drive_c/报告.txt"
@@ -147,14 +149,14 @@ shot() {
     done
     sleep 0.5
     # The caret starts in the first field; the check box for strong files follows the
-    # second and the generate button, and is shown checked.
+    # second (shown checked), then the generate button.
     if [ "$mode" = password ]; then
       xdotool type --delay 50 'Secret 1'
       xdotool key Tab
       xdotool type --delay 50 'Secret 1'
-      xdotool key Tab Tab space
+      xdotool key Tab space
     else
-      xdotool key Tab Tab space
+      xdotool key Tab Tab Tab space
     fi
     sleep 0.5
   fi
