@@ -79,7 +79,7 @@ void CEncryptPasswordDlg::OnPasswordChange() { ShowWorth(); }
 
 void CEncryptPasswordDlg::ShowWorth() {
   const bool strong = StrongChecked();
-  m_stStrongNote.SetWindowTextUtf8(m_bNewStrongPassword ? "原文件用的是公开的内置默认密码，请为 .age 文件设一个新密码。"
+  m_stStrongNote.SetWindowTextUtf8(m_bNewStrongPassword ? "原密码是公开的内置默认密码，请为 .age 文件设新密码。"
                                    : strong ? "生成 .age 文件：没有密码无法读取，任何改动都会被发现。"
                                             : "生成 .qz 文件：只能防止随意查看，不能真正保密。");
   std::string password;
