@@ -13,7 +13,7 @@ class BenchPrompts : public CFilePrompts {
   BenchPrompts(CFileBrowserDlg& window, qzops::Passwords password)
       : CFilePrompts([&window] { window.RefreshListing(); },
                      [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); },
-                     NoSettings()),
+                     m_noSettings),
         m_password(std::move(password)) {}
   bool AskEncryptionPassword(qzops::Passwords* out) override {
     *out = m_password;
@@ -21,8 +21,6 @@ class BenchPrompts : public CFilePrompts {
   }
 
  private:
-  // The password is given: no dialog asks, and nothing is kept.
-  static SettingsFile& NoSettings() { static SettingsFile none(L""); return none; }
-
+  SettingsFile m_noSettings{L""};  // the password is given: no dialog asks, nothing is kept
   qzops::Passwords m_password;
 };

@@ -1,6 +1,5 @@
-// The encryption dialog driven with the mouse and the keyboard: the line under the check
-// box, the strength line as a password is typed, the question before a weak password makes
-// a strong file, a generated passphrase and its copy, and the box kept across a restart.
+// The encryption dialog by mouse and keyboard: what the box and the password are worth, the
+// question before a weak strong password, a generated passphrase, the box kept across starts.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,7 +17,7 @@ std::wstring ClipboardText() {
   std::wstring text;
   HANDLE data = OpenClipboard(nullptr) ? GetClipboardData(CF_UNICODETEXT) : nullptr;
   if (const auto* chars = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr) text = chars;
-  if (data) GlobalUnlock(data);
+  GlobalUnlock(data);
   CloseClipboard();
   return text;
 }
@@ -28,12 +27,8 @@ class PasswordWorthTest : public LockmereWindowTest {
   void TearDown() override {
     if (HasFailure()) process_.Kill();
     LockmereWindowTest::TearDown();
-    ForgetSettings(), RemoveTree(kFolder);
-  }
-
-  HWND OpenEncryption(const std::string& item) {
-    HWND dialog = nullptr;
-    return DoubleClickItem(item) && OpenedPasswordDialog(true, &dialog) ? dialog : nullptr;
+    ForgetSettings();
+    RemoveTree(kFolder);
   }
 
   static bool Click(HWND window, int id) {
@@ -55,13 +50,13 @@ TEST_F(PasswordWorthTest, TheDialogJudgesAndGeneratesPasswordsAndKeepsTheChosenK
   for (const char* name : {"\\a.txt", "\\b.txt"}) MakeFile(kFolder + name, PatternBytes(2000, 5));
   Launch();
   HWND dialog = nullptr;
-  ASSERT_TRUE(DoubleClickItem("Qz-e2e-worth") && (dialog = OpenEncryption("A.txt")));
+  ASSERT_TRUE(DoubleClickItem("Qz-e2e-worth") && DoubleClickItem("A.txt") && OpenedPasswordDialog(true, &dialog));
   EXPECT_EQ(ControlText(dialog, kNoteId), kQzNote);
   const std::string qzEmpty = ControlText(dialog, kStrengthId);
   ASSERT_TRUE(Click(dialog, kStrongBoxId));
   EXPECT_EQ(Changed(dialog, kNoteId, kQzNote), "生成 .age 文件：没有密码无法读取，任何改动都会被发现。");
   const std::string strongEmpty = ControlText(dialog, kStrengthId);
-  EXPECT_NE(strongEmpty, qzEmpty);
+  EXPECT_NE(strongEmpty, qzEmpty) << "the strength line does not follow the box";
 
   ASSERT_TRUE(Click(dialog, kPasswordId));
   ASSERT_TRUE(TypeAtKeyboard(L"123456\t123456"));
@@ -83,17 +78,16 @@ TEST_F(PasswordWorthTest, TheDialogJudgesAndGeneratesPasswordsAndKeepsTheChosenK
     }
   }
   ASSERT_TRUE(Acknowledge("加密成功！"));
-  EXPECT_TRUE(Exists(kFolder + "\\a.txt.age"));
 
   // A generated passphrase fills both fields and is shown once, for copying.
-  ASSERT_TRUE(dialog = OpenEncryption("B.txt"));
+  ASSERT_TRUE(DoubleClickItem("B.txt") && OpenedPasswordDialog(true, &dialog));
   EXPECT_TRUE(StrongBoxChecked(dialog));
   ASSERT_TRUE(Click(dialog, kGenerateId));
   HWND shown = nullptr;
   const auto showsPassphrase = [](HWND w) { return GetDlgItem(w, kPassphraseId) != nullptr; };
   ASSERT_TRUE(WaitUntil([&] { return (shown = FirstVisible(TopLevelWindows(process_.id()), showsPassphrase)); }, kWindowTimeout));
   const std::string passphrase = ControlText(shown, kPassphraseId);
-  EXPECT_FALSE(passphrase.empty());
+  EXPECT_NE(passphrase, "");
   EXPECT_EQ(ControlText(dialog, kPasswordId) + "|" + ControlText(dialog, kRetypeId), passphrase + "|" + passphrase);
   ASSERT_TRUE(Click(shown, kCopyId));
   EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == Utf8ToWide(passphrase); }, kWindowTimeout));
@@ -105,7 +99,7 @@ TEST_F(PasswordWorthTest, TheDialogJudgesAndGeneratesPasswordsAndKeepsTheChosenK
   ASSERT_TRUE(EndsWithin(process_, kPromptExit, "the close box"));
   ASSERT_TRUE(LaunchLockmere(process_, &main_));
   list_ = GetDlgItem(main_, kFileListId);
-  ASSERT_TRUE(DoubleClickItem("Qz-e2e-worth") && (dialog = OpenEncryption("B.txt")));
+  ASSERT_TRUE(DoubleClickItem("Qz-e2e-worth") && DoubleClickItem("B.txt") && OpenedPasswordDialog(true, &dialog));
   EXPECT_TRUE(StrongBoxChecked(dialog));
   ASSERT_TRUE(ClickButton(dialog, IDCANCEL));
 }
