@@ -86,6 +86,18 @@ bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) 
         return false;
       }
       args->hasWorkFactor = true;
+    } else if (arg == "--generate-password") {
+      args->generatePassword = true;
+    } else if (arg == "--new-password-file" || arg.compare(0, 20, "--new-password-file=") == 0) {
+      if (args->hasNewPasswordFile) {
+        *error = "--new-password-file given twice";
+        return false;
+      }
+      if (!OptionValue(arg, "--new-password-file", argc, argv, &i, &args->newPasswordFile, error)) {
+        *error = "--new-password-file needs a file name";
+        return false;
+      }
+      args->hasNewPasswordFile = true;
     } else if (arg == "--password-stdin") {
       args->passwordStdin = true;
     } else if (arg == "--password-file" || arg.compare(0, 16, "--password-file=") == 0) {
@@ -124,6 +136,24 @@ bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) 
       (args->command == Command::kEncrypt && args->strong) || args->command == Command::kUpgrade;
   if (args->hasWorkFactor && !writesStrong) {
     *error = "--work-factor goes with encrypt --strong and upgrade, which write .age files";
+    return false;
+  }
+  if (args->generatePassword && !writesStrong) {
+    *error = "--generate-password goes with encrypt --strong and upgrade, which write .age files";
+    return false;
+  }
+  if (args->hasNewPasswordFile && args->command != Command::kUpgrade) {
+    *error = "--new-password-file goes with upgrade only";
+    return false;
+  }
+  if (args->hasNewPasswordFile && args->generatePassword) {
+    *error = "--new-password-file and --generate-password cannot be used together";
+    return false;
+  }
+  if (args->generatePassword && args->command == Command::kEncrypt &&
+      (args->hasPasswordFile || args->passwordStdin)) {
+    *error = "--generate-password makes the password of encrypt --strong: it cannot be used with "
+             "--password-file or --password-stdin";
     return false;
   }
   if (args->hasPasswordFile && args->passwordStdin) {

@@ -16,6 +16,11 @@ struct Arguments {
   std::string passwordFile;
   bool hasPasswordFile = false;
   bool passwordStdin = false;
+  // The strong files of an upgrade get this file's password instead of the ".qz" one.
+  std::string newPasswordFile;
+  bool hasNewPasswordFile = false;
+  // encrypt --strong, upgrade: the strong files' password is a passphrase made for them.
+  bool generatePassword = false;
   bool keep = false;
   bool force = false;       // replace a file that has the output's name
   bool ignoreName = false;  // decrypt although the name stored inside differs

@@ -19,6 +19,7 @@
 #include "progress_bar.h"
 #include "qz_name.h"
 #include "strong_key_pool.h"
+#include "strong_password.h"
 
 #ifdef _WIN32
 #include "win_path.h"
@@ -63,6 +64,26 @@ PasswordNeeds NeedsOf(const Arguments& args, const std::vector<Expansion>& expan
   return needs;
 }
 
+// The strong files of an upgrade take the ".qz" password (options->password, read
+// already) unless they get one of their own; never the built-in default, which anyone can
+// use.
+int ObtainUpgradePassword(const Arguments& args, RunOptions* options) {
+  std::string& strong = options->strongPassword;
+  if (args.hasNewPasswordFile) {
+    Wipe(&strong);
+    std::string error;
+    if (!ReadNewPasswordFile(args.newPasswordFile, &strong, &error)) return UsageError(error);
+  } else if (args.generatePassword) {
+    Wipe(&strong);
+    strong = GeneratedPassword();
+  } else if (options->password == qz::kDefaultPassword) {
+    return UsageError("the password is the built-in default, which anyone can use: a strong (.age) "
+                      "file needs a password of its own; give it with --new-password-file FILE "
+                      "or --generate-password");
+  }
+  return kExitOk;
+}
+
 // The passwords as the engine wants them: options->password in code page 936 for ".qz"
 // files, options->strongPassword in UTF-8 for ".age" files, each only where the run
 // needs it. Returns an exit status other than kExitOk when there is none to use.
@@ -71,6 +92,10 @@ int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions
   PasswordStatus status;
   const bool prompted = !args.hasPasswordFile && !args.passwordStdin;
   KeepOutOfCoreDumps();
+  if (args.generatePassword && args.command == Command::kEncrypt) {
+    options->strongPassword = GeneratedPassword();
+    return kExitOk;
+  }
   if (args.hasPasswordFile) {
     status = ReadPasswordFile(args.passwordFile, &typed, &error);
   } else if (args.passwordStdin) {
@@ -124,9 +149,10 @@ int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions
       return UsageError("empty password: a strong (.age) file needs a password; there is no "
                         "default password for strong files");
     }
-    if (args.command == Command::kUpgrade) {
-      return UsageError("empty password: upgrade writes strong (.age) files, which need a "
-                        "password; there is no default password for strong files");
+    if (args.command == Command::kUpgrade && !args.hasNewPasswordFile && !args.generatePassword) {
+      return UsageError("empty password: upgrade writes strong (.age) files, and there is no "
+                        "default password for strong files; give them one with "
+                        "--new-password-file FILE or --generate-password");
     }
     // Each .age file of the run then fails for want of a password.
     if (needs.qz) {
@@ -140,6 +166,7 @@ int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions
     Wipe(&strong);
     return UsageError("the password is longer than 259 bytes (in code page 936)");
   }
+  if (args.command == Command::kUpgrade) return ObtainUpgradePassword(args, options);
   return kExitOk;
 }
 
@@ -158,34 +185,49 @@ void WipePasswords(RunOptions* options) {
   ExitForInterrupt();
 }
 
-// The file the password comes from, when it is one: a run never works on it (encrypted
-// with itself, the only copy of the password would be locked inside).
-std::optional<FileIdentity> PasswordSource(const Arguments& args) {
+struct PasswordSource {
   FileIdentity id;
-  if (args.hasPasswordFile && IdentityOf(args.passwordFile, true, &id)) return id;
-  if (args.passwordStdin && IdentityOfStandardInput(&id)) return id;
-  return std::nullopt;
+  const char* note;
+};
+
+// The files the passwords come from: a run never works on them (encrypted with itself, the
+// only copy of a password would be locked inside).
+std::vector<PasswordSource> PasswordSources(const Arguments& args) {
+  static const char kRunPassword[] =
+      "it holds the password of this run (--password-file or standard input); left as it is";
+  static const char kNewPassword[] =
+      "it holds the new password of this run (--new-password-file); left as it is";
+  std::vector<PasswordSource> sources;
+  FileIdentity id;
+  if (args.hasPasswordFile && IdentityOf(args.passwordFile, true, &id)) sources.push_back({id, kRunPassword});
+  if (args.passwordStdin && IdentityOfStandardInput(&id)) sources.push_back({id, kRunPassword});
+  if (args.hasNewPasswordFile && IdentityOf(args.newPasswordFile, true, &id))
+    sources.push_back({id, kNewPassword});
+  return sources;
 }
 
-constexpr char kPasswordSourceNote[] =
-    "it holds the password of this run (--password-file or standard input); left as it is";
-
-// Takes the password's own file out of the expansions: a line for it where a folder held
+// Takes the passwords' own files out of the expansions: a line for one where a folder held
 // it, a failure where it was named.
-void SetAsidePasswordSource(const Arguments& args, std::vector<Expansion>* expansions) {
-  const std::optional<FileIdentity> source = PasswordSource(args);
-  if (!source) return;
+void SetAsidePasswordSources(const Arguments& args, std::vector<Expansion>* expansions) {
+  const std::vector<PasswordSource> sources = PasswordSources(args);
+  if (sources.empty()) return;
   for (std::size_t i = 0; i < expansions->size(); ++i) {
     Expansion& expansion = (*expansions)[i];
     std::vector<std::string> kept;
     for (const std::string& file : expansion.files) {
       FileIdentity id;
-      if (!IdentityOf(file, false, &id) || !(id == *source)) {
+      const PasswordSource* source = nullptr;
+      if (IdentityOf(file, false, &id)) {
+        for (const PasswordSource& one : sources) {
+          if (one.id == id) source = &one;
+        }
+      }
+      if (!source) {
         kept.push_back(file);
       } else if (file == args.paths[i]) {
-        expansion.error = kPasswordSourceNote;
+        expansion.error = source->note;
       } else {
-        expansion.skipped.push_back(file + ": " + kPasswordSourceNote);
+        expansion.skipped.push_back(file + ": " + source->note);
       }
     }
     expansion.files.swap(kept);
@@ -242,7 +284,7 @@ int Run(int argc, char** argv) {
   // Listing first: nobody is asked for a password when there is nothing to do.
   std::vector<Expansion> expansions;
   for (const std::string& path : args.paths) expansions.push_back(ExpandPath(args.command, path));
-  if (args.command != Command::kCheck) SetAsidePasswordSource(args, &expansions);
+  if (args.command != Command::kCheck) SetAsidePasswordSources(args, &expansions);
   // Each file by what it is, taken before any of them is replaced.
   std::vector<std::vector<std::string>> keys(expansions.size());
   std::size_t fileCount = 0;
@@ -265,6 +307,9 @@ int Run(int argc, char** argv) {
       WipePasswords(&options);
       return status;
     }
+    // Told, never enforced: a script's choice of password stands.
+    if (args.command == Command::kUpgrade || (args.command == Command::kEncrypt && args.strong))
+      WarnIfEasyToGuess(options.strongPassword, options.workFactor);
   }
 
   // Strong files' keys for the next files are made while one is written.

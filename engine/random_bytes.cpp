@@ -13,4 +13,9 @@ void FillRandom(void* data, std::size_t len) {
   randombytes_buf(data, len);
 }
 
+std::uint32_t RandomBelow(std::uint32_t bound) {
+  CryptoLibraryReady();
+  return randombytes_uniform(bound);
+}
+
 }  // namespace qz

@@ -1,5 +1,7 @@
 #include "file_session.h"
 
+#include "default_password.h"
+#include "file_cipher.h"
 #include "folder_scan.h"
 #include "qz_name.h"
 #include "secure_wipe.h"
@@ -45,6 +47,8 @@ void FileSession::WipePassword() {
   qz::SecureWipe(&m_password.qz);
   qz::SecureWipe(&m_password.strong);
   m_password.strongFiles = false;
+  qz::SecureWipe(&m_newStrong);
+  m_newStrongAsked = false;
 }
 
 bool FileSession::HasBatchPassword() const {
@@ -178,16 +182,61 @@ void FileSession::Decrypt(const std::string& path) {
                 });
 }
 
+bool FileSession::StrongPasswordIsDefault() const {
+  // An empty entry for an upgrade gives the default for the ".qz" file and nothing else.
+  return m_password.strong == qz::kDefaultPassword ||
+         (m_password.strong.empty() && m_password.qz == qz::kDefaultPassword);
+}
+
+bool FileSession::AskNewStrongPassword(const std::string& path) {
+  // Asked only for a file the default opens: any other is refused for its password below,
+  // as ever, without a question first.
+  qz::TransactionOptions options;
+  m_frontEnd.Configure(FileCommand::kUpgrade, path, &options);
+  options.cipher.progress = nullptr;
+  const qz::DecryptStep step = qz::CheckPassword(path, m_password.qz, options.cipher);
+  if (step != qz::DecryptStep::kOk && step != qz::DecryptStep::kNameMismatch) {
+    FileReport report;
+    report.command = FileCommand::kUpgrade;
+    report.path = path;
+    report.inBatch = m_batch;
+    report.fromQz = true;
+    report.decryption = true;
+    report.decrypt.step = step;
+    report.cipher = options.cipher;
+    if (m_batch && PasswordDidNotOpen(step))
+      ++m_unopened;
+    else
+      m_frontEnd.Finished(report);
+    return false;
+  }
+  // A batch asks once; its answer, or the lack of one, holds for the batch's files.
+  if (!m_batch || !m_newStrongAsked) {
+    qz::SecureWipe(&m_newStrong);
+    if (!m_frontEnd.AskNewStrongPassword(&m_newStrong) || m_newStrong == qz::kDefaultPassword)
+      qz::SecureWipe(&m_newStrong);
+    m_newStrongAsked = true;
+  }
+  return !m_newStrong.empty();
+}
+
 void FileSession::Upgrade(const std::string& path) {
   // Only a stale command gets here with another file; no password is asked for it.
   if (!qz::HasEncryptedExtension(path)) return m_frontEnd.Tell(Notice::kNotQz, path, 0);
   if (LeftAsLink(path) || !AskDecryptionPassword(PasswordUse::kUpgrade)) return;
   // The same typed password opens the ".qz" file (code page 936) and protects its strong
-  // file (UTF-8).
+  // file (UTF-8), unless it is the built-in default, which anyone knows.
+  const bool newPassword = StrongPasswordIsDefault();
+  if (newPassword && !AskNewStrongPassword(path)) return;
   RunDecryption(FileCommand::kUpgrade, path, true, Question::kUpgradeOtherLinks,
                 [&](const qz::TransactionOptions& options) {
-                  return qz::ReplaceWithUpgraded(path, m_password.qz, m_password.strong, options);
+                  return qz::ReplaceWithUpgraded(path, m_password.qz,
+                                                 newPassword ? m_newStrong : m_password.strong, options);
                 });
+  if (!m_batch) {
+    qz::SecureWipe(&m_newStrong);
+    m_newStrongAsked = false;
+  }
 }
 
 template <typename Runner>

@@ -54,6 +54,11 @@ class FileSession {
   bool HasBatchPassword() const;
   bool AskEncryptionPassword();
   bool AskDecryptionPassword(PasswordUse use);
+  // Whether the password an upgrade would give its strong file is the built-in default.
+  bool StrongPasswordIsDefault() const;
+  // A strong file's own password for an upgrade whose ".qz" opens with the default; false
+  // ends the file (reported when the default does not open it).
+  bool AskNewStrongPassword(const std::string& path);
   // Whether an existing output may be replaced; asks at most once in a batch.
   bool MayReplace(const std::string& destination);
   // Whether to work on a file with other names; false ends the file.
@@ -65,6 +70,8 @@ class FileSession {
 
   FrontEnd& m_frontEnd;
   Passwords m_password;
+  std::string m_newStrong;  // UTF-8: a strong file's password in place of the default
+  bool m_newStrongAsked = false;
   bool m_batch = false;
   PasswordUse m_batchUse = PasswordUse::kQzFiles;
   Answer m_replace = Answer::kAsk;  // in a batch: once asked, the answer for every file

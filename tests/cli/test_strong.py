@@ -291,7 +291,7 @@ class UpgradeTest(StrongBase):
 
         self.write_password(b"wrong\n")
         r = self.run_qz("upgrade", path)
-        self.assertEqual((r.returncode, r.stderr.decode()),
+        self.assertEqual((r.returncode, re.sub(r"qzcrypt: warning: .*\n", "", r.stderr.decode())),
                          (1, "qzcrypt: cannot upgrade %s: wrong password\n" % path))
         r = self.run_qz("upgrade", strong)
         self.assertEqual(r.returncode, 1)
@@ -401,6 +401,55 @@ class StrongPasswordTest(StrongBase):
         r = self.run_qz("decrypt", path)
         self.assertEqual(r.returncode, 0, r.stderr)
         self.assertEqual(self.read(path[:-4]), b"emoji")
+
+
+EFF_WORDS = {line.split("\t")[1] for line in open(
+    "/usr/lib/python3/dist-packages/diceware/wordlists/wordlist_en_eff.txt").read().splitlines()}
+PASSPHRASE = "mystify-gravel-oxidize-uncut-tapping-herring-blurb-sequel"
+
+
+def eff_phrase_of(phrase, words, at=0):
+    """Whether phrase[at:] is that many EFF words joined by "-" (four of them hold one)."""
+    pieces = phrase.split("-")
+    if words == 0:
+        return at == len(pieces)
+    return any("-".join(pieces[at:at + n]) in EFF_WORDS and eff_phrase_of(phrase, words - 1, at + n)
+               for n in (1, 2) if at + n <= len(pieces))
+
+
+class PasswordAdviceTest(StrongBase):
+    def test_weak_passwords_told_passphrases_made_and_the_default_never_passed_on(self):
+        warning = re.compile(r"qzcrypt: warning: this password is easy to guess \(score [0-2] of 4, "
+                             r"about (10\^)?\d+ guesses; .+ at work factor 10\)\n")
+        for password, quiet, weak in (("123456", "--quiet", 1), ("password", "--keep", 1),
+                                      (PASSPHRASE, "--quiet", 0)):
+            with self.subTest(password=password, quiet=quiet):
+                self.use_password(password)
+                path = self.put("w.txt", b"w")
+                r = self.run_qz("encrypt", "--strong", "--work-factor", "10", quiet, path)
+                os.unlink(path + ".age")
+                self.assertEqual((r.returncode, len(warning.findall(r.stderr.decode()))), (0, weak), r.stderr)
+
+        r = self.run_qz("encrypt", "--strong", "--generate-password", "--quiet", "--work-factor", "10",
+                        self.put("g.txt", b"made"), password_file=False)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        phrase = re.search(r"generated password \(write it down.*\): (\S+)\n", r.stderr.decode()).group(1)
+        self.assertTrue(eff_phrase_of(phrase, 8), phrase)
+        self.assertEqual(self.age_open(os.path.join(self.data, "g.txt.age"), phrase), b"made")
+
+        # A .qz of the default password is refused until the .age gets a password of its own.
+        qz = self.put("d.txt.qz", qzref.expected_qz(b"d.txt", b"default", qzref.DEFAULT_PASSWORD))
+        self.write_password(qzref.DEFAULT_PASSWORD + b"\n")
+        r = self.run_qz("upgrade", "--work-factor", "10", qz)
+        self.assertEqual(r.returncode, 2)
+        self.assertIn(b"--new-password-file FILE or --generate-password", r.stderr)
+        self.assertEqual(self.listing(), ["d.txt.qz", "g.txt.age"])
+        new = os.path.join(self.dir, "new")
+        with open(new, "w") as f:
+            f.write(PASSPHRASE + "\n")
+        r = self.run_qz("upgrade", "--new-password-file", new, "--work-factor", "10", qz)
+        self.assertEqual((r.returncode, r.stderr), (0, b""))
+        self.assertEqual(self.age_open(os.path.join(self.data, "d.txt.age"), PASSPHRASE), b"default")
 
 
 if __name__ == "__main__":

@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "default_password.h"
 #include "file_session.h"
+#include "strong_file.h"
 #include "test_support.h"
 
 namespace {
@@ -37,6 +39,7 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
  public:
   std::deque<qzops::Passwords> passwords;  // each prompt takes the next; none left: cancelled
   std::deque<bool> answers;                // each question takes the next
+  std::deque<std::string> newPasswords;    // an upgrade's own strong passwords, likewise
   std::map<Question, Answer> presets;
   Strings log;
   std::vector<qzops::FileReport> reports;
@@ -46,6 +49,13 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
   bool AskEncryptionPassword(qzops::Passwords* out) override { return Next("encryption password", out); }
   bool AskDecryptionPassword(PasswordUse use, qzops::Passwords* out) override {
     return Next("decryption password " + std::to_string(static_cast<int>(use)), out);
+  }
+  bool AskNewStrongPassword(std::string* out) override {
+    log.push_back("new strong password");
+    if (newPasswords.empty()) return false;
+    *out = newPasswords.front();
+    newPasswords.pop_front();
+    return true;
   }
   Answer Preset(Question question) override {
     auto at = presets.find(question);
@@ -381,6 +391,47 @@ TEST(FileSessionTest, StrongFilesAndUpgradesTakeTheirOwnPasswordForms) {
   EXPECT_EQ(FileSession::DecryptionUseOf({"a.qz"}), PasswordUse::kQzFiles);
   EXPECT_FALSE(FileSession::TakesName(FileCommand::kUpgrade, "x.age"));
   EXPECT_TRUE(FileSession::TakesName(FileCommand::kUpgrade, "x.qz"));
+}
+
+TEST(FileSessionTest, AnUpgradeGivesAStrongFileItsOwnPasswordInPlaceOfTheDefault) {
+  ScratchDir dir;
+  const std::string folder = dir.path() + "/", kDefault = qz::kDefaultPassword;
+  const Bytes plain = qz::test::RandomBytes(900, 40);
+  for (const std::string name : {"d1.txt", "d2.txt", "w.txt"}) {
+    WriteFile(folder + name, plain);
+    RunAlone(FileCommand::kEncrypt, folder + name, Qz(name == "w.txt" ? "other" : kDefault));
+  }
+  const Bytes qz = ReadFile(folder + "d1.txt.qz");
+  const struct {
+    std::string name, strong;  // an empty entry (the window) or the default typed
+    Strings log;
+  } alone[] = {{"d1.txt.qz", "", {"decryption password 3", "new strong password"}},
+               {"w.txt.qz", kDefault, {"decryption password 3", "finished w.txt.qz"}}};
+  for (const auto& one : alone) {
+    // No answer ends the file quietly; one the default does not open is refused unasked.
+    ScriptedFrontEnd ui;
+    ui.passwords = {{kDefault, one.strong, false}};
+    FileSession session(ui);
+    session.Upgrade(folder + one.name);
+    EXPECT_EQ(ui.log, one.log);
+    for (const auto& report : ui.reports) EXPECT_EQ(report.decrypt.step, qz::DecryptStep::kWrongPassword);
+  }
+  EXPECT_EQ(ReadFile(folder + "d1.txt.qz"), qz);
+
+  // A batch asks once, after the file the default does not open.
+  ScriptedFrontEnd ui;
+  ui.passwords = {{kDefault, kDefault, false}};
+  ui.newPasswords = {"new pw", "second"};
+  FileSession session(ui);
+  session.RunFiles({folder + "w.txt.qz", folder + "d1.txt.qz", folder + "d2.txt.qz"}, FileCommand::kUpgrade);
+  EXPECT_EQ(ui.log, (Strings{"decryption password 3", "new strong password", "finished d1.txt.qz in batch",
+                             "finished d2.txt.qz in batch", "batch ended 1"}));
+  EXPECT_EQ(dir.List(), (Strings{"d1.txt.age", "d2.txt.age", "w.txt.qz"}));
+  for (const std::string name : {"d1.txt", "d2.txt"}) {
+    EXPECT_EQ(qz::CheckStrongPassword(folder + name + ".age", kDefault), qz::DecryptStep::kWrongPassword);
+    RunAlone(FileCommand::kDecrypt, folder + name + ".age", Strong("new pw"));
+    EXPECT_EQ(ReadFile(folder + name), plain);
+  }
 }
 
 TEST(FileSessionTest, ACancelLeavesTheFileInHandAndEndsTheBatchAndTheSessionsWork) {

@@ -12,13 +12,14 @@ import sys
 WANTED = ("-Wall", "-Wextra", "-Werror")
 
 
-def problems(entries, source_dir):
-    source_dir = os.path.realpath(source_dir) + os.sep
+def problems(entries, source_dir, build_dir):
+    # Sources that the build generates (tables from Debian packages) are ours too.
+    roots = tuple(os.path.realpath(d) + os.sep for d in (source_dir, build_dir))
     found, ours = [], 0
     for entry in entries:
         path = os.path.realpath(os.path.join(entry["directory"], entry["file"]))
         words = entry["arguments"] if "arguments" in entry else shlex.split(entry["command"])
-        if path.startswith(source_dir):
+        if path.startswith(roots):
             ours += 1
             missing = [w for w in WANTED if w not in words]
             if missing:
@@ -36,7 +37,7 @@ def main(argv):
         return 2
     with open(argv[1], encoding="utf-8") as f:
         entries = json.load(f)
-    found = problems(entries, argv[2])
+    found = problems(entries, argv[2], os.path.dirname(os.path.abspath(argv[1])))
     for line in found:
         print(line)
     if not found:
