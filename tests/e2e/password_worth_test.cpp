@@ -2,7 +2,7 @@
 // question before a weak strong password, a generated passphrase, the box kept across starts.
 #include <gtest/gtest.h>
 
-#include <string>
+#include <algorithm>
 
 #include "window_test.h"
 
@@ -36,11 +36,11 @@ class PasswordWorthTest : public LockmereWindowTest {
     return GetWindowRect(GetDlgItem(window, id), &rect) && LeftClickAt(Center(rect));
   }
 
-  // The text of control id once it is no longer `before`.
+  // The text of control id once it is no longer `before`, read again: a change between the
+  // reads of its length and its text cuts the first read short.
   static std::string Changed(HWND dialog, int id, const std::string& before) {
-    std::string now;
-    WaitUntil([&] { return (now = ControlText(dialog, id)) != before; }, kWindowTimeout);
-    return now;
+    WaitUntil([&] { return ControlText(dialog, id) != before; }, kWindowTimeout);
+    return ControlText(dialog, id);
   }
 };
 
@@ -87,7 +87,7 @@ TEST_F(PasswordWorthTest, TheDialogJudgesAndGeneratesPasswordsAndKeepsTheChosenK
   const auto showsPassphrase = [](HWND w) { return GetDlgItem(w, kPassphraseId) != nullptr; };
   ASSERT_TRUE(WaitUntil([&] { return (shown = FirstVisible(TopLevelWindows(process_.id()), showsPassphrase)); }, kWindowTimeout));
   const std::string passphrase = ControlText(shown, kPassphraseId);
-  EXPECT_NE(passphrase, "");
+  EXPECT_EQ(std::count(passphrase.begin(), passphrase.end(), '-'), 7) << passphrase;  // 8 words
   EXPECT_EQ(ControlText(dialog, kPasswordId) + "|" + ControlText(dialog, kRetypeId), passphrase + "|" + passphrase);
   ASSERT_TRUE(Click(shown, kCopyId));
   EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == Utf8ToWide(passphrase); }, kWindowTimeout));
