@@ -20,7 +20,7 @@ enum class PasswordUse {
   kQzFiles,      // code page 936; an empty entry gives the built-in default
   kStrongFiles,  // UTF-8, any character; never empty
   kBothKinds,    // both forms; an empty entry is the default of the ".qz" files only
-  kUpgrade,      // both forms: the ".qz" file's password protects its strong file; never empty
+  kUpgrade,      // both forms; an empty entry is the ".qz" default and leaves the strong form empty
 };
 
 // The password in the forms its files take; the session wipes it when it ends.

@@ -4,9 +4,10 @@
 # clicks the help button first and takes the About dialog instead. With
 # --context-menu it right-clicks the first folder of the list and takes the main window
 # with the context menu open; with --password it enters that folder, double-clicks the
-# file in it and takes the encryption password dialog over the main window. --dpi N
+# file in it and takes the encryption password dialog over the main window; --passphrase
+# does the same and presses "生成密码", taking the box that shows the passphrase. --dpi N
 # shows the screen at N dpi (144 is 150%, 192 is 200%) in a prefix of its own.
-# Usage: scripts/screenshot.sh [--dpi N] [--about|--context-menu|--password] [Lockmere.exe] [output.png]
+# Usage: scripts/screenshot.sh [--dpi N] [--about|--context-menu|--password|--passphrase] [Lockmere.exe] [output.png]
 # QZ_LOCALE picks the locale and with it the ANSI code page (default zh_CN.UTF-8, 936).
 # Without an executable it builds one in $QZ_BUILD_DIR (default build/windows).
 set -euo pipefail
@@ -27,6 +28,7 @@ case "${1:-}" in
   --about) mode=about; shift ;;
   --context-menu) mode=context-menu; shift ;;
   --password) mode=password; shift ;;
+  --passphrase) mode=passphrase; shift ;;
 esac
 exe=${1:-}
 # Pictures at another scale are named by it: context-menu-200.png for 192 dpi.
@@ -36,6 +38,7 @@ case "$mode" in
   about) out=${2:-$root/docs/about-dialog$scale.png} ;;
   context-menu) out=${2:-$root/docs/context-menu$scale.png} ;;
   password) out=${2:-$root/docs/password-dialog$scale.png} ;;
+  passphrase) out=${2:-$root/docs/passphrase-box$scale.png} ;;
   *) out=${2:-$root/docs/main-window$scale.png} ;;
 esac
 
@@ -65,10 +68,12 @@ wineserver -w 2>/dev/null || true
 # and an encrypted file. The context menu and the password dialog also get a folder that
 # sorts first, holding one file.
 drive_c="$WINEPREFIX/drive_c"
+# The encryption dialog opens as on a first start, its check box clear.
+rm -f "$drive_c"/users/*/AppData/Roaming/Lockmere/Lockmere.ini
 printf 'minutes\n' >"$drive_c/meeting notes.txt"
 printf 'QZ' >"$drive_c/budget 2024.xls.qz"
 printf 'notes\n' >"$drive_c/报告.txt"
-if [ "$mode" = context-menu ] || [ "$mode" = password ]; then
+if [ "$mode" = context-menu ] || [ "$mode" = password ] || [ "$mode" = passphrase ]; then
   mkdir -p "$drive_c/archive"
   printf 'figures\n' >"$drive_c/archive/quarterly report.docx"
 fi
@@ -126,7 +131,7 @@ shot() {
     eval "$(xdotool getwindowgeometry --shell "$menu" | sed 's/^/MENU_/')"
     xdotool mousemove $((MENU_X + MENU_WIDTH / 2)) $((MENU_Y + 14 * dpi / 96))
     sleep 0.5
-  elif [ "$mode" = password ]; then
+  elif [ "$mode" = password ] || [ "$mode" = passphrase ]; then
     # Into the folder, then the file that is now the first row.
     xdotool mousemove "$row_x" "$row_y" click --repeat 2 --delay 80 1
     sleep 1
@@ -144,14 +149,23 @@ shot() {
     done
     sleep 0.5
     # The caret starts in the first field; the check box for strong files follows the
-    # second, and is shown checked.
-    xdotool type --delay 50 secret
-    xdotool key Tab
-    xdotool type --delay 50 secret
-    xdotool key Tab space
+    # second (shown checked), then the generate button.
+    if [ "$mode" = password ]; then
+      xdotool type --delay 50 'Secret 1'
+      xdotool key Tab
+      xdotool type --delay 50 'Secret 1'
+      xdotool key Tab space
+    else
+      xdotool key Tab Tab Tab space
+    fi
     sleep 0.5
   fi
-  if [ "$mode" = context-menu ] || [ "$mode" = password ]; then
+  if [ "$mode" = passphrase ]; then
+    # The box is the third window of that title.
+    window=$(xdotool search --onlyvisible --name '^Lockmere$' 2>/dev/null | grep -vx -e "$main" -e "$dialog" | head -1 || true)
+    [ -n "$window" ] || { echo "screenshot: no passphrase box after the generate button" >&2; return 1; }
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+  elif [ "$mode" = context-menu ] || [ "$mode" = password ]; then
     # Everything the program shows, as one picture.
     local left=100000 top=100000 right=0 bottom=0 w
     for w in $(xdotool search --onlyvisible --classname 'lockmere' 2>/dev/null); do

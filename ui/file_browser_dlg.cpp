@@ -7,6 +7,7 @@
 
 #include "about_dlg.h"
 #include "app.h"
+#include "clipboard_secret.h"
 #include "dpi.h"
 #include "image_list.h"
 #include "message_box.h"
@@ -36,7 +37,8 @@ namespace {
 constexpr char kAllFilesType[] = "All files (*.*)";
 }
 
-CFileBrowserDlg::CFileBrowserDlg(const std::string& folder) : CDialog(IDD_FILE_BROWSER), m_strCurrentDir(folder) {}
+CFileBrowserDlg::CFileBrowserDlg(const std::string& folder)
+    : CDialog(IDD_FILE_BROWSER), m_strCurrentDir(folder), m_settings(SettingsFile::ProgramPath()) {}
 
 CFileBrowserDlg::~CFileBrowserDlg() {
   FreeWindowIcons();
@@ -55,6 +57,7 @@ void CFileBrowserDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CFileBrowserDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  m_settings.Load();
   m_dwDrives = GetLogicalDrives();
   FillFileTypes();
   FillDrives();
@@ -260,6 +263,8 @@ void CFileBrowserDlg::OnHelpButton() {
 }
 
 void CFileBrowserDlg::OnDestroy() {
+  // A generated passphrase copied less than a minute ago goes with the program.
+  ClearSecretFromClipboard(m_hWnd);
   DragAcceptFiles(m_hWnd, FALSE);
   FreeWindowIcons();
   FreeScaledIcons();

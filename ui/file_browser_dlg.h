@@ -18,6 +18,7 @@
 #include "front_end.h"
 #include "password_dialogs.h"
 #include "replace_transaction.h"
+#include "settings_file.h"
 
 class COwnerDrawMenu;
 
@@ -182,4 +183,5 @@ class CFileBrowserDlg : public CDialog {
   bool ItemPath(int item, std::string* path);
 
   std::vector<std::wstring> m_startPaths;
+  SettingsFile m_settings;
 };

@@ -23,7 +23,7 @@ void CFileBrowserDlg::RunFileCommand(FileCommand command, const char* path) {
 
 CFilePrompts CFileBrowserDlg::Prompts() {
   return CFilePrompts([this] { RefreshListing(); },
-                      [this](const std::string& path) { return ProbeFileSize(path.c_str()); });
+                      [this](const std::string& path) { return ProbeFileSize(path.c_str()); }, m_settings);
 }
 
 ULONGLONG CFileBrowserDlg::ProbeFileSize(const char* path) {

@@ -57,13 +57,14 @@ std::uint64_t QuietSize(const std::string& path) {
 
 }  // namespace
 
-CFilePrompts::CFilePrompts(std::function<void()> relist, std::function<std::uint64_t(const std::string&)> sizeOf)
-    : m_relist(std::move(relist)), m_sizeOf(std::move(sizeOf)) {}
+CFilePrompts::CFilePrompts(std::function<void()> relist, std::function<std::uint64_t(const std::string&)> sizeOf,
+                           SettingsFile& settings)
+    : m_relist(std::move(relist)), m_sizeOf(std::move(sizeOf)), m_pSettings(&settings) {}
 
 CFilePrompts::~CFilePrompts() = default;
 
 bool CFilePrompts::AskEncryptionPassword(qzops::Passwords* out) {
-  CEncryptPasswordDlg dialog;
+  CEncryptPasswordDlg dialog(*m_pSettings);
   if (dialog.DoModal() != IDOK) return false;
   out->strongFiles = dialog.m_bStrong;
   out->qz.swap(dialog.m_strPassword);
@@ -76,6 +77,13 @@ bool CFilePrompts::AskDecryptionPassword(qzops::PasswordUse use, qzops::Password
   if (dialog.DoModal() != IDOK) return false;
   out->qz.swap(dialog.m_strPassword);
   out->strong.swap(dialog.m_strStrongPassword);
+  return true;
+}
+
+bool CFilePrompts::AskNewStrongPassword(std::string* out) {
+  CNewStrongPasswordDlg dialog;
+  if (dialog.DoModal() != IDOK) return false;
+  out->swap(dialog.m_strStrongPassword);
   return true;
 }
 

@@ -13,16 +13,20 @@
 #include "front_end.h"
 
 class OperationProgress;
+class SettingsFile;
 
 class CFilePrompts : public qzops::FrontEnd {
  public:
   // relist shows the folder again after a change; sizeOf measures a file for the
-  // progress window (0 after telling why it cannot).
-  CFilePrompts(std::function<void()> relist, std::function<std::uint64_t(const std::string&)> sizeOf);
+  // progress window (0 after telling why it cannot); settings keep the encryption
+  // dialog's choice of file.
+  CFilePrompts(std::function<void()> relist, std::function<std::uint64_t(const std::string&)> sizeOf,
+               SettingsFile& settings);
   ~CFilePrompts() override;
 
   bool AskEncryptionPassword(qzops::Passwords* out) override;
   bool AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) override;
+  bool AskNewStrongPassword(std::string* out) override;
   qzops::Answer Preset(qzops::Question question) override;
   bool Confirm(qzops::Question question, const std::string& subject) override;
   void Tell(qzops::Notice notice, const std::string& subject, int count) override;
@@ -45,6 +49,7 @@ class CFilePrompts : public qzops::FrontEnd {
 
   std::function<void()> m_relist;
   std::function<std::uint64_t(const std::string&)> m_sizeOf;
+  SettingsFile* m_pSettings;
   std::unique_ptr<OperationProgress> m_pOperation;
   HWND m_hFocus = nullptr;  // where the keyboard was when the operation began
   bool m_inBatch = false;

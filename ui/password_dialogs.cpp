@@ -1,23 +1,42 @@
 #include "password_dialogs.h"
 
 #include "default_password.h"
-#include "qz_format.h"
 #include "message_box.h"
+#include "message_template.h"
 #include "operation_messages.h"
+#include "passphrase.h"
+#include "passphrase_box.h"
 #include "password_field.h"
+#include "password_verdict.h"
+#include "qz_format.h"
 #include "resource.h"
 #include "secure_wipe.h"
+#include "settings_file.h"
+#include "strength_text.h"
+#include "strong_format.h"
+#include "text_conversion.h"
+
+namespace {
+
+qzops::PasswordVerdict Judge(const std::string& utf8, bool strong) {
+  return qzops::JudgePassword(utf8, strong, qz::kStrongWorkFactor);
+}
+
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CEncryptPasswordDlg, CDialog)
   ON_BN_CLICKED(IDC_STRONG, &CEncryptPasswordDlg::OnStrongClicked)
+  ON_CONTROL(EN_CHANGE, IDC_PASSWORD, &CEncryptPasswordDlg::OnPasswordChange)
+  ON_BN_CLICKED(IDC_GENERATE, &CEncryptPasswordDlg::OnGenerate)
 END_MESSAGE_MAP()
 
 BEGIN_MESSAGE_MAP(CDecryptPasswordDlg, CDialog)
 END_MESSAGE_MAP()
 
-bool CEncryptPasswordDlg::s_bStrongChosen = false;
-
-CEncryptPasswordDlg::CEncryptPasswordDlg() : CDialog(IDD_ENCRYPT_PASSWORD) {}
+CEncryptPasswordDlg::CEncryptPasswordDlg(SettingsFile& settings)
+    : CDialog(IDD_ENCRYPT_PASSWORD), m_pSettings(&settings) {}
+CEncryptPasswordDlg::CEncryptPasswordDlg(NewStrongPassword)
+    : CDialog(IDD_ENCRYPT_PASSWORD), m_bNewStrongPassword(true) {}
 CEncryptPasswordDlg::~CEncryptPasswordDlg() {
   qz::SecureWipe(&m_strPassword);
   qz::SecureWipe(&m_strStrongPassword);
@@ -28,18 +47,60 @@ void CEncryptPasswordDlg::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDC_RETYPE, m_editRetype);
   DDX_Control(dx, IDC_PASSWORD, m_editPassword);
   DDX_Control(dx, IDC_STRONG, m_btnStrong);
+  DDX_Control(dx, IDC_STRONG_NOTE, m_stStrongNote);
+  DDX_Control(dx, IDC_STRENGTH, m_stStrength);
 }
 
 BOOL CEncryptPasswordDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   LimitPasswordField(m_editPassword);
   LimitPasswordField(m_editRetype);
-  m_btnStrong.SendMessage(BM_SETCHECK, s_bStrongChosen ? BST_CHECKED : BST_UNCHECKED);
+  const bool strong = m_bNewStrongPassword || m_pSettings->Get().strongFiles;
+  m_btnStrong.SendMessage(BM_SETCHECK, strong ? BST_CHECKED : BST_UNCHECKED);
+  if (m_bNewStrongPassword) m_btnStrong.EnableWindow(FALSE);
+  ShowWorth();
   return FocusPasswordField(*this, m_editPassword);
 }
 
+bool CEncryptPasswordDlg::StrongChecked() const { return m_btnStrong.SendMessage(BM_GETCHECK) == BST_CHECKED; }
+
 void CEncryptPasswordDlg::OnStrongClicked() {
-  s_bStrongChosen = m_btnStrong.SendMessage(BM_GETCHECK) == BST_CHECKED;
+  if (m_pSettings) {
+    // Kept at once, Cancel or not: the box is a choice of its own. A disk that cannot
+    // take it only loses it for the next start.
+    Settings settings = m_pSettings->Get();
+    settings.strongFiles = StrongChecked();
+    m_pSettings->Change(settings);
+  }
+  ShowWorth();
+}
+
+void CEncryptPasswordDlg::OnPasswordChange() { ShowWorth(); }
+
+void CEncryptPasswordDlg::ShowWorth() {
+  const bool strong = StrongChecked();
+  m_stStrongNote.SetWindowTextUtf8(m_bNewStrongPassword ? "原密码是公开的内置默认密码，请为 .age 文件设新密码。"
+                                   : strong ? "生成 .age 文件：没有密码无法读取，任何改动都会被发现。"
+                                            : "生成 .qz 文件：只能防止随意查看，不能真正保密。");
+  std::string password;
+  qz::WipeTextOnExit<std::string> wipe(password);
+  if (ReadPasswordField(m_editPassword, PasswordForm::kUtf8, &password) != PasswordFieldStatus::kOk) {
+    m_stStrength.SetWindowTextUtf8("");
+    return;
+  }
+  m_stStrength.SetWindowTextUtf8(StrengthLine(Judge(password, strong), strong, password.empty()));
+}
+
+void CEncryptPasswordDlg::OnGenerate() {
+  std::string passphrase = qz::GeneratePassphrase();
+  qz::WipeTextOnExit<std::string> wipe(passphrase);
+  std::wstring wide = Utf8ToWide(passphrase);
+  qz::WipeTextOnExit<std::wstring> wipeWide(wide);
+  m_editPassword.SetWindowText(wide);
+  m_editRetype.SetWindowText(wide);
+  CPassphraseBox box(wide);
+  box.DoModal();
+  FocusPasswordField(*this, m_editPassword);
 }
 
 void CEncryptPasswordDlg::StartOver() {
@@ -51,7 +112,7 @@ void CEncryptPasswordDlg::StartOver() {
 }
 
 void CEncryptPasswordDlg::OnOK() {
-  m_bStrong = m_btnStrong.SendMessage(BM_GETCHECK) == BST_CHECKED;
+  m_bStrong = StrongChecked();
   std::string* password = m_bStrong ? &m_strStrongPassword : &m_strPassword;
   const PasswordForm form = m_bStrong ? PasswordForm::kUtf8 : PasswordForm::kCodePage936;
   std::string retype;
@@ -77,6 +138,17 @@ void CEncryptPasswordDlg::OnOK() {
     AfxMessageBox("两次密码不一致,请重新输入!", MB_OK);
     StartOver();
     return;
+  }
+  if (m_bStrong) {
+    const qzops::PasswordVerdict verdict = Judge(*password, true);
+    const std::wstring question = FillTemplate<wchar_t>(Utf8ToWide("此密码容易被猜中（%s）。仍要使用吗？"), L"%s",
+                                                        Utf8ToWide(StrengthWords(verdict)));
+    if (verdict.Weak() && AfxMessageBox(question, MB_YESNO) == IDNO) {
+      // Back to the fields as they were, for another password or a generated one.
+      qz::SecureWipe(password);
+      FocusPasswordField(*this, m_editPassword);
+      return;
+    }
   }
   CDialog::OnOK();
 }
@@ -118,8 +190,9 @@ void CDecryptPasswordDlg::OnOK() {
     return;
   }
   if (m_editPassword.SendMessage(WM_GETTEXTLENGTH) == 0) {
-    // The default opens ".qz" files only; where every file is strong, nothing would.
-    if (m_use == PasswordUse::kStrongFiles || m_use == PasswordUse::kUpgrade) {
+    // The default opens ".qz" files only; where every file is strong, nothing would. An
+    // upgrade's strong file gets a new password of its own (AskNewStrongPassword).
+    if (m_use == PasswordUse::kStrongFiles) {
       AfxMessageBox(DecryptFailureText(qz::DecryptStep::kEmptyPassword), MB_OK);
       StartOver();
       return;

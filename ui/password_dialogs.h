@@ -9,13 +9,13 @@
 #include "dialog.h"
 #include "front_end.h"
 
+class SettingsFile;
+
 class CEncryptPasswordDlg : public CDialog {
  public:
-  CEncryptPasswordDlg();
+  // The check box opens as the settings keep it, and each change of it is kept there.
+  explicit CEncryptPasswordDlg(SettingsFile& settings);
   ~CEncryptPasswordDlg() override;
-
-  // The check box's last state while the program runs; the next dialog opens with it.
-  static bool s_bStrongChosen;
 
   // After a run that returned IDOK: m_bStrong tells whether a strong file was chosen;
   // then m_strStrongPassword holds the password (UTF-8), otherwise m_strPassword (code
@@ -26,16 +26,37 @@ class CEncryptPasswordDlg : public CDialog {
   CEdit m_editRetype;
   CEdit m_editPassword;
   CButton m_btnStrong;
+  CStatic m_stStrongNote;  // what the kind of file chosen is worth
+  CStatic m_stStrength;    // what the password typed is worth for it
 
  protected:
+  // A strong file's password only, the box checked and fixed: an upgrade's new password.
+  struct NewStrongPassword {};
+  explicit CEncryptPasswordDlg(NewStrongPassword);
+
   DECLARE_MESSAGE_MAP()
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
   void OnOK() override;
   void OnStrongClicked();
+  void OnPasswordChange();
+  void OnGenerate();
 
  private:
   void StartOver();
+  bool StrongChecked() const;
+  // The line under the box and the strength line, for the box and the field as they are.
+  void ShowWorth();
+
+  SettingsFile* m_pSettings = nullptr;
+  bool m_bNewStrongPassword = false;
+};
+
+// An upgrade's password for its strong files when the ".qz" file had the built-in
+// default, which anyone knows.
+class CNewStrongPasswordDlg : public CEncryptPasswordDlg {
+ public:
+  CNewStrongPasswordDlg() : CEncryptPasswordDlg(NewStrongPassword{}) {}
 };
 
 // What a decryption password must open, and so the forms the dialog gives and the

@@ -12,7 +12,8 @@ class BenchPrompts : public CFilePrompts {
  public:
   BenchPrompts(CFileBrowserDlg& window, qzops::Passwords password)
       : CFilePrompts([&window] { window.RefreshListing(); },
-                     [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); }),
+                     [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); },
+                     m_noSettings),
         m_password(std::move(password)) {}
   bool AskEncryptionPassword(qzops::Passwords* out) override {
     *out = m_password;
@@ -20,5 +21,6 @@ class BenchPrompts : public CFilePrompts {
   }
 
  private:
+  SettingsFile m_noSettings{L""};  // the password is given: no dialog asks, nothing is kept
   qzops::Passwords m_password;
 };

@@ -24,6 +24,9 @@ unsigned short ProductPort();
 ::testing::AssertionResult LaunchLockmere(ProgramProcess& process, HWND* main_window,
                                           const std::wstring& arguments, const std::wstring& directory);
 
+// Removes the settings a program started from here keeps, for a first start.
+inline void ForgetSettings() { DeleteFileW((std::wstring(_wgetenv(L"APPDATA")) + L"\\Lockmere\\Lockmere.ini").c_str()); }
+
 // Waits for the process to end; a hung process is killed and reported.
 ::testing::AssertionResult EndsWithin(ProgramProcess& process, Millis timeout,
                                       const char* after_what);

@@ -262,7 +262,10 @@ std::vector<ExpectedDialog> ExpectedDialogs() {
              {IDCANCEL, L"Button"},
              password,
              {IDC_RETYPE, L"Edit", password.styleMask, password.style},
+             {IDC_STRENGTH, L"Static"},
              {IDC_STRONG, L"Button", kShownTabStop | BS_TYPEMASK, kShownTabStop | BS_AUTOCHECKBOX},
+             {IDC_GENERATE, L"Button", kShownTabStop, kShownTabStop},
+             {IDC_STRONG_NOTE, L"Static"},
          }},
         {IDD_DECRYPT_PASSWORD, "Lockmere",
          {

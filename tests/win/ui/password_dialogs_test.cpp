@@ -5,6 +5,7 @@
 
 #include "password_dialogs.h"
 #include "resource.h"
+#include "settings_file.h"
 #include "support/message_queue.h"
 #include "support/wait.h"
 #include "support/window_query.h"
@@ -56,8 +57,11 @@ struct Outcome {
   bool strong = false;         // the encryption dialog's choice
 };
 
-Outcome Encrypt(const std::function<void(HWND)>& script) {
-  CEncryptPasswordDlg dialog;
+// The settings of a test stay in memory: an empty path keeps nothing on disk.
+Outcome Encrypt(const std::function<void(HWND)>& script, bool strongChosen = false) {
+  SettingsFile settings(L"");
+  settings.Change(Settings{strongChosen});
+  CEncryptPasswordDlg dialog(settings);
   INT_PTR result = RunModal(dialog, script);
   return {result, dialog.m_strPassword, dialog.m_strStrongPassword, dialog.m_bStrong != FALSE};
 }
@@ -224,22 +228,23 @@ TEST(PasswordDialogsTest, StrongPasswordsAreUtf8AndNeverEmpty) {
   MessageBoxRecorder boxes;
   const char kEmpty[] = "强加密需要输入密码。";
   const std::wstring chinese260(130, L'\u4E2D');
-  CEncryptPasswordDlg::s_bStrongChosen = true;
   Outcome longest = Encrypt([&](HWND dialog) {
     EXPECT_TRUE(Checked(dialog));
     Type(dialog, IDC_PASSWORD, chinese260);
     Type(dialog, IDC_RETYPE, chinese260);
     Click(dialog, IDOK);
-  });
-  CEncryptPasswordDlg::s_bStrongChosen = false;
+  }, true);
   EXPECT_EQ(longest.result, IDOK);
   EXPECT_TRUE(longest.strong);
   EXPECT_EQ(longest.strongPassword.size(), 390u);
   EXPECT_EQ(longest.password, "");
 
+  // An upgrade's empty entry is the ".qz" default; its strong file gets a new password.
+  Outcome upgrade = Decrypt([&](HWND dialog) { Click(dialog, IDOK); }, PasswordUse::kUpgrade);
+  EXPECT_EQ(upgrade.result == IDOK ? upgrade.password + "|" + upgrade.strongPassword : "", kDefault + std::string("|"));
   for (PasswordUse use : {PasswordUse::kStrongFiles, PasswordUse::kUpgrade}) {
     Outcome outcome = Decrypt([&](HWND dialog) {
-      ExpectRefusedOnOk(dialog, boxes, false);
+      if (use == PasswordUse::kStrongFiles) ExpectRefusedOnOk(dialog, boxes, false);
       Type(dialog, IDC_PASSWORD, L"\u4E2D Ab");
       Click(dialog, IDOK);
     }, use);
@@ -255,7 +260,12 @@ TEST(PasswordDialogsTest, StrongPasswordsAreUtf8AndNeverEmpty) {
   EXPECT_EQ(both.result, IDOK);
   EXPECT_EQ(both.password, kDefault);
   EXPECT_EQ(both.strongPassword, "");
-  EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{kEmpty, kEmpty, "密码中有本系统不能表示的字符，请重新输入!"}));
+  // One character 130 times is easily guessed: asked first, and taken (the recorder answers Yes).
+  std::vector<std::string> texts = boxes.Texts();
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0].rfind("此密码容易被猜中（", 0), 0u) << texts[0];
+  EXPECT_EQ(std::vector<std::string>(texts.begin() + 1, texts.end()),
+            (std::vector<std::string>{kEmpty, "密码中有本系统不能表示的字符，请重新输入!"}));
 }
 
 }  // namespace

@@ -1,0 +1,27 @@
+// Shows a generated passphrase once, for the user to note or copy: a read-only field
+// that can be selected, and a button that copies it to the clipboard for a minute.
+#pragma once
+
+#include <string>
+
+#include "controls.h"
+#include "dialog.h"
+
+class CPassphraseBox : public CDialog {
+ public:
+  explicit CPassphraseBox(const std::wstring& passphrase);
+  ~CPassphraseBox() override;
+
+  CEdit m_editPassphrase;
+  CButton m_btnCopy;
+
+ protected:
+  DECLARE_MESSAGE_MAP()
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+  void OnCopy();
+  void OnDestroy();
+
+ private:
+  std::wstring m_strPassphrase;
+};
