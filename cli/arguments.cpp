@@ -46,6 +46,21 @@ bool OptionValue(const std::string& arg, const char* name, int argc, char** argv
   return true;
 }
 
+// A file option, given once: --password-file and --new-password-file.
+bool FileOption(const std::string& arg, const char* name, int argc, char** argv, int* i,
+                std::string* value, bool* given, std::string* error) {
+  if (*given) {
+    *error = std::string(name) + " given twice";
+    return false;
+  }
+  if (!OptionValue(arg, name, argc, argv, i, value, error)) {
+    *error = std::string(name) + " needs a file name";
+    return false;
+  }
+  *given = true;
+  return true;
+}
+
 }  // namespace
 
 bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) {
@@ -89,27 +104,14 @@ bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) 
     } else if (arg == "--generate-password") {
       args->generatePassword = true;
     } else if (arg == "--new-password-file" || arg.compare(0, 20, "--new-password-file=") == 0) {
-      if (args->hasNewPasswordFile) {
-        *error = "--new-password-file given twice";
+      if (!FileOption(arg, "--new-password-file", argc, argv, &i, &args->newPasswordFile,
+                      &args->hasNewPasswordFile, error))
         return false;
-      }
-      if (!OptionValue(arg, "--new-password-file", argc, argv, &i, &args->newPasswordFile, error)) {
-        *error = "--new-password-file needs a file name";
-        return false;
-      }
-      args->hasNewPasswordFile = true;
     } else if (arg == "--password-stdin") {
       args->passwordStdin = true;
     } else if (arg == "--password-file" || arg.compare(0, 16, "--password-file=") == 0) {
-      if (args->hasPasswordFile) {
-        *error = "--password-file given twice";
+      if (!FileOption(arg, "--password-file", argc, argv, &i, &args->passwordFile, &args->hasPasswordFile, error))
         return false;
-      }
-      if (!OptionValue(arg, "--password-file", argc, argv, &i, &args->passwordFile, error)) {
-        *error = "--password-file needs a file name";
-        return false;
-      }
-      args->hasPasswordFile = true;
     } else {
       *error = "unknown option " + arg;
       return false;
