@@ -10,21 +10,20 @@
 
 namespace qz {
 
-std::string GeneratePassphrase(int words) {
-  if (words <= 0) return std::string();
-  // The words are chosen first, so that the phrase is built in a buffer of its final size:
-  // no reallocation leaves a copy of it behind unwiped.
+Secret GeneratePassphrase(int words) {
+  if (words <= 0) return Secret();
+  // The words are chosen first, so that the phrase is built in a block of its final size.
   std::vector<std::uint32_t> picks(static_cast<std::size_t>(words));
   std::size_t length = picks.size() - 1;  // the separators
   for (std::uint32_t& pick : picks) {
     pick = RandomBelow(kEffLongWordCount);
     length += std::strlen(kEffLongWords[pick]);
   }
-  std::string phrase;
-  phrase.reserve(length);
+  Secret phrase;
+  phrase.Reserve(length);
   for (std::size_t i = 0; i < picks.size(); ++i) {
-    if (i > 0) phrase += '-';
-    phrase += kEffLongWords[picks[i]];
+    if (i > 0) phrase.Append('-');
+    phrase.Append(kEffLongWords[picks[i]], std::strlen(kEffLongWords[picks[i]]));
   }
   SecureWipe(picks.data(), picks.size() * sizeof(picks[0]));
   return phrase;

@@ -2,12 +2,12 @@
 // the system's random source, joined by "-".
 #pragma once
 
-#include <string>
+#include "secret.h"
 
 namespace qz {
 
 inline constexpr int kPassphraseWords = 8;  // about 103 bits
 
-std::string GeneratePassphrase(int words = kPassphraseWords);
+Secret GeneratePassphrase(int words = kPassphraseWords);
 
 }  // namespace qz

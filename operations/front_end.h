@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "progress.h"
+#include "secret.h"
 #include "replace_transaction.h"
 
 namespace qzops {
@@ -25,8 +26,8 @@ enum class PasswordUse {
 
 // The password in the forms its files take; the session wipes it when it ends.
 struct Passwords {
-  std::string qz;      // code page 936, for ".qz" files
-  std::string strong;  // UTF-8, for ".age" files
+  qz::Secret qz;      // code page 936, for ".qz" files
+  qz::Secret strong;  // UTF-8, for ".age" files
   bool strongFiles = false;  // an encryption writes ".age" files
 };
 
@@ -82,7 +83,7 @@ class FrontEnd {
   // The password (UTF-8) for the strong files of an upgrade whose ".qz" password is the
   // built-in default, which anyone knows and so must not pass to a strong file. False:
   // none given, and the upgrade ends quietly.
-  virtual bool AskNewStrongPassword(std::string* out) { (void)out; return false; }
+  virtual bool AskNewStrongPassword(qz::Secret* out) { (void)out; return false; }
   virtual Answer Preset(Question question) = 0;
   // Whether a link named as a file is left alone before anything is asked (the window);
   // otherwise the engine refuses it when it opens the source.
