@@ -285,6 +285,8 @@ PasswordStatus ReadPasswordStream(std::FILE* stream, qz::Secret* password, std::
     return status;
   }
 #endif
+  // Nothing has read the stream before: unbuffered, it keeps no copy of the line.
+  std::setvbuf(stream, nullptr, _IONBF, 0);
   if (!ReadLine(stream, password, &reason)) {
     *error = "cannot read the password from standard input: " + reason;
     return PasswordStatus::kError;

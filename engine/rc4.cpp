@@ -1,5 +1,7 @@
 #include "rc4.h"
 
+#include <cstring>
+
 namespace qz {
 
 namespace {
@@ -28,14 +30,15 @@ void StoreLittle64(std::uint8_t* p, std::uint64_t v) {
 }  // namespace
 
 Rc4::Rc4(const std::uint8_t* key, std::size_t keyLen)
-    : key_(key, keyLen > kStateBytes ? kStateBytes : keyLen), state_(kStateBytes) {
+    : state_(kStateBytes + (keyLen > kStateBytes ? kStateBytes : keyLen)) {
+  std::memcpy(state_.data() + kStateBytes, key, state_.size() - kStateBytes);
   Schedule();
 }
 
 void Rc4::Schedule() {
   std::uint8_t* const s = state_.data();
-  const std::uint8_t* const key = key_.data();
-  const std::size_t keyLen = key_.size();
+  const std::uint8_t* const key = s + kStateBytes;
+  const std::size_t keyLen = state_.size() - kStateBytes;
   for (std::uint32_t i = 0; i < kStateBytes; ++i) s[i] = static_cast<std::uint8_t>(i);
   std::uint8_t j = 0;
   for (std::uint32_t i = 0; i < kStateBytes; ++i) {

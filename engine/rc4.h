@@ -21,8 +21,8 @@ class Rc4 {
  private:
   void Schedule();
 
-  // In guarded memory: a ".qz" file's whole key stream follows from either.
-  Secret key_;
+  // The state, then the key, in one guarded block: a ".qz" file's whole key stream
+  // follows from either.
   Secret state_;
   std::uint32_t x_ = 0;
   std::uint32_t y_ = 0;
