@@ -5,10 +5,10 @@
 
 namespace qz {
 
-Secret DeriveRc4Key(const Secret& password) {
+std::array<std::uint8_t, kRc4KeyBytes> DeriveRc4Key(const Secret& password) {
   auto digest = Md5Digest(password.data(), password.size());
-  Secret key(kRc4KeyBytes);
-  for (std::size_t i = 0; i < kEffectiveKeyBytes; ++i) key.data()[i] = digest[i];
+  std::array<std::uint8_t, kRc4KeyBytes> key{};
+  for (std::size_t i = 0; i < kEffectiveKeyBytes; ++i) key[i] = digest[i];
   SecureWipe(digest.data(), digest.size());
   return key;
 }

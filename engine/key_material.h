@@ -2,7 +2,8 @@
 // padded with its 11-byte zero salt.
 #pragma once
 
-#include <cstddef>
+#include <array>
+#include <cstdint>
 
 #include "secret.h"
 
@@ -11,6 +12,7 @@ namespace qz {
 inline constexpr std::size_t kRc4KeyBytes = 16;
 inline constexpr std::size_t kEffectiveKeyBytes = 5;
 
-Secret DeriveRc4Key(const Secret& password);
+// Short-lived: the caller wipes it.
+std::array<std::uint8_t, kRc4KeyBytes> DeriveRc4Key(const Secret& password);
 
 }  // namespace qz

@@ -1,8 +1,11 @@
 // Key derivation and RC4 in our own code, byte-identical to the base provider.
+#include <array>
+
 #include "cipher.h"
 #include "fault_injection.h"
 #include "key_material.h"
 #include "rc4.h"
+#include "secure_wipe.h"
 
 namespace qz {
 
@@ -10,7 +13,8 @@ namespace {
 
 class PortableKey final : public CipherKey {
  public:
-  explicit PortableKey(const Secret& key) : rc4_(key.data(), key.size()) {}
+  explicit PortableKey(const std::array<std::uint8_t, kRc4KeyBytes>& key)
+      : rc4_(key.data(), key.size()) {}
 
   bool Encrypt(std::uint8_t* data, std::size_t len, bool final) override {
     return Crypt(data, len, final);
@@ -37,7 +41,9 @@ class PortableCipherBackend final : public CipherBackend {
     if (InjectFault(FaultPoint::kCreateHash)) return KeyStep::kCreateHash;
     if (InjectFault(FaultPoint::kHashData)) return KeyStep::kHashData;
     if (InjectFault(FaultPoint::kDeriveKey)) return KeyStep::kDeriveKey;
-    *key = std::make_unique<PortableKey>(DeriveRc4Key(password));
+    auto material = DeriveRc4Key(password);
+    WipeOnExit<decltype(material)> wipe(material);
+    *key = std::make_unique<PortableKey>(material);
     return KeyStep::kOk;
   }
   const char* Name() const override { return "portable"; }
