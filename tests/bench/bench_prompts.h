@@ -16,7 +16,9 @@ class BenchPrompts : public CFilePrompts {
                      m_noSettings),
         m_password(std::move(password)) {}
   bool AskEncryptionPassword(qzops::Passwords* out) override {
-    *out = m_password;
+    out->qz = qz::Secret(m_password.qz.data(), m_password.qz.size());
+    out->strong = qz::Secret(m_password.strong.data(), m_password.strong.size());
+    out->strongFiles = m_password.strongFiles;
     return true;
   }
 
