@@ -125,10 +125,11 @@ TEST(PasswordDialogsTest, EmptyFieldsGiveTheDefaultPassword) {
   EXPECT_EQ(boxes.Count(), 0u);
 }
 
-// Where else in this process's readable memory the text's UTF-16 bytes are.
+// Where else in this process's readable memory the text's UTF-16 bytes are, but for its
+// first 8 characters: a freed block's first bytes take the heap's own links.
 size_t CopiesInMemory(const std::wstring& text) {
-  const char* needle = reinterpret_cast<const char*>(text.data());
-  const char* needleEnd = needle + text.size() * sizeof(wchar_t);
+  const char* needle = reinterpret_cast<const char*>(text.data() + 8);
+  const char* needleEnd = reinterpret_cast<const char*>(text.data() + text.size());
   const DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE;
   size_t copies = 0;
   MEMORY_BASIC_INFORMATION region{};
