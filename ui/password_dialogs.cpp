@@ -52,8 +52,10 @@ void CEncryptPasswordDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CEncryptPasswordDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  m_bFiller = true;
   LimitPasswordField(m_editPassword);
   LimitPasswordField(m_editRetype);
+  m_bFiller = false;
   const bool strong = m_bNewStrongPassword || m_pSettings->Get().strongFiles;
   m_btnStrong.SendMessage(BM_SETCHECK, strong ? BST_CHECKED : BST_UNCHECKED);
   if (m_bNewStrongPassword) m_btnStrong.EnableWindow(FALSE);
@@ -75,8 +77,8 @@ void CEncryptPasswordDlg::OnStrongClicked() {
 }
 
 void CEncryptPasswordDlg::OnPasswordChange() {
-  // A field being overwritten holds part filler, part password: nothing to judge.
-  if (!m_bWiping) ShowWorth();
+  // A field being filled or overwritten holds filler, or part filler, part password.
+  if (!m_bFiller) ShowWorth();
 }
 
 void CEncryptPasswordDlg::ShowWorth() {
@@ -104,10 +106,10 @@ void CEncryptPasswordDlg::OnGenerate() {
 }
 
 void CEncryptPasswordDlg::WipeFields() {
-  m_bWiping = true;
+  m_bFiller = true;
   WipePasswordField(m_editPassword);
   WipePasswordField(m_editRetype);
-  m_bWiping = false;
+  m_bFiller = false;
 }
 
 void CEncryptPasswordDlg::StartOver() {

@@ -51,7 +51,7 @@ class CEncryptPasswordDlg : public CDialog {
 
   SettingsFile* m_pSettings = nullptr;
   bool m_bNewStrongPassword = false;
-  bool m_bWiping = false;
+  bool m_bFiller = false;  // the fields hold the program's filler: nothing to judge
 };
 
 // An upgrade's password for its strong files when the ".qz" file had the built-in

@@ -1,5 +1,6 @@
 #include "password_field.h"
 
+#include <string>
 #include <utility>
 
 #include "message_box.h"
@@ -75,6 +76,14 @@ void ReportPasswordField(PasswordFieldStatus status) {
 void LimitPasswordField(CEdit& field) {
   // A field counts characters; the byte limit is checked again on OK.
   field.SetLimitText(static_cast<UINT>(qz::kMaxPasswordBytes));
+  // Room for the longest password from the start: a control's buffer that grows as the
+  // user types moves, and leaves what was typed so far in the memory it frees. Deleting
+  // the filler gives the undo buffer the same room.
+  const std::wstring filler(qz::kMaxPasswordBytes, L'*');
+  field.SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(filler.c_str()));
+  field.SendMessage(EM_SETSEL, 0, -1);
+  field.SendMessage(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
+  field.SendMessage(EM_EMPTYUNDOBUFFER);
 }
 
 BOOL FocusPasswordField(CDialog& dialog, CEdit& field) {

@@ -18,7 +18,8 @@ PasswordFieldStatus ReadPasswordField(const CEdit& field, PasswordForm form, qz:
 qz::Secret Utf8ToWideSecret(const qz::Secret& utf8);
 // Shows the message for a refused field; nothing for kOk.
 void ReportPasswordField(PasswordFieldStatus status);
-// Limits a field to what the caller's buffer can hold.
+// Limits a field to what the caller's buffer can hold, and makes the control's own
+// buffers that large at once. The field notifies its parent of changes (EN_CHANGE).
 void LimitPasswordField(CEdit& field);
 // Puts the caret in the field. Returns FALSE for OnInitDialog: the focus is set, so a
 // letter typed at once goes into the field, never to a button's mnemonic.

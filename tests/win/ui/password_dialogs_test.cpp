@@ -144,9 +144,8 @@ size_t CopiesInMemory(const std::wstring& text) {
 }
 
 TEST(PasswordDialogsTest, AClosedDialogLeavesNoCopyOfItsField) {
-  // Typed a character at a time and never read whole, so that only the field holds it;
-  // longer than the field's first buffer, which then moves. Code page 936 lacks the last
-  // character, so OK refuses it and empties the field for a retry.
+  // Typed a character at a time and never read whole, so that only the field holds it.
+  // Code page 936 lacks the last character, so OK refuses it and empties the field.
   const std::wstring secret = L"Wipe-\u6D4B\u8BD5-" + std::to_wstring(GetTickCount64()) + L"\U0001F600";
   for (const bool retry : {true, false}) {
     MessageBoxRecorder boxes;
