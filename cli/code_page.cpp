@@ -4,21 +4,20 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <utility>
 
 #include "code_page_936.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
-#include "secure_wipe.h"
 #include "wide_text.h"
 #else
 #include <iconv.h>
 #include <langinfo.h>
 
 #include <cerrno>
-
-#include "secure_wipe.h"
 #endif
 
 namespace qzcli {
@@ -27,7 +26,10 @@ namespace {
 
 constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 
-bool IsAscii(const std::string& text) {
+// A copy of a password's bytes, or of a part of them.
+qz::Secret CopyOf(std::string_view bytes) { return qz::Secret(bytes.data(), bytes.size()); }
+
+bool IsAscii(std::string_view text) {
   for (unsigned char c : text) {
     if (c >= 0x80) return false;
   }
@@ -35,7 +37,7 @@ bool IsAscii(const std::string& text) {
 }
 
 // Length of the UTF-8 sequence that starts at i, or 0 when none does.
-std::size_t Utf8Length(const std::string& text, std::size_t i) {
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
   const auto c = static_cast<std::uint8_t>(text[i]);
   std::size_t extra;
   std::uint32_t min;
@@ -66,7 +68,7 @@ std::size_t Utf8Length(const std::string& text, std::size_t i) {
 
 // Length of the code page 936 character that starts at i (1 or 2), or 0 when none
 // does. The structure alone decides, so that every system takes the same bytes.
-std::size_t Cp936Length(const std::string& text, std::size_t i) {
+std::size_t Cp936Length(std::string_view text, std::size_t i) {
   const auto c = static_cast<std::uint8_t>(text[i]);
   if (c <= 0x80) return 1;  // 0x80 is the euro sign
   if (c == 0xFF || i + 1 >= text.size()) return 0;
@@ -74,10 +76,10 @@ std::size_t Cp936Length(const std::string& text, std::size_t i) {
   return t >= 0x40 && t <= 0xFE && t != 0x7F ? 2 : 0;
 }
 
-using CharacterLength = std::size_t (*)(const std::string&, std::size_t);
+using CharacterLength = std::size_t (*)(std::string_view, std::size_t);
 
 // Whether the text is a whole number of characters as length() cuts them.
-bool IsCharacters(const std::string& text, CharacterLength length) {
+bool IsCharacters(std::string_view text, CharacterLength length) {
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t len = length(text, i);
     if (len == 0) return false;
@@ -143,58 +145,74 @@ class Converter {
 
   bool ok() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
 
-  // All or nothing: false when any part does not convert.
-  bool Convert(const std::string& text, std::string* out) {
-    return ok() && Run(text, false, out);
+  // All or nothing: false when any part does not convert. The text may be a password:
+  // it is converted straight into guarded memory.
+  bool Convert(std::string_view text, qz::Secret* out) {
+    if (!ok()) return false;
+    qz::Secret result(RoomFor(text));
+    std::size_t written = 0;
+    if (!Run(text, false, result.chars(), result.size(), &written)) return false;
+    result.Truncate(written);
+    *out = std::move(result);
+    return true;
+  }
+
+  // The same for a piece of a name.
+  bool Convert(std::string_view text, std::string* out) {
+    if (!ok()) return false;
+    std::string result(RoomFor(text), '\0');
+    std::size_t written = 0;
+    if (!Run(text, false, &result[0], result.size(), &written)) return false;
+    result.resize(written);
+    *out = std::move(result);
+    return true;
   }
 
   // Everything; each byte that is no character of the input becomes '?'.
-  std::string ConvertSkipping(const std::string& text) {
-    std::string result;
+  std::string ConvertSkipping(std::string_view text) {
     if (!ok()) return std::string(text.size(), '?');
-    Run(text, true, &result);
+    std::string result(RoomFor(text), '\0');
+    std::size_t written = 0;
+    Run(text, true, &result[0], result.size(), &written);
+    result.resize(written);
     return result;
   }
 
  private:
-  // The text may be a password: every copy made here is wiped.
-  bool Run(const std::string& text, bool skipInvalid, std::string* out) {
+  // No encoding takes more than four bytes of output per byte of input.
+  static std::size_t RoomFor(std::string_view text) { return text.size() * 4 + 16; }
+
+  // Converts into out (capacity bytes); *written tells how far it got.
+  bool Run(std::string_view text, bool skipInvalid, char* out, std::size_t capacity, std::size_t* written) {
     iconv(handle_, nullptr, nullptr, nullptr, nullptr);
-    std::string input = text;  // iconv wants a non-const input pointer
-    qz::WipeTextOnExit<std::string> wipeInput(input);
-    char* in = input.data();
-    std::size_t inLeft = input.size();
-    std::string result;
-    qz::WipeTextOnExit<std::string> wipeResult(result);
-    result.reserve(text.size() * 4 + 16);  // kept in place, so no unwiped copy is left
-    char chunk[256];
-    qz::WipeOnExit<char[256]> wipeChunk(chunk);
+    char* in = const_cast<char*>(text.data());  // iconv only reads its input
+    std::size_t inLeft = text.size();
+    char* dst = out;
+    std::size_t dstLeft = capacity;
+    bool converted = true;
     while (inLeft > 0) {
-      char* dst = chunk;
-      std::size_t dstLeft = sizeof(chunk);
-      const std::size_t rc = iconv(handle_, &in, &inLeft, &dst, &dstLeft);
-      result.append(chunk, sizeof(chunk) - dstLeft);
-      if (rc != static_cast<std::size_t>(-1) || errno == E2BIG) continue;  // E2BIG: chunk full
-      if (!skipInvalid) return false;
-      result += '?';
+      if (iconv(handle_, &in, &inLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1)) continue;
+      if (errno == E2BIG || !skipInvalid || dstLeft == 0) {
+        converted = false;
+        break;
+      }
+      *dst++ = '?';
+      --dstLeft;
       ++in;
       --inLeft;
     }
-    char* dst = chunk;
-    std::size_t dstLeft = sizeof(chunk);
-    if (iconv(handle_, nullptr, nullptr, &dst, &dstLeft) == static_cast<std::size_t>(-1) &&
+    if (converted && iconv(handle_, nullptr, nullptr, &dst, &dstLeft) == static_cast<std::size_t>(-1) &&
         !skipInvalid) {
-      return false;
+      converted = false;
     }
-    result.append(chunk, sizeof(chunk) - dstLeft);
-    *out = std::move(result);
-    return true;
+    *written = capacity - dstLeft;
+    return converted;
   }
 
   iconv_t handle_;
 };
 
-bool Cp936ToUtf8(const std::string& text, std::string* out) {
+bool Cp936ToUtf8(std::string_view text, qz::Secret* out) {
   return Converter("UTF-8", "CP936").Convert(text, out);
 }
 
@@ -206,28 +224,40 @@ bool Cp936ToUtf8(const std::string& text, std::string* out) {
   const int length = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
   if (length <= 0) return false;
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  qz::WipeTextOnExit<std::wstring> wipeWide(wide);  // it may be a password
   MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length);
   *out = Utf8Text(wide.data(), wide.size());
+  return true;
+}
+
+// The same for a password, in guarded memory all the way.
+bool Cp936ToUtf8(std::string_view text, qz::Secret* out) {
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (length <= 0) return false;
+  qz::Secret wide(static_cast<std::size_t>(length) * sizeof(wchar_t));
+  MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, text.data(), size, wide.wchars(), length);
+  Utf8Text(wide.wchars(), static_cast<std::size_t>(length), out);
   return true;
 }
 
 #endif
 
 // A password must be what was typed: a character code page 936 lacks fails it.
-bool Utf8ToCodePage936(const std::string& text, std::string* out) {
+bool Utf8ToCodePage936(std::string_view text, qz::Secret* out) {
   return qz::ToCodePage936(text, qz::LackingCharacter::kFail, out);
 }
 
 std::string Utf8ToCodePage936Each(const std::string& utf8) {
-  return ConvertEach(utf8, Utf8Length, Utf8ToCodePage936);
+  return ConvertEach(utf8, Utf8Length, [](const std::string& piece, std::string* out) {
+    return qz::ToCodePage936(piece, qz::LackingCharacter::kFail, out);
+  });
 }
 
 }  // namespace
 
 void InitLocale() { std::setlocale(LC_ALL, ""); }
 
-bool IsValidUtf8(const std::string& text) { return IsCharacters(text, Utf8Length); }
+bool IsValidUtf8(std::string_view text) { return IsCharacters(text, Utf8Length); }
 
 TextBytes LocaleTextBytes() {
 #ifdef _WIN32
@@ -238,9 +268,10 @@ TextBytes LocaleTextBytes() {
 #endif
 }
 
-bool LocaleToCodePage936(const std::string& text, std::string* out) {
+bool LocaleToCodePage936(const qz::Secret& typed, qz::Secret* out) {
+  const std::string_view text = typed.view();
   if (IsAscii(text)) {
-    *out = text;
+    *out = CopyOf(text);
     return true;
   }
 #ifndef _WIN32
@@ -249,38 +280,45 @@ bool LocaleToCodePage936(const std::string& text, std::string* out) {
   return IsValidUtf8(text) && Utf8ToCodePage936(text, out);
 }
 
-bool PasswordToCodePage936(const std::string& raw, std::string* out) {
+namespace {
+
+std::string_view WithoutBom(const qz::Secret& raw) {
+  std::string_view text = raw.view();
   const std::size_t bom = sizeof(kUtf8Bom) - 1;
-  std::string text = raw.compare(0, bom, kUtf8Bom) == 0 ? raw.substr(bom) : raw;
-  qz::WipeTextOnExit<std::string> wipeText(text);
+  if (text.substr(0, bom) == std::string_view(kUtf8Bom, bom)) text.remove_prefix(bom);
+  return text;
+}
+
+}  // namespace
+
+bool PasswordToCodePage936(const qz::Secret& raw, qz::Secret* out) {
+  const std::string_view text = WithoutBom(raw);
   if (IsAscii(text)) {
-    *out = text;
+    *out = CopyOf(text);
     return true;
   }
   if (IsValidUtf8(text)) return Utf8ToCodePage936(text, out);
   if (!IsCharacters(text, Cp936Length)) return false;
-  *out = text;
+  *out = CopyOf(text);
   return true;
 }
 
-bool ToUtf8(const std::string& text, std::string* out) {
+bool ToUtf8(const qz::Secret& typed, qz::Secret* out) {
+  const std::string_view text = typed.view();
 #ifndef _WIN32
   if (!IsAscii(text) && !LocaleIsUtf8()) {
     return Converter("UTF-8", LocaleCodeset()).Convert(text, out);
   }
 #endif
   if (!IsValidUtf8(text)) return false;
-  *out = text;
+  *out = CopyOf(text);
   return true;
 }
 
-bool PasswordToUtf8(const std::string& raw, std::string* out) {
-  const std::size_t bom = sizeof(kUtf8Bom) - 1;
-  const std::size_t start = raw.compare(0, bom, kUtf8Bom) == 0 ? bom : 0;
-  std::string text = raw.substr(start);
-  qz::WipeTextOnExit<std::string> wipeText(text);
+bool PasswordToUtf8(const qz::Secret& raw, qz::Secret* out) {
+  const std::string_view text = WithoutBom(raw);
   if (IsValidUtf8(text)) {
-    out->assign(text);
+    *out = CopyOf(text);
     return true;
   }
   return IsCharacters(text, Cp936Length) && Cp936ToUtf8(text, out);
@@ -302,7 +340,9 @@ std::string FromCodePage936(const std::string& bytes) {
   const std::string shown = Printable(bytes);
   if (IsAscii(shown)) return shown;
 #ifdef _WIN32
-  return ConvertEach(shown, Cp936Length, Cp936ToUtf8);
+  return ConvertEach(shown, Cp936Length, [](const std::string& piece, std::string* out) {
+    return Cp936ToUtf8(piece, out);
+  });
 #else
   Converter converter(LocaleCodeset(), "CP936");
   return ConvertEach(shown, Cp936Length, [&converter](const std::string& piece, std::string* out) {

@@ -220,14 +220,12 @@ class TerminalFrontEnd : public qzops::FrontEnd {
   bool succeeded() const { return m_succeeded; }
 
   bool AskEncryptionPassword(qzops::Passwords* out) override {
-    out->qz = m_options.password;
-    out->strong = m_options.strongPassword;
+    GivePasswords(out);
     out->strongFiles = m_options.strong;
     return true;
   }
   bool AskDecryptionPassword(qzops::PasswordUse, qzops::Passwords* out) override {
-    out->qz = m_options.password;
-    out->strong = m_options.strongPassword;
+    GivePasswords(out);
     return true;
   }
   qzops::Answer Preset(qzops::Question question) override {
@@ -298,6 +296,12 @@ class TerminalFrontEnd : public qzops::FrontEnd {
   void BatchEnded(int) override {}
 
  private:
+  // Copies, for the session to wipe when it is done with them.
+  void GivePasswords(qzops::Passwords* out) const {
+    out->qz = qz::Secret(m_options.password.data(), m_options.password.size());
+    out->strong = qz::Secret(m_options.strongPassword.data(), m_options.strongPassword.size());
+  }
+
   const RunOptions& m_options;
   std::unique_ptr<ProgressBar> m_bar;
   bool m_succeeded = false;

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "secret.h"
+
 namespace qzops {
 class StrongKeyPool;
 }
@@ -11,10 +13,10 @@ namespace qzcli {
 
 struct RunOptions {
   // ".qz" files: code page 936 bytes, never empty (default already applied).
-  std::string password;
+  qz::Secret password;
   // ".age" files: UTF-8 bytes; empty only after an empty entry at the terminal, which
   // fails each ".age" file (there is no default password for them).
-  std::string strongPassword;
+  qz::Secret strongPassword;
   bool strong = false;  // encrypt into ".age" files
   int workFactor = 18;
   bool keep = false;

@@ -68,15 +68,14 @@ PasswordNeeds NeedsOf(const Arguments& args, const std::vector<Expansion>& expan
 // already) unless they get one of their own; never the built-in default, which anyone can
 // use.
 int ObtainUpgradePassword(const Arguments& args, RunOptions* options) {
-  std::string& strong = options->strongPassword;
+  qz::Secret& strong = options->strongPassword;
   if (args.hasNewPasswordFile) {
-    Wipe(&strong);
+    strong.Clear();
     std::string error;
     if (!ReadNewPasswordFile(args.newPasswordFile, &strong, &error)) return UsageError(error);
   } else if (args.generatePassword) {
-    Wipe(&strong);
     strong = GeneratedPassword();
-  } else if (options->password == qz::kDefaultPassword) {
+  } else if (qz::IsDefaultPassword(options->password)) {
     return UsageError("the password is the built-in default, which anyone can use: a strong (.age) "
                       "file needs a password of its own; give it with --new-password-file FILE "
                       "or --generate-password");
@@ -88,7 +87,8 @@ int ObtainUpgradePassword(const Arguments& args, RunOptions* options) {
 // files, options->strongPassword in UTF-8 for ".age" files, each only where the run
 // needs it. Returns an exit status other than kExitOk when there is none to use.
 int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions* options) {
-  std::string typed, error;
+  qz::Secret typed;
+  std::string error;
   PasswordStatus status;
   const bool prompted = !args.hasPasswordFile && !args.passwordStdin;
   KeepOutOfCoreDumps();
@@ -104,21 +104,21 @@ int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions
     status = PromptPassword(args.command == Command::kEncrypt, &typed, &error);
   }
   if (status == PasswordStatus::kInterrupted || Interrupted()) {
-    Wipe(&typed);
+    typed.Clear();
     ExitForInterrupt();
   }
   if (status != PasswordStatus::kOk) return UsageError(error);
 
   // Typed text is in the terminal's encoding; a file is the same bytes on every system.
   // A strong password is UTF-8, so it may hold what code page 936 lacks.
-  std::string& password = options->password;
-  std::string& strong = options->strongPassword;
+  qz::Secret& password = options->password;
+  qz::Secret& strong = options->strongPassword;
   bool converted = true;
   if (needs.strong) converted = prompted ? ToUtf8(typed, &strong) : PasswordToUtf8(typed, &strong);
   if (converted && needs.qz) {
     converted = prompted ? LocaleToCodePage936(typed, &password) : PasswordToCodePage936(typed, &password);
     if (!converted) {
-      Wipe(&typed);
+      typed.Clear();
       return UsageError(
           prompted ? "the password cannot be written in code page 936, which .qz files need (it "
                      "holds characters that code page 936 lacks, or bytes that are not text in "
@@ -129,7 +129,7 @@ int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions
     }
   }
   const bool empty = (needs.qz ? password : strong).empty();
-  Wipe(&typed);
+  typed.Clear();
   if (!converted) {
     return UsageError(prompted ? "the password is not text in this locale's encoding"
                                : "the password is neither UTF-8 nor code page 936 bytes");
@@ -158,12 +158,12 @@ int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions
     if (needs.qz) {
       ReportError("warning: empty password; the built-in default password, which anyone can "
                   "use, is used for .qz files");
-      password = qz::kDefaultPassword;
+      password = qz::DefaultPassword();
     }
   }
   if (needs.qz && password.size() > qz::kMaxPasswordBytes) {
-    Wipe(&password);
-    Wipe(&strong);
+    password.Clear();
+    strong.Clear();
     return UsageError("the password is longer than 259 bytes (in code page 936)");
   }
   if (args.command == Command::kUpgrade) return ObtainUpgradePassword(args, options);
@@ -172,8 +172,8 @@ int ObtainPassword(const Arguments& args, const PasswordNeeds& needs, RunOptions
 
 void WipePasswords(RunOptions* options) {
   if (options->keyPool) options->keyPool->Stop();
-  Wipe(&options->password);
-  Wipe(&options->strongPassword);
+  options->password.Clear();
+  options->strongPassword.Clear();
 }
 
 // Called once the file in hand has reported its own interruption.

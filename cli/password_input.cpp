@@ -4,12 +4,14 @@
 #include <cstring>
 
 #include "interrupt.h"
-#include "secure_wipe.h"
 
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
+
+#include "secure_wipe.h"
 #include "wide_text.h"
 #include "win_path.h"
 #else
@@ -33,29 +35,34 @@ constexpr int kInterruptCheckMs = 100;
 
 const char kTooLong[] = "the password line is too long";
 
+// Drops a CR that ended the line along with its LF (or alone at the end of a file).
+void DropCarriageReturn(qz::Secret* line) {
+  if (!line->empty() && line->data()[line->size() - 1] == '\r') line->Truncate(line->size() - 1);
+}
+
 // Reads bytes up to the first "\n" (not kept) or the end. False when the line is
 // too long or the stream fails.
-bool ReadLine(std::FILE* stream, std::string* line, std::string* error) {
-  line->clear();
+bool ReadLine(std::FILE* stream, qz::Secret* line, std::string* error) {
+  line->Clear();
   for (;;) {
     const int c = std::fgetc(stream);
     if (c == EOF) break;
     if (c == '\n') {
-      if (!line->empty() && line->back() == '\r') line->pop_back();
+      DropCarriageReturn(line);
       return true;
     }
     if (line->size() >= kMaxLineBytes) {
       *error = kTooLong;
       return false;
     }
-    line->push_back(static_cast<char>(c));
+    line->Append(static_cast<char>(c));
   }
   if (std::ferror(stream)) {
     *error = std::strerror(errno);
     return false;
   }
   // A last line ending in a lone CR (an editor's line end) ends as one ending in CRLF.
-  if (!line->empty() && line->back() == '\r') line->pop_back();
+  DropCarriageReturn(line);
   return true;
 }
 
@@ -102,8 +109,8 @@ class Terminal {
   // Ctrl-C ends the prompt and the terminal gets its echo back. poll() returns on a
   // signal even when read() would be restarted; the short timeout covers a signal
   // that lands just before poll() is entered.
-  PasswordStatus ReadLine(std::string* line, std::string* error) {
-    line->clear();
+  PasswordStatus ReadLine(qz::Secret* line, std::string* error) {
+    line->Clear();
     for (;;) {
       pollfd pfd{fd_, POLLIN, 0};
       const int ready = ::poll(&pfd, 1, kInterruptCheckMs);
@@ -114,7 +121,7 @@ class Terminal {
         *error = std::strerror(errno);
         return PasswordStatus::kError;
       }
-      char c;
+      char c = 0;
       const ssize_t n = ::read(fd_, &c, 1);
       if (n < 0) {
         if (errno == EINTR || errno == EAGAIN) continue;
@@ -126,14 +133,15 @@ class Terminal {
         return PasswordStatus::kError;
       }
       if (c == '\n') {
-        if (!line->empty() && line->back() == '\r') line->pop_back();
+        DropCarriageReturn(line);
         return PasswordStatus::kOk;
       }
       if (line->size() >= kMaxLineBytes) {
         *error = kTooLong;
         return PasswordStatus::kError;
       }
-      line->push_back(c);
+      line->Append(c);
+      c = 0;
     }
   }
 
@@ -146,12 +154,10 @@ class Terminal {
 #else
 
 // A line typed at the console, as UTF-8: read wide, so that any character arrives as
-// typed whatever the console's code page. The wide copies are wiped.
-PasswordStatus ReadConsoleLine(HANDLE in, std::string* line, std::string* error) {
-  line->clear();
-  std::wstring typed;
-  typed.reserve(kMaxLineBytes + 64);  // never reallocated, so no unwiped copy is left
-  qz::WipeTextOnExit<std::wstring> wipeTyped(typed);
+// typed whatever the console's code page. The wide text stays in guarded memory.
+PasswordStatus ReadConsoleLine(HANDLE in, qz::Secret* line, std::string* error) {
+  line->Clear();
+  qz::Secret typed;  // UTF-16
   wchar_t chunk[64];
   qz::WipeOnExit<wchar_t[64]> wipeChunk(chunk);
   for (;;) {
@@ -165,15 +171,16 @@ PasswordStatus ReadConsoleLine(HANDLE in, std::string* line, std::string* error)
       *error = "no password entered (end of input)";
       return PasswordStatus::kError;
     }
-    typed.append(chunk, n);
-    const std::size_t end = typed.find(L'\n');
-    if (end != std::wstring::npos) {
-      typed.resize(end);
-      if (!typed.empty() && typed.back() == L'\r') typed.pop_back();
-      *line = Utf8Text(typed.data(), typed.size());
+    typed.Append(chunk, n * sizeof(wchar_t));
+    const wchar_t* const wide = typed.wchars();
+    const std::size_t units = typed.size() / sizeof(wchar_t);
+    const std::size_t end = static_cast<std::size_t>(std::find(wide, wide + units, L'\n') - wide);
+    if (end < units) {
+      const std::size_t length = end > 0 && wide[end - 1] == L'\r' ? end - 1 : end;
+      Utf8Text(wide, length, line);
       return PasswordStatus::kOk;
     }
-    if (typed.size() >= kMaxLineBytes) {
+    if (units >= kMaxLineBytes) {
       *error = kTooLong;
       return PasswordStatus::kError;
     }
@@ -216,7 +223,7 @@ class Terminal {
     echoOff_ = false;
   }
 
-  PasswordStatus ReadLine(std::string* line, std::string* error) {
+  PasswordStatus ReadLine(qz::Secret* line, std::string* error) {
     const PasswordStatus status = ReadConsoleLine(in_, line, error);
     // The echo that was switched off would have ended the line.
     if (status == PasswordStatus::kOk) Write("\r\n");
@@ -232,7 +239,7 @@ class Terminal {
 
 #endif
 
-PasswordStatus Ask(Terminal& terminal, const char* prompt, std::string* line, std::string* error) {
+PasswordStatus Ask(Terminal& terminal, const char* prompt, qz::Secret* line, std::string* error) {
   terminal.Write(prompt);
   const PasswordStatus status = terminal.ReadLine(line, error);
   if (status == PasswordStatus::kInterrupted) terminal.Write("\n");
@@ -241,7 +248,7 @@ PasswordStatus Ask(Terminal& terminal, const char* prompt, std::string* line, st
 
 }  // namespace
 
-PasswordStatus ReadPasswordFile(const std::string& path, std::string* password, std::string* error) {
+PasswordStatus ReadPasswordFile(const std::string& path, qz::Secret* password, std::string* error) {
 #ifdef _WIN32
   std::FILE* file = _wfopen(qz::WidePath(path).c_str(), L"rb");
 #else
@@ -251,6 +258,9 @@ PasswordStatus ReadPasswordFile(const std::string& path, std::string* password, 
     *error = "cannot read the password file " + path + ": " + std::strerror(errno);
     return PasswordStatus::kError;
   }
+  // Unbuffered: the bytes go from the file straight into the secret, leaving no copy in
+  // a buffer that is freed unwiped.
+  std::setvbuf(file, nullptr, _IONBF, 0);
   std::string reason;
   const bool ok = ReadLine(file, password, &reason);
   std::fclose(file);
@@ -261,7 +271,7 @@ PasswordStatus ReadPasswordFile(const std::string& path, std::string* password, 
   return PasswordStatus::kOk;
 }
 
-PasswordStatus ReadPasswordStream(std::FILE* stream, std::string* password, std::string* error) {
+PasswordStatus ReadPasswordStream(std::FILE* stream, qz::Secret* password, std::string* error) {
   std::string reason;
 #ifdef _WIN32
   // At the console the bytes would be its code page's; a pipe keeps the byte rule.
@@ -275,6 +285,8 @@ PasswordStatus ReadPasswordStream(std::FILE* stream, std::string* password, std:
     return status;
   }
 #endif
+  // Nothing has read the stream before: unbuffered, it keeps no copy of the line.
+  std::setvbuf(stream, nullptr, _IONBF, 0);
   if (!ReadLine(stream, password, &reason)) {
     *error = "cannot read the password from standard input: " + reason;
     return PasswordStatus::kError;
@@ -282,7 +294,7 @@ PasswordStatus ReadPasswordStream(std::FILE* stream, std::string* password, std:
   return PasswordStatus::kOk;
 }
 
-PasswordStatus PromptPassword(bool confirm, std::string* password, std::string* error) {
+PasswordStatus PromptPassword(bool confirm, qz::Secret* password, std::string* error) {
   Terminal terminal;
   if (!terminal.ok()) {
     *error = "no terminal to ask for the password on; use --password-file or --password-stdin";
@@ -295,18 +307,14 @@ PasswordStatus PromptPassword(bool confirm, std::string* password, std::string* 
   for (;;) {
     PasswordStatus status = Ask(terminal, "Password: ", password, error);
     if (status != PasswordStatus::kOk || !confirm) return status;
-    std::string again;
+    qz::Secret again;
     status = Ask(terminal, "Repeat the password: ", &again, error);
-    const bool same = again == *password;
-    Wipe(&again);
     if (status != PasswordStatus::kOk) return status;
-    if (same) return PasswordStatus::kOk;
-    Wipe(password);
+    if (again.Equals(*password)) return PasswordStatus::kOk;
+    password->Clear();
     terminal.Write("The passwords do not match. Try again.\n");
   }
 }
-
-void Wipe(std::string* text) { qz::SecureWipe(text); }
 
 void KeepOutOfCoreDumps() {
 #ifndef _WIN32

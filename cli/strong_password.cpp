@@ -39,45 +39,42 @@ std::string GuessesText(double log10) {
 
 }  // namespace
 
-bool ReadNewPasswordFile(const std::string& path, std::string* utf8, std::string* error) {
-  std::string raw;
+bool ReadNewPasswordFile(const std::string& path, qz::Secret* utf8, std::string* error) {
+  qz::Secret raw;
   const PasswordStatus status = ReadPasswordFile(path, &raw, error);
-  const bool converted = status == PasswordStatus::kOk && PasswordToUtf8(raw, utf8);
-  Wipe(&raw);
   if (status != PasswordStatus::kOk) return false;
-  if (!converted) {
+  if (!PasswordToUtf8(raw, utf8)) {
     *error = "the new password file " + path + " is neither UTF-8 nor code page 936 bytes";
   } else if (utf8->empty()) {
     *error = "the new password file " + path +
              " gives an empty password; a strong (.age) file needs a password";
-  } else if (*utf8 == qz::kDefaultPassword) {
+  } else if (qz::IsDefaultPassword(*utf8)) {
     *error = "the new password file " + path + " gives the built-in default password, which anyone can use";
   } else {
     return true;
   }
-  Wipe(utf8);
+  utf8->Clear();
   return false;
 }
 
-std::string GeneratedPassword() {
+qz::Secret GeneratedPassword() {
   static const char kIntro[] =
       "qzcrypt: generated password (write it down: the .age files cannot be opened without it): ";
-  std::string phrase = qz::GeneratePassphrase();
-  // Built in place, so that no copy of the phrase is left behind unwiped.
-  std::string line;
-  line.reserve(sizeof kIntro + phrase.size() + 1);
-  line += kIntro;
-  line += phrase;
-  line += '\n';
+  qz::Secret phrase = qz::GeneratePassphrase();
+  // The whole line in guarded memory, written in one piece.
+  qz::Secret line;
+  line.Reserve(sizeof kIntro + phrase.size() + 1);
+  line.Append(kIntro, sizeof kIntro - 1);
+  line.Append(phrase.data(), phrase.size());
+  line.Append('\n');
   std::fflush(stdout);
   WriteText(stderr, line);
   std::fflush(stderr);
-  Wipe(&line);
   return phrase;
 }
 
-void WarnIfEasyToGuess(const std::string& utf8, int workFactor) {
-  const qzops::PasswordVerdict verdict = qzops::JudgePassword(utf8, true, workFactor);
+void WarnIfEasyToGuess(const qz::Secret& utf8, int workFactor) {
+  const qzops::PasswordVerdict verdict = qzops::JudgePassword(utf8.view(), true, workFactor);
   if (!verdict.Weak()) return;
   ReportError("warning: this password is easy to guess (score " + std::to_string(verdict.score) + " of 4, " +
               GuessesText(verdict.guessesLog10) + "; " + DurationText(verdict.secondsToGuess) +

@@ -125,7 +125,7 @@ HeaderParse CheckScryptStanza(const Stanza& stanza) {
   return parse;
 }
 
-void DeriveWrapKey(const std::string& password, const std::uint8_t salt[kScryptSaltBytes], int logN,
+void DeriveWrapKey(const Secret& password, const std::uint8_t salt[kScryptSaltBytes], int logN,
                    std::uint8_t key[kAeadKeyBytes], bool* ok) {
   std::uint8_t label[kScryptLabel.size() + kScryptSaltBytes];
   std::copy(kScryptLabel.begin(), kScryptLabel.end(), label);
@@ -197,7 +197,7 @@ std::size_t StrongHeaderLength(int logN) {
          Base64Length(kHeaderMacBytes, false) + 1;
 }
 
-bool BuildStrongHeader(const std::string& password, int logN,
+bool BuildStrongHeader(const Secret& password, int logN,
                        const std::uint8_t fileKey[kFileKeyBytes], std::string* header) {
   std::uint8_t salt[kScryptSaltBytes];
   FillRandom(salt, sizeof salt);
@@ -234,7 +234,7 @@ bool HeaderFitsFileKey(const std::string& header, int logN, const std::uint8_t f
   return crypto_verify_32(mac, parse.header.mac) == 0;
 }
 
-UnwrapResult UnwrapFileKey(const std::string& password, const std::uint8_t* headerBytes,
+UnwrapResult UnwrapFileKey(const Secret& password, const std::uint8_t* headerBytes,
                            const StrongHeader& header, std::uint8_t fileKey[kFileKeyBytes]) {
   std::uint8_t wrapKey[kAeadKeyBytes];
   WipeOnExit<decltype(wrapKey)> wipeWrapKey(wrapKey);

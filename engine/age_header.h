@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "secret.h"
+
 namespace qz {
 
 inline constexpr std::size_t kFileKeyBytes = 16;
@@ -49,7 +51,7 @@ std::size_t StrongHeaderLength(int logN);
 
 // The whole header (MAC line included) that wraps fileKey under the password with a
 // fresh salt. False when scrypt fails (memory).
-bool BuildStrongHeader(const std::string& password, int logN,
+bool BuildStrongHeader(const Secret& password, int logN,
                        const std::uint8_t fileKey[kFileKeyBytes], std::string* header);
 
 // Whether header is one whole header of BuildStrongHeader's shape at logN whose MAC
@@ -60,7 +62,7 @@ enum class UnwrapResult { kOk, kWrongPassword, kDamaged, kKdfFailed };
 
 // Opens the stanza with the password and checks the header's MAC over headerBytes
 // (the parsed header's first macCovered bytes). fileKey is filled only with kOk.
-UnwrapResult UnwrapFileKey(const std::string& password, const std::uint8_t* headerBytes,
+UnwrapResult UnwrapFileKey(const Secret& password, const std::uint8_t* headerBytes,
                            const StrongHeader& header, std::uint8_t fileKey[kFileKeyBytes]);
 
 }  // namespace qz

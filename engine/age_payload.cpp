@@ -1,17 +1,25 @@
 #include "age_payload.h"
 
+#include <new>
+
 #include "hkdf_sha256.h"
-#include "secure_wipe.h"
 
 namespace qz {
-
-PayloadKey::~PayloadKey() { SecureWipe(key_, sizeof key_); }
 
 bool PayloadKey::Derive(const std::uint8_t fileKey[kFileKeyBytes],
                         const std::uint8_t nonce[kPayloadNonceBytes]) {
   static const std::uint8_t kInfo[] = {'p', 'a', 'y', 'l', 'o', 'a', 'd'};
-  return HkdfSha256(fileKey, kFileKeyBytes, nonce, kPayloadNonceBytes, kInfo, sizeof kInfo, key_,
-                    sizeof key_);
+  try {
+    key_ = Secret(kAeadKeyBytes);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (HkdfSha256(fileKey, kFileKeyBytes, nonce, kPayloadNonceBytes, kInfo, sizeof kInfo, key_.data(),
+                 key_.size())) {
+    return true;
+  }
+  key_.Clear();
+  return false;
 }
 
 namespace {
@@ -30,18 +38,18 @@ void ChunkNonce(std::uint64_t chunk, bool last, std::uint8_t nonce[kAeadNonceByt
 
 bool PayloadKey::Seal(std::uint64_t chunk, const std::uint8_t* plain, std::size_t len, bool last,
                       std::uint8_t* out) const {
-  if (len > kChunkBytes) return false;
+  if (len > kChunkBytes || key_.empty()) return false;
   std::uint8_t nonce[kAeadNonceBytes];
   ChunkNonce(chunk, last, nonce);
-  return AeadSeal(key_, nonce, nullptr, 0, plain, len, out);
+  return AeadSeal(key_.data(), nonce, nullptr, 0, plain, len, out);
 }
 
 bool PayloadKey::Open(std::uint64_t chunk, const std::uint8_t* sealed, std::size_t len, bool last,
                       std::uint8_t* out) const {
-  if (len < kAeadTagBytes || len > kSealedChunkBytes) return false;
+  if (len < kAeadTagBytes || len > kSealedChunkBytes || key_.empty()) return false;
   std::uint8_t nonce[kAeadNonceBytes];
   ChunkNonce(chunk, last, nonce);
-  return AeadOpen(key_, nonce, nullptr, 0, sealed, len, out);
+  return AeadOpen(key_.data(), nonce, nullptr, 0, sealed, len, out);
 }
 
 }  // namespace qz

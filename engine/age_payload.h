@@ -8,6 +8,7 @@
 
 #include "age_header.h"
 #include "chacha20_poly1305.h"
+#include "secret.h"
 
 namespace qz {
 
@@ -15,12 +16,11 @@ inline constexpr std::size_t kPayloadNonceBytes = 16;
 inline constexpr std::size_t kChunkBytes = 64 * 1024;
 inline constexpr std::size_t kSealedChunkBytes = kChunkBytes + kAeadTagBytes;
 
-// The payload key; wiped when it goes. Chunks are independent of each other but for
+// The payload key, in guarded memory. Chunks are independent of each other but for
 // their number, so threads may seal or open different chunks at once.
 class PayloadKey {
  public:
   PayloadKey() = default;
-  ~PayloadKey();
   PayloadKey(const PayloadKey&) = delete;
   PayloadKey& operator=(const PayloadKey&) = delete;
 
@@ -34,7 +34,7 @@ class PayloadKey {
             std::uint8_t* out) const;
 
  private:
-  std::uint8_t key_[kAeadKeyBytes] = {};
+  Secret key_;  // empty until derived
 };
 
 }  // namespace qz

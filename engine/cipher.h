@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "secret.h"
+
 namespace qz {
 
 class CipherKey {
@@ -33,7 +35,7 @@ class CipherBackend {
  public:
   virtual ~CipherBackend() = default;
   // password: the password's bytes in code page 936, without terminator.
-  virtual KeyStep DeriveKey(const std::string& password, std::unique_ptr<CipherKey>* key) const = 0;
+  virtual KeyStep DeriveKey(const Secret& password, std::unique_ptr<CipherKey>* key) const = 0;
   virtual const char* Name() const = 0;
 };
 

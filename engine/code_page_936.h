@@ -4,6 +4,9 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+#include "secret.h"
 
 namespace qz {
 
@@ -17,5 +20,7 @@ enum class LackingCharacter {
 // is not UTF-8, or with kFail when a character is lacking; *out is set only on success.
 // Every copy made on the way is wiped: the text may be a password.
 bool ToCodePage936(const std::string& utf8, LackingCharacter lacking, std::string* out);
+// The same for a password, into guarded memory; *out is set only on success.
+bool ToCodePage936(std::string_view utf8, LackingCharacter lacking, Secret* out);
 
 }  // namespace qz

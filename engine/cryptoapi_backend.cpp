@@ -75,7 +75,7 @@ class CryptoApiKey final : public CipherKey {
 
 class CryptoApiCipherBackend final : public CipherBackend {
  public:
-  KeyStep DeriveKey(const std::string& password, std::unique_ptr<CipherKey>* key) const override {
+  KeyStep DeriveKey(const Secret& password, std::unique_ptr<CipherKey>* key) const override {
     key->reset();
     if (password.size() > 0xFFFFFFFFu) return KeyStep::kHashData;
     auto made = std::unique_ptr<CryptoApiKey>(new (std::nothrow) CryptoApiKey);

@@ -38,7 +38,7 @@ Step RunBody(InputFile& in, TempOutput& out, CipherKey& key, bool encrypt, std::
 }  // namespace
 
 EncryptStep EncryptFileData(const std::string& source, const std::string& destination,
-                            const std::string& password, const CipherOptions& options) {
+                            const Secret& password, const CipherOptions& options) {
   if (password.size() > kMaxPasswordBytes) return EncryptStep::kPasswordTooLong;
   if (!PathFits(source) || !PathFits(destination) || !TemporaryPathFits(destination)) {
     return EncryptStep::kPathTooLong;
@@ -78,7 +78,7 @@ EncryptStep EncryptFileData(const std::string& source, const std::string& destin
   return FinishOutput<EncryptStep>(in, out, true, options);
 }
 
-DecryptStep OpenAndCheckHeader(const std::string& source, const std::string& password,
+DecryptStep OpenAndCheckHeader(const std::string& source, const Secret& password,
                                const CipherOptions& options, OpenedQz* opened,
                                TempOutput* out, const std::string* destination) {
   if (password.size() > kMaxPasswordBytes) return DecryptStep::kPasswordTooLong;
@@ -119,7 +119,7 @@ DecryptStep ReadHeader(OpenedQz& opened, const std::string& source, const Cipher
 }
 
 DecryptStep DecryptFileData(const std::string& source, const std::string& destination,
-                            const std::string& password, const CipherOptions& options) {
+                            const Secret& password, const CipherOptions& options) {
   OpenedQz opened;
   TempOutput out;
   DecryptStep step = OpenAndCheckHeader(source, password, options, &opened, &out, &destination);
@@ -141,7 +141,7 @@ DecryptStep DecryptFileData(const std::string& source, const std::string& destin
   return FinishOutput<DecryptStep>(opened.in, out, false, options);
 }
 
-DecryptStep CheckPassword(const std::string& source, const std::string& password,
+DecryptStep CheckPassword(const std::string& source, const Secret& password,
                           const CipherOptions& options) {
   OpenedQz opened;
   const DecryptStep step = OpenAndCheckHeader(source, password, options, &opened, nullptr, nullptr);

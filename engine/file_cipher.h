@@ -7,18 +7,19 @@
 
 #include "cipher_options.h"
 #include "cipher_steps.h"
+#include "secret.h"
 
 namespace qz {
 
 EncryptStep EncryptFileData(const std::string& source, const std::string& destination,
-                            const std::string& password, const CipherOptions& options = {});
+                            const Secret& password, const CipherOptions& options = {});
 DecryptStep DecryptFileData(const std::string& source, const std::string& destination,
-                            const std::string& password, const CipherOptions& options = {});
+                            const Secret& password, const CipherOptions& options = {});
 
 // Decrypts only the header: kOk when the password opens the file, kWrongPassword when
 // it does not, kNameMismatch when the stored name differs (options.storedName tells
 // it). Writes nothing.
-DecryptStep CheckPassword(const std::string& source, const std::string& password,
+DecryptStep CheckPassword(const std::string& source, const Secret& password,
                           const CipherOptions& options = {});
 
 }  // namespace qz

@@ -5,10 +5,10 @@
 
 namespace qz {
 
-std::array<std::uint8_t, kRc4KeyBytes> DeriveRc4Key(const std::string& password) {
+Secret DeriveRc4Key(const Secret& password) {
   auto digest = Md5Digest(password.data(), password.size());
-  std::array<std::uint8_t, kRc4KeyBytes> key{};
-  for (std::size_t i = 0; i < kEffectiveKeyBytes; ++i) key[i] = digest[i];
+  Secret key(kRc4KeyBytes);
+  for (std::size_t i = 0; i < kEffectiveKeyBytes; ++i) key.data()[i] = digest[i];
   SecureWipe(digest.data(), digest.size());
   return key;
 }

@@ -2,15 +2,15 @@
 // padded with its 11-byte zero salt.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <string>
+#include <cstddef>
+
+#include "secret.h"
 
 namespace qz {
 
 inline constexpr std::size_t kRc4KeyBytes = 16;
 inline constexpr std::size_t kEffectiveKeyBytes = 5;
 
-std::array<std::uint8_t, kRc4KeyBytes> DeriveRc4Key(const std::string& password);
+Secret DeriveRc4Key(const Secret& password);
 
 }  // namespace qz

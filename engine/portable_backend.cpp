@@ -1,11 +1,8 @@
 // Key derivation and RC4 in our own code, byte-identical to the base provider.
-#include <array>
-
 #include "cipher.h"
 #include "fault_injection.h"
 #include "key_material.h"
 #include "rc4.h"
-#include "secure_wipe.h"
 
 namespace qz {
 
@@ -13,8 +10,7 @@ namespace {
 
 class PortableKey final : public CipherKey {
  public:
-  explicit PortableKey(const std::array<std::uint8_t, kRc4KeyBytes>& key)
-      : rc4_(key.data(), key.size()) {}
+  explicit PortableKey(const Secret& key) : rc4_(key.data(), key.size()) {}
 
   bool Encrypt(std::uint8_t* data, std::size_t len, bool final) override {
     return Crypt(data, len, final);
@@ -35,15 +31,13 @@ class PortableKey final : public CipherKey {
 
 class PortableCipherBackend final : public CipherBackend {
  public:
-  KeyStep DeriveKey(const std::string& password, std::unique_ptr<CipherKey>* key) const override {
+  KeyStep DeriveKey(const Secret& password, std::unique_ptr<CipherKey>* key) const override {
     // The provider's steps, each open to an injected failure as in the CryptoAPI back end.
     if (InjectFault(FaultPoint::kAcquireContext)) return KeyStep::kAcquireContext;
     if (InjectFault(FaultPoint::kCreateHash)) return KeyStep::kCreateHash;
     if (InjectFault(FaultPoint::kHashData)) return KeyStep::kHashData;
     if (InjectFault(FaultPoint::kDeriveKey)) return KeyStep::kDeriveKey;
-    auto material = DeriveRc4Key(password);
-    *key = std::make_unique<PortableKey>(material);
-    SecureWipe(material.data(), material.size());
+    *key = std::make_unique<PortableKey>(DeriveRc4Key(password));
     return KeyStep::kOk;
   }
   const char* Name() const override { return "portable"; }

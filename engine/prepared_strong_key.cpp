@@ -1,9 +1,9 @@
 #include "prepared_strong_key.h"
 
-#include <algorithm>
+#include <new>
+#include <utility>
 
 #include "random_bytes.h"
-#include "secure_wipe.h"
 
 namespace qz {
 
@@ -12,18 +12,23 @@ PreparedStrongKey::PreparedStrongKey(PreparedStrongKey&& other) noexcept { *this
 PreparedStrongKey& PreparedStrongKey::operator=(PreparedStrongKey&& other) noexcept {
   if (this == &other) return *this;
   Wipe();
-  std::copy(other.fileKey_, other.fileKey_ + kFileKeyBytes, fileKey_);
+  fileKey_ = std::move(other.fileKey_);
   header_.swap(other.header_);
   logN_ = other.logN_;
   other.Wipe();
   return *this;
 }
 
-bool PreparedStrongKey::Prepare(const std::string& password, int logN) {
+bool PreparedStrongKey::Prepare(const Secret& password, int logN) {
   Wipe();
   if (password.empty()) return false;
-  FillRandom(fileKey_, sizeof fileKey_);
-  if (!BuildStrongHeader(password, logN, fileKey_, &header_)) {
+  try {
+    fileKey_ = Secret(kFileKeyBytes);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  FillRandom(fileKey_.data(), fileKey_.size());
+  if (!BuildStrongHeader(password, logN, fileKey_.data(), &header_)) {
     Wipe();
     return false;
   }
@@ -32,8 +37,8 @@ bool PreparedStrongKey::Prepare(const std::string& password, int logN) {
 }
 
 void PreparedStrongKey::Wipe() {
-  SecureWipe(fileKey_, sizeof fileKey_);
-  SecureWipe(&header_);
+  fileKey_.Clear();
+  header_.clear();
   logN_ = 0;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "age_header.h"
+#include "secret.h"
 
 namespace qz {
 
@@ -22,16 +23,16 @@ class PreparedStrongKey {
 
   // A fresh file key and salt, and scrypt at logN; false when scrypt fails (memory) or the
   // password is empty.
-  bool Prepare(const std::string& password, int logN);
+  bool Prepare(const Secret& password, int logN);
   void Wipe();
 
   bool ready() const { return logN_ != 0; }
   int logN() const { return logN_; }
-  const std::uint8_t* fileKey() const { return fileKey_; }
+  const std::uint8_t* fileKey() const { return fileKey_.data(); }
   const std::string& header() const { return header_; }
 
  private:
-  std::uint8_t fileKey_[kFileKeyBytes] = {};
+  Secret fileKey_;
   std::string header_;
   int logN_ = 0;
 };

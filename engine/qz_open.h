@@ -9,6 +9,7 @@
 #include "cipher_options.h"
 #include "cipher_steps.h"
 #include "file_streams.h"
+#include "secret.h"
 
 namespace qz {
 
@@ -20,7 +21,7 @@ struct OpenedQz {
 // Checks the password's and the paths' lengths, opens the source, creates the
 // temporary output for destination when one is given (refusing a directory or a
 // read-only file of that name), and derives the key.
-DecryptStep OpenAndCheckHeader(const std::string& source, const std::string& password,
+DecryptStep OpenAndCheckHeader(const std::string& source, const Secret& password,
                                const CipherOptions& options, OpenedQz* opened,
                                TempOutput* out, const std::string* destination);
 

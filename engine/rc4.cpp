@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "secure_wipe.h"
-
 namespace qz {
 
 namespace {
+
+constexpr std::size_t kStateBytes = 256;
 
 // Byte-order-neutral 8-byte loads and stores: compilers make one move of each on
 // machines whose order matches, and correct byte moves on the others.
@@ -30,25 +30,22 @@ void StoreLittle64(std::uint8_t* p, std::uint64_t v) {
 }  // namespace
 
 Rc4::Rc4(const std::uint8_t* key, std::size_t keyLen)
-    : keyLen_(keyLen > sizeof(key_) ? sizeof(key_) : keyLen) {
-  std::memcpy(key_, key, keyLen_);
+    : state_(kStateBytes + (keyLen > kStateBytes ? kStateBytes : keyLen)) {
+  std::memcpy(state_.data() + kStateBytes, key, state_.size() - kStateBytes);
   Schedule();
 }
 
-Rc4::~Rc4() {
-  SecureWipe(key_, sizeof(key_));
-  SecureWipe(state_, sizeof(state_));
-  x_ = y_ = 0;
-}
-
 void Rc4::Schedule() {
-  for (std::uint32_t i = 0; i < 256; ++i) state_[i] = static_cast<std::uint8_t>(i);
+  std::uint8_t* const s = state_.data();
+  const std::uint8_t* const key = s + kStateBytes;
+  const std::size_t keyLen = state_.size() - kStateBytes;
+  for (std::uint32_t i = 0; i < kStateBytes; ++i) s[i] = static_cast<std::uint8_t>(i);
   std::uint8_t j = 0;
-  for (std::uint32_t i = 0; i < 256; ++i) {
-    const std::uint8_t t = state_[i];
-    j = static_cast<std::uint8_t>(j + t + key_[i % keyLen_]);
-    state_[i] = state_[j];
-    state_[j] = t;
+  for (std::uint32_t i = 0; i < kStateBytes; ++i) {
+    const std::uint8_t t = s[i];
+    j = static_cast<std::uint8_t>(j + t + key[i % keyLen]);
+    s[i] = s[j];
+    s[j] = t;
   }
   x_ = 0;
   y_ = 0;
@@ -57,7 +54,7 @@ void Rc4::Schedule() {
 void Rc4::Restart() { Schedule(); }
 
 void Rc4::Apply(std::uint8_t* data, std::size_t len) {
-  std::uint8_t* const s = state_;
+  std::uint8_t* const s = state_.data();
   // Byte-sized indices wrap by themselves, without masking.
   std::uint8_t x = static_cast<std::uint8_t>(x_ + 1);
   std::uint8_t y = static_cast<std::uint8_t>(y_);

@@ -4,12 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "secret.h"
+
 namespace qz {
 
 class Rc4 {
  public:
   Rc4(const std::uint8_t* key, std::size_t keyLen);
-  ~Rc4();
   Rc4(const Rc4&) = delete;
   Rc4& operator=(const Rc4&) = delete;
   // XORs len bytes with the next key-stream bytes, in place.
@@ -20,9 +21,9 @@ class Rc4 {
  private:
   void Schedule();
 
-  std::uint8_t key_[256];
-  std::size_t keyLen_;
-  std::uint8_t state_[256];
+  // The state, then the key, in one guarded block: a ".qz" file's whole key stream
+  // follows from either.
+  Secret state_;
   std::uint32_t x_ = 0;
   std::uint32_t y_ = 0;
 };

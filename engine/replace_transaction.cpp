@@ -1,5 +1,7 @@
 #include "replace_transaction.h"
 
+#include <utility>
+
 #include "qz_name.h"
 #include "strong_file.h"
 
@@ -92,7 +94,7 @@ DecryptResult NotEncryptedName() {
 
 }  // namespace
 
-EncryptResult ReplaceWithEncrypted(const std::string& source, const std::string& password,
+EncryptResult ReplaceWithEncrypted(const std::string& source, const Secret& password,
                                    const TransactionOptions& options) {
   return ReplaceEncrypting(source, AppendEncryptedExtension(source), options,
                            [&](const std::string& destination, const CipherOptions& cipher) {
@@ -100,7 +102,7 @@ EncryptResult ReplaceWithEncrypted(const std::string& source, const std::string&
                            });
 }
 
-DecryptResult ReplaceWithDecrypted(const std::string& source, const std::string& password,
+DecryptResult ReplaceWithDecrypted(const std::string& source, const Secret& password,
                                    const TransactionOptions& options) {
   if (!HasEncryptedExtension(source)) return NotEncryptedName();
   return ReplaceDecrypting(source, StripEncryptedExtension(source), options, Decrypting::kQzToPlain,
@@ -109,7 +111,7 @@ DecryptResult ReplaceWithDecrypted(const std::string& source, const std::string&
                            });
 }
 
-EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const std::string& password,
+EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const Secret& password,
                                          const TransactionOptions& options) {
   return ReplaceEncrypting(source, AppendStrongExtension(source), options,
                            [&](const std::string& destination, const CipherOptions& cipher) {
@@ -117,15 +119,17 @@ EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const std::s
                            });
 }
 
-EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const PreparedStrongKey& key,
+EncryptResult ReplaceWithStrongEncrypted(const std::string& source, PreparedStrongKey&& key,
                                          const TransactionOptions& options) {
+  // Taken here: wiped on return, whatever the transaction did with it.
+  PreparedStrongKey used(std::move(key));
   return ReplaceEncrypting(source, AppendStrongExtension(source), options,
                            [&](const std::string& destination, const CipherOptions& cipher) {
-                             return EncryptStrongFile(source, destination, key, cipher);
+                             return EncryptStrongFile(source, destination, std::move(used), cipher);
                            });
 }
 
-DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const std::string& password,
+DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const Secret& password,
                                          const TransactionOptions& options) {
   if (!HasStrongExtension(source)) return NotEncryptedName();
   return ReplaceDecrypting(source, StripStrongExtension(source), options, Decrypting::kStrongToPlain,
@@ -134,8 +138,8 @@ DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const std::s
                            });
 }
 
-DecryptResult ReplaceWithUpgraded(const std::string& source, const std::string& qzPassword,
-                                  const std::string& strongPassword,
+DecryptResult ReplaceWithUpgraded(const std::string& source, const Secret& qzPassword,
+                                  const Secret& strongPassword,
                                   const TransactionOptions& options) {
   if (!HasEncryptedExtension(source)) return NotEncryptedName();
   return ReplaceDecrypting(

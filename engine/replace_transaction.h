@@ -9,6 +9,7 @@
 #include "header.h"
 #include "file_system.h"
 #include "prepared_strong_key.h"
+#include "secret.h"
 
 namespace qz {
 
@@ -59,26 +60,27 @@ struct DecryptResult {
 };
 
 // source -> source + ".qz", marked hidden and read-only.
-EncryptResult ReplaceWithEncrypted(const std::string& source, const std::string& password,
+EncryptResult ReplaceWithEncrypted(const std::string& source, const Secret& password,
                           const TransactionOptions& options = {});
 // source (ending in ".qz") -> the name without ".qz".
-DecryptResult ReplaceWithDecrypted(const std::string& source, const std::string& password,
+DecryptResult ReplaceWithDecrypted(const std::string& source, const Secret& password,
                           const TransactionOptions& options = {});
 
 // source -> source + ".age" (password: UTF-8).
-EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const std::string& password,
+EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const Secret& password,
                                          const TransactionOptions& options = {});
-// The same with a key prepared beforehand for the password (EncryptStrongFile).
-EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const PreparedStrongKey& key,
+// The same with a key prepared beforehand for the password (EncryptStrongFile); the key
+// is used up by the call.
+EncryptResult ReplaceWithStrongEncrypted(const std::string& source, PreparedStrongKey&& key,
                                          const TransactionOptions& options = {});
 // source (ending in ".age", any case) -> the name without it.
-DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const std::string& password,
+DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const Secret& password,
                                          const TransactionOptions& options = {});
 // source (ending in ".qz") -> the name without ".qz" plus ".age"; the ".qz" is removed
 // only after the ".age" is in place, durable and verified. result.destination is the
 // ".age" file.
-DecryptResult ReplaceWithUpgraded(const std::string& source, const std::string& qzPassword,
-                                  const std::string& strongPassword,
+DecryptResult ReplaceWithUpgraded(const std::string& source, const Secret& qzPassword,
+                                  const Secret& strongPassword,
                                   const TransactionOptions& options = {});
 
 }  // namespace qz

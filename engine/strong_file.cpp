@@ -1,5 +1,7 @@
 #include "strong_file.h"
 
+#include <utility>
+
 #include "crypto_library.h"
 #include "file_streams.h"
 #include "file_system.h"
@@ -23,7 +25,7 @@ EncryptStep SealFailure(SealStatus status) {
 }
 
 // Opens a strong file up to its payload: the header judged, the password tried.
-DecryptStep OpenStrong(const InputFile& in, StrongReader& reader, const std::string& password,
+DecryptStep OpenStrong(const InputFile& in, StrongReader& reader, const Secret& password,
                        const CipherOptions& options) {
   if (!reader.Allocate(in.snapshot().size)) return DecryptStep::kAllocBuffer;
   const DecryptStep step = reader.ReadHeader(options.workFactorFound);
@@ -72,14 +74,16 @@ EncryptStep EncryptStrong(const std::string& source, const std::string& destinat
 }  // namespace
 
 EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
-                              const std::string& password, const CipherOptions& options) {
+                              const Secret& password, const CipherOptions& options) {
   if (password.empty()) return EncryptStep::kEmptyPassword;
   return EncryptStrong(source, destination, options,
                        [&](StrongWriter& writer) { return writer.Begin(password, options.workFactor); });
 }
 
 EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
-                              const PreparedStrongKey& key, const CipherOptions& options) {
+                              PreparedStrongKey&& prepared, const CipherOptions& options) {
+  // Wiped on return, whatever came of it: one salt and file key make one file only.
+  const PreparedStrongKey key(std::move(prepared));
   // A key for another work factor than the one asked for is not used.
   if (key.ready() && key.logN() != options.workFactor) return EncryptStep::kDeriveKey;
   return EncryptStrong(source, destination, options,
@@ -87,7 +91,7 @@ EncryptStep EncryptStrongFile(const std::string& source, const std::string& dest
 }
 
 DecryptStep DecryptStrongFile(const std::string& source, const std::string& destination,
-                              const std::string& password, const CipherOptions& options) {
+                              const Secret& password, const CipherOptions& options) {
   if (password.empty()) return DecryptStep::kEmptyPassword;
   if (!PathFits(source) || !PathFits(destination) || !TemporaryPathFits(destination)) {
     return DecryptStep::kPathTooLong;
@@ -126,7 +130,7 @@ DecryptStep DecryptStrongFile(const std::string& source, const std::string& dest
   return FinishOutput<DecryptStep>(in, out, false, options);
 }
 
-DecryptStep CheckStrongPassword(const std::string& source, const std::string& password,
+DecryptStep CheckStrongPassword(const std::string& source, const Secret& password,
                                 const CipherOptions& options) {
   if (password.empty()) return DecryptStep::kEmptyPassword;
   if (!PathFits(source)) return DecryptStep::kPathTooLong;

@@ -9,32 +9,33 @@
 #include "cipher_options.h"
 #include "cipher_steps.h"
 #include "prepared_strong_key.h"
+#include "secret.h"
 #include "strong_format.h"
 
 namespace qz {
 
 // source -> destination in the binary age format (options.workFactor).
 EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
-                              const std::string& password, const CipherOptions& options = {});
+                              const Secret& password, const CipherOptions& options = {});
 // The same with a key prepared beforehand (PreparedStrongKey): its header is written as
-// it is, after a check that it belongs to the key's file key. The key stays the
-// caller's, to wipe; each key is for one output only.
+// it is, after a check that it belongs to the key's file key. The key is used up: wiped
+// when the call returns, so that it protects one output only.
 EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
-                              const PreparedStrongKey& key, const CipherOptions& options = {});
+                              PreparedStrongKey&& key, const CipherOptions& options = {});
 // An age file, binary or armored, -> its plaintext. Every chunk is authenticated before
 // it is written; the output is committed only after the last chunk checked out.
 DecryptStep DecryptStrongFile(const std::string& source, const std::string& destination,
-                              const std::string& password, const CipherOptions& options = {});
+                              const Secret& password, const CipherOptions& options = {});
 // Reads and authenticates the whole file; writes nothing. kOk when the password opens it
 // and every chunk is intact.
-DecryptStep CheckStrongPassword(const std::string& source, const std::string& password,
+DecryptStep CheckStrongPassword(const std::string& source, const Secret& password,
                                 const CipherOptions& options = {});
 // A ".qz" file straight into an age file, never a plain copy on disk: qzPassword (code
 // page 936) opens the source, strongPassword (UTF-8) protects the output. The ".qz"
 // header's verdicts apply as in DecryptFileData. The output is flushed, read back and
 // checked against what was written before it is committed.
 DecryptStep UpgradeFileData(const std::string& source, const std::string& destination,
-                            const std::string& qzPassword, const std::string& strongPassword,
+                            const Secret& qzPassword, const Secret& strongPassword,
                             const CipherOptions& options = {});
 
 }  // namespace qz

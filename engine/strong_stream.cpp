@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <system_error>
 
 #include "random_bytes.h"
@@ -22,7 +23,6 @@ std::size_t BatchChunks(std::uint64_t bytes, std::size_t chunkBytes) {
 StrongWriter::~StrongWriter() {
   behind_.reset();
   if (headerThread_.joinable()) headerThread_.join();
-  SecureWipe(fileKey_, sizeof fileKey_);
 }
 
 bool StrongWriter::Allocate(std::uint64_t plainSize) {
@@ -34,15 +34,25 @@ bool StrongWriter::Allocate(std::uint64_t plainSize) {
   return plain_ && sealed_[0] && sealed_[1];
 }
 
-bool StrongWriter::Begin(const std::string& password, int logN) {
-  FillRandom(fileKey_, sizeof fileKey_);
+bool StrongWriter::NewFileKey() {
+  try {
+    fileKey_ = Secret(kFileKeyBytes);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+bool StrongWriter::Begin(const Secret& password, int logN) {
+  if (!NewFileKey()) return false;
+  FillRandom(fileKey_.data(), fileKey_.size());
   FillRandom(nonce_, sizeof nonce_);
-  if (!key_.Derive(fileKey_, nonce_)) return false;
+  if (!key_.Derive(fileKey_.data(), nonce_)) return false;
   headerLength_ = StrongHeaderLength(logN);
   // The payload key does not depend on the password: scrypt, the slow part, need not
   // hold the payload up.
   auto build = [this, &password, logN] {
-    headerBuilt_ = BuildStrongHeader(password, logN, fileKey_, &header_);
+    headerBuilt_ = BuildStrongHeader(password, logN, fileKey_.data(), &header_);
   };
   try {
     headerThread_ = std::thread(build);
@@ -54,9 +64,10 @@ bool StrongWriter::Begin(const std::string& password, int logN) {
 
 bool StrongWriter::Begin(const PreparedStrongKey& key) {
   if (!key.ready() || !HeaderFitsFileKey(key.header(), key.logN(), key.fileKey())) return false;
-  std::copy(key.fileKey(), key.fileKey() + kFileKeyBytes, fileKey_);
+  if (!NewFileKey()) return false;
+  std::copy(key.fileKey(), key.fileKey() + kFileKeyBytes, fileKey_.data());
   FillRandom(nonce_, sizeof nonce_);
-  if (!key_.Derive(fileKey_, nonce_)) return false;
+  if (!key_.Derive(fileKey_.data(), nonce_)) return false;
   headerLength_ = key.header().size();
   header_ = key.header();
   headerBuilt_ = true;
@@ -162,7 +173,7 @@ DecryptStep StrongReader::ReadHeader(int* workFactorFound) {
   return DecryptStep::kOk;
 }
 
-DecryptStep StrongReader::Unlock(const std::string& password) {
+DecryptStep StrongReader::Unlock(const Secret& password) {
   std::uint8_t fileKey[kFileKeyBytes];
   WipeOnExit<decltype(fileKey)> wipeKey(fileKey);
   switch (UnwrapFileKey(password, reinterpret_cast<const std::uint8_t*>(headerBytes_.data()),

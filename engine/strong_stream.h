@@ -20,6 +20,7 @@
 #include "file_streams.h"
 #include "operation_steps.h"
 #include "prepared_strong_key.h"
+#include "secret.h"
 #include "write_behind.h"
 
 namespace qz {
@@ -47,7 +48,7 @@ class StrongWriter {
   bool Allocate(std::uint64_t plainSize);
   // A fresh file key and nonce. The header's scrypt runs on a thread of its own while
   // the payload is sealed; password must outlive the writer.
-  bool Begin(const std::string& password, int logN);
+  bool Begin(const Secret& password, int logN);
   // The same with a key made beforehand: its file key and header, no scrypt here. False
   // when the header is not the key's own.
   bool Begin(const PreparedStrongKey& key);
@@ -63,10 +64,12 @@ class StrongWriter {
   SealStatus Finish();
 
  private:
+  // A guarded block for the file key; false when there is none.
+  bool NewFileKey();
   SealStatus SealBatch(std::size_t bytes, bool end);
 
   TempOutput* out_ = nullptr;
-  std::uint8_t fileKey_[kFileKeyBytes] = {};
+  Secret fileKey_;
   std::uint8_t nonce_[kPayloadNonceBytes] = {};
   PayloadKey key_;
   std::uint64_t chunks_ = 0;  // sealed so far
@@ -99,7 +102,7 @@ class StrongReader {
   DecryptStep ReadHeader(int* workFactorFound);
   // kWrongPassword when the password does not open the stanza, kDamaged when the
   // header's MAC does not check out, kDeriveKey when scrypt fails (memory).
-  DecryptStep Unlock(const std::string& password);
+  DecryptStep Unlock(const Secret& password);
   // Each authenticated batch of plaintext goes to sink, which returns false when it
   // cannot take it (kWriteBlock). Batches alternate between two buffers, so a batch's
   // bytes stay as they are until the sink's next call returns. kOk only after a valid

@@ -27,7 +27,7 @@ DecryptStep SealFailure(SealStatus status) {
 
 // Writes the ".qz" body's plaintext as a strong file into out; digest gets the
 // plaintext, plainBytes its length.
-DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const std::string& password,
+DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const Secret& password,
                     const CipherOptions& options, ProgressScope& progress,
                     std::uint8_t digest[kDigestBytes], std::uint64_t* plainBytes) {
   StrongWriter writer;
@@ -59,7 +59,7 @@ DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const std::string& passwo
 
 // Reads the finished file back with the strong password alone: every chunk must
 // authenticate and the plaintext must be what was written.
-DecryptStep ReadBack(const std::string& path, const std::string& password,
+DecryptStep ReadBack(const std::string& path, const Secret& password,
                      const std::uint8_t expected[kDigestBytes], std::uint64_t plainBytes,
                      const CipherOptions& options, ProgressScope& progress) {
   InputFile in;
@@ -93,7 +93,7 @@ DecryptStep ReadBack(const std::string& path, const std::string& password,
 }  // namespace
 
 DecryptStep UpgradeFileData(const std::string& source, const std::string& destination,
-                            const std::string& qzPassword, const std::string& strongPassword,
+                            const Secret& qzPassword, const Secret& strongPassword,
                             const CipherOptions& options) {
   if (strongPassword.empty()) return DecryptStep::kEmptyPassword;
   if (!PathFits(destination) || !TemporaryPathFits(destination)) return DecryptStep::kPathTooLong;

@@ -4,7 +4,6 @@
 #include "file_cipher.h"
 #include "folder_scan.h"
 #include "qz_name.h"
-#include "secure_wipe.h"
 #include "strong_key_pool.h"
 
 namespace qzops {
@@ -44,10 +43,10 @@ FileSession::FileSession(FrontEnd& frontEnd) : m_frontEnd(frontEnd) {}
 FileSession::~FileSession() { WipePassword(); }
 
 void FileSession::WipePassword() {
-  qz::SecureWipe(&m_password.qz);
-  qz::SecureWipe(&m_password.strong);
+  m_password.qz.Clear();
+  m_password.strong.Clear();
   m_password.strongFiles = false;
-  qz::SecureWipe(&m_newStrong);
+  m_newStrong.Clear();
   m_newStrongAsked = false;
 }
 
@@ -64,8 +63,6 @@ bool FileSession::AskEncryptionPassword() {
     WipePassword();
     std::swap(m_password, answer);
   }
-  qz::SecureWipe(&answer.qz);
-  qz::SecureWipe(&answer.strong);
   return given;
 }
 
@@ -78,8 +75,6 @@ bool FileSession::AskDecryptionPassword(PasswordUse use) {
     answer.strongFiles = false;
     std::swap(m_password, answer);
   }
-  qz::SecureWipe(&answer.qz);
-  qz::SecureWipe(&answer.strong);
   return given;
 }
 
@@ -184,8 +179,8 @@ void FileSession::Decrypt(const std::string& path) {
 
 bool FileSession::StrongPasswordIsDefault() const {
   // An empty entry for an upgrade gives the default for the ".qz" file and nothing else.
-  return m_password.strong == qz::kDefaultPassword ||
-         (m_password.strong.empty() && m_password.qz == qz::kDefaultPassword);
+  return m_password.strong.view() == qz::kDefaultPassword ||
+         (m_password.strong.empty() && m_password.qz.view() == qz::kDefaultPassword);
 }
 
 bool FileSession::AskNewStrongPassword(const std::string& path) {
@@ -212,9 +207,9 @@ bool FileSession::AskNewStrongPassword(const std::string& path) {
   }
   // A batch asks once; its answer, or the lack of one, holds for the batch's files.
   if (!m_batch || !m_newStrongAsked) {
-    qz::SecureWipe(&m_newStrong);
-    if (!m_frontEnd.AskNewStrongPassword(&m_newStrong) || m_newStrong == qz::kDefaultPassword)
-      qz::SecureWipe(&m_newStrong);
+    m_newStrong.Clear();
+    if (!m_frontEnd.AskNewStrongPassword(&m_newStrong) || m_newStrong.view() == qz::kDefaultPassword)
+      m_newStrong.Clear();
     m_newStrongAsked = true;
   }
   return !m_newStrong.empty();
@@ -234,7 +229,7 @@ void FileSession::Upgrade(const std::string& path) {
                                                  newPassword ? m_newStrong : m_password.strong, options);
                 });
   if (!m_batch) {
-    qz::SecureWipe(&m_newStrong);
+    m_newStrong.Clear();
     m_newStrongAsked = false;
   }
 }

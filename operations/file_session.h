@@ -70,7 +70,7 @@ class FileSession {
 
   FrontEnd& m_frontEnd;
   Passwords m_password;
-  std::string m_newStrong;  // UTF-8: a strong file's password in place of the default
+  qz::Secret m_newStrong;  // UTF-8: a strong file's password in place of the default
   bool m_newStrongAsked = false;
   bool m_batch = false;
   PasswordUse m_batchUse = PasswordUse::kQzFiles;

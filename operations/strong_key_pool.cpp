@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <system_error>
-
-#include "secure_wipe.h"
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -61,11 +61,15 @@ std::size_t StrongKeyPool::ThreadsFor(int logN, std::size_t files) {
   return static_cast<std::size_t>((std::min<std::uint64_t>)({cores, fit, files}));
 }
 
-bool StrongKeyPool::Start(const std::string& password, int logN, bool (*cancelled)()) {
+bool StrongKeyPool::Start(const qz::Secret& password, int logN, bool (*cancelled)()) {
   started_ = true;
   const std::size_t count = ThreadsFor(logN, toMake_);
   if (count == 0 || password.empty()) return false;
-  password_ = password;
+  try {
+    password_ = qz::Secret(password.data(), password.size());
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   logN_ = logN;
   cancelled_ = cancelled;
   // Two keys a thread at most, begun or ready: few to waste when the batch stops early.
@@ -115,12 +119,12 @@ bool StrongKeyPool::MoreComing() const {
   return !stopped_ && !failed_ && (making_ > 0 || (toMake_ > 0 && running_ > 0));
 }
 
-bool StrongKeyPool::Take(const std::string& password, int logN, bool (*cancelled)(),
+bool StrongKeyPool::Take(const qz::Secret& password, int logN, bool (*cancelled)(),
                          qz::PreparedStrongKey* key) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (!started_ && !Start(password, logN, cancelled)) return false;
   if (stopped_ || running_ + making_ + ready_.size() == 0 || password.empty() || logN != logN_ ||
-      password != password_) {
+      !password.Equals(password_)) {
     return false;
   }
   changed_.wait(lock, [this] { return !ready_.empty() || !MoreComing(); });
@@ -144,7 +148,7 @@ void StrongKeyPool::Stop() {
   threads_.clear();
   std::lock_guard<std::mutex> lock(mutex_);
   ready_.clear();  // each key wipes itself
-  qz::SecureWipe(&password_);
+  password_.Clear();
 }
 
 std::size_t StrongKeyPool::threads() const {
@@ -177,10 +181,10 @@ void BatchKeyPool::End() {
 }
 
 qz::EncryptResult EncryptStrong(StrongKeyPool* pool, const std::string& source,
-                                const std::string& password, const qz::TransactionOptions& options) {
+                                const qz::Secret& password, const qz::TransactionOptions& options) {
   qz::PreparedStrongKey key;
   if (pool && pool->Take(password, options.cipher.workFactor, options.cipher.cancelled, &key))
-    return qz::ReplaceWithStrongEncrypted(source, key, options);
+    return qz::ReplaceWithStrongEncrypted(source, std::move(key), options);
   return qz::ReplaceWithStrongEncrypted(source, password, options);
 }
 

@@ -16,6 +16,7 @@
 #include "front_end.h"
 #include "prepared_strong_key.h"
 #include "replace_transaction.h"
+#include "secret.h"
 
 namespace qzops {
 
@@ -32,7 +33,7 @@ class StrongKeyPool {
   // cancelled, polled on the pool's threads, stops further keys. False: no key from the
   // pool (no memory or thread for one, a failed derivation, all used, stopped, another
   // password): the caller makes its own.
-  bool Take(const std::string& password, int logN, bool (*cancelled)(), qz::PreparedStrongKey* key);
+  bool Take(const qz::Secret& password, int logN, bool (*cancelled)(), qz::PreparedStrongKey* key);
   // Ends the pool: waits for the derivations under way (scrypt cannot be stopped
   // half-way), then wipes the password and every key not taken. No thread of the pool
   // runs afterwards.
@@ -48,7 +49,7 @@ class StrongKeyPool {
   static std::size_t ThreadsFor(int logN, std::size_t files);
 
  private:
-  bool Start(const std::string& password, int logN, bool (*cancelled)());
+  bool Start(const qz::Secret& password, int logN, bool (*cancelled)());
   void Work();
   bool MoreComing() const;
 
@@ -56,7 +57,7 @@ class StrongKeyPool {
   std::condition_variable changed_;
   std::vector<std::thread> threads_;
   std::deque<qz::PreparedStrongKey> ready_;
-  std::string password_;
+  qz::Secret password_;
   int logN_ = 0;
   bool (*cancelled_)() = nullptr;
   std::size_t toMake_;      // keys not yet begun
@@ -88,6 +89,6 @@ class BatchKeyPool {
 // source -> source + ".age" with a key from pool when it has one, else with password. The
 // key is wiped once the file is done, whatever came of it.
 qz::EncryptResult EncryptStrong(StrongKeyPool* pool, const std::string& source,
-                                const std::string& password, const qz::TransactionOptions& options);
+                                const qz::Secret& password, const qz::TransactionOptions& options);
 
 }  // namespace qzops

@@ -12,7 +12,7 @@
 int main(int argc, char** argv) {
   const std::size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 512;
   const std::size_t total = megabytes * 1000 * 1000;
-  const auto key = qz::DeriveRc4Key("benchmark");
+  const auto key = qz::DeriveRc4Key(qz::Secret("benchmark", 9));
   std::uint32_t sink = 0;
   for (std::size_t bufferBytes : {1000u, 4096u, 65536u, 256u * 1024u}) {
     std::vector<std::uint8_t> buffer(bufferBytes, 0x5a);

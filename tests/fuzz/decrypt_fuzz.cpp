@@ -28,12 +28,15 @@ using fuzz::ReadAll;
 using fuzz::WorkDir;
 using fuzz::WriteAll;
 
-std::string PasswordFor(std::uint8_t selector) {
+qz::Secret PasswordFor(std::uint8_t selector) {
   switch (selector & 3) {
-    case 0: return "fuzz";  // the seeds' password
-    case 1: return qz::kDefaultPassword;
-    case 2: return "";
-    default: return std::string(1 + (selector >> 2), static_cast<char>(selector | 0x80));
+    case 0: return qz::Secret("fuzz", 4);  // the seeds' password
+    case 1: return qz::DefaultPassword();
+    case 2: return qz::Secret();
+    default: {
+      const std::string bytes(1 + (selector >> 2), static_cast<char>(selector | 0x80));
+      return qz::Secret(bytes.data(), bytes.size());
+    }
   }
 }
 
@@ -56,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::size_t kBuffers[] = {1000, 1, 7, 256, 4096, 65536};
   options.ioBufferBytes = kBuffers[(selector >> 2) % 6];
   options.sizeHint = fileSize;
-  const std::string password = PasswordFor(selector);
+  const qz::Secret password = PasswordFor(selector);
 
   const qz::DecryptStep checked = qz::CheckPassword(qzPath, password, options);
   if (fileSize < qz::kHeaderBytes) {

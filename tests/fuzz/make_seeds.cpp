@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     qz::CipherOptions options;
     options.backend = &qz::PortableBackend();
     options.headerName = "\xB1\xA8\xB8\xE6 " + std::to_string(size) + ".doc";
-    if (qz::EncryptFileData(plainPath, qzPath, "fuzz", options) != qz::EncryptStep::kOk) return 1;
+    if (qz::EncryptFileData(plainPath, qzPath, qz::Secret("fuzz", 4), options) != qz::EncryptStep::kOk) return 1;
     std::vector<std::uint8_t> seed = {0};
     const std::vector<std::uint8_t> qz = Read(qzPath);
     seed.insert(seed.end(), qz.begin(), qz.end());
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     if (!Write(plainPath, plain)) return 1;
     qz::CipherOptions options;
     options.workFactor = 1 + static_cast<int>(size % 2);
-    if (qz::EncryptStrongFile(plainPath, agePath, "fuzz", options) != qz::EncryptStep::kOk) return 1;
+    if (qz::EncryptStrongFile(plainPath, agePath, qz::Secret("fuzz", 4), options) != qz::EncryptStep::kOk) return 1;
     const std::vector<std::uint8_t> age = Read(agePath);
     std::remove(agePath.c_str());
     if (!Write(strongDir + "/age-" + std::to_string(size), age)) return 1;

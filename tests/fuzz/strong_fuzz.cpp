@@ -28,6 +28,7 @@
 namespace {
 
 constexpr char kPassword[] = "fuzz";  // the seeds' password
+qz::Secret Password() { return qz::Secret(kPassword, sizeof kPassword - 1); }
 constexpr int kMostRounds = 2;
 
 using fuzz::Check;
@@ -69,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   qz::CipherOptions options;
   int found = -1;
   options.workFactorFound = &found;
-  const qz::DecryptStep checked = qz::CheckStrongPassword(agePath, kPassword, options);
+  const qz::DecryptStep checked = qz::CheckStrongPassword(agePath, Password(), options);
   Check(checked == qz::DecryptStep::kOk || checked == qz::DecryptStep::kDamaged ||
             checked == qz::DecryptStep::kWrongPassword ||
             checked == qz::DecryptStep::kNotPassphraseFile ||
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (checked == qz::DecryptStep::kWorkFactorTooLarge) {
     Check(found > qz::kMaxStrongWorkFactor, "refused a work factor in range");
   }
-  const qz::DecryptStep step = qz::DecryptStrongFile(agePath, outPath, kPassword, options);
+  const qz::DecryptStep step = qz::DecryptStrongFile(agePath, outPath, Password(), options);
   Check(step == checked, "CheckStrongPassword and DecryptStrongFile disagree");
 
   if (step != qz::DecryptStep::kOk) {
@@ -91,10 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "an accepted file is not exactly header, nonce and chunks");
     }
     options.workFactor = 1;
-    Check(qz::EncryptStrongFile(outPath, againPath, kPassword, options) == qz::EncryptStep::kOk,
+    Check(qz::EncryptStrongFile(outPath, againPath, Password(), options) == qz::EncryptStep::kOk,
           "re-encryption failed");
     Remove(outPath);
-    Check(qz::DecryptStrongFile(againPath, outPath, kPassword, options) == qz::DecryptStep::kOk,
+    Check(qz::DecryptStrongFile(againPath, outPath, Password(), options) == qz::DecryptStep::kOk,
           "a fresh encryption does not open");
     Check(ReadAll(outPath) == plain, "a fresh encryption gives other bytes");
     Remove(againPath);

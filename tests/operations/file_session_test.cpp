@@ -15,6 +15,7 @@
 #include "default_password.h"
 #include "file_session.h"
 #include "strong_file.h"
+#include "test_password.h"
 #include "test_support.h"
 
 namespace {
@@ -34,10 +35,16 @@ using Strings = std::vector<std::string>;
 // What the scripted front end's cancel poll answers during the current engine call.
 bool g_cancelNow = false;
 
+// A scripted answer to a password prompt.
+struct Typed {
+  std::string qz, strong;
+  bool strongFiles = false;
+};
+
 // Answers from a script and writes down, in order, everything the session did with it.
 class ScriptedFrontEnd : public qzops::FrontEnd {
  public:
-  std::deque<qzops::Passwords> passwords;  // each prompt takes the next; none left: cancelled
+  std::deque<Typed> passwords;           // each prompt takes the next; none left: cancelled
   std::deque<bool> answers;                // each question takes the next
   std::deque<std::string> newPasswords;    // an upgrade's own strong passwords, likewise
   std::map<Question, Answer> presets;
@@ -50,10 +57,10 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
   bool AskDecryptionPassword(PasswordUse use, qzops::Passwords* out) override {
     return Next("decryption password " + std::to_string(static_cast<int>(use)), out);
   }
-  bool AskNewStrongPassword(std::string* out) override {
+  bool AskNewStrongPassword(qz::Secret* out) override {
     log.push_back("new strong password");
     if (newPasswords.empty()) return false;
-    *out = newPasswords.front();
+    *out = Pw(newPasswords.front());
     newPasswords.pop_front();
     return true;
   }
@@ -114,17 +121,19 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
   bool Next(const std::string& what, qzops::Passwords* out) {
     log.push_back(what);
     if (passwords.empty()) return false;
-    *out = passwords.front();
+    out->qz = Pw(passwords.front().qz);
+    out->strong = Pw(passwords.front().strong);
+    out->strongFiles = passwords.front().strongFiles;
     passwords.pop_front();
     return true;
   }
 };
 
-qzops::Passwords Qz(const std::string& password) { return {password, std::string(), false}; }
-qzops::Passwords Strong(const std::string& password) { return {std::string(), password, true}; }
+Typed Qz(const std::string& password) { return {password, std::string(), false}; }
+Typed Strong(const std::string& password) { return {std::string(), password, true}; }
 
 // An encryption or decryption run on its own, with one password.
-void RunAlone(FileCommand command, const std::string& path, const qzops::Passwords& password) {
+void RunAlone(FileCommand command, const std::string& path, const Typed& password) {
   ScriptedFrontEnd ui;
   ui.passwords = {password};
   FileSession session(ui);
@@ -428,7 +437,7 @@ TEST(FileSessionTest, AnUpgradeGivesAStrongFileItsOwnPasswordInPlaceOfTheDefault
                              "finished d2.txt.qz in batch", "batch ended 1"}));
   EXPECT_EQ(dir.List(), (Strings{"d1.txt.age", "d2.txt.age", "w.txt.qz"}));
   for (const std::string name : {"d1.txt", "d2.txt"}) {
-    EXPECT_EQ(qz::CheckStrongPassword(folder + name + ".age", kDefault), qz::DecryptStep::kWrongPassword);
+    EXPECT_EQ(qz::CheckStrongPassword(folder + name + ".age", Pw(kDefault)), qz::DecryptStep::kWrongPassword);
     RunAlone(FileCommand::kDecrypt, folder + name + ".age", Strong("new pw"));
     EXPECT_EQ(ReadFile(folder + name), plain);
   }
@@ -476,7 +485,7 @@ TEST(FileSessionTest, ACancelLeavesTheFileInHandAndEndsTheBatchAndTheSessionsWor
   const struct {
     FileCommand command;
     std::string name;
-    qzops::Passwords password;
+    Typed password;
   } cases[] = {{FileCommand::kEncrypt, "n1.txt", Strong("strong pw")},
                {FileCommand::kEncrypt, "n4.txt", Qz("pw")},
                {FileCommand::kDecrypt, "n2.txt.age", Strong("strong pw")},

@@ -8,12 +8,14 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "age_header.h"
 #include "file_session.h"
 #include "strong_file.h"
 #include "strong_key_pool.h"
+#include "test_password.h"
 #include "test_support.h"
 
 namespace {
@@ -34,7 +36,8 @@ class BatchFrontEnd : public qzops::FrontEnd {
  public:
   std::vector<qzops::FileReport> reports;
   bool AskEncryptionPassword(qzops::Passwords* out) override {
-    *out = {std::string(), kPassword, true};
+    out->strong = Pw(kPassword);
+    out->strongFiles = true;
     return true;
   }
   bool AskDecryptionPassword(qzops::PasswordUse, qzops::Passwords*) override { return false; }
@@ -108,7 +111,7 @@ TEST_F(StrongKeyPoolTest, BatchOutputsOpenAndEachHasItsOwnSaltAndFileKey) {
   pool.Stop();
   EXPECT_EQ(ThreadsNow(), threadsBefore);
   qz::PreparedStrongKey late;
-  EXPECT_FALSE(pool.Take(kPassword, 10, nullptr, &late)) << "nothing after the end";
+  EXPECT_FALSE(pool.Take(Pw(kPassword), 10, nullptr, &late)) << "nothing after the end";
 
   std::set<std::string> salts, fileKeys;
   for (std::size_t i = 0, content = 0; i < paths.size(); ++i) {
@@ -122,12 +125,12 @@ TEST_F(StrongKeyPoolTest, BatchOutputsOpenAndEachHasItsOwnSaltAndFileKey) {
     ASSERT_EQ(parse.verdict, qz::HeaderVerdict::kOk);
     EXPECT_EQ(parse.header.logN, 10);
     std::uint8_t fileKey[qz::kFileKeyBytes];
-    ASSERT_EQ(qz::UnwrapFileKey(kPassword, blob.data(), parse.header, fileKey), qz::UnwrapResult::kOk);
+    ASSERT_EQ(qz::UnwrapFileKey(Pw(kPassword), blob.data(), parse.header, fileKey), qz::UnwrapResult::kOk);
     salts.insert(qz::test::Hex(parse.header.salt, sizeof parse.header.salt));
     fileKeys.insert(qz::test::Hex(fileKey, sizeof fileKey));
 
     const std::string plain = dir / ("plain" + std::to_string(i));
-    ASSERT_EQ(qz::DecryptStrongFile(paths[i] + ".age", plain, kPassword), qz::DecryptStep::kOk);
+    ASSERT_EQ(qz::DecryptStrongFile(paths[i] + ".age", plain, Pw(kPassword)), qz::DecryptStep::kOk);
     EXPECT_EQ(ReadFile(plain), contents[content++]) << paths[i];
   }
   EXPECT_EQ(salts.size(), contents.size());
@@ -175,20 +178,27 @@ TEST_F(StrongKeyPoolTest, CancelHalfWayKeepsTheRestAndLeavesNoThread) {
   EXPECT_EQ(second.reports[1].encrypt.step, qz::EncryptStep::kOk);
 }
 
-TEST_F(StrongKeyPoolTest, AKeyForAnotherWorkFactorIsRefusedBeforeAnythingIsWritten) {
+TEST_F(StrongKeyPoolTest, AKeyIsUsedUpByItsCallAndOneForAnotherWorkFactorWritesNothing) {
   ScratchDir dir;
   const Bytes content = qz::test::RandomBytes(500, 7);
   WriteFile(dir / "a", content);
   qz::PreparedStrongKey key;
-  ASSERT_TRUE(key.Prepare(kPassword, 10));
+  ASSERT_TRUE(key.Prepare(Pw(kPassword), 10));
   qz::CipherOptions options;
   options.workFactor = 11;
-  EXPECT_EQ(qz::EncryptStrongFile(dir / "a", dir / "a.age", key, options), qz::EncryptStep::kDeriveKey);
+  EXPECT_EQ(qz::EncryptStrongFile(dir / "a", dir / "a.age", std::move(key), options), qz::EncryptStep::kDeriveKey);
   EXPECT_EQ(dir.List(), std::vector<std::string>{"a"});
+  EXPECT_FALSE(key.ready()) << "a refused key is wiped too";
   options.workFactor = 10;
-  EXPECT_EQ(qz::EncryptStrongFile(dir / "a", dir / "a.age", key, options), qz::EncryptStep::kOk);
-  EXPECT_EQ(qz::DecryptStrongFile(dir / "a.age", dir / "b", kPassword), qz::DecryptStep::kOk);
+  ASSERT_TRUE(key.Prepare(Pw(kPassword), 10));
+  EXPECT_EQ(qz::EncryptStrongFile(dir / "a", dir / "a.age", std::move(key), options), qz::EncryptStep::kOk);
+  EXPECT_EQ(qz::DecryptStrongFile(dir / "a.age", dir / "b", Pw(kPassword)), qz::DecryptStep::kOk);
   EXPECT_EQ(ReadFile(dir / "b"), content);
+  // One salt and file key never protect two files.
+  qz::TransactionOptions again;
+  again.cipher = options;
+  EXPECT_EQ(qz::ReplaceWithStrongEncrypted(dir / "b", std::move(key), again).step, qz::EncryptStep::kDeriveKey);
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"a", "a.age", "b"}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "strong_file.h"
+#include "test_password.h"
 #include "test_support.h"
 
 namespace qz {
@@ -38,7 +39,7 @@ TEST(AgeInterop, FilesCrossBothWays) {
 
   CipherOptions options;
   options.workFactor = 10;
-  ASSERT_EQ(EncryptStep::kOk, EncryptStrongFile(source, dir / "ours.age", kPassword, options));
+  ASSERT_EQ(EncryptStep::kOk, EncryptStrongFile(source, dir / "ours.age", Pw(kPassword), options));
   ASSERT_EQ(0, RunAge(kPassword, "-d -o " + quoted("by-age") + " " + quoted("ours.age")));
   EXPECT_EQ(plain, test::ReadFile(dir / "by-age"));
   EXPECT_NE(0, RunAge("wrong", "-d -o " + quoted("nothing") + " " + quoted("ours.age")));
@@ -50,8 +51,8 @@ TEST(AgeInterop, FilesCrossBothWays) {
     int found = 0;
     CipherOptions reading;
     reading.workFactorFound = &found;
-    EXPECT_EQ(DecryptStep::kWrongPassword, CheckStrongPassword(theirs, "\xE5\xBC\xBA", reading));
-    ASSERT_EQ(DecryptStep::kOk, DecryptStrongFile(theirs, dir / "by-us", kPassword, reading));
+    EXPECT_EQ(DecryptStep::kWrongPassword, CheckStrongPassword(theirs, Pw("\xE5\xBC\xBA"), reading));
+    ASSERT_EQ(DecryptStep::kOk, DecryptStrongFile(theirs, dir / "by-us", Pw(kPassword), reading));
     EXPECT_EQ(kStrongWorkFactor, found);  // what age writes too
     EXPECT_EQ(plain, test::ReadFile(dir / "by-us"));
     std::remove((dir / "by-us").c_str());

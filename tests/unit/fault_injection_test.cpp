@@ -9,6 +9,7 @@
 #include "fault_injection.h"
 #include "file_cipher.h"
 #include "replace_transaction.h"
+#include "test_password.h"
 #include "test_support.h"
 
 namespace qz {
@@ -85,7 +86,7 @@ TEST_F(FaultTest, EncryptFailuresKeepEveryFile) {
       TransactionOptions options = Options();
       options.replaceExisting = existed;
       testing::ArmFault(f.point, f.nth);
-      const EncryptResult result = ReplaceWithEncrypted(plain(), "pw", options);
+      const EncryptResult result = ReplaceWithEncrypted(plain(), Pw("pw"), options);
       testing::DisarmAllFaults();
 
       EXPECT_EQ(Outcome::kFailed, result.outcome);
@@ -108,7 +109,7 @@ TEST_F(FaultTest, DecryptFailuresKeepEveryFile) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions keep = Options();
   keep.keepSource = true;
-  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), Pw("pw"), keep).outcome);
   ASSERT_TRUE(DeleteFileWithRetry(plain()));
   const Bytes qzBytes = test::ReadFile(qz());
 
@@ -120,7 +121,7 @@ TEST_F(FaultTest, DecryptFailuresKeepEveryFile) {
       TransactionOptions options = Options();
       options.replaceExisting = existed;
       testing::ArmFault(f.point, f.nth);
-      const DecryptResult result = ReplaceWithDecrypted(qz(), "pw", options);
+      const DecryptResult result = ReplaceWithDecrypted(qz(), Pw("pw"), options);
       testing::DisarmAllFaults();
 
       EXPECT_EQ(Outcome::kFailed, result.outcome);
@@ -145,7 +146,7 @@ TEST_F(FaultTest, UndeletableSourceOnEncrypt) {
   // No earlier ".qz": the new one goes again, so the user keeps just the plain file.
   test::WriteFile(plain(), plainBytes_);
   testing::ArmFault(FaultPoint::kDelete, 1);
-  EncryptResult result = ReplaceWithEncrypted(plain(), "pw", once);
+  EncryptResult result = ReplaceWithEncrypted(plain(), Pw("pw"), once);
   EXPECT_EQ(Outcome::kSourceNotDeleted, result.outcome);
   EXPECT_EQ(EncryptStep::kOk, result.step);
   EXPECT_FALSE(result.outputKept);
@@ -154,7 +155,7 @@ TEST_F(FaultTest, UndeletableSourceOnEncrypt) {
 
   // The new one cannot be removed either: it is reported as still there.
   testing::ArmFault(FaultPoint::kDelete, 1, 2);
-  result = ReplaceWithEncrypted(plain(), "pw", once);
+  result = ReplaceWithEncrypted(plain(), Pw("pw"), once);
   EXPECT_EQ(Outcome::kSourceNotDeleted, result.outcome);
   EXPECT_TRUE(result.outputKept);
   EXPECT_EQ((std::vector<std::string>{"a.txt", "a.txt.qz"}), dir_.List());
@@ -166,12 +167,12 @@ TEST_F(FaultTest, UndeletableSourceOnEncrypt) {
   test::MakeReadOnly(qz());
   once.replaceExisting = true;
   testing::ArmFault(FaultPoint::kDelete, 1);
-  result = ReplaceWithEncrypted(plain(), "pw", once);
+  result = ReplaceWithEncrypted(plain(), Pw("pw"), once);
   EXPECT_EQ(Outcome::kSourceNotDeleted, result.outcome);
   EXPECT_TRUE(result.outputKept);
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
   testing::DisarmAllFaults();
-  ASSERT_EQ(DecryptStep::kOk, DecryptFileData(qz(), dir_ / "check", "pw", once.cipher));
+  ASSERT_EQ(DecryptStep::kOk, DecryptFileData(qz(), dir_ / "check", Pw("pw"), once.cipher));
   EXPECT_EQ(plainBytes_, test::ReadFile(dir_ / "check"));
   EXPECT_FALSE(dir_.HasTemporaryFile());
 }
@@ -180,14 +181,14 @@ TEST_F(FaultTest, UndeletableSourceOnDecrypt) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions keep = Options();
   keep.keepSource = true;
-  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), Pw("pw"), keep).outcome);
   ASSERT_TRUE(DeleteFileWithRetry(plain()));
   const Bytes qzBytes = test::ReadFile(qz());
   TransactionOptions once = Options();
   once.deleteRetry.attempts = 1;
 
   testing::ArmFault(FaultPoint::kDelete, 1);
-  DecryptResult result = ReplaceWithDecrypted(qz(), "pw", once);
+  DecryptResult result = ReplaceWithDecrypted(qz(), Pw("pw"), once);
   EXPECT_EQ(Outcome::kSourceNotDeleted, result.outcome);
   EXPECT_FALSE(result.outputKept);
   EXPECT_EQ(qzBytes, test::ReadFile(qz()));
@@ -196,7 +197,7 @@ TEST_F(FaultTest, UndeletableSourceOnDecrypt) {
   test::WriteFile(plain(), test::RandomBytes(700, 3));
   once.replaceExisting = true;
   testing::ArmFault(FaultPoint::kDelete, 1);
-  result = ReplaceWithDecrypted(qz(), "pw", once);
+  result = ReplaceWithDecrypted(qz(), Pw("pw"), once);
   EXPECT_EQ(Outcome::kSourceNotDeleted, result.outcome);
   EXPECT_TRUE(result.outputKept);
   EXPECT_EQ(qzBytes, test::ReadFile(qz()));
@@ -208,7 +209,7 @@ TEST_F(FaultTest, DeleteSucceedsOnALaterAttempt) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions options = Options();
   testing::ArmFault(FaultPoint::kDelete, 1);
-  const EncryptResult result = ReplaceWithEncrypted(plain(), "pw", options);
+  const EncryptResult result = ReplaceWithEncrypted(plain(), Pw("pw"), options);
   EXPECT_EQ(Outcome::kDone, result.outcome);
   EXPECT_EQ(std::vector<std::string>{"a.txt.qz"}, dir_.List());
 }

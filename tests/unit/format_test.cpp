@@ -9,6 +9,7 @@
 #include "file_cipher.h"
 #include "header.h"
 #include "file_system.h"
+#include "test_password.h"
 #include "test_support.h"
 
 namespace qz {
@@ -41,7 +42,7 @@ TEST_F(FormatTest, RoundTripOfBlockBoundarySizes) {
     SCOPED_TRACE("size " + std::to_string(size));
     const std::string plain = Plain(size, static_cast<std::uint32_t>(size));
     const Bytes original = test::ReadFile(plain);
-    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", "pw", Portable()));
+    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", Pw("pw"), Portable()));
     const Bytes qz = test::ReadFile(plain + ".qz");
     ASSERT_EQ(size + kHeaderBytes, qz.size());
 
@@ -53,17 +54,17 @@ TEST_F(FormatTest, RoundTripOfBlockBoundarySizes) {
       ASSERT_EQ(qz[i] ^ known, qz[kHeaderBytes + i] ^ original[i]) << "byte " << i;
     }
 
-    ASSERT_EQ(DecryptStep::kOk, DecryptFileData(plain + ".qz", dir_ / "back", "pw", Portable()));
+    ASSERT_EQ(DecryptStep::kOk, DecryptFileData(plain + ".qz", dir_ / "back", Pw("pw"), Portable()));
     EXPECT_EQ(original, test::ReadFile(dir_ / "back"));
 
     // Same password, same bytes, but for the header's random filler after the name.
-    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, dir_ / "again.qz", "pw", Portable()));
+    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, dir_ / "again.qz", Pw("pw"), Portable()));
     const Bytes again = test::ReadFile(dir_ / "again.qz");
     ASSERT_EQ(qz.size(), again.size());
     EXPECT_TRUE(std::equal(qz.begin(), qz.begin() + name.size() + 1, again.begin()));
     EXPECT_TRUE(std::equal(qz.begin() + kHeaderBytes, qz.end(), again.begin() + kHeaderBytes));
     if (size > 0) {
-      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, dir_ / "other.qz", "pw2", Portable()));
+      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, dir_ / "other.qz", Pw("pw2"), Portable()));
       const Bytes other = test::ReadFile(dir_ / "other.qz");
       EXPECT_FALSE(std::equal(qz.begin() + kHeaderBytes, qz.end(), other.begin() + kHeaderBytes));
     }
@@ -79,7 +80,7 @@ TEST_F(FormatTest, KnownNameRevealsOnlyItsOwnLength) {
   const std::string name = "plain-256";
   std::vector<Bytes> fillers;
   for (int run = 0; run < 2; ++run) {
-    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", "pw", Portable()));
+    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", Pw("pw"), Portable()));
     const Bytes qz = test::ReadFile(plain + ".qz");
     std::size_t revealed = 0;
     for (std::size_t i = 0; i < kHeaderBytes; ++i) {
@@ -101,15 +102,15 @@ TEST_F(FormatTest, QzShorterThanHeaderIsRefusedAndKept) {
     const std::string qz = dir_ / ("short-" + std::to_string(size) + ".qz");
     const Bytes bytes = test::RandomBytes(size, 3);
     test::WriteFile(qz, bytes);
-    EXPECT_EQ(DecryptStep::kReadHeader, DecryptFileData(qz, dir_ / "out", "pw", Portable())) << size;
-    EXPECT_EQ(DecryptStep::kReadHeader, CheckPassword(qz, "pw", Portable())) << size;
+    EXPECT_EQ(DecryptStep::kReadHeader, DecryptFileData(qz, dir_ / "out", Pw("pw"), Portable())) << size;
+    EXPECT_EQ(DecryptStep::kReadHeader, CheckPassword(qz, Pw("pw"), Portable())) << size;
     EXPECT_FALSE(PathExists(dir_ / "out")) << size;
     EXPECT_EQ(bytes, test::ReadFile(qz)) << size;
   }
   // Exactly a header: an empty plain file.
   const std::string qz = dir_ / "empty.qz";
-  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(Plain(0), qz, "pw", Portable()));
-  EXPECT_EQ(DecryptStep::kOk, DecryptFileData(qz, dir_ / "out", "pw", Portable()));
+  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(Plain(0), qz, Pw("pw"), Portable()));
+  EXPECT_EQ(DecryptStep::kOk, DecryptFileData(qz, dir_ / "out", Pw("pw"), Portable()));
   EXPECT_TRUE(test::ReadFile(dir_ / "out").empty());
 }
 
@@ -134,11 +135,11 @@ TEST_F(FormatTest, FinalFlagGoesWithTheReadThatMeetsTheEnd) {
     test::RecordingBackend recorder(PortableBackend());
     CipherOptions options = Portable(1000);
     options.backend = &recorder;
-    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", "pw", options));
+    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", Pw("pw"), options));
     EXPECT_EQ(expected, recorder.calls());
 
     recorder.calls().clear();
-    ASSERT_EQ(DecryptStep::kOk, DecryptFileData(plain + ".qz", dir_ / "back", "pw", options));
+    ASSERT_EQ(DecryptStep::kOk, DecryptFileData(plain + ".qz", dir_ / "back", Pw("pw"), options));
     EXPECT_EQ(expected, recorder.calls());
     EXPECT_EQ(test::ReadFile(plain), test::ReadFile(dir_ / "back"));
   }
@@ -150,9 +151,9 @@ TEST_F(FormatTest, BufferSizeNeverChangesTheBytes) {
     std::vector<Bytes> outputs;
     for (std::size_t buffer : {1000u, 1u, 7u, 4096u, 256u * 1024u, 1024u * 1024u}) {
       const std::string qz = dir_ / ("b" + std::to_string(buffer) + ".qz");
-      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, qz, "pw", Portable(buffer)));
+      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, qz, Pw("pw"), Portable(buffer)));
       outputs.push_back(test::ReadFile(qz));
-      ASSERT_EQ(DecryptStep::kOk, DecryptFileData(qz, dir_ / "back", "pw", Portable(buffer)));
+      ASSERT_EQ(DecryptStep::kOk, DecryptFileData(qz, dir_ / "back", Pw("pw"), Portable(buffer)));
       EXPECT_EQ(test::ReadFile(plain), test::ReadFile(dir_ / "back")) << "buffer " << buffer;
     }
     // The same bytes but for the header's random filler after the name and its NUL.
@@ -195,11 +196,11 @@ TEST_F(FormatTest, ProgressOnlyFrom501Blocks) {
       CipherOptions options = Portable(buffer);
       options.progress = &encrypting;
       options.sizeHint = size;
-      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", "pw", options));
+      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", Pw("pw"), options));
 
       RecordingProgress decrypting;
       options.progress = &decrypting;
-      ASSERT_EQ(DecryptStep::kOk, DecryptFileData(plain + ".qz", dir_ / "back", "pw", options));
+      ASSERT_EQ(DecryptStep::kOk, DecryptFileData(plain + ".qz", dir_ / "back", Pw("pw"), options));
 
       for (const RecordingProgress* p : {&encrypting, &decrypting}) {
         if (size < 501000) {
@@ -224,7 +225,7 @@ TEST_F(FormatTest, ProgressRangeIsNotTruncated) {
   CipherOptions options = Portable(1000);
   options.progress = &progress;
   options.sizeHint = 5000000000ull;
-  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", "pw", options));
+  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(plain, plain + ".qz", Pw("pw"), options));
   EXPECT_EQ(5000000u, progress.range);
   EXPECT_EQ(1, progress.ends);
   // 65,536,000 bytes: exactly 2^16 blocks.
@@ -240,7 +241,7 @@ TEST_F(FormatTest, ProgressEndsOnFailure) {
   options.progress = &progress;
   options.sizeHint = 600000;
   testing::ArmFault(FaultPoint::kWrite, 10);  // a body block
-  EXPECT_EQ(EncryptStep::kWriteBlock, EncryptFileData(plain, plain + ".qz", "pw", options));
+  EXPECT_EQ(EncryptStep::kWriteBlock, EncryptFileData(plain, plain + ".qz", Pw("pw"), options));
   testing::DisarmAllFaults();
   EXPECT_EQ(1, progress.begins);
   EXPECT_EQ(1, progress.ends);

@@ -7,6 +7,7 @@
 
 #include "key_material.h"
 #include "md5.h"
+#include "test_password.h"
 #include "test_support.h"
 
 namespace qz {
@@ -69,11 +70,11 @@ TEST(Md5, PaddingBoundariesMatchOpenssl) {
 
 TEST(KeyMaterial, FiveDigestBytesThenElevenZeroBytes) {
   // MD5("abc") = 900150983c d24fb0d6963f7d28e17f72
-  const auto key = DeriveRc4Key("abc");
+  const auto key = DeriveRc4Key(Pw("abc"));
   EXPECT_EQ("900150983c0000000000000000000000", Hex(key.data(), key.size()));
   // Passwords are hashed as bytes, code page 936 double-byte characters included:
   // `printf '\xC3\xDC\xC2\xEB' | md5sum` gives d2293e30f0 c964c5f6242486aa8a483c.
-  const auto gbkKey = DeriveRc4Key("\xC3\xDC\xC2\xEB");
+  const auto gbkKey = DeriveRc4Key(Pw("\xC3\xDC\xC2\xEB"));
   EXPECT_EQ("d2293e30f00000000000000000000000", Hex(gbkKey.data(), gbkKey.size()));
 }
 

@@ -13,6 +13,7 @@
 #include "replace_transaction.h"
 #include "key_material.h"
 #include "rc4.h"
+#include "test_password.h"
 #include "test_support.h"
 
 namespace qz {
@@ -37,14 +38,14 @@ class PasswordTest : public ::testing::Test {
   // A ".qz" made with "right" for a plain file named `name`.
   std::string MakeQz(const std::string& name = "report.doc") {
     test::WriteFile(dir_ / name, test::RandomBytes(5000, 1));
-    EXPECT_EQ(EncryptStep::kOk, EncryptFileData(dir_ / name, dir_ / (name + ".qz"), "right", Portable()));
+    EXPECT_EQ(EncryptStep::kOk, EncryptFileData(dir_ / name, dir_ / (name + ".qz"), Pw("right"), Portable()));
     return dir_ / (name + ".qz");
   }
   // A wrong password that the header check catches for this file.
   std::string DetectedWrongPassword(const std::string& qz) {
     for (int i = 0;; ++i) {
       const std::string pw = "wrong" + std::to_string(i);
-      if (CheckPassword(qz, pw, Portable()) == DecryptStep::kWrongPassword) return pw;
+      if (CheckPassword(qz, Pw(pw), Portable()) == DecryptStep::kWrongPassword) return pw;
     }
   }
   test::ScratchDir dir_;
@@ -56,14 +57,14 @@ TEST_F(PasswordTest, WrongPasswordWritesNothing) {
   const std::string wrong = DetectedWrongPassword(qz);
   const auto names = dir_.List();
 
-  EXPECT_EQ(DecryptStep::kWrongPassword, DecryptFileData(qz, dir_ / "new.doc", wrong, Portable()));
+  EXPECT_EQ(DecryptStep::kWrongPassword, DecryptFileData(qz, dir_ / "new.doc", Pw(wrong), Portable()));
   EXPECT_EQ(names, dir_.List()) << "no destination, no temporary file";
   EXPECT_EQ(before, test::ReadFile(qz));
 
   // A plain file of the destination's name stays as it was.
   const Bytes existing = test::RandomBytes(100, 2);
   test::WriteFile(dir_ / "report.doc", existing);
-  EXPECT_EQ(DecryptStep::kWrongPassword, DecryptFileData(qz, dir_ / "report.doc", wrong, Portable()));
+  EXPECT_EQ(DecryptStep::kWrongPassword, DecryptFileData(qz, dir_ / "report.doc", Pw(wrong), Portable()));
   EXPECT_EQ(existing, test::ReadFile(dir_ / "report.doc"));
   EXPECT_FALSE(dir_.HasTemporaryFile());
   EXPECT_EQ(before, test::ReadFile(qz));
@@ -76,18 +77,18 @@ TEST_F(PasswordTest, RightPasswordOpensAnyStorableName) {
   for (const std::string& name :
        {gbk, std::string(252, 'n'), std::string("a"), std::string("\xFF\x80 ~.txt")}) {
     const std::string qz = MakeQz(name);
-    EXPECT_EQ(DecryptStep::kOk, CheckPassword(qz, "right", Portable())) << name.size();
-    ASSERT_EQ(DecryptStep::kOk, DecryptFileData(qz, dir_ / "out", "right", Portable()));
+    EXPECT_EQ(DecryptStep::kOk, CheckPassword(qz, Pw("right"), Portable())) << name.size();
+    ASSERT_EQ(DecryptStep::kOk, DecryptFileData(qz, dir_ / "out", Pw("right"), Portable()));
     EXPECT_EQ(test::ReadFile(dir_ / name), test::ReadFile(dir_ / "out"));
   }
   // 255 bytes, the longest name the header keeps with its terminator.
   test::WriteFile(dir_ / "plain", test::RandomBytes(10, 3));
   CipherOptions options = Portable();
   options.headerName = std::string(254, '\xB1') + "x";
-  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(dir_ / "plain", dir_ / "plain.qz", "right", options));
+  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(dir_ / "plain", dir_ / "plain.qz", Pw("right"), options));
   CipherOptions check = Portable();
   check.expectedName = options.headerName;
-  EXPECT_EQ(DecryptStep::kOk, CheckPassword(dir_ / "plain.qz", "right", check));
+  EXPECT_EQ(DecryptStep::kOk, CheckPassword(dir_ / "plain.qz", Pw("right"), check));
 }
 
 TEST_F(PasswordTest, NameOfMoreThan256BytesIsCutWithoutTerminator) {
@@ -98,16 +99,16 @@ TEST_F(PasswordTest, NameOfMoreThan256BytesIsCutWithoutTerminator) {
   test::WriteFile(dir_ / "plain", test::RandomBytes(10, 3));
   CipherOptions options = Portable();
   options.headerName = name;
-  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(dir_ / "plain", dir_ / "plain.qz", "right", options));
+  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(dir_ / "plain", dir_ / "plain.qz", Pw("right"), options));
 
   Bytes qz = test::ReadFile(dir_ / "plain.qz");
   ASSERT_EQ(kHeaderBytes + 10, qz.size());
-  const auto key = DeriveRc4Key("right");
+  const auto key = DeriveRc4Key(Pw("right"));
   Rc4(key.data(), key.size()).Apply(qz.data(), kHeaderBytes);
   EXPECT_EQ(std::string(name, 0, kHeaderBytes), std::string(qz.begin(), qz.begin() + kHeaderBytes));
   CipherOptions check = Portable();
   check.expectedName = name;  // compared over the 256 bytes the header keeps
-  EXPECT_EQ(DecryptStep::kOk, CheckPassword(dir_ / "plain.qz", "right", check));
+  EXPECT_EQ(DecryptStep::kOk, CheckPassword(dir_ / "plain.qz", Pw("right"), check));
 }
 
 TEST_F(PasswordTest, RandomRightPasswordsAndNamesAreNeverRefused) {
@@ -119,9 +120,9 @@ TEST_F(PasswordTest, RandomRightPasswordsAndNamesAreNeverRefused) {
     const std::string pw = RandomPassword(rng);
     CipherOptions options = Portable();
     options.headerName = name;
-    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(dir_ / "plain", dir_ / "plain.qz", pw, options));
+    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(dir_ / "plain", dir_ / "plain.qz", Pw(pw), options));
     options.expectedName = name;
-    ASSERT_EQ(DecryptStep::kOk, CheckPassword(dir_ / "plain.qz", pw, options))
+    ASSERT_EQ(DecryptStep::kOk, CheckPassword(dir_ / "plain.qz", Pw(pw), options))
         << "password " << pw << ", name of " << name.size() << " bytes";
   }
 }
@@ -173,7 +174,7 @@ TEST_F(PasswordTest, RandomWrongPasswordsNeverCostAFile) {
     std::snprintf(name, sizeof(name), "f%03d.dat", i);
     test::WriteFile(dir_ / name, test::RandomBytes(300, i));
     ASSERT_EQ(EncryptStep::kOk, EncryptFileData(dir_ / name, dir_ / (std::string(name) + ".qz"),
-                                                "right", Portable()));
+                                                Pw("right"), Portable()));
     std::remove((dir_ / name).c_str());
     qzs.push_back(dir_ / (std::string(name) + ".qz"));
   }
@@ -192,7 +193,7 @@ TEST_F(PasswordTest, RandomWrongPasswordsNeverCostAFile) {
   while (tried < kTries) {
     const std::string pw = RandomPassword(rng);
     if (pw == "right") continue;
-    const DecryptResult result = ReplaceWithDecrypted(qzs[tried++ % qzs.size()], pw, options);
+    const DecryptResult result = ReplaceWithDecrypted(qzs[tried++ % qzs.size()], Pw(pw), options);
     ASSERT_EQ(Outcome::kFailed, result.outcome) << pw;
     if (result.step == DecryptStep::kWrongPassword) {
       ++wrong;
@@ -209,7 +210,7 @@ TEST_F(PasswordTest, RandomWrongPasswordsNeverCostAFile) {
   // One that slipped through the plausibility test meets a whole folder of similar names.
   ASSERT_FALSE(slipped.empty());
   for (const std::string& qz : qzs) {
-    const DecryptStep step = ReplaceWithDecrypted(qz, slipped, options).step;
+    const DecryptStep step = ReplaceWithDecrypted(qz, Pw(slipped), options).step;
     EXPECT_TRUE(step == DecryptStep::kWrongPassword || step == DecryptStep::kNameMismatch) << qz;
   }
   EXPECT_EQ(names, dir_.List());
@@ -221,20 +222,20 @@ TEST_F(PasswordTest, RenamedFileOpensOnlyWithConsentAndKeepsItsQz) {
   const std::string qz = MakeQz("report.doc");
   std::remove((dir_ / "report.doc").c_str());
   ASSERT_EQ(0, std::rename(qz.c_str(), (dir_ / "REPORT.DOC.qz").c_str()));
-  EXPECT_EQ(DecryptStep::kOk, CheckPassword(dir_ / "REPORT.DOC.qz", "right", Portable()))
+  EXPECT_EQ(DecryptStep::kOk, CheckPassword(dir_ / "REPORT.DOC.qz", Pw("right"), Portable()))
       << "ASCII case does not count";
   ASSERT_EQ(0, std::rename((dir_ / "REPORT.DOC.qz").c_str(), (dir_ / "old.doc.qz").c_str()));
   const Bytes qzBytes = test::ReadFile(dir_ / "old.doc.qz");
 
   TransactionOptions options;
   options.cipher = Portable();
-  DecryptResult result = ReplaceWithDecrypted(dir_ / "old.doc.qz", "right", options);
+  DecryptResult result = ReplaceWithDecrypted(dir_ / "old.doc.qz", Pw("right"), options);
   EXPECT_EQ(DecryptStep::kNameMismatch, result.step);
   EXPECT_EQ("report.doc", result.name.stored);
   EXPECT_EQ(std::vector<std::string>{"old.doc.qz"}, dir_.List());
 
   options.cipher.acceptOtherName = true;
-  result = ReplaceWithDecrypted(dir_ / "old.doc.qz", "right", options);
+  result = ReplaceWithDecrypted(dir_ / "old.doc.qz", Pw("right"), options);
   EXPECT_EQ(Outcome::kDone, result.outcome);
   EXPECT_TRUE(result.sourceKept);
   EXPECT_EQ((std::vector<std::string>{"old.doc", "old.doc.qz"}), dir_.List());
@@ -246,7 +247,7 @@ TEST_F(PasswordTest, RenamedFileOpensOnlyWithConsentAndKeepsItsQz) {
 // can be a trail byte in code page 936) and names holding DEL open with their password.
 TEST_F(PasswordTest, OlderWritersNamesOpenWithTheRightPassword) {
   const Bytes plain = test::RandomBytes(1200, 5);
-  const auto key = DeriveRc4Key("right");
+  const auto key = DeriveRc4Key(Pw("right"));
   Bytes qz(kHeaderBytes, 0);  // the empty name
   Rc4(key.data(), key.size()).Apply(qz.data(), kHeaderBytes);
   Bytes body = plain;
@@ -254,16 +255,16 @@ TEST_F(PasswordTest, OlderWritersNamesOpenWithTheRightPassword) {
   qz.insert(qz.end(), body.begin(), body.end());
   const std::string cut = dir_ / "x\x95\x5C.qz";  // "x" and a character ending in 0x5C
   test::WriteFile(cut, qz);
-  EXPECT_EQ(DecryptStep::kOk, CheckPassword(cut, "right", Portable()));
+  EXPECT_EQ(DecryptStep::kOk, CheckPassword(cut, Pw("right"), Portable()));
   CipherOptions other = Portable();
   other.expectedName = "another";
-  EXPECT_EQ(DecryptStep::kNameMismatch, CheckPassword(cut, "right", other));
+  EXPECT_EQ(DecryptStep::kNameMismatch, CheckPassword(cut, Pw("right"), other));
 
   const std::string del = MakeQz("del\x7F.txt");
   TransactionOptions options;
   options.cipher = Portable();
   std::remove((dir_ / "del\x7F.txt").c_str());
-  ASSERT_EQ(Outcome::kDone, ReplaceWithDecrypted(del, "right", options).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithDecrypted(del, Pw("right"), options).outcome);
   EXPECT_EQ(test::RandomBytes(5000, 1), test::ReadFile(dir_ / "del\x7F.txt"));
 }
 

@@ -10,6 +10,7 @@
 #include "qz_format.h"
 #include "key_material.h"
 #include "rc4.h"
+#include "test_password.h"
 #include "test_support.h"
 
 namespace qz {
@@ -44,8 +45,8 @@ TEST(Rc4, KeyStreamsMatchOpenssl) {
                              test::RandomBytes(16, 2), test::RandomBytes(16, 3)};
   // The ".qz" form: five digest bytes and eleven zero bytes.
   for (const char* password : {"", "QX31742#MVB", "secret", "\xC3\xDC\xC2\xEB"}) {
-    const auto k = DeriveRc4Key(password);
-    keys.emplace_back(k.begin(), k.end());
+    const auto k = DeriveRc4Key(Pw(password));
+    keys.emplace_back(k.data(), k.data() + k.size());
   }
   for (const Bytes& key : keys) {
     const std::string hex = Hex(key.data(), key.size());
@@ -102,7 +103,7 @@ TEST(QzFile, HeaderAndBodyDecipherWithOpenssl) {
   REQUIRE_OPENSSL();
   test::ScratchDir dir;
   const std::string password = "p\xC3\xDC";
-  const auto key = DeriveRc4Key(password);
+  const auto key = DeriveRc4Key(Pw(password));
   const std::string hexKey = Hex(key.data(), key.size());
   for (std::size_t size : {0u, 1u, 255u, 256u, 2500u, 100000u}) {
     const std::string name = "file-" + std::to_string(size) + ".bin";
@@ -110,7 +111,7 @@ TEST(QzFile, HeaderAndBodyDecipherWithOpenssl) {
     test::WriteFile(dir / name, plain);
     CipherOptions options;
     options.backend = &PortableBackend();
-    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(dir / name, dir / (name + ".qz"), password, options));
+    ASSERT_EQ(EncryptStep::kOk, EncryptFileData(dir / name, dir / (name + ".qz"), Pw(password), options));
     const Bytes qz = test::ReadFile(dir / (name + ".qz"));
     ASSERT_EQ(size + kHeaderBytes, qz.size());
 

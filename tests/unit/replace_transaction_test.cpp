@@ -12,6 +12,7 @@
 #include "file_cipher.h"
 #include "qz_format.h"
 #include "replace_transaction.h"
+#include "test_password.h"
 #include "test_support.h"
 
 namespace qz {
@@ -38,13 +39,13 @@ class ReplaceTest : public ::testing::Test {
 
 TEST_F(ReplaceTest, RoundTripLeavesOneFormAtATime) {
   test::WriteFile(plain(), plainBytes_);
-  const EncryptResult enc = ReplaceWithEncrypted(plain(), "pw", Options());
+  const EncryptResult enc = ReplaceWithEncrypted(plain(), Pw("pw"), Options());
   EXPECT_EQ(Outcome::kDone, enc.outcome);
   EXPECT_EQ(qz(), enc.destination);
   EXPECT_EQ(std::vector<std::string>{"a.txt.qz"}, dir_.List());
   EXPECT_TRUE(test::IsReadOnly(qz()));
 
-  const DecryptResult dec = ReplaceWithDecrypted(qz(), "pw", Options());
+  const DecryptResult dec = ReplaceWithDecrypted(qz(), Pw("pw"), Options());
   EXPECT_EQ(Outcome::kDone, dec.outcome);
   EXPECT_EQ(plain(), dec.destination);
   EXPECT_EQ(std::vector<std::string>{"a.txt"}, dir_.List());
@@ -55,7 +56,7 @@ TEST_F(ReplaceTest, KeepSourceKeepsBoth) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions options = Options();
   options.keepSource = true;
-  EXPECT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", options).outcome);
+  EXPECT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), Pw("pw"), options).outcome);
   EXPECT_EQ((std::vector<std::string>{"a.txt", "a.txt.qz"}), dir_.List());
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
 }
@@ -65,7 +66,7 @@ TEST_F(ReplaceTest, EncryptReplacesReadOnlyQzOnlyWithConsent) {
   const Bytes earlier = test::RandomBytes(100, 2);
   test::WriteFile(qz(), earlier);
   test::MakeReadOnly(qz());
-  EncryptResult result = ReplaceWithEncrypted(plain(), "pw", Options());
+  EncryptResult result = ReplaceWithEncrypted(plain(), Pw("pw"), Options());
   EXPECT_EQ(EncryptStep::kDestinationExists, result.step);
   EXPECT_EQ(earlier, test::ReadFile(qz()));
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
@@ -73,11 +74,11 @@ TEST_F(ReplaceTest, EncryptReplacesReadOnlyQzOnlyWithConsent) {
 
   TransactionOptions consent = Options();
   consent.replaceExisting = true;
-  result = ReplaceWithEncrypted(plain(), "pw", consent);
+  result = ReplaceWithEncrypted(plain(), Pw("pw"), consent);
   ASSERT_EQ(Outcome::kDone, result.outcome);
   EXPECT_EQ(plainBytes_.size() + kHeaderBytes, test::ReadFile(qz()).size());
   EXPECT_TRUE(test::IsReadOnly(qz()));
-  EXPECT_EQ(DecryptStep::kOk, DecryptFileData(qz(), dir_ / "check", "pw", Options().cipher));
+  EXPECT_EQ(DecryptStep::kOk, DecryptFileData(qz(), dir_ / "check", Pw("pw"), Options().cipher));
   EXPECT_EQ(plainBytes_, test::ReadFile(dir_ / "check"));
 }
 
@@ -85,14 +86,14 @@ TEST_F(ReplaceTest, DecryptOverWritablePlainFileOnlyWithConsent) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions keep = Options();
   keep.keepSource = true;
-  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), Pw("pw"), keep).outcome);
   const Bytes edited{1, 2, 3};
   test::WriteFile(plain(), edited);
   const Bytes qzBytes = test::ReadFile(qz());
   // A wrong password is told as such first; only then does the existing file count.
-  const DecryptResult wrong = ReplaceWithDecrypted(qz(), "not the password", Options());
+  const DecryptResult wrong = ReplaceWithDecrypted(qz(), Pw("not the password"), Options());
   EXPECT_TRUE(wrong.step == DecryptStep::kWrongPassword || wrong.step == DecryptStep::kNameMismatch);
-  const DecryptResult refused = ReplaceWithDecrypted(qz(), "pw", Options());
+  const DecryptResult refused = ReplaceWithDecrypted(qz(), Pw("pw"), Options());
   EXPECT_EQ(DecryptStep::kDestinationExists, refused.step);
   EXPECT_EQ(edited, test::ReadFile(plain()));
   EXPECT_EQ(qzBytes, test::ReadFile(qz()));
@@ -100,7 +101,7 @@ TEST_F(ReplaceTest, DecryptOverWritablePlainFileOnlyWithConsent) {
 
   TransactionOptions consent = Options();
   consent.replaceExisting = true;
-  EXPECT_EQ(Outcome::kDone, ReplaceWithDecrypted(qz(), "pw", consent).outcome);
+  EXPECT_EQ(Outcome::kDone, ReplaceWithDecrypted(qz(), Pw("pw"), consent).outcome);
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
 }
 
@@ -108,13 +109,13 @@ TEST_F(ReplaceTest, DecryptRefusesReadOnlyPlainFile) {
   test::WriteFile(plain(), plainBytes_);
   TransactionOptions keep = Options();
   keep.keepSource = true;
-  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), Pw("pw"), keep).outcome);
   const Bytes qzBytes = test::ReadFile(qz());
   const Bytes older = test::RandomBytes(50, 3);
   test::WriteFile(plain(), older);
   test::MakeReadOnly(plain());
 
-  const DecryptResult result = ReplaceWithDecrypted(qz(), "pw", Options());
+  const DecryptResult result = ReplaceWithDecrypted(qz(), Pw("pw"), Options());
   EXPECT_EQ(Outcome::kFailed, result.outcome);
   EXPECT_EQ(DecryptStep::kCreateDest, result.step);
   EXPECT_EQ(older, test::ReadFile(plain()));
@@ -126,7 +127,7 @@ TEST_F(ReplaceTest, DecryptRefusesReadOnlyPlainFile) {
 TEST_F(ReplaceTest, DirectoryInTheDestinationsPlace) {
   test::WriteFile(plain(), plainBytes_);
   ASSERT_EQ(0, ::mkdir(qz().c_str(), 0755));
-  EncryptResult enc = ReplaceWithEncrypted(plain(), "pw", Options());
+  EncryptResult enc = ReplaceWithEncrypted(plain(), Pw("pw"), Options());
   EXPECT_EQ(EncryptStep::kCreateDest, enc.step);
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
   EXPECT_TRUE(IsDirectory(qz()));
@@ -134,10 +135,10 @@ TEST_F(ReplaceTest, DirectoryInTheDestinationsPlace) {
 
   TransactionOptions keep = Options();
   keep.keepSource = true;
-  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), Pw("pw"), keep).outcome);
   ASSERT_TRUE(DeleteFileWithRetry(plain()));
   ASSERT_EQ(0, ::mkdir(plain().c_str(), 0755));
-  const DecryptResult dec = ReplaceWithDecrypted(qz(), "pw", Options());
+  const DecryptResult dec = ReplaceWithDecrypted(qz(), Pw("pw"), Options());
   EXPECT_EQ(DecryptStep::kCreateDest, dec.step);
   EXPECT_TRUE(IsDirectory(plain()));
   EXPECT_TRUE(PathExists(qz()));
@@ -147,22 +148,22 @@ TEST_F(ReplaceTest, DirectoryInTheDestinationsPlace) {
 TEST_F(ReplaceTest, PasswordLengthLimit) {
   test::WriteFile(plain(), plainBytes_);
   const std::string tooLong(kMaxPasswordBytes + 1, 'p');
-  EXPECT_EQ(EncryptStep::kPasswordTooLong, ReplaceWithEncrypted(plain(), tooLong, Options()).step);
+  EXPECT_EQ(EncryptStep::kPasswordTooLong, ReplaceWithEncrypted(plain(), Pw(tooLong), Options()).step);
   EXPECT_EQ(std::vector<std::string>{"a.txt"}, dir_.List());
 
   const std::string longest(kMaxPasswordBytes, 'p');
-  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), longest, Options()).outcome);
-  EXPECT_EQ(DecryptStep::kPasswordTooLong, ReplaceWithDecrypted(qz(), tooLong, Options()).step);
-  EXPECT_EQ(DecryptStep::kPasswordTooLong, CheckPassword(qz(), tooLong, Options().cipher));
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), Pw(longest), Options()).outcome);
+  EXPECT_EQ(DecryptStep::kPasswordTooLong, ReplaceWithDecrypted(qz(), Pw(tooLong), Options()).step);
+  EXPECT_EQ(DecryptStep::kPasswordTooLong, CheckPassword(qz(), Pw(tooLong), Options().cipher));
   EXPECT_EQ(std::vector<std::string>{"a.txt.qz"}, dir_.List());
-  ASSERT_EQ(Outcome::kDone, ReplaceWithDecrypted(qz(), longest, Options()).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithDecrypted(qz(), Pw(longest), Options()).outcome);
   EXPECT_EQ(plainBytes_, test::ReadFile(plain()));
 }
 
 TEST_F(ReplaceTest, NameWithControlCharacterIsRefused) {
   const std::string source = dir_ / "a\x01.txt";
   test::WriteFile(source, plainBytes_);
-  const EncryptResult result = ReplaceWithEncrypted(source, "pw", Options());
+  const EncryptResult result = ReplaceWithEncrypted(source, Pw("pw"), Options());
   EXPECT_EQ(EncryptStep::kNameNotStorable, result.step);
   EXPECT_EQ(std::vector<std::string>{"a\x01.txt"}, dir_.List());
 }
@@ -171,7 +172,7 @@ TEST_F(ReplaceTest, NameWithControlCharacterIsRefused) {
 TEST_F(ReplaceTest, NameTooLongForItsQzIsRefusedUpFront) {
   const std::string name(253, 'n');
   test::WriteFile(dir_ / name, plainBytes_);
-  const EncryptResult result = ReplaceWithEncrypted(dir_ / name, "pw", Options());
+  const EncryptResult result = ReplaceWithEncrypted(dir_ / name, Pw("pw"), Options());
   EXPECT_EQ(EncryptStep::kPathTooLong, result.step);
   EXPECT_EQ(std::vector<std::string>{name}, dir_.List());
   EXPECT_EQ(plainBytes_, test::ReadFile(dir_ / name));
@@ -179,9 +180,9 @@ TEST_F(ReplaceTest, NameTooLongForItsQzIsRefusedUpFront) {
 
 TEST_F(ReplaceTest, DecryptNeedsQzName) {
   test::WriteFile(plain(), plainBytes_);
-  EXPECT_EQ(DecryptStep::kNotEncryptedName, ReplaceWithDecrypted(plain(), "pw", Options()).step);
-  EXPECT_EQ(DecryptStep::kOpenSource, ReplaceWithDecrypted(dir_ / "missing.qz", "pw", Options()).step);
-  EXPECT_EQ(EncryptStep::kOpenSource, ReplaceWithEncrypted(dir_ / "missing", "pw", Options()).step);
+  EXPECT_EQ(DecryptStep::kNotEncryptedName, ReplaceWithDecrypted(plain(), Pw("pw"), Options()).step);
+  EXPECT_EQ(DecryptStep::kOpenSource, ReplaceWithDecrypted(dir_ / "missing.qz", Pw("pw"), Options()).step);
+  EXPECT_EQ(EncryptStep::kOpenSource, ReplaceWithEncrypted(dir_ / "missing", Pw("pw"), Options()).step);
   EXPECT_EQ(std::vector<std::string>{"a.txt"}, dir_.List());
 }
 

@@ -16,6 +16,7 @@
 
 #include "file_cipher.h"
 #include "replace_transaction.h"
+#include "test_password.h"
 #include "test_support.h"
 
 namespace qz {
@@ -58,7 +59,7 @@ class SourceSafetyTest : public ::testing::Test {
     CipherOptions options;
     options.backend = &PortableBackend();
     options.acceptOtherName = true;
-    EXPECT_EQ(DecryptStep::kOk, DecryptFileData(path, dir_ / "check", "pw", options));
+    EXPECT_EQ(DecryptStep::kOk, DecryptFileData(path, dir_ / "check", Pw("pw"), options));
     Bytes bytes = test::ReadFile(dir_ / "check");
     std::remove((dir_ / "check").c_str());
     return bytes;
@@ -104,7 +105,7 @@ TEST_F(SourceSafetyTest, ChangesDuringTheWorkKeepTheSource) {
     test::WriteFile(plain(), original_);
     Meddler meddler;
     c.meddle(meddler);
-    const EncryptResult result = ReplaceWithEncrypted(plain(), "pw", Options(&meddler));
+    const EncryptResult result = ReplaceWithEncrypted(plain(), Pw("pw"), Options(&meddler));
     EXPECT_EQ(Outcome::kSourceChanged, result.outcome);
     EXPECT_TRUE(result.outputKept);
     EXPECT_EQ(c.sourceAfter, test::ReadFile(plain()));
@@ -122,12 +123,12 @@ TEST_F(SourceSafetyTest, ChangesDuringTheWorkKeepTheSource) {
   test::WriteFile(plain(), original_);
   TransactionOptions keep = Options(nullptr);
   keep.keepSource = true;
-  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), Pw("pw"), keep).outcome);
   ASSERT_TRUE(DeleteFileWithRetry(plain()));
   const Bytes qzBytes = test::ReadFile(qz());
   Meddler meddler;
   meddler.beforeDelete = [&] { SaveOver(qz(), qzBytes); };  // same bytes, another file
-  EXPECT_EQ(Outcome::kSourceChanged, ReplaceWithDecrypted(qz(), "pw", Options(&meddler)).outcome);
+  EXPECT_EQ(Outcome::kSourceChanged, ReplaceWithDecrypted(qz(), Pw("pw"), Options(&meddler)).outcome);
   EXPECT_EQ(qzBytes, test::ReadFile(qz()));
   EXPECT_EQ(original_, test::ReadFile(plain()));
 }
@@ -139,7 +140,7 @@ TEST_F(SourceSafetyTest, DestinationThatAppearsDuringTheRunIsKept) {
   test::WriteFile(plain(), original_);
   Meddler meddler;
   meddler.duringRead = [&] { test::WriteFile(qz(), appeared); };
-  const EncryptResult encrypted = ReplaceWithEncrypted(plain(), "pw", Options(&meddler));
+  const EncryptResult encrypted = ReplaceWithEncrypted(plain(), Pw("pw"), Options(&meddler));
   EXPECT_EQ(Outcome::kFailed, encrypted.outcome);
   EXPECT_EQ(EncryptStep::kDestinationExists, encrypted.step);
   EXPECT_EQ(original_, test::ReadFile(plain()));
@@ -150,11 +151,11 @@ TEST_F(SourceSafetyTest, DestinationThatAppearsDuringTheRunIsKept) {
   TransactionOptions keep = Options(nullptr);
   keep.keepSource = true;
   keep.replaceExisting = true;
-  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), Pw("pw"), keep).outcome);
   ASSERT_TRUE(DeleteFileWithRetry(plain()));
   const Bytes qzBytes = test::ReadFile(qz());
   meddler.duringRead = [&] { test::WriteFile(plain(), appeared); };
-  const DecryptResult decrypted = ReplaceWithDecrypted(qz(), "pw", Options(&meddler));
+  const DecryptResult decrypted = ReplaceWithDecrypted(qz(), Pw("pw"), Options(&meddler));
   EXPECT_EQ(Outcome::kFailed, decrypted.outcome);
   EXPECT_EQ(DecryptStep::kDestinationExists, decrypted.step);
   EXPECT_EQ(qzBytes, test::ReadFile(qz()));
@@ -180,7 +181,7 @@ TEST_F(SourceSafetyTest, CancelledWorkLeavesEveryFileAsItWas) {
   };
   TransactionOptions options = Options(&meddler);
   options.cipher.cancelled = &Stop;
-  const EncryptResult result = ReplaceWithEncrypted(plain(), "pw", options);
+  const EncryptResult result = ReplaceWithEncrypted(plain(), Pw("pw"), options);
   g_stop = false;
   EXPECT_EQ(EncryptStep::kCancelled, result.step);
   EXPECT_TRUE(tempWasPrivate) << "a temporary output is readable by its owner only";
@@ -199,13 +200,13 @@ TEST_F(SourceSafetyTest, OutputsCarryTimesAndPermissionBits) {
     return st;
   };
 
-  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), "pw", Options(nullptr)).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain(), Pw("pw"), Options(nullptr)).outcome);
   struct stat st = statOf(qz());
   EXPECT_EQ(0440u, st.st_mode & 0777);
   EXPECT_EQ(1234567890, st.st_mtim.tv_sec);
   EXPECT_EQ(123456789, st.st_mtim.tv_nsec);
 
-  ASSERT_EQ(Outcome::kDone, ReplaceWithDecrypted(qz(), "pw", Options(nullptr)).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithDecrypted(qz(), Pw("pw"), Options(nullptr)).outcome);
   st = statOf(plain());
   EXPECT_EQ(0640u, st.st_mode & 0777);
   EXPECT_EQ(1234567890, st.st_mtim.tv_sec);

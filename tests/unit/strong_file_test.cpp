@@ -15,6 +15,7 @@
 #include "hmac_sha256.h"
 #include "file_system.h"
 #include "strong_file.h"
+#include "test_password.h"
 #include "test_support.h"
 
 namespace qz {
@@ -78,7 +79,7 @@ class StrongFileTest : public ::testing::Test {
   Bytes Encrypted(std::size_t size, std::uint32_t seed = 1) {
     plain_ = test::RandomBytes(size, seed);
     test::WriteFile(dir_ / "plain", plain_);
-    EXPECT_EQ(EncryptStep::kOk, EncryptStrongFile(dir_ / "plain", dir_ / "plain.age", kPassword, Fast()));
+    EXPECT_EQ(EncryptStep::kOk, EncryptStrongFile(dir_ / "plain", dir_ / "plain.age", Pw(kPassword), Fast()));
     return test::ReadFile(dir_ / "plain.age");
   }
 
@@ -89,8 +90,8 @@ class StrongFileTest : public ::testing::Test {
     SCOPED_TRACE(what);
     const std::string path = dir_ / "in.age";
     test::WriteFile(path, file);
-    EXPECT_EQ(expected, CheckStrongPassword(path, password, Fast()));
-    EXPECT_EQ(expected, DecryptStrongFile(path, dir_ / "out", password, Fast()));
+    EXPECT_EQ(expected, CheckStrongPassword(path, Pw(password), Fast()));
+    EXPECT_EQ(expected, DecryptStrongFile(path, dir_ / "out", Pw(password), Fast()));
     if (expected == DecryptStep::kOk) {
       EXPECT_EQ(plain_, test::ReadFile(dir_ / "out"));
       RemoveFile(dir_ / "out");
@@ -124,10 +125,10 @@ TEST_F(StrongFileTest, RoundTripsAtChunkAndBatchBoundaries) {
     EXPECT_EQ(layout.payload + 16 + size + 16 * chunks, file.size());
 
     int found = 0;
-    ASSERT_EQ(DecryptStep::kOk, DecryptStrongFile(dir_ / "plain.age", dir_ / "back", kPassword, Fast(&found)));
+    ASSERT_EQ(DecryptStep::kOk, DecryptStrongFile(dir_ / "plain.age", dir_ / "back", Pw(kPassword), Fast(&found)));
     EXPECT_EQ(10, found);
     EXPECT_EQ(plain_, test::ReadFile(dir_ / "back"));
-    EXPECT_EQ(DecryptStep::kOk, CheckStrongPassword(dir_ / "plain.age", kPassword, Fast()));
+    EXPECT_EQ(DecryptStep::kOk, CheckStrongPassword(dir_ / "plain.age", Pw(kPassword), Fast()));
     RemoveFile(dir_ / "back");
     RemoveFile(dir_ / "plain.age");
     if (chunks > 40) {
@@ -212,7 +213,7 @@ TEST_F(StrongFileTest, OnlyAnEmptyFileEndsWithAnEmptyChunk) {
   const std::uint8_t fileKey[kFileKeyBytes] = {1, 2, 3};
   const std::uint8_t nonce[kPayloadNonceBytes] = {9};
   std::string header;
-  ASSERT_TRUE(BuildStrongHeader(kPassword, 10, fileKey, &header));
+  ASSERT_TRUE(BuildStrongHeader(Pw(kPassword), 10, fileKey, &header));
   plain_ = test::RandomBytes(kChunk, 3);
   auto payload = [&](bool fullChunkIsLast, bool emptyLast) {
     PayloadKey key;
@@ -291,7 +292,7 @@ TEST_F(StrongFileTest, AScryptStanzaMustBeAlone) {
   // Headers with a right MAC and a stanza the password opens: only the rule refuses them.
   const std::uint8_t fileKey[kFileKeyBytes] = {7};
   std::string header;
-  ASSERT_TRUE(BuildStrongHeader(kPassword, 10, fileKey, &header));
+  ASSERT_TRUE(BuildStrongHeader(Pw(kPassword), 10, fileKey, &header));
   const Layout layout = LayoutOf(Bytes(header.begin(), header.end()));
   const std::string scrypt = layout.lines[1] + "\n" + layout.lines[2] + "\n";
   const std::string x25519 = "-> X25519 " + layout.lines[2] + "\n" + layout.lines[2] + "\n";
@@ -336,12 +337,12 @@ TEST_F(StrongFileTest, TooLargeWorkFactorIsRefusedBeforeAnyWork) {
     int found = 0;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(DecryptStep::kWorkFactorTooLarge,
-              DecryptStrongFile(dir_ / "big.age", dir_ / "out", kPassword, Fast(&found)));
+              DecryptStrongFile(dir_ / "big.age", dir_ / "out", Pw(kPassword), Fast(&found)));
     // scrypt at 2^23 would take 8 GiB and many seconds.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(value, found);
     found = 0;
-    EXPECT_EQ(DecryptStep::kWorkFactorTooLarge, CheckStrongPassword(dir_ / "big.age", kPassword, Fast(&found)));
+    EXPECT_EQ(DecryptStep::kWorkFactorTooLarge, CheckStrongPassword(dir_ / "big.age", Pw(kPassword), Fast(&found)));
     EXPECT_EQ(value, found);
     EXPECT_FALSE(PathExists(dir_ / "out"));
   }
@@ -349,7 +350,7 @@ TEST_F(StrongFileTest, TooLargeWorkFactorIsRefusedBeforeAnyWork) {
   for (int logN : {0, 23}) {
     CipherOptions options = Fast();
     options.workFactor = logN;
-    EXPECT_EQ(EncryptStep::kDeriveKey, EncryptStrongFile(dir_ / "plain", dir_ / "w.age", kPassword, options));
+    EXPECT_EQ(EncryptStep::kDeriveKey, EncryptStrongFile(dir_ / "plain", dir_ / "w.age", Pw(kPassword), options));
     EXPECT_FALSE(PathExists(dir_ / "w.age"));
   }
 }
@@ -418,9 +419,9 @@ TEST_F(StrongFileTest, ArmoredFilesAreReadStrictly) {
 
 TEST_F(StrongFileTest, EmptyPasswordIsRefusedAtOnce) {
   const Bytes file = Encrypted(10);
-  EXPECT_EQ(EncryptStep::kEmptyPassword, EncryptStrongFile(dir_ / "plain", dir_ / "x.age", "", Fast()));
-  EXPECT_EQ(DecryptStep::kEmptyPassword, DecryptStrongFile(dir_ / "plain.age", dir_ / "out", "", Fast()));
-  EXPECT_EQ(DecryptStep::kEmptyPassword, CheckStrongPassword(dir_ / "plain.age", "", Fast()));
+  EXPECT_EQ(EncryptStep::kEmptyPassword, EncryptStrongFile(dir_ / "plain", dir_ / "x.age", Pw(""), Fast()));
+  EXPECT_EQ(DecryptStep::kEmptyPassword, DecryptStrongFile(dir_ / "plain.age", dir_ / "out", Pw(""), Fast()));
+  EXPECT_EQ(DecryptStep::kEmptyPassword, CheckStrongPassword(dir_ / "plain.age", Pw(""), Fast()));
   EXPECT_EQ(std::vector<std::string>({"plain", "plain.age"}), dir_.List());
 }
 

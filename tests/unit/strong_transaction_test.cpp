@@ -10,6 +10,7 @@
 #include "file_system.h"
 #include "replace_transaction.h"
 #include "strong_file.h"
+#include "test_password.h"
 #include "test_support.h"
 
 namespace qz {
@@ -37,7 +38,7 @@ class StrongReplaceTest : public ::testing::Test {
   void MakeQz(std::size_t size = 5000) {
     plain_ = test::RandomBytes(size, 8);
     test::WriteFile(dir_ / "a.txt", plain_);
-    ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(dir_ / "a.txt", kQzPassword, Options()).outcome);
+    ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(dir_ / "a.txt", Pw(kQzPassword), Options()).outcome);
     qzBytes_ = test::ReadFile(dir_ / "a.txt.qz");
   }
   void ExpectQzUntouched() {
@@ -46,7 +47,7 @@ class StrongReplaceTest : public ::testing::Test {
   }
   Bytes StrongPlain(const std::string& path) {
     CipherOptions options;
-    EXPECT_EQ(DecryptStep::kOk, DecryptStrongFile(path, dir_ / "check", kStrong, options));
+    EXPECT_EQ(DecryptStep::kOk, DecryptStrongFile(path, dir_ / "check", Pw(kStrong), options));
     const Bytes plain = test::ReadFile(dir_ / "check");
     DeleteFileWithRetry(dir_ / "check");
     return plain;
@@ -60,14 +61,14 @@ class StrongReplaceTest : public ::testing::Test {
 TEST_F(StrongReplaceTest, EncryptAndDecryptLeaveOneFormAtATime) {
   plain_ = test::RandomBytes(70000, 2);
   test::WriteFile(dir_ / "a.txt", plain_);
-  const EncryptResult enc = ReplaceWithStrongEncrypted(dir_ / "a.txt", kStrong, Options());
+  const EncryptResult enc = ReplaceWithStrongEncrypted(dir_ / "a.txt", Pw(kStrong), Options());
   ASSERT_EQ(Outcome::kDone, enc.outcome);
   EXPECT_EQ(dir_ / "a.txt.age", enc.destination);
   EXPECT_EQ(std::vector<std::string>{"a.txt.age"}, dir_.List());
   EXPECT_TRUE(test::IsReadOnly(dir_ / "a.txt.age"));
   const Bytes strong = test::ReadFile(dir_ / "a.txt.age");
 
-  const DecryptResult wrong = ReplaceWithStrongDecrypted(dir_ / "a.txt.age", "strong", Options());
+  const DecryptResult wrong = ReplaceWithStrongDecrypted(dir_ / "a.txt.age", Pw("strong"), Options());
   EXPECT_EQ(DecryptStep::kWrongPassword, wrong.step);
   EXPECT_EQ(Outcome::kFailed, wrong.outcome);
   EXPECT_EQ(std::vector<std::string>{"a.txt.age"}, dir_.List());
@@ -75,7 +76,7 @@ TEST_F(StrongReplaceTest, EncryptAndDecryptLeaveOneFormAtATime) {
 
   // The extension in any case; the output is named without it.
   ASSERT_EQ(0, std::rename((dir_ / "a.txt.age").c_str(), (dir_ / "A.TXT.AGE").c_str()));
-  const DecryptResult dec = ReplaceWithStrongDecrypted(dir_ / "A.TXT.AGE", kStrong, Options());
+  const DecryptResult dec = ReplaceWithStrongDecrypted(dir_ / "A.TXT.AGE", Pw(kStrong), Options());
   ASSERT_EQ(Outcome::kDone, dec.outcome);
   EXPECT_EQ(dir_ / "A.TXT", dec.destination);
   EXPECT_FALSE(dec.sourceKept);
@@ -83,7 +84,7 @@ TEST_F(StrongReplaceTest, EncryptAndDecryptLeaveOneFormAtATime) {
   EXPECT_EQ(plain_, test::ReadFile(dir_ / "A.TXT"));
   EXPECT_FALSE(test::IsReadOnly(dir_ / "A.TXT"));
 
-  EXPECT_EQ(DecryptStep::kNotEncryptedName, ReplaceWithStrongDecrypted(dir_ / "A.TXT", kStrong, Options()).step);
+  EXPECT_EQ(DecryptStep::kNotEncryptedName, ReplaceWithStrongDecrypted(dir_ / "A.TXT", Pw(kStrong), Options()).step);
   EXPECT_EQ(std::vector<std::string>{"A.TXT"}, dir_.List());
 }
 
@@ -106,7 +107,7 @@ TEST_F(StrongReplaceTest, FailuresKeepTheSourceAndLeaveNothing) {
     SCOPED_TRACE("encrypting, fault point " + std::to_string(static_cast<int>(fault.point)) + " call " +
                  std::to_string(fault.nth));
     testing::ArmFault(fault.point, fault.nth);
-    const EncryptResult result = ReplaceWithStrongEncrypted(dir_ / "a.txt", kStrong, Options());
+    const EncryptResult result = ReplaceWithStrongEncrypted(dir_ / "a.txt", Pw(kStrong), Options());
     testing::DisarmAllFaults();
     EXPECT_EQ(fault.step, result.step);
     EXPECT_EQ(std::vector<std::string>{"a.txt"}, dir_.List());
@@ -115,13 +116,13 @@ TEST_F(StrongReplaceTest, FailuresKeepTheSourceAndLeaveNothing) {
 
   TransactionOptions keep = Options();
   keep.keepSource = true;
-  ASSERT_EQ(Outcome::kDone, ReplaceWithStrongEncrypted(dir_ / "a.txt", kStrong, keep).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithStrongEncrypted(dir_ / "a.txt", Pw(kStrong), keep).outcome);
   DeleteFileWithRetry(dir_ / "a.txt");
   const Bytes strong = test::ReadFile(dir_ / "a.txt.age");
   for (const FaultPoint point : {FaultPoint::kWrite, FaultPoint::kFlush, FaultPoint::kRename}) {
     SCOPED_TRACE("decrypting, fault point " + std::to_string(static_cast<int>(point)));
     testing::ArmFault(point, 1);
-    const DecryptResult result = ReplaceWithStrongDecrypted(dir_ / "a.txt.age", kStrong, Options());
+    const DecryptResult result = ReplaceWithStrongDecrypted(dir_ / "a.txt.age", Pw(kStrong), Options());
     testing::DisarmAllFaults();
     EXPECT_EQ(point == FaultPoint::kRename ? DecryptStep::kReplaceDest : DecryptStep::kWriteBlock, result.step);
     EXPECT_EQ(std::vector<std::string>{"a.txt.age"}, dir_.List());
@@ -132,7 +133,7 @@ TEST_F(StrongReplaceTest, FailuresKeepTheSourceAndLeaveNothing) {
 TEST_F(StrongReplaceTest, UpgradeReplacesQzWithAVerifiedStrongFile) {
   // More than a batch of chunks, with a short last one.
   MakeQz(2 * 32 * 65536 + 123);
-  const DecryptResult up = ReplaceWithUpgraded(dir_ / "a.txt.qz", kQzPassword, kStrong, Options());
+  const DecryptResult up = ReplaceWithUpgraded(dir_ / "a.txt.qz", Pw(kQzPassword), Pw(kStrong), Options());
   ASSERT_EQ(Outcome::kDone, up.outcome);
   EXPECT_EQ(dir_ / "a.txt.age", up.destination);
   EXPECT_TRUE(up.name.matches);
@@ -146,33 +147,33 @@ TEST_F(StrongReplaceTest, UpgradeReplacesQzWithAVerifiedStrongFile) {
 
 TEST_F(StrongReplaceTest, UpgradeRefusalsKeepTheQz) {
   MakeQz();
-  const DecryptResult wrong = ReplaceWithUpgraded(dir_ / "a.txt.qz", "not it", kStrong, Options());
+  const DecryptResult wrong = ReplaceWithUpgraded(dir_ / "a.txt.qz", Pw("not it"), Pw(kStrong), Options());
   EXPECT_TRUE(wrong.step == DecryptStep::kWrongPassword || wrong.step == DecryptStep::kNameMismatch);
   ExpectQzUntouched();
   EXPECT_EQ(DecryptStep::kEmptyPassword,
-            ReplaceWithUpgraded(dir_ / "a.txt.qz", kQzPassword, "", Options()).step);
+            ReplaceWithUpgraded(dir_ / "a.txt.qz", Pw(kQzPassword), Pw(""), Options()).step);
   ExpectQzUntouched();
   EXPECT_EQ(DecryptStep::kNotEncryptedName,
-            ReplaceWithUpgraded(dir_ / "a.txt.qz.bak", kQzPassword, kStrong, Options()).step);
+            ReplaceWithUpgraded(dir_ / "a.txt.qz.bak", Pw(kQzPassword), Pw(kStrong), Options()).step);
 
   // An earlier strong file of the name stays unless the user agrees.
   const Bytes earlier = test::RandomBytes(99, 1);
   test::WriteFile(dir_ / "a.txt.age", earlier);
   EXPECT_EQ(DecryptStep::kDestinationExists,
-            ReplaceWithUpgraded(dir_ / "a.txt.qz", kQzPassword, kStrong, Options()).step);
+            ReplaceWithUpgraded(dir_ / "a.txt.qz", Pw(kQzPassword), Pw(kStrong), Options()).step);
   EXPECT_EQ(earlier, test::ReadFile(dir_ / "a.txt.age"));
   DeleteFileWithRetry(dir_ / "a.txt.age");
   ExpectQzUntouched();
 
   // Renamed: the header names a.txt. Refused, or with consent done with the ".qz" kept.
   ASSERT_EQ(0, std::rename((dir_ / "a.txt.qz").c_str(), (dir_ / "b.txt.qz").c_str()));
-  const DecryptResult other = ReplaceWithUpgraded(dir_ / "b.txt.qz", kQzPassword, kStrong, Options());
+  const DecryptResult other = ReplaceWithUpgraded(dir_ / "b.txt.qz", Pw(kQzPassword), Pw(kStrong), Options());
   EXPECT_EQ(DecryptStep::kNameMismatch, other.step);
   EXPECT_EQ("a.txt", other.name.stored);
   EXPECT_EQ(std::vector<std::string>{"b.txt.qz"}, dir_.List());
   TransactionOptions accept = Options();
   accept.cipher.acceptOtherName = true;
-  const DecryptResult accepted = ReplaceWithUpgraded(dir_ / "b.txt.qz", kQzPassword, kStrong, accept);
+  const DecryptResult accepted = ReplaceWithUpgraded(dir_ / "b.txt.qz", Pw(kQzPassword), Pw(kStrong), accept);
   EXPECT_EQ(Outcome::kDone, accepted.outcome);
   EXPECT_TRUE(accepted.sourceKept);
   EXPECT_EQ(std::vector<std::string>({"b.txt.age", "b.txt.qz"}), dir_.List());
@@ -203,7 +204,7 @@ TEST_F(StrongReplaceTest, UpgradeFailingAfterWritingLeavesNoStrongFile) {
     SCOPED_TRACE("fault point " + std::to_string(static_cast<int>(fault.point)) + " call " +
                  std::to_string(fault.nth));
     testing::ArmFault(fault.point, fault.nth);
-    const DecryptResult result = ReplaceWithUpgraded(dir_ / "a.txt.qz", kQzPassword, kStrong, Options());
+    const DecryptResult result = ReplaceWithUpgraded(dir_ / "a.txt.qz", Pw(kQzPassword), Pw(kStrong), Options());
     testing::DisarmAllFaults();
     EXPECT_EQ(fault.step, result.step);
     EXPECT_EQ(Outcome::kFailed, result.outcome);

@@ -147,7 +147,7 @@ Bytes OpensslKeyStream(const std::string& cipher, const std::string& hexKey, std
   return ReadFile(dir / "ks");
 }
 
-KeyStep RecordingBackend::DeriveKey(const std::string& password,
+KeyStep RecordingBackend::DeriveKey(const Secret& password,
                                     std::unique_ptr<CipherKey>* key) const {
   std::unique_ptr<CipherKey> inner;
   const KeyStep step = inner_.DeriveKey(password, &inner);

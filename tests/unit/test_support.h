@@ -67,7 +67,7 @@ struct CipherCall {
 class RecordingBackend final : public CipherBackend {
  public:
   explicit RecordingBackend(const CipherBackend& inner) : inner_(inner) {}
-  KeyStep DeriveKey(const std::string& password, std::unique_ptr<CipherKey>* key) const override;
+  KeyStep DeriveKey(const Secret& password, std::unique_ptr<CipherKey>* key) const override;
   const char* Name() const override { return "recording"; }
 
   std::vector<CipherCall>& calls() const { return calls_; }

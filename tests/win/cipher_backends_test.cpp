@@ -14,6 +14,7 @@
 #include "qz_name.h"
 #include "replace_transaction.h"
 #include "support/files.h"
+#include "test_password.h"
 #include "win_path.h"
 
 namespace qz {
@@ -42,7 +43,7 @@ std::vector<NamedPassword> Passwords() {
 
 std::unique_ptr<CipherKey> Derive(const CipherBackend& backend, const std::string& password) {
   std::unique_ptr<CipherKey> key;
-  EXPECT_EQ(KeyStep::kOk, backend.DeriveKey(password, &key)) << backend.Name();
+  EXPECT_EQ(KeyStep::kOk, backend.DeriveKey(Pw(password), &key)) << backend.Name();
   return key;
 }
 
@@ -119,8 +120,8 @@ TEST_F(CipherFiles, BackendsWriteIdenticalFilesAndReadEachOther) {
       const Bytes plain = wintest::PatternBytes(size, static_cast<std::uint32_t>(size) + 7);
       ASSERT_TRUE(wintest::WriteBytes(source, plain));
       const std::string byPortable = dir_.File("p.qz"), byCryptoApi = dir_.File("c.qz");
-      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(source, byPortable, password.bytes, portable));
-      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(source, byCryptoApi, password.bytes, cryptoApi));
+      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(source, byPortable, Pw(password.bytes), portable));
+      ASSERT_EQ(EncryptStep::kOk, EncryptFileData(source, byCryptoApi, Pw(password.bytes), cryptoApi));
       const Bytes encrypted = wintest::ReadBytes(byPortable);
       ASSERT_EQ(size + kHeaderBytes, encrypted.size());
       // Identical but for the header's random filler after the name and its NUL.
@@ -133,8 +134,8 @@ TEST_F(CipherFiles, BackendsWriteIdenticalFilesAndReadEachOther) {
       EXPECT_EQ(kAnsiName, HeaderName(other, password.bytes));
 
       const std::string back1 = dir_.File("back1.bin"), back2 = dir_.File("back2.bin");
-      ASSERT_EQ(DecryptStep::kOk, DecryptFileData(byPortable, back1, password.bytes, cryptoApi));
-      ASSERT_EQ(DecryptStep::kOk, DecryptFileData(byCryptoApi, back2, password.bytes, portable));
+      ASSERT_EQ(DecryptStep::kOk, DecryptFileData(byPortable, back1, Pw(password.bytes), cryptoApi));
+      ASSERT_EQ(DecryptStep::kOk, DecryptFileData(byCryptoApi, back2, Pw(password.bytes), portable));
       EXPECT_TRUE(plain == wintest::ReadBytes(back1));
       EXPECT_TRUE(plain == wintest::ReadBytes(back2));
     }
@@ -162,12 +163,12 @@ TEST_F(CipherFiles, NamesOnDiskComeBackExactlyAndHeadersHoldCodePage936) {
 
     const Bytes plain = wintest::PatternBytes(1234, 9);
     ASSERT_TRUE(wintest::WriteBytes(source, plain));
-    const EncryptResult encrypted = ReplaceWithEncrypted(source, "pw");
+    const EncryptResult encrypted = ReplaceWithEncrypted(source, Pw("pw"));
     ASSERT_EQ(Outcome::kDone, encrypted.outcome);
     EXPECT_EQ(std::vector<std::string>{name + ".qz"}, dir_.Names()) << "nothing written beside";
     EXPECT_EQ(header, HeaderName(wintest::ReadBytes(encrypted.destination), "pw"));
 
-    const DecryptResult decrypted = ReplaceWithDecrypted(encrypted.destination, "pw");
+    const DecryptResult decrypted = ReplaceWithDecrypted(encrypted.destination, Pw("pw"));
     ASSERT_EQ(Outcome::kDone, decrypted.outcome);
     EXPECT_EQ(std::vector<std::string>{name}, dir_.Names());
     EXPECT_TRUE(plain == wintest::ReadBytes(source));
@@ -178,12 +179,12 @@ TEST_F(CipherFiles, NamesOnDiskComeBackExactlyAndHeadersHoldCodePage936) {
 TEST_F(CipherFiles, WrongPasswordIsRefusedByBothBackends) {
   const std::string source = dir_.File("a.txt"), encrypted = dir_.File("a.txt.qz");
   ASSERT_TRUE(wintest::WriteBytes(source, wintest::PatternBytes(4000, 1)));
-  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(source, encrypted, "right"));
+  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(source, encrypted, Pw("right")));
   for (const CipherBackend* backend : {&PortableBackend(), &CryptoApiBackend()}) {
     CipherOptions options;
     options.backend = backend;
-    EXPECT_EQ(DecryptStep::kWrongPassword, CheckPassword(encrypted, "wrong", options));
-    EXPECT_EQ(DecryptStep::kOk, CheckPassword(encrypted, "right", options));
+    EXPECT_EQ(DecryptStep::kWrongPassword, CheckPassword(encrypted, Pw("wrong"), options));
+    EXPECT_EQ(DecryptStep::kOk, CheckPassword(encrypted, Pw("right"), options));
   }
 }
 

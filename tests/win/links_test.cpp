@@ -13,6 +13,7 @@
 #include "replace_transaction.h"
 #include "support/files.h"
 #include "support/links.h"
+#include "test_password.h"
 
 namespace qz {
 namespace {
@@ -79,7 +80,7 @@ TEST(Links, WhatALinkLeadsToIsNeitherEncryptedNorDeletedThroughIt) {
 
   TransactionOptions options;
   options.deleteRetry = {1, std::chrono::milliseconds(1)};
-  EXPECT_EQ(Outcome::kFailed, ReplaceWithEncrypted(link, "pw", options).outcome);
+  EXPECT_EQ(Outcome::kFailed, ReplaceWithEncrypted(link, Pw("pw"), options).outcome);
   EXPECT_FALSE(wintest::Exists(link + ".qz"));
   // A link put where the file read was: the name now belongs to the link.
   InputFile in;
@@ -91,8 +92,8 @@ TEST(Links, WhatALinkLeadsToIsNeitherEncryptedNorDeletedThroughIt) {
   EXPECT_TRUE(wintest::LeadsElsewhere(link));
   EXPECT_TRUE(wintest::ReadBytes(real) == content);
 
-  EXPECT_EQ(Outcome::kDone, ReplaceWithEncrypted(folder + "\\hard.txt", "pw", options).outcome);
-  EXPECT_EQ(Outcome::kDone, ReplaceWithEncrypted(folder + "\\dirlink\\real.txt", "pw", options).outcome);
+  EXPECT_EQ(Outcome::kDone, ReplaceWithEncrypted(folder + "\\hard.txt", Pw("pw"), options).outcome);
+  EXPECT_EQ(Outcome::kDone, ReplaceWithEncrypted(folder + "\\dirlink\\real.txt", Pw("pw"), options).outcome);
   EXPECT_FALSE(wintest::Exists(real));
   wintest::RemoveTreeWithLinks(folder);
 }

@@ -8,6 +8,7 @@
 #include "file_system.h"
 #include "replace_transaction.h"
 #include "support/files.h"
+#include "test_password.h"
 
 namespace qz {
 namespace {
@@ -30,7 +31,7 @@ class Transaction : public ::testing::Test {
   // The plain file's content as decrypted from a ".qz" file.
   Bytes Decrypted(const std::string& qz) {
     const std::string out = dir_.File("check.bin");
-    EXPECT_EQ(DecryptStep::kOk, DecryptFileData(qz, out, kPassword));
+    EXPECT_EQ(DecryptStep::kOk, DecryptFileData(qz, out, Pw(kPassword)));
     Bytes bytes = wintest::ReadBytes(out);
     DeleteFileWithRetry(out);
     return bytes;
@@ -46,12 +47,12 @@ TEST_F(Transaction, EncryptReplacesAHiddenReadOnlyQzAndMarksTheResult) {
   ASSERT_TRUE(wintest::WriteBytes(plain_, content_));
   ASSERT_TRUE(wintest::WriteBytes(encrypted_, wintest::PatternBytes(300, 12)));
   ASSERT_TRUE(MarkHiddenReadOnly(encrypted_));
-  EXPECT_EQ(EncryptStep::kDestinationExists, ReplaceWithEncrypted(plain_, kPassword, options_).step)
+  EXPECT_EQ(EncryptStep::kDestinationExists, ReplaceWithEncrypted(plain_, Pw(kPassword), options_).step)
       << "not without consent";
   EXPECT_TRUE(wintest::PatternBytes(300, 12) == wintest::ReadBytes(encrypted_));
 
   options_.replaceExisting = true;
-  const EncryptResult result = ReplaceWithEncrypted(plain_, kPassword, options_);
+  const EncryptResult result = ReplaceWithEncrypted(plain_, Pw(kPassword), options_);
   EXPECT_EQ(Outcome::kDone, result.outcome);
   EXPECT_EQ(EncryptStep::kOk, result.step);
   EXPECT_EQ(encrypted_, result.destination);
@@ -63,13 +64,13 @@ TEST_F(Transaction, EncryptReplacesAHiddenReadOnlyQzAndMarksTheResult) {
 
 TEST_F(Transaction, DecryptKeepsAReadOnlyPlainFile) {
   ASSERT_TRUE(wintest::WriteBytes(plain_, content_));
-  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain_, kPassword, options_).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain_, Pw(kPassword), options_).outcome);
   const Bytes encryptedBytes = wintest::ReadBytes(encrypted_);
   const Bytes old = wintest::PatternBytes(77, 13);
   ASSERT_TRUE(wintest::WriteBytes(plain_, old));
   ASSERT_TRUE(::SetFileAttributesA(plain_.c_str(), FILE_ATTRIBUTE_READONLY));
 
-  const DecryptResult result = ReplaceWithDecrypted(encrypted_, kPassword, options_);
+  const DecryptResult result = ReplaceWithDecrypted(encrypted_, Pw(kPassword), options_);
   EXPECT_EQ(Outcome::kFailed, result.outcome);
   EXPECT_EQ(DecryptStep::kCreateDest, result.step);
   EXPECT_TRUE(old == wintest::ReadBytes(plain_));
@@ -81,7 +82,7 @@ TEST_F(Transaction, DecryptKeepsAReadOnlyPlainFile) {
   // Once writable, the plain file is replaced with consent.
   ASSERT_TRUE(ClearAttributes(plain_));
   options_.replaceExisting = true;
-  EXPECT_EQ(Outcome::kDone, ReplaceWithDecrypted(encrypted_, kPassword, options_).outcome);
+  EXPECT_EQ(Outcome::kDone, ReplaceWithDecrypted(encrypted_, Pw(kPassword), options_).outcome);
   EXPECT_TRUE(content_ == wintest::ReadBytes(plain_));
   EXPECT_FALSE(PathExists(encrypted_));
 }
@@ -102,9 +103,9 @@ TEST_F(Transaction, LastWriteTimeIsCarriedBothWays) {
   ::CloseHandle(file);
   const ULONGLONG expected = lastWrite(plain_);
 
-  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain_, kPassword, options_).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain_, Pw(kPassword), options_).outcome);
   EXPECT_EQ(expected, lastWrite(encrypted_));
-  ASSERT_EQ(Outcome::kDone, ReplaceWithDecrypted(encrypted_, kPassword, options_).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithDecrypted(encrypted_, Pw(kPassword), options_).outcome);
   EXPECT_EQ(expected, lastWrite(plain_));
   EXPECT_TRUE(content_ == wintest::ReadBytes(plain_));
 }
@@ -154,7 +155,7 @@ TEST_F(Transaction, EncryptFailureAtAnyPointKeepsEveryFile) {
       }
       options_.replaceExisting = existed;
       testing::ArmFault(fault.point, 1);
-      const EncryptResult result = ReplaceWithEncrypted(plain_, kPassword, options_);
+      const EncryptResult result = ReplaceWithEncrypted(plain_, Pw(kPassword), options_);
       testing::DisarmAllFaults();
 
       EXPECT_EQ(fault.encryptStep, result.step);
@@ -187,7 +188,7 @@ TEST_F(Transaction, EncryptFailureAtAnyPointKeepsEveryFile) {
 TEST_F(Transaction, FailedMarkingKeepsTheOutputAndIsReported) {
   ASSERT_TRUE(wintest::WriteBytes(plain_, content_));
   testing::ArmFault(FaultPoint::kMark, 1);
-  const EncryptResult result = ReplaceWithEncrypted(plain_, kPassword, options_);
+  const EncryptResult result = ReplaceWithEncrypted(plain_, Pw(kPassword), options_);
   testing::DisarmAllFaults();
   EXPECT_EQ(Outcome::kDone, result.outcome);
   EXPECT_TRUE(result.unmarked);
@@ -198,7 +199,7 @@ TEST_F(Transaction, FailedMarkingKeepsTheOutputAndIsReported) {
 
 TEST_F(Transaction, DecryptFailureAtAnyPointKeepsEveryFile) {
   ASSERT_TRUE(wintest::WriteBytes(plain_, content_));
-  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain_, kPassword, options_).outcome);
+  ASSERT_EQ(Outcome::kDone, ReplaceWithEncrypted(plain_, Pw(kPassword), options_).outcome);
   const Bytes qzBytes = wintest::ReadBytes(encrypted_);
   const Bytes oldPlain = wintest::PatternBytes(90, 15);
   for (const FaultCase& fault : kFaultCases) {
@@ -209,7 +210,7 @@ TEST_F(Transaction, DecryptFailureAtAnyPointKeepsEveryFile) {
       }
       options_.replaceExisting = existed;
       testing::ArmFault(fault.point, 1);
-      const DecryptResult result = ReplaceWithDecrypted(encrypted_, kPassword, options_);
+      const DecryptResult result = ReplaceWithDecrypted(encrypted_, Pw(kPassword), options_);
       testing::DisarmAllFaults();
 
       EXPECT_EQ(fault.decryptStep, result.step);

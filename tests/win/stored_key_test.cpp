@@ -11,6 +11,7 @@
 #include "file_cipher.h"
 #include "stored_key.h"
 #include "support/files.h"
+#include "test_password.h"
 
 namespace qz {
 namespace {
@@ -66,7 +67,7 @@ class StoredKey : public ::testing::Test {
 
 TEST_F(StoredKey, FirstOperationWritesTheValueAndLaterOnesWriteNothing) {
   DeleteStoredKey();
-  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(source_, encrypted_, "pw", options_));
+  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(source_, encrypted_, Pw("pw"), options_));
 
   const RegistryValue first = ReadStoredValue();
   ASSERT_TRUE(first.keyExists);
@@ -81,7 +82,7 @@ TEST_F(StoredKey, FirstOperationWritesTheValueAndLaterOnesWriteNothing) {
   EXPECT_EQ(static_cast<ALG_ID>(CALG_RC4), header.aiKeyAlg);
 
   ::Sleep(20);  // a rewrite would move the key's write time
-  ASSERT_EQ(DecryptStep::kOk, DecryptFileData(encrypted_, dir_.File("b.txt"), "pw", options_));
+  ASSERT_EQ(DecryptStep::kOk, DecryptFileData(encrypted_, dir_.File("b.txt"), Pw("pw"), options_));
   const RegistryValue second = ReadStoredValue();
   EXPECT_TRUE(first.bytes == second.bytes);
   EXPECT_EQ(0, ::CompareFileTime(&first.lastWrite, &second.lastWrite));
@@ -103,7 +104,7 @@ TEST_F(StoredKey, KeyWithoutValueIsLeftAlone) {
                               REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr));
   ::RegCloseKey(key);
 
-  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(source_, encrypted_, "pw", options_));
+  ASSERT_EQ(EncryptStep::kOk, EncryptFileData(source_, encrypted_, Pw("pw"), options_));
   const RegistryValue after = ReadStoredValue();
   EXPECT_TRUE(after.keyExists);
   EXPECT_FALSE(after.valueExists);
@@ -123,7 +124,7 @@ TEST(KeyContainer, AMissingContainerIsCreatedWithItsExchangeKey) {
   ASSERT_FALSE(::CryptAcquireContextA(&prov, "", MS_DEF_PROV_A, PROV_RSA_FULL, 0));
 
   std::unique_ptr<CipherKey> key;
-  ASSERT_EQ(KeyStep::kOk, CryptoApiBackend().DeriveKey("pw", &key));
+  ASSERT_EQ(KeyStep::kOk, CryptoApiBackend().DeriveKey(Pw("pw"), &key));
   key.reset();  // the provider keeps a new pair when the context is released
   ASSERT_TRUE(::CryptAcquireContextA(&prov, "", MS_DEF_PROV_A, PROV_RSA_FULL, 0));
   HCRYPTKEY exchange = 0;
