@@ -21,8 +21,6 @@ qzops::PasswordVerdict Judge(const qz::Secret& utf8, bool strong) {
   return qzops::JudgePassword(utf8.view(), strong, qz::kStrongWorkFactor);
 }
 
-qz::Secret DefaultPassword() { return qz::Secret(qz::kDefaultPassword, sizeof qz::kDefaultPassword - 1); }
-
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CEncryptPasswordDlg, CDialog)
@@ -142,7 +140,7 @@ void CEncryptPasswordDlg::OnOK() {
       StartOver();
       return;
     }
-    *password = DefaultPassword();
+    *password = qz::DefaultPassword();
   } else if (!password->Equals(retype)) {
     AfxMessageBox("两次密码不一致,请重新输入!", MB_OK);
     StartOver();
@@ -204,7 +202,7 @@ void CDecryptPasswordDlg::OnOK() {
       StartOver();
       return;
     }
-    m_password = DefaultPassword();
+    m_password = qz::DefaultPassword();
   }
   CDialog::OnOK();
 }
