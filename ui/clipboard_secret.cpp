@@ -34,10 +34,11 @@ bool PutGlobal(UINT format, const void* data, size_t size) {
 
 }  // namespace
 
-bool CopySecretToClipboard(HWND keeper, const std::wstring& secret) {
+bool CopySecretToClipboard(HWND keeper, const qz::Secret& secret) {
   if (!OpenClipboard(keeper)) return false;
   EmptyClipboard();
-  bool copied = PutGlobal(CF_UNICODETEXT, secret.c_str(), (secret.size() + 1) * sizeof(wchar_t));
+  // With the zero that ends it, which the secret keeps after its bytes.
+  bool copied = PutGlobal(CF_UNICODETEXT, secret.wchars(), secret.size() + sizeof(wchar_t));
   if (copied) {
     // Kept out of the clipboard's history and its copies to other devices.
     const DWORD no = 0;
@@ -58,6 +59,13 @@ void ClearSecretFromClipboard(HWND keeper) {
   const auto mark = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(RemovePropW(keeper, kCopiedSequence)));
   if (!(mark & kPresent) || static_cast<DWORD>(mark) != GetClipboardSequenceNumber()) return;
   if (!OpenClipboard(keeper)) return;
+  // The block the clipboard holds is freed as it empties, but not wiped.
+  if (HANDLE text = GetClipboardData(CF_UNICODETEXT)) {
+    if (void* bytes = GlobalLock(text)) {
+      qz::SecureWipe(bytes, GlobalSize(text));
+      GlobalUnlock(text);
+    }
+  }
   EmptyClipboard();
   CloseClipboard();
 }

@@ -5,8 +5,9 @@
 
 #include <windows.h>
 
-#include <string>
+#include "secret.h"
 
-bool CopySecretToClipboard(HWND keeper, const std::wstring& secret);
+// The secret is UTF-16 text (wchars()).
+bool CopySecretToClipboard(HWND keeper, const qz::Secret& secret);
 // Clears the clipboard if it still holds the secret the keeper copied.
 void ClearSecretFromClipboard(HWND keeper);

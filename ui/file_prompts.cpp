@@ -1,6 +1,7 @@
 #include "file_prompts.h"
 
 #include <exception>
+#include <utility>
 
 #include "app.h"
 #include "display_name.h"
@@ -67,23 +68,23 @@ bool CFilePrompts::AskEncryptionPassword(qzops::Passwords* out) {
   CEncryptPasswordDlg dialog(*m_pSettings);
   if (dialog.DoModal() != IDOK) return false;
   out->strongFiles = dialog.m_bStrong;
-  out->qz.swap(dialog.m_strPassword);
-  out->strong.swap(dialog.m_strStrongPassword);
+  out->qz = std::move(dialog.m_password);
+  out->strong = std::move(dialog.m_strongPassword);
   return true;
 }
 
 bool CFilePrompts::AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) {
   CDecryptPasswordDlg dialog(use);
   if (dialog.DoModal() != IDOK) return false;
-  out->qz.swap(dialog.m_strPassword);
-  out->strong.swap(dialog.m_strStrongPassword);
+  out->qz = std::move(dialog.m_password);
+  out->strong = std::move(dialog.m_strongPassword);
   return true;
 }
 
-bool CFilePrompts::AskNewStrongPassword(std::string* out) {
+bool CFilePrompts::AskNewStrongPassword(qz::Secret* out) {
   CNewStrongPasswordDlg dialog;
   if (dialog.DoModal() != IDOK) return false;
-  out->swap(dialog.m_strStrongPassword);
+  *out = std::move(dialog.m_strongPassword);
   return true;
 }
 

@@ -26,7 +26,7 @@ class CFilePrompts : public qzops::FrontEnd {
 
   bool AskEncryptionPassword(qzops::Passwords* out) override;
   bool AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) override;
-  bool AskNewStrongPassword(std::string* out) override;
+  bool AskNewStrongPassword(qz::Secret* out) override;
   qzops::Answer Preset(qzops::Question question) override;
   bool Confirm(qzops::Question question, const std::string& subject) override;
   void Tell(qzops::Notice notice, const std::string& subject, int count) override;

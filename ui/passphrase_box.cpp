@@ -1,19 +1,18 @@
 #include "passphrase_box.h"
 
+#include <utility>
+
 #include "clipboard_secret.h"
+#include "password_field.h"
 #include "resource.h"
-#include "secure_wipe.h"
 
 BEGIN_MESSAGE_MAP(CPassphraseBox, CDialog)
   ON_BN_CLICKED(IDC_COPY, &CPassphraseBox::OnCopy)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CPassphraseBox::CPassphraseBox(const std::wstring& passphrase) : CDialog(IDD_PASSPHRASE), m_strPassphrase(passphrase) {}
-
-CPassphraseBox::~CPassphraseBox() {
-  qz::WipeTextOnExit<std::wstring> wipe(m_strPassphrase);
-}
+CPassphraseBox::CPassphraseBox(qz::Secret passphrase)
+    : CDialog(IDD_PASSPHRASE), m_passphrase(std::move(passphrase)) {}
 
 void CPassphraseBox::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
@@ -23,7 +22,7 @@ void CPassphraseBox::DoDataExchange(CDataExchange* dx) {
 
 BOOL CPassphraseBox::OnInitDialog() {
   CDialog::OnInitDialog();
-  m_editPassphrase.SetWindowText(m_strPassphrase);
+  ::SetWindowTextW(m_editPassphrase.m_hWnd, m_passphrase.wchars());
   // Selected, so that Ctrl+C copies it as well.
   SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editPassphrase.m_hWnd), TRUE);
   return FALSE;
@@ -31,11 +30,9 @@ BOOL CPassphraseBox::OnInitDialog() {
 
 void CPassphraseBox::OnCopy() {
   // The clearing outlives this box: the window at the root of its owners keeps it.
-  if (CopySecretToClipboard(GetAncestor(m_hWnd, GA_ROOTOWNER), m_strPassphrase))
+  if (CopySecretToClipboard(GetAncestor(m_hWnd, GA_ROOTOWNER), m_passphrase))
     m_btnCopy.SetWindowTextUtf8("已复制");
 }
 
-void CPassphraseBox::OnDestroy() {
-  // The field's text is overwritten before the window's memory goes back to the system.
-  m_editPassphrase.SetWindowText(std::wstring(m_strPassphrase.size(), L' '));
-}
+// The field's text is overwritten before the window's memory goes back to the system.
+void CPassphraseBox::OnDestroy() { WipePasswordField(m_editPassphrase); }

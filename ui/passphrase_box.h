@@ -2,15 +2,14 @@
 // that can be selected, and a button that copies it to the clipboard for a minute.
 #pragma once
 
-#include <string>
-
 #include "controls.h"
 #include "dialog.h"
+#include "secret.h"
 
 class CPassphraseBox : public CDialog {
  public:
-  explicit CPassphraseBox(const std::wstring& passphrase);
-  ~CPassphraseBox() override;
+  // The passphrase in UTF-16 (wchars()).
+  explicit CPassphraseBox(qz::Secret passphrase);
 
   CEdit m_editPassphrase;
   CButton m_btnCopy;
@@ -23,5 +22,5 @@ class CPassphraseBox : public CDialog {
   void OnDestroy();
 
  private:
-  std::wstring m_strPassphrase;
+  qz::Secret m_passphrase;
 };

@@ -10,7 +10,6 @@
 #include "password_verdict.h"
 #include "qz_format.h"
 #include "resource.h"
-#include "secure_wipe.h"
 #include "settings_file.h"
 #include "strength_text.h"
 #include "strong_format.h"
@@ -18,8 +17,8 @@
 
 namespace {
 
-qzops::PasswordVerdict Judge(const std::string& utf8, bool strong) {
-  return qzops::JudgePassword(utf8, strong, qz::kStrongWorkFactor);
+qzops::PasswordVerdict Judge(const qz::Secret& utf8, bool strong) {
+  return qzops::JudgePassword(utf8.view(), strong, qz::kStrongWorkFactor);
 }
 
 }  // namespace
@@ -28,19 +27,17 @@ BEGIN_MESSAGE_MAP(CEncryptPasswordDlg, CDialog)
   ON_BN_CLICKED(IDC_STRONG, &CEncryptPasswordDlg::OnStrongClicked)
   ON_CONTROL(EN_CHANGE, IDC_PASSWORD, &CEncryptPasswordDlg::OnPasswordChange)
   ON_BN_CLICKED(IDC_GENERATE, &CEncryptPasswordDlg::OnGenerate)
+  ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 BEGIN_MESSAGE_MAP(CDecryptPasswordDlg, CDialog)
+  ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CEncryptPasswordDlg::CEncryptPasswordDlg(SettingsFile& settings)
     : CDialog(IDD_ENCRYPT_PASSWORD), m_pSettings(&settings) {}
 CEncryptPasswordDlg::CEncryptPasswordDlg(NewStrongPassword)
     : CDialog(IDD_ENCRYPT_PASSWORD), m_bNewStrongPassword(true) {}
-CEncryptPasswordDlg::~CEncryptPasswordDlg() {
-  qz::SecureWipe(&m_strPassword);
-  qz::SecureWipe(&m_strStrongPassword);
-}
 
 void CEncryptPasswordDlg::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
@@ -53,8 +50,10 @@ void CEncryptPasswordDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CEncryptPasswordDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  m_bFiller = true;
   LimitPasswordField(m_editPassword);
   LimitPasswordField(m_editRetype);
+  m_bFiller = false;
   const bool strong = m_bNewStrongPassword || m_pSettings->Get().strongFiles;
   m_btnStrong.SendMessage(BM_SETCHECK, strong ? BST_CHECKED : BST_UNCHECKED);
   if (m_bNewStrongPassword) m_btnStrong.EnableWindow(FALSE);
@@ -75,15 +74,17 @@ void CEncryptPasswordDlg::OnStrongClicked() {
   ShowWorth();
 }
 
-void CEncryptPasswordDlg::OnPasswordChange() { ShowWorth(); }
+void CEncryptPasswordDlg::OnPasswordChange() {
+  // A field being filled or overwritten holds filler, or part filler, part password.
+  if (!m_bFiller) ShowWorth();
+}
 
 void CEncryptPasswordDlg::ShowWorth() {
   const bool strong = StrongChecked();
   m_stStrongNote.SetWindowTextUtf8(m_bNewStrongPassword ? "原密码是公开的内置默认密码，请为 .age 文件设新密码。"
                                    : strong ? "生成 .age 文件：没有密码无法读取，任何改动都会被发现。"
                                             : "生成 .qz 文件：只能防止随意查看，不能真正保密。");
-  std::string password;
-  qz::WipeTextOnExit<std::string> wipe(password);
+  qz::Secret password;
   if (ReadPasswordField(m_editPassword, PasswordForm::kUtf8, &password) != PasswordFieldStatus::kOk) {
     m_stStrength.SetWindowTextUtf8("");
     return;
@@ -92,31 +93,39 @@ void CEncryptPasswordDlg::ShowWorth() {
 }
 
 void CEncryptPasswordDlg::OnGenerate() {
-  std::string passphrase = qz::GeneratePassphrase();
-  qz::WipeTextOnExit<std::string> wipe(passphrase);
-  std::wstring wide = Utf8ToWide(passphrase);
-  qz::WipeTextOnExit<std::wstring> wipeWide(wide);
-  m_editPassword.SetWindowText(wide);
-  m_editRetype.SetWindowText(wide);
-  CPassphraseBox box(wide);
+  qz::Secret passphrase = Utf8ToWideSecret(qz::GeneratePassphrase());
+  // Setting a field's text removes the old text as one piece: what was typed goes first.
+  WipeFields();
+  ::SetWindowTextW(m_editPassword.m_hWnd, passphrase.wchars());
+  ::SetWindowTextW(m_editRetype.m_hWnd, passphrase.wchars());
+  CPassphraseBox box(std::move(passphrase));
   box.DoModal();
   FocusPasswordField(*this, m_editPassword);
 }
 
+void CEncryptPasswordDlg::WipeFields() {
+  m_bFiller = true;
+  WipePasswordField(m_editPassword);
+  WipePasswordField(m_editRetype);
+  m_bFiller = false;
+}
+
 void CEncryptPasswordDlg::StartOver() {
-  m_editPassword.SetWindowText(std::wstring());
-  m_editRetype.SetWindowText(std::wstring());
-  qz::SecureWipe(&m_strPassword);
-  qz::SecureWipe(&m_strStrongPassword);
+  WipeFields();
+  m_password.Clear();
+  m_strongPassword.Clear();
+  ShowWorth();
   FocusPasswordField(*this, m_editPassword);
 }
 
+// Every way out (OK, Cancel, Esc, the close box, the program's end) destroys the dialog.
+void CEncryptPasswordDlg::OnDestroy() { WipeFields(); }
+
 void CEncryptPasswordDlg::OnOK() {
   m_bStrong = StrongChecked();
-  std::string* password = m_bStrong ? &m_strStrongPassword : &m_strPassword;
+  qz::Secret* password = m_bStrong ? &m_strongPassword : &m_password;
   const PasswordForm form = m_bStrong ? PasswordForm::kUtf8 : PasswordForm::kCodePage936;
-  std::string retype;
-  qz::WipeTextOnExit<std::string> wipeRetype(retype);
+  qz::Secret retype;
   PasswordFieldStatus status = ReadPasswordField(m_editPassword, form, password);
   if (status == PasswordFieldStatus::kOk) status = ReadPasswordField(m_editRetype, form, &retype);
   if (status != PasswordFieldStatus::kOk) {
@@ -131,10 +140,8 @@ void CEncryptPasswordDlg::OnOK() {
       StartOver();
       return;
     }
-    *password = qz::kDefaultPassword;
-    retype = qz::kDefaultPassword;
-  }
-  if (*password != retype) {
+    *password = qz::DefaultPassword();
+  } else if (!password->Equals(retype)) {
     AfxMessageBox("两次密码不一致,请重新输入!", MB_OK);
     StartOver();
     return;
@@ -145,7 +152,7 @@ void CEncryptPasswordDlg::OnOK() {
                                                         Utf8ToWide(StrengthWords(verdict)));
     if (verdict.Weak() && AfxMessageBox(question, MB_YESNO) == IDNO) {
       // Back to the fields as they were, for another password or a generated one.
-      qz::SecureWipe(password);
+      password->Clear();
       FocusPasswordField(*this, m_editPassword);
       return;
     }
@@ -154,10 +161,6 @@ void CEncryptPasswordDlg::OnOK() {
 }
 
 CDecryptPasswordDlg::CDecryptPasswordDlg(PasswordUse use) : CDialog(IDD_DECRYPT_PASSWORD), m_use(use) {}
-CDecryptPasswordDlg::~CDecryptPasswordDlg() {
-  qz::SecureWipe(&m_strPassword);
-  qz::SecureWipe(&m_strStrongPassword);
-}
 
 void CDecryptPasswordDlg::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
@@ -171,19 +174,21 @@ BOOL CDecryptPasswordDlg::OnInitDialog() {
 }
 
 void CDecryptPasswordDlg::StartOver() {
-  m_editPassword.SetWindowText(std::wstring());
-  qz::SecureWipe(&m_strPassword);
-  qz::SecureWipe(&m_strStrongPassword);
+  WipePasswordField(m_editPassword);
+  m_password.Clear();
+  m_strongPassword.Clear();
   FocusPasswordField(*this, m_editPassword);
 }
+
+void CDecryptPasswordDlg::OnDestroy() { WipePasswordField(m_editPassword); }
 
 void CDecryptPasswordDlg::OnOK() {
   const bool qzFiles = m_use != PasswordUse::kStrongFiles;
   const bool strongFiles = m_use != PasswordUse::kQzFiles;
   PasswordFieldStatus status = PasswordFieldStatus::kOk;
-  if (qzFiles) status = ReadPasswordField(m_editPassword, PasswordForm::kCodePage936, &m_strPassword);
+  if (qzFiles) status = ReadPasswordField(m_editPassword, PasswordForm::kCodePage936, &m_password);
   if (strongFiles && status == PasswordFieldStatus::kOk)
-    status = ReadPasswordField(m_editPassword, PasswordForm::kUtf8, &m_strStrongPassword);
+    status = ReadPasswordField(m_editPassword, PasswordForm::kUtf8, &m_strongPassword);
   if (status != PasswordFieldStatus::kOk) {
     ReportPasswordField(status);
     StartOver();
@@ -197,7 +202,7 @@ void CDecryptPasswordDlg::OnOK() {
       StartOver();
       return;
     }
-    m_strPassword = qz::kDefaultPassword;
+    m_password = qz::DefaultPassword();
   }
   CDialog::OnOK();
 }

@@ -3,11 +3,10 @@
 // default; a strong (".age") password is UTF-8 and has no default.
 #pragma once
 
-#include <string>
-
 #include "controls.h"
 #include "dialog.h"
 #include "front_end.h"
+#include "secret.h"
 
 class SettingsFile;
 
@@ -15,14 +14,13 @@ class CEncryptPasswordDlg : public CDialog {
  public:
   // The check box opens as the settings keep it, and each change of it is kept there.
   explicit CEncryptPasswordDlg(SettingsFile& settings);
-  ~CEncryptPasswordDlg() override;
 
   // After a run that returned IDOK: m_bStrong tells whether a strong file was chosen;
-  // then m_strStrongPassword holds the password (UTF-8), otherwise m_strPassword (code
-  // page 936). The other stays empty.
+  // then m_strongPassword holds the password (UTF-8), otherwise m_password (code page
+  // 936). The other stays empty.
   BOOL m_bStrong = FALSE;
-  std::string m_strPassword;
-  std::string m_strStrongPassword;
+  qz::Secret m_password;
+  qz::Secret m_strongPassword;
   CEdit m_editRetype;
   CEdit m_editPassword;
   CButton m_btnStrong;
@@ -41,8 +39,11 @@ class CEncryptPasswordDlg : public CDialog {
   void OnStrongClicked();
   void OnPasswordChange();
   void OnGenerate();
+  void OnDestroy();
 
  private:
+  // Overwrites both fields; their changes meanwhile are not judged.
+  void WipeFields();
   void StartOver();
   bool StrongChecked() const;
   // The line under the box and the strength line, for the box and the field as they are.
@@ -50,6 +51,7 @@ class CEncryptPasswordDlg : public CDialog {
 
   SettingsFile* m_pSettings = nullptr;
   bool m_bNewStrongPassword = false;
+  bool m_bFiller = false;  // the fields hold the program's filler: nothing to judge
 };
 
 // An upgrade's password for its strong files when the ".qz" file had the built-in
@@ -66,11 +68,10 @@ using PasswordUse = qzops::PasswordUse;
 class CDecryptPasswordDlg : public CDialog {
  public:
   explicit CDecryptPasswordDlg(PasswordUse use = PasswordUse::kQzFiles);
-  ~CDecryptPasswordDlg() override;
 
   // After a run that returned IDOK, each form the use needs (the other stays empty).
-  std::string m_strPassword;        // code page 936
-  std::string m_strStrongPassword;  // UTF-8
+  qz::Secret m_password;        // code page 936
+  qz::Secret m_strongPassword;  // UTF-8
   CEdit m_editPassword;
 
  protected:
@@ -78,6 +79,7 @@ class CDecryptPasswordDlg : public CDialog {
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
   void OnOK() override;
+  void OnDestroy();
 
  private:
   void StartOver();

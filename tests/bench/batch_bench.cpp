@@ -75,7 +75,7 @@ int CountEncrypted(const std::string& folder) {
 double TimeBatch(CFileBrowserDlg& dialog, const char* name) {
   dialog.m_strCurrentDir = kRoot;
   dialog.RefreshListing();
-  BenchPrompts prompts(dialog, {qz::Secret("bench password", 14), qz::Secret(), false});
+  BenchPrompts prompts(dialog, "bench password", false);
   qzops::FileSession session(prompts);
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);

@@ -3,26 +3,29 @@
 #pragma once
 
 #include <string>
-#include <utility>
+#include <string_view>
 
 #include "file_browser_dlg.h"
 #include "file_prompts.h"
 
 class BenchPrompts : public CFilePrompts {
  public:
-  BenchPrompts(CFileBrowserDlg& window, qzops::Passwords password)
+  // The password of ".qz" files, or of strong files.
+  BenchPrompts(CFileBrowserDlg& window, std::string_view password, bool strongFiles)
       : CFilePrompts([&window] { window.RefreshListing(); },
                      [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); },
                      m_noSettings),
-        m_password(std::move(password)) {}
+        m_password(password.data(), password.size()),
+        m_strongFiles(strongFiles) {}
   bool AskEncryptionPassword(qzops::Passwords* out) override {
-    out->qz = qz::Secret(m_password.qz.data(), m_password.qz.size());
-    out->strong = qz::Secret(m_password.strong.data(), m_password.strong.size());
-    out->strongFiles = m_password.strongFiles;
+    // A copy each time: the session wipes the one it is given.
+    (m_strongFiles ? out->strong : out->qz) = qz::Secret(m_password.data(), m_password.size());
+    out->strongFiles = m_strongFiles;
     return true;
   }
 
  private:
   SettingsFile m_noSettings{L""};  // the password is given: no dialog asks, nothing is kept
-  qzops::Passwords m_password;
+  qz::Secret m_password;
+  bool m_strongFiles;
 };

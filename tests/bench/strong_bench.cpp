@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
   if (!dialog.Create(IDD_FILE_BROWSER)) return 1;
   // As a batch of one file the window shows no closing message: what is timed is the
   // operation alone.
-  BenchPrompts prompts(dialog, {qz::Secret(), qz::Secret("bench password", 14), true});
+  BenchPrompts prompts(dialog, "bench password", true);
   qzops::FileSession session(prompts);
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);

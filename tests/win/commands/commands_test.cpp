@@ -31,6 +31,7 @@
 #include "support/files.h"
 #include "support/wait.h"
 #include "support/window_query.h"
+#include "test_password.h"
 #include "ui_test_support.h"
 #include "win_path.h"
 
@@ -85,7 +86,7 @@ void MakeQz(const std::string& path, const Bytes& plain, const std::string& pass
   if (name.size() > 3 && _stricmp(name.c_str() + name.size() - 3, ".qz") == 0) name.resize(name.size() - 3);
   qz::CipherOptions options = Portable();
   options.headerName = name;
-  ASSERT_EQ(qz::EncryptFileData(source, path, password, options), qz::EncryptStep::kOk) << path;
+  ASSERT_EQ(qz::EncryptFileData(source, path, Pw(password), options), qz::EncryptStep::kOk) << path;
   DeleteFileW(qz::WidePath(source).c_str());
   ASSERT_TRUE(qz::MarkHiddenReadOnly(path));
 }
@@ -93,7 +94,7 @@ void MakeQz(const std::string& path, const Bytes& plain, const std::string& pass
 // The plain bytes of a ".qz" file, decrypted with the portable back end.
 std::optional<Bytes> PortablePlain(const std::string& path, const std::string& password) {
   const std::string out = kScratch + "decrypted";
-  qz::DecryptStep step = qz::DecryptFileData(path, out, password, Portable());
+  qz::DecryptStep step = qz::DecryptFileData(path, out, Pw(password), Portable());
   if (step != qz::DecryptStep::kOk) return std::nullopt;
   Bytes bytes = ReadBytes(out);
   DeleteFileW(qz::WidePath(out).c_str());

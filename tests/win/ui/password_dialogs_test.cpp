@@ -1,6 +1,7 @@
 // The password dialogs run modally and typed into from a script thread.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "password_dialogs.h"
@@ -63,13 +64,14 @@ Outcome Encrypt(const std::function<void(HWND)>& script, bool strongChosen = fal
   settings.Change(Settings{strongChosen});
   CEncryptPasswordDlg dialog(settings);
   INT_PTR result = RunModal(dialog, script);
-  return {result, dialog.m_strPassword, dialog.m_strStrongPassword, dialog.m_bStrong != FALSE};
+  return {result, std::string(dialog.m_password.view()), std::string(dialog.m_strongPassword.view()),
+          dialog.m_bStrong != FALSE};
 }
 
 Outcome Decrypt(const std::function<void(HWND)>& script, PasswordUse use = PasswordUse::kQzFiles) {
   CDecryptPasswordDlg dialog(use);
   INT_PTR result = RunModal(dialog, script);
-  return {result, dialog.m_strPassword, dialog.m_strStrongPassword};
+  return {result, std::string(dialog.m_password.view()), std::string(dialog.m_strongPassword.view())};
 }
 
 bool Checked(HWND dialog) { return SendMessageW(GetDlgItem(dialog, IDC_STRONG), BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -121,6 +123,42 @@ TEST(PasswordDialogsTest, EmptyFieldsGiveTheDefaultPassword) {
   EXPECT_EQ(decrypt.result, IDOK);
   EXPECT_EQ(decrypt.password, kDefault);
   EXPECT_EQ(boxes.Count(), 0u);
+}
+
+// Where else in this process's readable memory the text's UTF-16 bytes are, but for its
+// first 8 characters: a freed block's first bytes take the heap's own links.
+size_t CopiesInMemory(const std::wstring& text) {
+  const char* needle = reinterpret_cast<const char*>(text.data() + 8);
+  const char* needleEnd = reinterpret_cast<const char*>(text.data() + text.size());
+  const DWORD readable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE;
+  size_t copies = 0;
+  MEMORY_BASIC_INFORMATION region{};
+  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region); at += region.RegionSize) {
+    at = static_cast<const char*>(region.BaseAddress);
+    if (region.State != MEM_COMMIT || !(region.Protect & readable) || (region.Protect & PAGE_GUARD)) continue;
+    const char* end = at + region.RegionSize;
+    for (const char* found = at; (found = std::search(found, end, needle, needleEnd)) != end; ++found)
+      copies += found != needle;
+  }
+  return copies;
+}
+
+TEST(PasswordDialogsTest, AClosedDialogLeavesNoCopyOfItsField) {
+  // Typed a character at a time and never read whole, so that only the field holds it.
+  // Code page 936 lacks the last character, so OK refuses it and empties the field.
+  const std::wstring secret = L"Wipe-\u6D4B\u8BD5-" + std::to_wstring(GetTickCount64()) + L"\U0001F600";
+  for (const bool retry : {true, false}) {
+    MessageBoxRecorder boxes;
+    Outcome outcome = Decrypt([&](HWND dialog) {
+      TypeKeys(dialog, secret);
+      HWND field = GetDlgItem(dialog, IDC_PASSWORD);
+      EXPECT_TRUE(WaitUntil([&] { return GetWindowTextLengthW(field) == static_cast<int>(secret.size()); }, Millis(5000)));
+      if (retry) ExpectRefusedOnOk(dialog, boxes, false);
+      PressKey(dialog, VK_ESCAPE);
+    });
+    EXPECT_EQ(outcome.result, IDCANCEL);
+    EXPECT_EQ(CopiesInMemory(secret), 0u) << (retry ? "emptied for a retry" : "cancelled");
+  }
 }
 
 TEST(PasswordDialogsTest, TypedPasswordsAreTakenAsTheyAre) {
