@@ -43,6 +43,7 @@ bool StrongWriter::Begin(const std::string& password, int logN) {
   // hold the payload up.
   auto build = [this, &password, logN] {
     headerBuilt_ = BuildStrongHeader(password, logN, fileKey_, &header_);
+    keyMade_.store(true, std::memory_order_release);
   };
   try {
     headerThread_ = std::thread(build);
@@ -60,6 +61,7 @@ bool StrongWriter::Begin(const PreparedStrongKey& key) {
   headerLength_ = key.header().size();
   header_ = key.header();
   headerBuilt_ = true;
+  keyMade_ = true;
   return true;
 }
 

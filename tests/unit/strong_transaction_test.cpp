@@ -87,6 +87,44 @@ TEST_F(StrongReplaceTest, EncryptAndDecryptLeaveOneFormAtATime) {
   EXPECT_EQ(std::vector<std::string>{"A.TXT"}, dir_.List());
 }
 
+// Records the folder at each key step's ends.
+class KeyStepWatch final : public ProgressSink {
+ public:
+  explicit KeyStepWatch(const test::ScratchDir& dir) : dir_(dir) {}
+  void Begin(std::uint64_t) override {}
+  void Advance(std::uint64_t) override {}
+  void End() override {}
+  void KeyStepBegan() override { Note("began"); }
+  void KeyStepEnded() override { Note("ended"); }
+  std::vector<std::string> seen;
+
+ private:
+  void Note(const std::string& what) {
+    for (const std::string& name : dir_.List()) seen.push_back(what + " " + name);
+  }
+  const test::ScratchDir& dir_;
+};
+
+TEST_F(StrongReplaceTest, TheKeyStepIsToldAndDecryptionCreatesNothingBeforeItEnds) {
+  test::WriteFile(dir_ / "a.txt", test::RandomBytes(1000, 4));
+  TransactionOptions options = Options();
+  KeyStepWatch encrypting(dir_);
+  options.cipher.progress = &encrypting;
+  ASSERT_EQ(Outcome::kDone, ReplaceWithStrongEncrypted(dir_ / "a.txt", kStrong, options).outcome);
+  ASSERT_FALSE(encrypting.seen.empty());
+  EXPECT_EQ("began a.txt", encrypting.seen.front());
+  EXPECT_EQ(0u, encrypting.seen.back().rfind("ended ", 0));
+
+  // scrypt can take seconds: a kill meanwhile must leave only the strong file.
+  for (const char* password : {"wrong", kStrong}) {
+    KeyStepWatch decrypting(dir_);
+    options.cipher.progress = &decrypting;
+    ReplaceWithStrongDecrypted(dir_ / "a.txt.age", password, options);
+    EXPECT_EQ((std::vector<std::string>{"began a.txt.age", "ended a.txt.age"}), decrypting.seen);
+  }
+  EXPECT_EQ(std::vector<std::string>{"a.txt"}, dir_.List());
+}
+
 TEST_F(StrongReplaceTest, FailuresKeepTheSourceAndLeaveNothing) {
   plain_ = test::RandomBytes(3 * 65536 + 5, 3);
   test::WriteFile(dir_ / "a.txt", plain_);
