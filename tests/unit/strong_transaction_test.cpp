@@ -29,6 +29,18 @@ TransactionOptions Options() {
   return options;
 }
 
+// Lists the folder at both ends of each key step: a decryption creates nothing meanwhile.
+struct KeyStepWatch final : ProgressSink {
+  explicit KeyStepWatch(const test::ScratchDir& folder) : dir(folder) {}
+  void Begin(std::uint64_t) override {}
+  void Advance(std::uint64_t) override {}
+  void End() override {}
+  void KeyStepBegan() override { KeyStepEnded(); }
+  void KeyStepEnded() override { for (const std::string& name : dir.List()) seen.push_back(name); }
+  const test::ScratchDir& dir;
+  std::vector<std::string> seen;
+};
+
 class StrongReplaceTest : public ::testing::Test {
  protected:
   void TearDown() override { testing::DisarmAllFaults(); }
@@ -67,7 +79,10 @@ TEST_F(StrongReplaceTest, EncryptAndDecryptLeaveOneFormAtATime) {
   EXPECT_TRUE(test::IsReadOnly(dir_ / "a.txt.age"));
   const Bytes strong = test::ReadFile(dir_ / "a.txt.age");
 
-  const DecryptResult wrong = ReplaceWithStrongDecrypted(dir_ / "a.txt.age", "strong", Options());
+  KeyStepWatch watch(dir_);
+  TransactionOptions watched = Options();
+  watched.cipher.progress = &watch;
+  const DecryptResult wrong = ReplaceWithStrongDecrypted(dir_ / "a.txt.age", "strong", watched);
   EXPECT_EQ(DecryptStep::kWrongPassword, wrong.step);
   EXPECT_EQ(Outcome::kFailed, wrong.outcome);
   EXPECT_EQ(std::vector<std::string>{"a.txt.age"}, dir_.List());
@@ -75,7 +90,8 @@ TEST_F(StrongReplaceTest, EncryptAndDecryptLeaveOneFormAtATime) {
 
   // The extension in any case; the output is named without it.
   ASSERT_EQ(0, std::rename((dir_ / "a.txt.age").c_str(), (dir_ / "A.TXT.AGE").c_str()));
-  const DecryptResult dec = ReplaceWithStrongDecrypted(dir_ / "A.TXT.AGE", kStrong, Options());
+  const DecryptResult dec = ReplaceWithStrongDecrypted(dir_ / "A.TXT.AGE", kStrong, watched);
+  EXPECT_EQ((std::vector<std::string>{"a.txt.age", "a.txt.age", "A.TXT.AGE", "A.TXT.AGE"}), watch.seen);
   ASSERT_EQ(Outcome::kDone, dec.outcome);
   EXPECT_EQ(dir_ / "A.TXT", dec.destination);
   EXPECT_FALSE(dec.sourceKept);
@@ -85,44 +101,6 @@ TEST_F(StrongReplaceTest, EncryptAndDecryptLeaveOneFormAtATime) {
 
   EXPECT_EQ(DecryptStep::kNotEncryptedName, ReplaceWithStrongDecrypted(dir_ / "A.TXT", kStrong, Options()).step);
   EXPECT_EQ(std::vector<std::string>{"A.TXT"}, dir_.List());
-}
-
-// Records the folder at each key step's ends.
-class KeyStepWatch final : public ProgressSink {
- public:
-  explicit KeyStepWatch(const test::ScratchDir& dir) : dir_(dir) {}
-  void Begin(std::uint64_t) override {}
-  void Advance(std::uint64_t) override {}
-  void End() override {}
-  void KeyStepBegan() override { Note("began"); }
-  void KeyStepEnded() override { Note("ended"); }
-  std::vector<std::string> seen;
-
- private:
-  void Note(const std::string& what) {
-    for (const std::string& name : dir_.List()) seen.push_back(what + " " + name);
-  }
-  const test::ScratchDir& dir_;
-};
-
-TEST_F(StrongReplaceTest, TheKeyStepIsToldAndDecryptionCreatesNothingBeforeItEnds) {
-  test::WriteFile(dir_ / "a.txt", test::RandomBytes(1000, 4));
-  TransactionOptions options = Options();
-  KeyStepWatch encrypting(dir_);
-  options.cipher.progress = &encrypting;
-  ASSERT_EQ(Outcome::kDone, ReplaceWithStrongEncrypted(dir_ / "a.txt", kStrong, options).outcome);
-  ASSERT_FALSE(encrypting.seen.empty());
-  EXPECT_EQ("began a.txt", encrypting.seen.front());
-  EXPECT_EQ(0u, encrypting.seen.back().rfind("ended ", 0));
-
-  // scrypt can take seconds: a kill meanwhile must leave only the strong file.
-  for (const char* password : {"wrong", kStrong}) {
-    KeyStepWatch decrypting(dir_);
-    options.cipher.progress = &decrypting;
-    ReplaceWithStrongDecrypted(dir_ / "a.txt.age", password, options);
-    EXPECT_EQ((std::vector<std::string>{"began a.txt.age", "ended a.txt.age"}), decrypting.seen);
-  }
-  EXPECT_EQ(std::vector<std::string>{"a.txt"}, dir_.List());
 }
 
 TEST_F(StrongReplaceTest, FailuresKeepTheSourceAndLeaveNothing) {
