@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <string>
 #include <string_view>
 
 #include "base64_text.h"
@@ -16,8 +17,36 @@ constexpr std::string_view kBeginLine = "-----BEGIN AGE ENCRYPTED FILE-----";
 constexpr std::string_view kEndLine = "-----END AGE ENCRYPTED FILE-----";
 constexpr std::size_t kTextBytes = 64 * 1024;
 constexpr std::size_t kArmorColumns = 64;
+// age refuses 1 KiB or more after the end line.
+constexpr std::size_t kTrailerLimit = 1024;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+// Length of the white-space character text starts with, as age trims it (Unicode's
+// White_Space in UTF-8), or 0.
+std::size_t WhiteSpaceAt(std::string_view text) {
+  static constexpr std::string_view kWide[] = {
+      "\xC2\x85",     "\xC2\xA0",     "\xE1\x9A\x80", "\xE2\x80\xA8", "\xE2\x80\xA9",
+      "\xE2\x80\xAF", "\xE2\x81\x9F", "\xE3\x80\x80"};
+  const unsigned char first = static_cast<unsigned char>(text[0]);
+  if (first == ' ' || (first >= '\t' && first <= '\r')) return 1;
+  // U+2000 to U+200A
+  if (text.size() >= 3 && text.compare(0, 2, "\xE2\x80") == 0 &&
+      static_cast<unsigned char>(text[2]) <= 0x8A) {
+    return 3;
+  }
+  for (std::string_view wide : kWide) {
+    if (text.compare(0, wide.size(), wide) == 0) return wide.size();
+  }
+  return 0;
+}
+
+bool AllWhiteSpace(std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t n = WhiteSpaceAt(text);
+    if (n == 0) return false;
+    text.remove_prefix(n);
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -87,15 +116,16 @@ bool AgeSource::DecodeNextLine() {
   std::size_t len = 0;
   bool ended = false;
   if (armor_ == Armor::kTrailer) {
-    // Only white space may follow the end line, however much of it.
+    // Only white space may follow the end line, and less than the limit of it.
+    std::string trailer;
     for (;;) {
-      const char* begin = text_.get() + textStart_;
-      const char* end = text_.get() + textEnd_;
-      if (!std::all_of(begin, end, IsSpace)) return RefuseArmor();
+      trailer.append(text_.get() + textStart_, textEnd_ - textStart_);
       textStart_ = textEnd_;
+      if (trailer.size() >= kTrailerLimit) return RefuseArmor();
       if (fileEnded_) break;
       if (!FillText()) return false;
     }
+    if (!AllWhiteSpace(trailer)) return RefuseArmor();
     armor_ = Armor::kDone;
     return true;
   }

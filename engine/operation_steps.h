@@ -43,6 +43,24 @@ class ProgressScope {
   std::uint64_t reported_ = 0;
 };
 
+// Tells the sink while a strong file's key is derived; ended on every way out.
+class KeyStepScope {
+ public:
+  explicit KeyStepScope(ProgressSink* sink) : sink_(sink) {
+    if (sink_) sink_->KeyStepBegan();
+  }
+  ~KeyStepScope() { End(); }
+  KeyStepScope(const KeyStepScope&) = delete;
+  KeyStepScope& operator=(const KeyStepScope&) = delete;
+  void End() {
+    if (sink_) sink_->KeyStepEnded();
+    sink_ = nullptr;
+  }
+
+ private:
+  ProgressSink* sink_;
+};
+
 const CipherBackend& BackendOf(const CipherOptions& options);
 
 // The whole path, and on POSIX also its last component: "name.qz" can exceed the

@@ -23,6 +23,10 @@ class ProgressSink {
   virtual void Advance(std::uint64_t steps) = 0;
   // Called once after Begin, on success and failure alike.
   virtual void End() = 0;
+  // Around a strong file's key derivation (scrypt, seconds at most), whatever the
+  // source's size; a file whose key was made beforehand has none.
+  virtual void KeyStepBegan() {}
+  virtual void KeyStepEnded() {}
 };
 
 }  // namespace qz

@@ -29,13 +29,16 @@ DecryptStep OpenStrong(const InputFile& in, StrongReader& reader, const Secret& 
                        const CipherOptions& options) {
   if (!reader.Allocate(in.snapshot().size)) return DecryptStep::kAllocBuffer;
   const DecryptStep step = reader.ReadHeader(options.workFactorFound);
-  return step == DecryptStep::kOk ? reader.Unlock(password) : step;
+  if (step != DecryptStep::kOk) return step;
+  KeyStepScope keyStep(options.progress);
+  return reader.Unlock(password);
 }
 
-// The encryption with whichever Begin gives the writer its key and header.
+// The encryption with whichever Begin gives the writer its key and header; derivesKey
+// when that Begin runs scrypt.
 template <typename BeginKey>
 EncryptStep EncryptStrong(const std::string& source, const std::string& destination,
-                          const CipherOptions& options, const BeginKey& begin) {
+                          const CipherOptions& options, bool derivesKey, const BeginKey& begin) {
   if (!PathFits(source) || !PathFits(destination) || !TemporaryPathFits(destination)) {
     return EncryptStep::kPathTooLong;
   }
@@ -49,6 +52,7 @@ EncryptStep EncryptStrong(const std::string& source, const std::string& destinat
 
   StrongWriter writer;
   if (!writer.Allocate(in.snapshot().size)) return EncryptStep::kAllocBuffer;
+  KeyStepScope keyStep(derivesKey ? options.progress : nullptr);
   if (!begin(writer)) return EncryptStep::kDeriveKey;
   if (!writer.WriteHeader(out)) return EncryptStep::kWriteHeader;
 
@@ -63,8 +67,10 @@ EncryptStep EncryptStrong(const std::string& source, const std::string& destinat
     done += count;
     if (in.eof()) break;
     progress.Update(done, false);
+    if (writer.keyMade()) keyStep.End();
   }
   const SealStatus status = writer.Finish();
+  keyStep.End();
   if (status != SealStatus::kOk) return SealFailure(status);
   progress.Update(done, true);
   // An earlier ".age" of this name, read-only like a ".qz", may be replaced with consent.
@@ -76,7 +82,7 @@ EncryptStep EncryptStrong(const std::string& source, const std::string& destinat
 EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
                               const Secret& password, const CipherOptions& options) {
   if (password.empty()) return EncryptStep::kEmptyPassword;
-  return EncryptStrong(source, destination, options,
+  return EncryptStrong(source, destination, options, true,
                        [&](StrongWriter& writer) { return writer.Begin(password, options.workFactor); });
 }
 
@@ -86,7 +92,7 @@ EncryptStep EncryptStrongFile(const std::string& source, const std::string& dest
   const PreparedStrongKey key(std::move(prepared));
   // A key for another work factor than the one asked for is not used.
   if (key.ready() && key.logN() != options.workFactor) return EncryptStep::kDeriveKey;
-  return EncryptStrong(source, destination, options,
+  return EncryptStrong(source, destination, options, false,
                        [&](StrongWriter& writer) { return writer.Begin(key); });
 }
 
@@ -103,12 +109,14 @@ DecryptStep DecryptStrongFile(const std::string& source, const std::string& dest
   if (options.refuseOtherLinks && in.snapshot().links > 1) return DecryptStep::kHasOtherLinks;
   // An existing read-only file of the plain name is kept, and decryption fails.
   if (IsDirectory(destination) || IsReadOnlyFile(destination)) return DecryptStep::kCreateDest;
-  TempOutput out;
-  if (!out.Create(destination)) return DecryptStep::kCreateDest;
 
+  // The temporary output appears only once the password has opened the header: scrypt
+  // takes seconds, and a kill meanwhile must leave nothing behind.
   StrongReader reader(in);
   DecryptStep step = OpenStrong(in, reader, password, options);
   if (step != DecryptStep::kOk) return step;
+  TempOutput out;
+  if (!out.Create(destination)) return DecryptStep::kCreateDest;
   // Asked only once the password is known to open the file.
   if (!options.overwriteDestination && PathExists(destination)) return DecryptStep::kDestinationExists;
 

@@ -53,6 +53,7 @@ bool StrongWriter::Begin(const Secret& password, int logN) {
   // hold the payload up.
   auto build = [this, &password, logN] {
     headerBuilt_ = BuildStrongHeader(password, logN, fileKey_.data(), &header_);
+    keyMade_.store(true, std::memory_order_release);
   };
   try {
     headerThread_ = std::thread(build);
@@ -71,6 +72,7 @@ bool StrongWriter::Begin(const PreparedStrongKey& key) {
   headerLength_ = key.header().size();
   header_ = key.header();
   headerBuilt_ = true;
+  keyMade_ = true;
   return true;
 }
 

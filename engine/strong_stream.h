@@ -4,6 +4,7 @@
 // Internal to the engine.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -62,6 +63,8 @@ class StrongWriter {
   // Seals what is left, the last chunk among it, waits for the writes and for scrypt,
   // and writes the header.
   SealStatus Finish();
+  // Whether the header's scrypt has ended, well or not.
+  bool keyMade() const { return keyMade_.load(std::memory_order_acquire); }
 
  private:
   // A guarded block for the file key; false when there is none.
@@ -76,6 +79,7 @@ class StrongWriter {
   ChunkWorkers workers_;
   std::thread headerThread_;
   bool headerBuilt_ = false;
+  std::atomic<bool> keyMade_{false};
   std::string header_;
   std::size_t headerLength_ = 0;
   IoBuffer plain_;

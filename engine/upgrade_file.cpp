@@ -32,6 +32,7 @@ DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const Secret& password,
                     std::uint8_t digest[kDigestBytes], std::uint64_t* plainBytes) {
   StrongWriter writer;
   if (!writer.Allocate(opened.in.snapshot().size)) return DecryptStep::kAllocBuffer;
+  KeyStepScope keyStep(options.progress);
   if (!writer.Begin(password, options.workFactor)) return DecryptStep::kDeriveKey;
   if (!writer.WriteHeader(out)) return DecryptStep::kWriteBlock;
   ContentDigest written;
@@ -48,9 +49,11 @@ DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const Secret& password,
     if (status != SealStatus::kOk) return SealFailure(status);
     done += count;
     progress.Update(done / 2, false);  // the read-back takes the other half
+    if (writer.keyMade()) keyStep.End();
     if (final) break;
   }
   const SealStatus status = writer.Finish();
+  keyStep.End();
   if (status != SealStatus::kOk) return SealFailure(status);
   written.Final(digest);
   *plainBytes = done;
@@ -65,10 +68,12 @@ DecryptStep ReadBack(const std::string& path, const Secret& password,
   InputFile in;
   if (!in.Open(path)) return DecryptStep::kVerifyFailed;
   StrongReader reader(in);
-  if (!reader.Allocate(in.snapshot().size) || reader.ReadHeader(nullptr) != DecryptStep::kOk ||
-      reader.Unlock(password) != DecryptStep::kOk) {
+  if (!reader.Allocate(in.snapshot().size) || reader.ReadHeader(nullptr) != DecryptStep::kOk) {
     return DecryptStep::kVerifyFailed;
   }
+  KeyStepScope keyStep(options.progress);
+  if (reader.Unlock(password) != DecryptStep::kOk) return DecryptStep::kVerifyFailed;
+  keyStep.End();
   ContentDigest digest;
   std::uint64_t verified = 0;
   const DecryptStep step = reader.Run(

@@ -106,6 +106,7 @@ void SharedProgressSink::Advance(std::uint64_t steps) { m_steps.fetch_add(steps,
 void SharedProgressSink::Reset() {
   m_range = 0;
   m_steps = 0;
+  m_keyStep = false;
 }
 
 std::uint64_t SharedProgressSink::BytesDone(std::uint64_t size) const {
@@ -197,9 +198,15 @@ void OperationProgress::Update() {
   SetText(window, IDC_PROGRESS_NAME, Utf8ToWide(name));
   const int fileShare = Thousandths(fileDone, m_fileSize);
   m_pDialog->m_progress.SetPos(fileShare);
+  // A strong file's key takes a second or more before its bytes count.
+  const bool keyStep = m_sink.InKeyStep();
   SetText(window, IDC_PROGRESS_TEXT,
-          std::to_wstring(fileShare / 10) + L"%\u3000" + FormatBytes(fileDone) + L" / " + FormatBytes(m_fileSize));
+          keyStep ? Utf8ToWide("正在生成密钥…")
+                  : std::to_wstring(fileShare / 10) + L"%\u3000" + FormatBytes(fileDone) + L" / " +
+                        FormatBytes(m_fileSize));
 
+  // The speed counts from the key's end.
+  if (keyStep) m_samples.clear();
   m_samples.push_back({now, done});
   while (m_samples.size() > 2 && now - m_samples.front().tick > kSpeedWindowMs) m_samples.pop_front();
   std::wstring rate = L"—", left = L"—";
@@ -214,7 +221,9 @@ void OperationProgress::Update() {
     ::EnableWindow(::GetDlgItem(window, IDCANCEL), FALSE);
   }
   SetText(window, IDC_PROGRESS_SPEED,
-          m_cancelShown ? Utf8ToWide("正在取消……") : Utf8ToWide("速度 ") + rate + Utf8ToWide("，剩余时间 ") + left);
+          m_cancelShown ? Utf8ToWide("正在取消……")
+          : keyStep     ? std::wstring()
+                        : Utf8ToWide("速度 ") + rate + Utf8ToWide("，剩余时间 ") + left);
 
   if (m_batch) {
     const int wholeShare =

@@ -41,13 +41,17 @@ class SharedProgressSink : public qz::ProgressSink {
   void Begin(std::uint64_t range) override;
   void Advance(std::uint64_t steps) override;
   void End() override {}
+  void KeyStepBegan() override { m_keyStep = true; }
+  void KeyStepEnded() override { m_keyStep = false; }
   void Reset();
   // Bytes of a file of `size` done so far.
   std::uint64_t BytesDone(std::uint64_t size) const;
+  bool InKeyStep() const { return m_keyStep.load(); }
 
  private:
   std::atomic<std::uint64_t> m_range{0};
   std::atomic<std::uint64_t> m_steps{0};
+  std::atomic<bool> m_keyStep{false};
 };
 
 // One operation's progress on the window's thread: a file, or a batch of them. The window

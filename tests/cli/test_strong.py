@@ -4,6 +4,7 @@
 usage: test_strong.py QZCRYPT [unittest arguments]
 """
 
+import base64
 import os
 import re
 import shutil
@@ -133,6 +134,20 @@ class StrongInteropTest(StrongBase):
         for name, (_, content, _) in made.items():
             self.assertEqual(self.read(os.path.join(self.data, name)), content, name)
         self.assert_no_temporaries()
+
+    def test_armor_trailers_are_taken_exactly_as_age_takes_them(self):
+        b64 = base64.b64encode(self.read(self.encrypt_strong("t.bin", b"armored"))).decode()
+        armored = ("-----BEGIN AGE ENCRYPTED FILE-----\n%s\n-----END AGE ENCRYPTED FILE-----\n"
+                   % "\n".join(b64[i:i + 64] for i in range(0, len(b64), 64))).encode()
+        spaces = " \t\n\r\v\f\x85\xa0\u1680\u2000\u2005\u200a\u2028\u2029\u202f\u205f\u3000"
+        trailers = [c.encode() for c in spaces + "\u200b\ufeff\u180ex"] + [
+            b"\r\n", b" " * 1023, b" " * 1024, "\u3000".encode() * 341,
+            b" " + "\u3000".encode() * 341, b" \0", b"\x85", b"\xc2", b"\xe2\x80"]
+        for i, trailer in enumerate(trailers):
+            path = self.put("t%d.bin.age" % i, armored + trailer)
+            status, transcript = age_decrypt(path, os.path.join(self.dir, "out"), ASCII_PW)
+            self.assertEqual(self.run_qz("decrypt", path).returncode == 0, status == 0, (i, transcript))
+        self.assertEqual(sum(n.endswith(".bin") for n in self.listing()), len(spaces) + 3)
 
 
 class StrongFailureTest(StrongBase):

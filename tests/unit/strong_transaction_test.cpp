@@ -30,6 +30,18 @@ TransactionOptions Options() {
   return options;
 }
 
+// Lists the folder at both ends of each key step: a decryption creates nothing meanwhile.
+struct KeyStepWatch final : ProgressSink {
+  explicit KeyStepWatch(const test::ScratchDir& folder) : dir(folder) {}
+  void Begin(std::uint64_t) override {}
+  void Advance(std::uint64_t) override {}
+  void End() override {}
+  void KeyStepBegan() override { KeyStepEnded(); }
+  void KeyStepEnded() override { for (const std::string& name : dir.List()) seen.push_back(name); }
+  const test::ScratchDir& dir;
+  std::vector<std::string> seen;
+};
+
 class StrongReplaceTest : public ::testing::Test {
  protected:
   void TearDown() override { testing::DisarmAllFaults(); }
@@ -68,7 +80,10 @@ TEST_F(StrongReplaceTest, EncryptAndDecryptLeaveOneFormAtATime) {
   EXPECT_TRUE(test::IsReadOnly(dir_ / "a.txt.age"));
   const Bytes strong = test::ReadFile(dir_ / "a.txt.age");
 
-  const DecryptResult wrong = ReplaceWithStrongDecrypted(dir_ / "a.txt.age", Pw("strong"), Options());
+  KeyStepWatch watch(dir_);
+  TransactionOptions watched = Options();
+  watched.cipher.progress = &watch;
+  const DecryptResult wrong = ReplaceWithStrongDecrypted(dir_ / "a.txt.age", Pw("strong"), watched);
   EXPECT_EQ(DecryptStep::kWrongPassword, wrong.step);
   EXPECT_EQ(Outcome::kFailed, wrong.outcome);
   EXPECT_EQ(std::vector<std::string>{"a.txt.age"}, dir_.List());
@@ -76,7 +91,8 @@ TEST_F(StrongReplaceTest, EncryptAndDecryptLeaveOneFormAtATime) {
 
   // The extension in any case; the output is named without it.
   ASSERT_EQ(0, std::rename((dir_ / "a.txt.age").c_str(), (dir_ / "A.TXT.AGE").c_str()));
-  const DecryptResult dec = ReplaceWithStrongDecrypted(dir_ / "A.TXT.AGE", Pw(kStrong), Options());
+  const DecryptResult dec = ReplaceWithStrongDecrypted(dir_ / "A.TXT.AGE", Pw(kStrong), watched);
+  EXPECT_EQ((std::vector<std::string>{"a.txt.age", "a.txt.age", "A.TXT.AGE", "A.TXT.AGE"}), watch.seen);
   ASSERT_EQ(Outcome::kDone, dec.outcome);
   EXPECT_EQ(dir_ / "A.TXT", dec.destination);
   EXPECT_FALSE(dec.sourceKept);
