@@ -1,7 +1,7 @@
-"""qzcrypt keeps no stray copy of a typed password: paused between two files of a batch,
-while the password is still needed for the next one, its memory holds at most one copy,
-in the form the command uses (UTF-8 for .age files, code page 936 for .qz files), and
-none in any other form.
+"""qzcrypt keeps no stray copy of a typed password: stopped once the first file of a batch
+is done (qzcrypt asks nothing between files), while the password is still needed for the
+next ones, its memory holds at most one copy, in the form the command uses (UTF-8 for .age
+files, code page 936 for .qz files), and none in any other form.
 
 usage: test_password_memory.py QZCRYPT [unittest arguments]
 Needs root: qzcrypt makes itself undumpable, which keeps others out of /proc/PID/mem.
@@ -61,11 +61,10 @@ class PasswordMemoryTest(base.Base):
             ("encrypt .qz", ["encrypt"], names, twice, "CP936"),
             ("decrypt .qz", ["decrypt"], [n + ".qz" for n in names], (b"Password: ",), "CP936"),
         ]
-        found = {}
-        for label, args, files, prompts, _ in runs:
-            counts = found[label] = self.paused_counts(args, files, prompts)
-            print("qzcrypt %s, paused between files: %s" % (label, process_memory.describe(counts)))
-            sys.stdout.flush()
+        found = {run[0]: self.paused_counts(*run[1:4]) for run in runs}
+        print("".join("\nqzcrypt %s, stopped after its first file: %s"
+                      % (label, process_memory.describe(counts)) for label, counts in found.items()),
+              flush=True)
         for label, _, _, _, needed in runs:
             with self.subTest(label):
                 extra = {form: n for form, n in found[label].items() if n > (form == needed)}
