@@ -62,7 +62,18 @@ bool TypeAtKeyboard(const std::wstring& text) {
       vk = VK_RETURN;
     } else {
       const SHORT scan = VkKeyScanW(c);
-      if (scan == -1) return false;
+      if (scan == -1) {
+        // No key of the layout makes it: sent as the character itself, as an input method does.
+        INPUT packet[2] = {};
+        for (int i = 0; i < 2; ++i) {
+          packet[i].type = INPUT_KEYBOARD;
+          packet[i].ki.wScan = c;
+          packet[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+        }
+        if (SendInput(2, packet, sizeof(INPUT)) != 2) return false;
+        Sleep(15);
+        continue;
+      }
       vk = LOBYTE(scan);
       shift = (HIBYTE(scan) & 1) != 0;
     }

@@ -17,7 +17,7 @@ bool PressEscape(HWND dialog);
 bool CloseBox(HWND dialog);
 // Types text at the keyboard (through the display driver, to whatever has the focus):
 // printable ASCII, with Shift where a character needs it; '\t' and '\n' are Tab and
-// Enter.
+// Enter; any other character as itself, as an input method sends it.
 bool TypeAtKeyboard(const std::wstring& text);
 // Presses and releases one key at the keyboard (a virtual-key code such as VK_F5 or
 // VK_APPS) while the modifiers (VK_SHIFT, VK_CONTROL, VK_MENU) are held down.
