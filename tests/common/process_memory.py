@@ -8,14 +8,33 @@ CHUNK = 16 << 20
 SKIPPED = ("[vvar]", "[vvar_vclock]", "[vsyscall]")
 
 
-def readable_regions(pid):
-    """(start, end) of each mapping with a read bit; guard pages and reservations have none."""
-    with open("/proc/%d/maps" % pid) as maps:
-        for line in maps:
+def _mappings(pid):
+    """(start, end, permissions, name, locked kB) of each mapping."""
+    found = []
+    with open("/proc/%d/smaps" % pid) as smaps:
+        for line in smaps:
             fields = line.split()
-            if "r" in fields[1] and (len(fields) < 6 or fields[5] not in SKIPPED):
+            if "-" in fields[0] and len(fields) >= 5:
                 start, end = (int(x, 16) for x in fields[0].split("-"))
-                yield start, end
+                found.append([start, end, fields[1], fields[5] if len(fields) > 5 else "", 0])
+            elif fields[0] == "Locked:" and found:
+                found[-1][4] = int(fields[1])
+    return found
+
+
+def readable_regions(pid, skip_guarded=False):
+    """(start, end) of each mapping with a read bit; guard pages and reservations have none.
+    skip_guarded leaves out the blocks of guarded memory that hold secrets on purpose:
+    locked, with an inaccessible page right before and right after."""
+    maps = _mappings(pid)
+    for i, (start, end, perms, name, locked) in enumerate(maps):
+        if "r" not in perms or name in SKIPPED:
+            continue
+        if skip_guarded and locked and 0 < i < len(maps) - 1:
+            before, after = maps[i - 1], maps[i + 1]
+            if before[1] == start and after[0] == end and before[2][:3] == after[2][:3] == "---":
+                continue
+        yield start, end
 
 
 def _count(data, pattern, fresh_from):
@@ -27,13 +46,13 @@ def _count(data, pattern, fresh_from):
     return n
 
 
-def count_copies(pid, text):
+def count_copies(pid, text, skip_guarded=False):
     """{form: number of whole copies of text in that form} over the readable memory."""
     patterns = {form: text.encode(codec) for form, codec in FORMS.items()}
     keep = max(len(p) for p in patterns.values()) - 1
     counts = dict.fromkeys(FORMS, 0)
     with open("/proc/%d/mem" % pid, "rb", buffering=0) as mem:
-        for start, end in readable_regions(pid):
+        for start, end in readable_regions(pid, skip_guarded):
             tail = b""
             for offset in range(start, end, CHUNK):
                 try:
