@@ -4,7 +4,8 @@
 Runs the end-to-end program's PasswordMemoryTest case under Wine. Whenever the case,
 its window idle, writes "scan-now" (a stage's name, then the password) into its folder,
 this reads every readable region of the program's Linux process through /proc/PID/mem,
-counts the password there as UTF-16, UTF-8 and code page 936, and answers with
+counts the password there as UTF-16, UTF-8 and code page 936 (from its ninth character on:
+a freed heap block's first bytes are overwritten by the heap's own links), and answers with
 "scan-done": "clean: COUNTS" when there is none, "left: COUNTS" otherwise. The first
 request comes while the password is still in its dialog's fields, where it must be found:
 otherwise the scan could not see it anywhere.
@@ -46,7 +47,7 @@ def answer(folder, prefix):
         stage, password = f.read().split("\n", 1)
     os.unlink(request)
     pid = program_pid(prefix)
-    counts = process_memory.count_copies(pid, password) if pid else None
+    counts = process_memory.count_copies(pid, password[8:]) if pid else None
     if counts is None:
         verdict = "left: no Lockmere.exe process of this prefix was found"
     else:
