@@ -21,9 +21,4 @@ void SecureWipe(void* data, std::size_t len) {
 #endif
 }
 
-void SecureWipe(std::string* text) {
-  if (!text->empty()) SecureWipe(&(*text)[0], text->size());
-  text->clear();
-}
-
 }  // namespace qz

@@ -8,8 +8,6 @@
 namespace qz {
 
 void SecureWipe(void* data, std::size_t len);
-// The string's bytes, then its length.
-void SecureWipe(std::string* text);
 
 // Wipes an object's bytes when it goes out of scope.
 template <typename T>
