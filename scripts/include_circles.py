@@ -33,7 +33,11 @@ for m, files in mods.items():
     for path in files:
         text = open(path, encoding='utf-8').read()
         for inc in re.findall(r'^\s*#\s*include\s+"([^"]+)"', text, re.M):
-            target = where.get(os.path.basename(inc))
+            # A header named with its folder ("password_strength/strength_text.h") lives
+            # below the folders looked at, not in a module of the same base name.
+            if '/' in inc:
+                continue
+            target = where.get(inc)
             if target and target != m:
                 edges[m].add(target)
         if m.startswith('framework/'):
