@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 
 #include "app.h"
@@ -62,12 +63,26 @@ std::vector<std::string> MessageBoxRecorder::Texts() const {
 
 namespace {
 class TestApp : public CWinApp {};
+
+// The window under test keeps its settings in an empty Lockmere.ini beside this program,
+// as a portable copy does: what a run of Lockmere in the same prefix left in the user's
+// application data (the strong box ticked) must not change what these tests expect.
+void StartWithOwnSettings() {
+  wchar_t exe[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring path(exe, length);
+  path.erase(path.find_last_of(L'\\') + 1);
+  path += L"Lockmere.ini";
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
   static TestApp app;
   AfxInitApplication(&app, GetModuleHandleW(nullptr));
   InstallProgramHooks();
+  StartWithOwnSettings();
   // A closed loopback port: nothing here leaves the machine.
   SetProductHost("127.0.0.1:1");
   testing::InitGoogleTest(&argc, argv);
