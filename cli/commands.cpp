@@ -11,7 +11,6 @@
 #include "file_listing.h"
 #include "file_session.h"
 #include "file_streams.h"
-#include "interrupt.h"
 #include "messages.h"
 #include "progress_bar.h"
 #include "qz_name.h"
@@ -33,8 +32,6 @@ std::unique_ptr<ProgressBar> MakeBar(const RunOptions& options, const std::strin
   if (!options.progress || qz::ProgressRange(size) == 0) return nullptr;
   return std::make_unique<ProgressBar>(stderr, Escaped(BaseName(path)));
 }
-
-bool Cancelled() { return Interrupted(); }
 
 // The header compares with the name as an encryption here would have stored it.
 qz::CipherOptions NameCheckFor(const std::string& path, const RunOptions& options) {
@@ -59,7 +56,7 @@ qz::TransactionOptions TransactionFor(const RunOptions& options, std::uint64_t s
 #endif
   transaction.cipher.sizeHint = size;
   transaction.cipher.progress = bar;
-  transaction.cipher.cancelled = Cancelled;
+  transaction.cipher.cancel = options.cancel;
   return transaction;
 }
 
@@ -73,6 +70,7 @@ struct FailureContext {
   std::string storedName;    // code page 936
   std::string expectedName;  // code page 936
   int workFactorFound = 0;   // 0: the file did not say
+  bool diskFull = false;     // the output failed for want of space
   const char* otherNamesKeep = "the plain text";  // what hard links of the source keep
 };
 
@@ -90,9 +88,9 @@ std::string FailureText(Step step, const FailureContext& context) {
     return std::string("it has other names (hard links), which would still hold ") +
            context.otherNamesKeep + "; --force works on it all the same";
   }
-  if (step == Step::kWriteBlock && qz::OutputFailedForSpace()) return StepText(step, true);
+  if (step == Step::kWriteBlock && context.diskFull) return StepText(step, true);
   if constexpr (std::is_same_v<Step, qz::EncryptStep>) {
-    if (step == qz::EncryptStep::kWriteHeader && qz::OutputFailedForSpace()) {
+    if (step == qz::EncryptStep::kWriteHeader && context.diskFull) {
       return StepText(step, true);
     }
   }
@@ -133,6 +131,7 @@ bool Report(const Result& result, const RunOptions& options, const Verb& verb,
             FailureContext context) {
   const std::string& path = context.path;
   context.destination = result.destination;
+  context.diskFull = result.diskFull;
   switch (result.outcome) {
     case qz::Outcome::kDone:
       ReportInfo(options, std::string(verb.past) + " " + path + " -> " + result.destination);

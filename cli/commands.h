@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "cancel_token.h"
 #include "secret.h"
 
 namespace qzops {
@@ -26,6 +27,8 @@ struct RunOptions {
   bool progress = false;  // a bar for large files on standard error
   // Strong keys made ahead for the run's files; null: each file makes its own.
   qzops::StrongKeyPool* keyPool = nullptr;
+  // An interrupt's request to stop the file in hand; null: none stops it.
+  const qz::CancelToken* cancel = nullptr;
 };
 
 // Each returns true when the file was done; a failure has been reported on stderr.

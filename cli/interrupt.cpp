@@ -10,6 +10,8 @@ namespace qzcli {
 namespace {
 
 volatile std::sig_atomic_t g_signal = 0;
+// A signal handler can reach nothing else: the token is the one the runs are given.
+qz::CancelToken g_request;
 
 [[noreturn]] void DieBy(int sig) {
 #ifndef _WIN32
@@ -33,6 +35,7 @@ extern "C" void OnInterrupt(int sig) {
 #endif
   }
   g_signal = sig;
+  g_request.Request();
 #ifdef _WIN32
   // The Windows runtime resets the handler before calling it.
   std::signal(sig, OnInterrupt);
@@ -58,6 +61,8 @@ void InstallInterruptHandlers() {
 }
 
 bool Interrupted() { return g_signal != 0; }
+
+const qz::CancelToken& InterruptRequest() { return g_request; }
 
 void ExitForInterrupt() { DieBy(g_signal != 0 ? static_cast<int>(g_signal) : SIGINT); }
 

@@ -3,10 +3,14 @@
 // second request removes the temporary output and ends the process at once.
 #pragma once
 
+#include "cancel_token.h"
+
 namespace qzcli {
 
 void InstallInterruptHandlers();
 bool Interrupted();
+// Requested by the first interrupt: the engine stops the file in hand on it.
+const qz::CancelToken& InterruptRequest();
 // Ends the process the way the signal would have (POSIX: by the signal itself, so the
 // shell sees 128 + its number; Windows: with that status).
 [[noreturn]] void ExitForInterrupt();

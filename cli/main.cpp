@@ -301,6 +301,7 @@ int Run(int argc, char** argv) {
   options.progress = !args.quiet && StderrIsTerminal();
   options.strong = args.strong;
   options.workFactor = args.workFactor;
+  options.cancel = &InterruptRequest();
   if (fileCount > 0) {
     const int status = ObtainPassword(args, NeedsOf(args, expansions), &options);
     if (status != kExitOk) {

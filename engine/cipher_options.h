@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "cancel_token.h"
 #include "cipher.h"
 #include "file_snapshot.h"
 #include "progress.h"
@@ -34,11 +35,13 @@ struct CipherOptions {
   // kDestinationExists). The replace transaction sets it from the user's consent,
   // TransactionOptions::replaceExisting.
   bool overwriteDestination = true;
-  // Polled between blocks; true stops the operation with kCancelled.
-  bool (*cancelled)() = nullptr;
+  // Read between blocks; a request stops the operation with kCancelled. The caller owns it.
+  const CancelToken* cancel = nullptr;
   // Filled when given: the source as it was read, and the header's name (decryption).
   FileSnapshot* sourceRead = nullptr;
   HeaderName* storedName = nullptr;
+  // Set when the output failed because its disk (or the user's quota) was full.
+  bool* outputOutOfSpace = nullptr;
   // Strong files: the scrypt work factor (log2 of N) a writer uses, and where a reader
   // tells the one a file asks for (also when it is refused).
   int workFactor = 18;

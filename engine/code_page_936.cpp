@@ -111,6 +111,9 @@ bool Convert936(iconv_t converter, std::string_view text, std::size_t at, std::s
   char output[8];
   WipeOnExit<char[4]> wipeInput(input);
   WipeOnExit<char[8]> wipeOutput(output);
+  // Utf8Length gives at most 4; said here, so that no reader (nor an optimiser) has to
+  // prove it across the call.
+  if (length == 0 || length > sizeof input || at + length > text.size()) return false;
   for (std::size_t k = 0; k < length; ++k) input[k] = text[at + k];
   iconv(converter, nullptr, nullptr, nullptr, nullptr);
   char* in = input;

@@ -19,10 +19,10 @@ namespace {
 // same bytes.
 template <typename Step>
 Step RunBody(InputFile& in, TempOutput& out, CipherKey& key, bool encrypt, std::uint8_t* buffer,
-             std::size_t bufferBytes, ProgressScope& progress, bool (*cancelled)()) {
+             std::size_t bufferBytes, ProgressScope& progress, const CancelToken* cancel) {
   std::uint64_t done = 0;
   for (;;) {
-    if (cancelled && cancelled()) return Step::kCancelled;
+    if (StopRequested(cancel)) return Step::kCancelled;
     const std::size_t count = in.Read(buffer, bufferBytes);
     if (in.error()) return Step::kReadBlock;
     const bool final = in.eof();
@@ -40,20 +40,24 @@ Step RunBody(InputFile& in, TempOutput& out, CipherKey& key, bool encrypt, std::
 EncryptStep EncryptFileData(const std::string& source, const std::string& destination,
                             const Secret& password, const CipherOptions& options) {
   if (password.size() > kMaxPasswordBytes) return EncryptStep::kPasswordTooLong;
-  if (!PathFits(source) || !PathFits(destination) || !TemporaryPathFits(destination)) {
-    return EncryptStep::kPathTooLong;
-  }
+  const std::optional<CheckedPaths> paths = CheckedPaths::Check(source, destination);
+  if (!paths) return EncryptStep::kPathTooLong;
+  return EncryptFileData(*paths, password, options);
+}
+
+EncryptStep EncryptFileData(const CheckedPaths& paths, const Secret& password, const CipherOptions& options) {
+  if (password.size() > kMaxPasswordBytes) return EncryptStep::kPasswordTooLong;
   std::string name = options.headerName;
   if (name.empty()) {
     std::string dir, fileName;
-    SplitPath(source, &dir, &fileName);
+    SplitPath(paths.source(), &dir, &fileName);
     name = HeaderNameOf(fileName);
   }
   if (!IsStorableName(name)) return EncryptStep::kNameNotStorable;
 
   InputFile in;
-  TempOutput out;
-  const EncryptStep opened = OpenForEncryption(source, destination, options, &in, &out);
+  TempOutput out(options.outputOutOfSpace);
+  const EncryptStep opened = OpenForEncryption(paths.source(), paths.destination(), options, &in, &out);
   if (opened != EncryptStep::kOk) return opened;
 
   std::unique_ptr<CipherKey> key;
@@ -72,26 +76,22 @@ EncryptStep EncryptFileData(const std::string& source, const std::string& destin
 
   ProgressScope progress(options.progress, options.sizeHint);
   const EncryptStep body = RunBody<EncryptStep>(in, out, *key, true, buffer.get(), bufferBytes,
-                                                progress, options.cancelled);
+                                                progress, options.cancel);
   if (body != EncryptStep::kOk) return body;
   // An earlier ".qz" of this name, hidden and read-only, may be replaced with consent.
   return FinishOutput<EncryptStep>(in, out, true, options);
 }
 
-DecryptStep OpenAndCheckHeader(const std::string& source, const Secret& password,
-                               const CipherOptions& options, OpenedQz* opened,
-                               TempOutput* out, const std::string* destination) {
+DecryptStep OpenAndCheckHeader(const CheckedPaths& paths, const Secret& password,
+                               const CipherOptions& options, OpenedQz* opened, TempOutput* out) {
   if (password.size() > kMaxPasswordBytes) return DecryptStep::kPasswordTooLong;
-  if (!PathFits(source)) return DecryptStep::kPathTooLong;
-  if (destination && (!PathFits(*destination) || !TemporaryPathFits(*destination))) {
-    return DecryptStep::kPathTooLong;
-  }
-  if (!opened->in.Open(source)) return DecryptStep::kOpenSource;
+  if (!opened->in.Open(paths.source())) return DecryptStep::kOpenSource;
   if (options.refuseOtherLinks && opened->in.snapshot().links > 1) return DecryptStep::kHasOtherLinks;
-  if (destination) {
+  if (out) {
+    const std::string& destination = paths.destination();
     // An existing read-only file of the plain name is kept, and decryption fails.
-    if (IsDirectory(*destination) || IsReadOnlyFile(*destination)) return DecryptStep::kCreateDest;
-    if (!out->Create(*destination)) return DecryptStep::kCreateDest;
+    if (IsDirectory(destination) || IsReadOnlyFile(destination)) return DecryptStep::kCreateDest;
+    if (!out->Create(destination)) return DecryptStep::kCreateDest;
   }
   const KeyStep keyStep = BackendOf(options).DeriveKey(password, &opened->key);
   if (keyStep != KeyStep::kOk) return KeyFailure<DecryptStep>(keyStep);
@@ -120,31 +120,42 @@ DecryptStep ReadHeader(OpenedQz& opened, const std::string& source, const Cipher
 
 DecryptStep DecryptFileData(const std::string& source, const std::string& destination,
                             const Secret& password, const CipherOptions& options) {
+  if (password.size() > kMaxPasswordBytes) return DecryptStep::kPasswordTooLong;
+  const std::optional<CheckedPaths> paths = CheckedPaths::Check(source, destination);
+  if (!paths) return DecryptStep::kPathTooLong;
+  return DecryptFileData(*paths, password, options);
+}
+
+DecryptStep DecryptFileData(const CheckedPaths& paths, const Secret& password, const CipherOptions& options) {
   OpenedQz opened;
-  TempOutput out;
-  DecryptStep step = OpenAndCheckHeader(source, password, options, &opened, &out, &destination);
+  TempOutput out(options.outputOutOfSpace);
+  DecryptStep step = OpenAndCheckHeader(paths, password, options, &opened, &out);
   if (step != DecryptStep::kOk) return step;
+  const std::string& destination = paths.destination();
 
   const std::size_t bufferBytes = options.ioBufferBytes ? options.ioBufferBytes : 1000;
   auto buffer = AllocateBuffer(bufferBytes);
   if (!buffer) return DecryptStep::kAllocBuffer;
 
-  step = ReadHeader(opened, source, options);
+  step = ReadHeader(opened, paths.source(), options);
   if (step != DecryptStep::kOk) return step;
   // Asked only once the password is known to open the file.
   if (!options.overwriteDestination && PathExists(destination)) return DecryptStep::kDestinationExists;
 
   ProgressScope progress(options.progress, options.sizeHint);
   step = RunBody<DecryptStep>(opened.in, out, *opened.key, false, buffer.get(), bufferBytes,
-                              progress, options.cancelled);
+                              progress, options.cancel);
   if (step != DecryptStep::kOk) return step;
   return FinishOutput<DecryptStep>(opened.in, out, false, options);
 }
 
 DecryptStep CheckPassword(const std::string& source, const Secret& password,
                           const CipherOptions& options) {
+  if (password.size() > kMaxPasswordBytes) return DecryptStep::kPasswordTooLong;
+  const std::optional<CheckedPaths> paths = CheckedPaths::Check(source);
+  if (!paths) return DecryptStep::kPathTooLong;
   OpenedQz opened;
-  const DecryptStep step = OpenAndCheckHeader(source, password, options, &opened, nullptr, nullptr);
+  const DecryptStep step = OpenAndCheckHeader(*paths, password, options, &opened, nullptr);
   if (step != DecryptStep::kOk) return step;
   return ReadHeader(opened, source, options);
 }

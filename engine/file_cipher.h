@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "checked_paths.h"
 #include "cipher_options.h"
 #include "cipher_steps.h"
 #include "secret.h"
@@ -15,6 +16,11 @@ EncryptStep EncryptFileData(const std::string& source, const std::string& destin
                             const Secret& password, const CipherOptions& options = {});
 DecryptStep DecryptFileData(const std::string& source, const std::string& destination,
                             const Secret& password, const CipherOptions& options = {});
+// The same with paths checked before (the string forms check them: kPathTooLong).
+EncryptStep EncryptFileData(const CheckedPaths& paths, const Secret& password,
+                            const CipherOptions& options = {});
+DecryptStep DecryptFileData(const CheckedPaths& paths, const Secret& password,
+                            const CipherOptions& options = {});
 
 // Decrypts only the header: kOk when the password opens the file, kWrongPassword when
 // it does not, kNameMismatch when the stored name differs (options.storedName tells

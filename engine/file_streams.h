@@ -48,7 +48,9 @@ enum class CommitResult { kOk, kExists, kFailed };
 // otherwise the destructor removes it.
 class TempOutput {
  public:
-  TempOutput() = default;
+  // outOfSpace, when given, is set once a write, flush or close fails because the disk
+  // (or the user's quota) is full.
+  explicit TempOutput(bool* outOfSpace = nullptr) : outOfSpace_(outOfSpace) {}
   ~TempOutput();
   TempOutput(const TempOutput&) = delete;
   TempOutput& operator=(const TempOutput&) = delete;
@@ -77,16 +79,16 @@ class TempOutput {
   const std::string& temp_path() const { return tempPath_; }
 
  private:
+  // A write, flush or close that failed with error: false, noting a full disk.
+  bool Failed(unsigned long error);
+
+  bool* outOfSpace_;
   NativeHandle handle_{};
   bool open_ = false;
   bool committed_ = false;
   std::string tempPath_;
   std::string destination_;
 };
-
-// Whether the last output written failed because its disk (or the user's quota) was
-// full: a write, flush or close since its TempOutput::Create ended with that error.
-bool OutputFailedForSpace();
 
 // Removes the temporary file of the output being written, if any. Safe to call from a
 // signal handler: a second Ctrl-C must not leave plaintext behind.

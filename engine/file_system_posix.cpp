@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -122,14 +121,6 @@ class SignalsHeld {
   sigset_t previous_;
 };
 
-std::atomic<bool> g_diskFull{false};
-
-// A write, flush or close that failed: whether for want of space.
-bool Failed(int error) {
-  if (error == ENOSPC || error == EDQUOT) g_diskFull = true;
-  return false;
-}
-
 // The output being written, for RemoveUnfinishedOutputNow in a signal handler.
 char g_unfinished[PATH_MAX];
 volatile std::sig_atomic_t g_hasUnfinished = 0;
@@ -142,8 +133,6 @@ void RegisterUnfinished(const std::string& path) {
 }
 
 }  // namespace
-
-bool OutputFailedForSpace() { return g_diskFull; }
 
 void RemoveUnfinishedOutputNow() {
   if (g_hasUnfinished) ::unlink(g_unfinished);
@@ -253,7 +242,6 @@ bool TempOutput::Create(const std::string& destination) {
   Discard();
   destination_ = destination;
   committed_ = false;
-  g_diskFull = false;
   if (InjectFault(FaultPoint::kCreateTemp)) return false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temp = MakeTemporaryPath(destination);
@@ -354,6 +342,11 @@ CommitResult TempOutput::Commit(bool replaceExisting, bool replaceReadOnly) {
   // itself is already complete on disk.
   SyncDirectory(DirectoryOf(destination_));
   return CommitResult::kOk;
+}
+
+bool TempOutput::Failed(unsigned long error) {
+  if (outOfSpace_ && (error == ENOSPC || error == EDQUOT)) *outOfSpace_ = true;
+  return false;
 }
 
 void TempOutput::Discard() {

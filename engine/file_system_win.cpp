@@ -75,8 +75,6 @@ bool SetAttributesByHandle(HANDLE file, DWORD attributes) {
   return ::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic)) != 0;
 }
 
-volatile LONG g_diskFull = 0;
-
 // The output being written, for RemoveUnfinishedOutputNow from the console's handler.
 // Kept in wide form, room for the longest path: the handler must not allocate.
 wchar_t g_unfinished[kSystemPathUnits + 1];
@@ -91,8 +89,6 @@ void RegisterUnfinished(const std::string& path) {
 }
 
 }  // namespace
-
-bool OutputFailedForSpace() { return g_diskFull != 0; }
 
 void RemoveUnfinishedOutputNow() {
   if (g_hasUnfinished) ::DeleteFileW(g_unfinished);
@@ -283,7 +279,6 @@ bool TempOutput::Create(const std::string& destination) {
   Discard();
   destination_ = destination;
   committed_ = false;
-  g_diskFull = 0;
   if (InjectFault(FaultPoint::kCreateTemp)) return false;
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temp = MakeTemporaryPath(destination);
@@ -309,11 +304,7 @@ bool TempOutput::Write(const std::uint8_t* data, std::size_t len) {
     if (InjectFault(FaultPoint::kWrite)) return false;
     const std::size_t chunk = len < kMaxIoChunk ? len : kMaxIoChunk;
     DWORD written = 0;
-    if (!::WriteFile(handle_, data, static_cast<DWORD>(chunk), &written, nullptr)) {
-      const DWORD error = ::GetLastError();
-      if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) g_diskFull = 1;
-      return false;
-    }
+    if (!::WriteFile(handle_, data, static_cast<DWORD>(chunk), &written, nullptr)) return Failed(::GetLastError());
     if (written == 0) return false;
     data += written;
     len -= written;
@@ -331,7 +322,7 @@ bool TempOutput::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::si
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD written = 0;
-    if (!::WriteFile(handle_, data, static_cast<DWORD>(chunk), &written, &at)) return false;
+    if (!::WriteFile(handle_, data, static_cast<DWORD>(chunk), &written, &at)) return Failed(::GetLastError());
     if (written == 0) return false;
     data += written;
     len -= written;
@@ -349,13 +340,13 @@ bool TempOutput::TakeOver(const FileSnapshot& source, bool) {
 
 bool TempOutput::Finish() {
   if (!open_) return false;
-  bool ok = !InjectFault(FaultPoint::kFlush) && ::FlushFileBuffers(handle_) != 0;
+  bool ok = !InjectFault(FaultPoint::kFlush) && (::FlushFileBuffers(handle_) != 0 || Failed(::GetLastError()));
   open_ = false;
   if (InjectFault(FaultPoint::kClose)) {
     ::CloseHandle(handle_);
     return false;
   }
-  ok = ::CloseHandle(handle_) != 0 && ok;
+  ok = (::CloseHandle(handle_) != 0 || Failed(::GetLastError())) && ok;
   return ok;
 }
 
@@ -385,6 +376,11 @@ CommitResult TempOutput::Commit(bool replaceExisting, bool replaceReadOnly) {
   committed_ = true;
   tempPath_.clear();
   return CommitResult::kOk;
+}
+
+bool TempOutput::Failed(unsigned long error) {
+  if (outOfSpace_ && (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL)) *outOfSpace_ = true;
+  return false;
 }
 
 void TempOutput::Discard() {

@@ -3,26 +3,12 @@
 #include <new>
 
 #include "file_system.h"
-#include "qz_name.h"
 #include "secure_wipe.h"
 
 namespace qz {
 
 const CipherBackend& BackendOf(const CipherOptions& options) {
   return options.backend ? *options.backend : DefaultBackend();
-}
-
-bool PathFits(const std::string& path) {
-  if (PathLength(path) > MaxPathLength()) return false;
-  const std::size_t sep = LastSeparator(path);
-  const std::string name = sep == std::string::npos ? path : path.substr(sep + 1);
-  return PathLength(name) <= MaxNameLength();
-}
-
-bool TemporaryPathFits(const std::string& destination) {
-  const std::size_t sep = LastSeparator(destination);
-  const std::size_t dirLength = sep == std::string::npos ? 0 : PathLength(destination.substr(0, sep + 1));
-  return dirLength + 13 <= MaxPathLength();
 }
 
 void WipingDelete::operator()(std::uint8_t* data) const {

@@ -1,5 +1,5 @@
-// What every file operation of the engine shares: path checks, the I/O buffer,
-// progress, and finishing the output (the source's times and bits, flush, commit).
+// What every file operation of the engine shares: the I/O buffer, progress, and
+// finishing the output (the source's times and bits, flush, commit).
 // Internal to the engine.
 #pragma once
 
@@ -63,12 +63,6 @@ class KeyStepScope {
 
 const CipherBackend& BackendOf(const CipherOptions& options);
 
-// The whole path, and on POSIX also its last component: "name.qz" can exceed the
-// file system's 255-byte names even where "name" fits.
-bool PathFits(const std::string& path);
-// A temporary name can be longer than the destination's own name.
-bool TemporaryPathFits(const std::string& destination);
-
 template <typename Step>
 Step KeyFailure(KeyStep step) {
   switch (step) {
@@ -104,7 +98,7 @@ Step FinishWriting(InputFile& in, TempOutput& out, bool encrypted, const CipherO
   const FileSnapshot read = in.snapshot();
   in.Close();
   if (options.sourceRead) *options.sourceRead = read;
-  if (options.cancelled && options.cancelled()) return Step::kCancelled;
+  if (StopRequested(options.cancel)) return Step::kCancelled;
   out.TakeOver(read, encrypted);  // a file system without times or modes still gets the data
   if (!out.Finish()) return Step::kWriteBlock;
   return Step::kOk;

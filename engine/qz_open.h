@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "checked_paths.h"
 #include "cipher.h"
 #include "cipher_options.h"
 #include "cipher_steps.h"
@@ -18,12 +19,11 @@ struct OpenedQz {
   std::unique_ptr<CipherKey> key;
 };
 
-// Checks the password's and the paths' lengths, opens the source, creates the
-// temporary output for destination when one is given (refusing a directory or a
-// read-only file of that name), and derives the key.
-DecryptStep OpenAndCheckHeader(const std::string& source, const Secret& password,
-                               const CipherOptions& options, OpenedQz* opened,
-                               TempOutput* out, const std::string* destination);
+// Checks the password's length, opens the source, creates out, when given, for the
+// destination (refusing a directory or a read-only file of that name), and derives the
+// key.
+DecryptStep OpenAndCheckHeader(const CheckedPaths& paths, const Secret& password,
+                               const CipherOptions& options, OpenedQz* opened, TempOutput* out);
 
 // Three verdicts: the file's own name (the password is right), another plausible name
 // (a renamed file, or a wrong password that slipped through: never decrypted without

@@ -1,7 +1,9 @@
 #include "replace_transaction.h"
 
+#include <optional>
 #include <utility>
 
+#include "checked_paths.h"
 #include "qz_name.h"
 #include "strong_file.h"
 
@@ -38,12 +40,18 @@ EncryptResult ReplaceEncrypting(const std::string& source, const std::string& de
                                 const TransactionOptions& options, Operation encrypt) {
   EncryptResult result;
   result.destination = destination;
+  const std::optional<CheckedPaths> paths = CheckedPaths::Check(source, destination);
+  if (!paths) {
+    result.step = EncryptStep::kPathTooLong;
+    return result;
+  }
   const bool existed = PathExists(result.destination);
   FileSnapshot read;
   CipherOptions cipher = options.cipher;
   cipher.overwriteDestination = options.replaceExisting;
   cipher.sourceRead = &read;
-  result.step = encrypt(result.destination, cipher);
+  cipher.outputOutOfSpace = &result.diskFull;
+  result.step = encrypt(*paths, cipher);
   if (result.step != EncryptStep::kOk) return result;
   // The output is complete and durable: a failed marking costs no file, but is told.
   // POSIX: the output lost its write bits through its own handle before the rename; a
@@ -66,13 +74,19 @@ DecryptResult ReplaceDecrypting(const std::string& source, const std::string& de
                                 Operation decrypt) {
   DecryptResult result;
   result.destination = destination;
+  const std::optional<CheckedPaths> paths = CheckedPaths::Check(source, destination);
+  if (!paths) {
+    result.step = DecryptStep::kPathTooLong;
+    return result;
+  }
   const bool existed = PathExists(result.destination);
   FileSnapshot read;
   CipherOptions cipher = options.cipher;
   cipher.overwriteDestination = options.replaceExisting;
   cipher.sourceRead = &read;
   cipher.storedName = &result.name;
-  result.step = decrypt(result.destination, cipher);
+  cipher.outputOutOfSpace = &result.diskFull;
+  result.step = decrypt(*paths, cipher);
   if (result.step != DecryptStep::kOk) return result;
 #ifdef _WIN32
   if (kind == Decrypting::kQzToStrong) result.unmarked = !MarkHiddenReadOnly(result.destination);
@@ -97,8 +111,8 @@ DecryptResult NotEncryptedName() {
 EncryptResult ReplaceWithEncrypted(const std::string& source, const Secret& password,
                                    const TransactionOptions& options) {
   return ReplaceEncrypting(source, AppendEncryptedExtension(source), options,
-                           [&](const std::string& destination, const CipherOptions& cipher) {
-                             return EncryptFileData(source, destination, password, cipher);
+                           [&](const CheckedPaths& paths, const CipherOptions& cipher) {
+                             return EncryptFileData(paths, password, cipher);
                            });
 }
 
@@ -106,16 +120,16 @@ DecryptResult ReplaceWithDecrypted(const std::string& source, const Secret& pass
                                    const TransactionOptions& options) {
   if (!HasEncryptedExtension(source)) return NotEncryptedName();
   return ReplaceDecrypting(source, StripEncryptedExtension(source), options, Decrypting::kQzToPlain,
-                           [&](const std::string& destination, const CipherOptions& cipher) {
-                             return DecryptFileData(source, destination, password, cipher);
+                           [&](const CheckedPaths& paths, const CipherOptions& cipher) {
+                             return DecryptFileData(paths, password, cipher);
                            });
 }
 
 EncryptResult ReplaceWithStrongEncrypted(const std::string& source, const Secret& password,
                                          const TransactionOptions& options) {
   return ReplaceEncrypting(source, AppendStrongExtension(source), options,
-                           [&](const std::string& destination, const CipherOptions& cipher) {
-                             return EncryptStrongFile(source, destination, password, cipher);
+                           [&](const CheckedPaths& paths, const CipherOptions& cipher) {
+                             return EncryptStrongFile(paths, password, cipher);
                            });
 }
 
@@ -124,8 +138,8 @@ EncryptResult ReplaceWithStrongEncrypted(const std::string& source, PreparedStro
   // Taken here: wiped on return, whatever the transaction did with it.
   PreparedStrongKey used(std::move(key));
   return ReplaceEncrypting(source, AppendStrongExtension(source), options,
-                           [&](const std::string& destination, const CipherOptions& cipher) {
-                             return EncryptStrongFile(source, destination, std::move(used), cipher);
+                           [&](const CheckedPaths& paths, const CipherOptions& cipher) {
+                             return EncryptStrongFile(paths, std::move(used), cipher);
                            });
 }
 
@@ -133,8 +147,8 @@ DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const Secret
                                          const TransactionOptions& options) {
   if (!HasStrongExtension(source)) return NotEncryptedName();
   return ReplaceDecrypting(source, StripStrongExtension(source), options, Decrypting::kStrongToPlain,
-                           [&](const std::string& destination, const CipherOptions& cipher) {
-                             return DecryptStrongFile(source, destination, password, cipher);
+                           [&](const CheckedPaths& paths, const CipherOptions& cipher) {
+                             return DecryptStrongFile(paths, password, cipher);
                            });
 }
 
@@ -144,8 +158,8 @@ DecryptResult ReplaceWithUpgraded(const std::string& source, const Secret& qzPas
   if (!HasEncryptedExtension(source)) return NotEncryptedName();
   return ReplaceDecrypting(
       source, AppendStrongExtension(StripEncryptedExtension(source)), options, Decrypting::kQzToStrong,
-      [&](const std::string& destination, const CipherOptions& cipher) {
-        return UpgradeFileData(source, destination, qzPassword, strongPassword, cipher);
+      [&](const CheckedPaths& paths, const CipherOptions& cipher) {
+        return UpgradeFileData(paths, qzPassword, strongPassword, cipher);
       });
 }
 

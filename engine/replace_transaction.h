@@ -43,6 +43,8 @@ struct EncryptResult {
   // Set when the source, moved aside to be deleted, could not go back under its name
   // (another file took it meanwhile): where it is now.
   std::string sourceSetAside;
+  // The output failed because its disk (or the user's quota) was full.
+  bool diskFull = false;
 };
 
 struct DecryptResult {
@@ -57,6 +59,8 @@ struct DecryptResult {
   bool sourceKept = false;
   // An upgraded (".age") output is in place but could not be marked.
   bool unmarked = false;
+  // The output failed because its disk (or the user's quota) was full.
+  bool diskFull = false;
 };
 
 // source -> source + ".qz", marked hidden and read-only.

@@ -37,17 +37,14 @@ DecryptStep OpenStrong(const InputFile& in, StrongReader& reader, const Secret& 
 // The encryption with whichever Begin gives the writer its key and header; derivesKey
 // when that Begin runs scrypt.
 template <typename BeginKey>
-EncryptStep EncryptStrong(const std::string& source, const std::string& destination,
-                          const CipherOptions& options, bool derivesKey, const BeginKey& begin) {
-  if (!PathFits(source) || !PathFits(destination) || !TemporaryPathFits(destination)) {
-    return EncryptStep::kPathTooLong;
-  }
+EncryptStep EncryptStrong(const CheckedPaths& paths, const CipherOptions& options, bool derivesKey,
+                          const BeginKey& begin) {
   if (!ValidStrongWorkFactor(options.workFactor)) return EncryptStep::kDeriveKey;
   if (!CryptoLibraryReady()) return EncryptStep::kAcquireContext;
 
   InputFile in;
-  TempOutput out;
-  const EncryptStep opened = OpenForEncryption(source, destination, options, &in, &out);
+  TempOutput out(options.outputOutOfSpace);
+  const EncryptStep opened = OpenForEncryption(paths.source(), paths.destination(), options, &in, &out);
   if (opened != EncryptStep::kOk) return opened;
 
   StrongWriter writer;
@@ -59,7 +56,7 @@ EncryptStep EncryptStrong(const std::string& source, const std::string& destinat
   ProgressScope progress(options.progress, options.sizeHint);
   std::uint64_t done = 0;
   for (;;) {
-    if (options.cancelled && options.cancelled()) return EncryptStep::kCancelled;
+    if (StopRequested(options.cancel)) return EncryptStep::kCancelled;
     const std::size_t count = in.Read(writer.space(), writer.spaceLeft());
     if (in.error()) return EncryptStep::kReadBlock;
     const SealStatus status = writer.Added(count);
@@ -82,30 +79,52 @@ EncryptStep EncryptStrong(const std::string& source, const std::string& destinat
 EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
                               const Secret& password, const CipherOptions& options) {
   if (password.empty()) return EncryptStep::kEmptyPassword;
-  return EncryptStrong(source, destination, options, true,
+  const std::optional<CheckedPaths> paths = CheckedPaths::Check(source, destination);
+  if (!paths) return EncryptStep::kPathTooLong;
+  return EncryptStrongFile(*paths, password, options);
+}
+
+EncryptStep EncryptStrongFile(const CheckedPaths& paths, const Secret& password,
+                              const CipherOptions& options) {
+  if (password.empty()) return EncryptStep::kEmptyPassword;
+  return EncryptStrong(paths, options, true,
                        [&](StrongWriter& writer) { return writer.Begin(password, options.workFactor); });
 }
 
 EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
                               PreparedStrongKey&& prepared, const CipherOptions& options) {
+  PreparedStrongKey key(std::move(prepared));
+  if (key.ready() && key.logN() != options.workFactor) return EncryptStep::kDeriveKey;
+  const std::optional<CheckedPaths> paths = CheckedPaths::Check(source, destination);
+  if (!paths) return EncryptStep::kPathTooLong;
+  return EncryptStrongFile(*paths, std::move(key), options);
+}
+
+EncryptStep EncryptStrongFile(const CheckedPaths& paths, PreparedStrongKey&& prepared,
+                              const CipherOptions& options) {
   // Wiped on return, whatever came of it: one salt and file key make one file only.
   const PreparedStrongKey key(std::move(prepared));
   // A key for another work factor than the one asked for is not used.
   if (key.ready() && key.logN() != options.workFactor) return EncryptStep::kDeriveKey;
-  return EncryptStrong(source, destination, options, false,
-                       [&](StrongWriter& writer) { return writer.Begin(key); });
+  return EncryptStrong(paths, options, false, [&](StrongWriter& writer) { return writer.Begin(key); });
 }
 
 DecryptStep DecryptStrongFile(const std::string& source, const std::string& destination,
                               const Secret& password, const CipherOptions& options) {
   if (password.empty()) return DecryptStep::kEmptyPassword;
-  if (!PathFits(source) || !PathFits(destination) || !TemporaryPathFits(destination)) {
-    return DecryptStep::kPathTooLong;
-  }
+  const std::optional<CheckedPaths> paths = CheckedPaths::Check(source, destination);
+  if (!paths) return DecryptStep::kPathTooLong;
+  return DecryptStrongFile(*paths, password, options);
+}
+
+DecryptStep DecryptStrongFile(const CheckedPaths& paths, const Secret& password,
+                              const CipherOptions& options) {
+  if (password.empty()) return DecryptStep::kEmptyPassword;
   if (!CryptoLibraryReady()) return DecryptStep::kAcquireContext;
+  const std::string& destination = paths.destination();
 
   InputFile in;
-  if (!in.Open(source)) return DecryptStep::kOpenSource;
+  if (!in.Open(paths.source())) return DecryptStep::kOpenSource;
   if (options.refuseOtherLinks && in.snapshot().links > 1) return DecryptStep::kHasOtherLinks;
   // An existing read-only file of the plain name is kept, and decryption fails.
   if (IsDirectory(destination) || IsReadOnlyFile(destination)) return DecryptStep::kCreateDest;
@@ -115,7 +134,7 @@ DecryptStep DecryptStrongFile(const std::string& source, const std::string& dest
   StrongReader reader(in);
   DecryptStep step = OpenStrong(in, reader, password, options);
   if (step != DecryptStep::kOk) return step;
-  TempOutput out;
+  TempOutput out(options.outputOutOfSpace);
   if (!out.Create(destination)) return DecryptStep::kCreateDest;
   // Asked only once the password is known to open the file.
   if (!options.overwriteDestination && PathExists(destination)) return DecryptStep::kDestinationExists;
@@ -129,7 +148,7 @@ DecryptStep DecryptStrongFile(const std::string& source, const std::string& dest
           progress.Update(reader.fileBytes(), false);
           return behind.Start(plain, len);
         },
-        options.cancelled);
+        options.cancel);
     const bool written = behind.Wait();
     if (step != DecryptStep::kOk) return step;
     if (!written) return DecryptStep::kWriteBlock;
@@ -141,10 +160,11 @@ DecryptStep DecryptStrongFile(const std::string& source, const std::string& dest
 DecryptStep CheckStrongPassword(const std::string& source, const Secret& password,
                                 const CipherOptions& options) {
   if (password.empty()) return DecryptStep::kEmptyPassword;
-  if (!PathFits(source)) return DecryptStep::kPathTooLong;
+  const std::optional<CheckedPaths> paths = CheckedPaths::Check(source);
+  if (!paths) return DecryptStep::kPathTooLong;
   if (!CryptoLibraryReady()) return DecryptStep::kAcquireContext;
   InputFile in;
-  if (!in.Open(source)) return DecryptStep::kOpenSource;
+  if (!in.Open(paths->source())) return DecryptStep::kOpenSource;
   StrongReader reader(in);
   DecryptStep step = OpenStrong(in, reader, password, options);
   if (step != DecryptStep::kOk) return step;
@@ -154,7 +174,7 @@ DecryptStep CheckStrongPassword(const std::string& source, const Secret& passwor
         progress.Update(reader.fileBytes(), false);
         return true;
       },
-      options.cancelled);
+      options.cancel);
   if (step == DecryptStep::kOk) progress.Update(reader.fileBytes(), true);
   if (options.sourceRead) *options.sourceRead = in.snapshot();
   return step;

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "checked_paths.h"
 #include "cipher_options.h"
 #include "cipher_steps.h"
 #include "prepared_strong_key.h"
@@ -37,5 +38,15 @@ DecryptStep CheckStrongPassword(const std::string& source, const Secret& passwor
 DecryptStep UpgradeFileData(const std::string& source, const std::string& destination,
                             const Secret& qzPassword, const Secret& strongPassword,
                             const CipherOptions& options = {});
+
+// The same with paths checked before (the string forms check them: kPathTooLong).
+EncryptStep EncryptStrongFile(const CheckedPaths& paths, const Secret& password,
+                              const CipherOptions& options = {});
+EncryptStep EncryptStrongFile(const CheckedPaths& paths, PreparedStrongKey&& key,
+                              const CipherOptions& options = {});
+DecryptStep DecryptStrongFile(const CheckedPaths& paths, const Secret& password,
+                              const CipherOptions& options = {});
+DecryptStep UpgradeFileData(const CheckedPaths& paths, const Secret& qzPassword,
+                            const Secret& strongPassword, const CipherOptions& options = {});
 
 }  // namespace qz

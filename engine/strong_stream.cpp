@@ -221,9 +221,9 @@ DecryptStep StrongReader::OpenBatch(std::size_t bytes, bool end, std::size_t* pl
   return DecryptStep::kOk;
 }
 
-DecryptStep StrongReader::Run(const Sink& sink, bool (*cancelled)()) {
+DecryptStep StrongReader::Run(const Sink& sink, const CancelToken* cancel) {
   for (;;) {
-    if (cancelled && cancelled()) return DecryptStep::kCancelled;
+    if (StopRequested(cancel)) return DecryptStep::kCancelled;
     DecryptStep step = Fill();
     if (step != DecryptStep::kOk) return step;
     // Short of the end, the buffer holds a whole batch and the first byte after it.

@@ -15,6 +15,7 @@
 #include "age_header.h"
 #include "age_payload.h"
 #include "age_source.h"
+#include "cancel_token.h"
 #include "chunk_workers.h"
 #include "cipher_options.h"
 #include "cipher_steps.h"
@@ -112,7 +113,7 @@ class StrongReader {
   // bytes stay as they are until the sink's next call returns. kOk only after a valid
   // last chunk and nothing behind it.
   using Sink = std::function<bool(const std::uint8_t* plain, std::size_t len)>;
-  DecryptStep Run(const Sink& sink, bool (*cancelled)());
+  DecryptStep Run(const Sink& sink, const CancelToken* cancel);
   // Bytes of the file read so far.
   std::uint64_t fileBytes() const { return source_.fileBytes(); }
 

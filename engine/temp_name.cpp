@@ -12,6 +12,7 @@ constexpr char kPrefix[] = "~qz";
 constexpr char kSuffix[] = ".tmp";
 constexpr std::size_t kRandomChars = 6;
 constexpr char kAlphabet[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+static_assert(sizeof(kPrefix) - 1 + kRandomChars + sizeof(kSuffix) - 1 == kTemporaryNameLength);
 }  // namespace
 
 bool IsTemporaryName(const std::string& name) {

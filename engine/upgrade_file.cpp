@@ -38,7 +38,7 @@ DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const Secret& password,
   ContentDigest written;
   std::uint64_t done = 0;
   for (;;) {
-    if (options.cancelled && options.cancelled()) return DecryptStep::kCancelled;
+    if (StopRequested(options.cancel)) return DecryptStep::kCancelled;
     std::uint8_t* plain = writer.space();
     const std::size_t count = opened.in.Read(plain, writer.spaceLeft());
     if (opened.in.error()) return DecryptStep::kReadBlock;
@@ -83,7 +83,7 @@ DecryptStep ReadBack(const std::string& path, const Secret& password,
         progress.Update((plainBytes + verified) / 2, false);
         return true;
       },
-      options.cancelled);
+      options.cancel);
   if (step == DecryptStep::kCancelled) return step;
   std::uint8_t got[kDigestBytes];
   WipeOnExit<decltype(got)> wipeGot(got);
@@ -101,10 +101,19 @@ DecryptStep UpgradeFileData(const std::string& source, const std::string& destin
                             const Secret& qzPassword, const Secret& strongPassword,
                             const CipherOptions& options) {
   if (strongPassword.empty()) return DecryptStep::kEmptyPassword;
-  if (!PathFits(destination) || !TemporaryPathFits(destination)) return DecryptStep::kPathTooLong;
+  const std::optional<CheckedPaths> paths = CheckedPaths::Check(source, destination);
+  if (!paths) return DecryptStep::kPathTooLong;
+  return UpgradeFileData(*paths, qzPassword, strongPassword, options);
+}
+
+DecryptStep UpgradeFileData(const CheckedPaths& paths, const Secret& qzPassword,
+                            const Secret& strongPassword, const CipherOptions& options) {
+  if (strongPassword.empty()) return DecryptStep::kEmptyPassword;
   if (!ValidStrongWorkFactor(options.workFactor)) return DecryptStep::kDeriveKey;
+  const std::string& source = paths.source();
+  const std::string& destination = paths.destination();
   OpenedQz opened;
-  DecryptStep step = OpenAndCheckHeader(source, qzPassword, options, &opened, nullptr, nullptr);
+  DecryptStep step = OpenAndCheckHeader(paths, qzPassword, options, &opened, nullptr);
   if (step != DecryptStep::kOk) return step;
   if (!CryptoLibraryReady()) return DecryptStep::kAcquireContext;
   if (IsDirectory(destination)) return DecryptStep::kCreateDest;
@@ -112,7 +121,7 @@ DecryptStep UpgradeFileData(const std::string& source, const std::string& destin
   if (step != DecryptStep::kOk) return step;
   // Asked only once the password is known to open the file.
   if (!options.overwriteDestination && PathExists(destination)) return DecryptStep::kDestinationExists;
-  TempOutput out;
+  TempOutput out(options.outputOutOfSpace);
   if (!out.Create(destination)) return DecryptStep::kCreateDest;
 
   ProgressScope progress(options.progress, options.sizeHint);

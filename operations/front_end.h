@@ -68,6 +68,8 @@ struct FileReport {
   // Done, but by a name too short to tell a wrong password: the ".qz" stayed.
   bool unconfirmed = false;
 
+  // The output failed because its disk (or the user's quota) was full.
+  bool DiskFull() const { return decryption ? decrypt.diskFull : encrypt.diskFull; }
   // The user stopped it: the file is as it was, and a batch ends with it.
   bool Cancelled() const {
     return decryption ? decrypt.step == qz::DecryptStep::kCancelled : encrypt.step == qz::EncryptStep::kCancelled;
@@ -98,7 +100,7 @@ class FrontEnd {
   // The options of the front end for this file (back end, retries, header names).
   virtual void Configure(FileCommand command, const std::string& path, qz::TransactionOptions* options) = 0;
   // Runs one engine call and returns when it has ended. The engine calls back only the
-  // progress sink and the options' cancelled poll meanwhile, so work may run on another
+  // progress sink and the options' cancel token meanwhile, so work may run on another
   // thread (the window keeps answering); nothing else of the front end is called then.
   virtual void Perform(const std::function<void()>& work) { work(); }
   virtual void Finished(const FileReport& report) = 0;

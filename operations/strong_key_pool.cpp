@@ -61,7 +61,7 @@ std::size_t StrongKeyPool::ThreadsFor(int logN, std::size_t files) {
   return static_cast<std::size_t>((std::min<std::uint64_t>)({cores, fit, files}));
 }
 
-bool StrongKeyPool::Start(const qz::Secret& password, int logN, bool (*cancelled)()) {
+bool StrongKeyPool::Start(const qz::Secret& password, int logN, const qz::CancelToken* cancel) {
   started_ = true;
   const std::size_t count = ThreadsFor(logN, toMake_);
   if (count == 0 || password.empty()) return false;
@@ -71,7 +71,7 @@ bool StrongKeyPool::Start(const qz::Secret& password, int logN, bool (*cancelled
     return false;
   }
   logN_ = logN;
-  cancelled_ = cancelled;
+  cancel_ = cancel;
   // Two keys a thread at most, begun or ready: few to waste when the batch stops early.
   ahead_ = 2 * count;
   for (std::size_t i = 0; i < count; ++i) {
@@ -92,7 +92,7 @@ void StrongKeyPool::Work() {
       return stopped_ || failed_ || toMake_ == 0 || ready_.size() + making_ < ahead_;
     });
     if (stopped_ || failed_ || toMake_ == 0) break;
-    if (cancelled_ && cancelled_()) break;
+    if (qz::StopRequested(cancel_)) break;
     // Another derivation beside those under way only while the memory is there for it.
     if (making_ > 0 && FreePhysicalMemory() < DerivationBytes(logN_) + kMemoryMargin) {
       changed_.wait(lock);
@@ -119,10 +119,10 @@ bool StrongKeyPool::MoreComing() const {
   return !stopped_ && !failed_ && (making_ > 0 || (toMake_ > 0 && running_ > 0));
 }
 
-bool StrongKeyPool::Take(const qz::Secret& password, int logN, bool (*cancelled)(),
+bool StrongKeyPool::Take(const qz::Secret& password, int logN, const qz::CancelToken* cancel,
                          qz::PreparedStrongKey* key) {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (!started_ && !Start(password, logN, cancelled)) return false;
+  if (!started_ && !Start(password, logN, cancel)) return false;
   if (stopped_ || running_ + making_ + ready_.size() == 0 || password.empty() || logN != logN_ ||
       !password.Equals(password_)) {
     return false;
@@ -183,7 +183,7 @@ void BatchKeyPool::End() {
 qz::EncryptResult EncryptStrong(StrongKeyPool* pool, const std::string& source,
                                 const qz::Secret& password, const qz::TransactionOptions& options) {
   qz::PreparedStrongKey key;
-  if (pool && pool->Take(password, options.cipher.workFactor, options.cipher.cancelled, &key))
+  if (pool && pool->Take(password, options.cipher.workFactor, options.cipher.cancel, &key))
     return qz::ReplaceWithStrongEncrypted(source, std::move(key), options);
   return qz::ReplaceWithStrongEncrypted(source, password, options);
 }

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "cancel_token.h"
 #include "front_end.h"
 #include "prepared_strong_key.h"
 #include "replace_transaction.h"
@@ -30,10 +31,11 @@ class StrongKeyPool {
 
   // The next file's key for password at logN, waiting for it if need be. The first call
   // starts the threads; later calls must give the same password and work factor.
-  // cancelled, polled on the pool's threads, stops further keys. False: no key from the
+  // A request on cancel, read on the pool's threads, stops further keys. False: no key from the
   // pool (no memory or thread for one, a failed derivation, all used, stopped, another
   // password): the caller makes its own.
-  bool Take(const qz::Secret& password, int logN, bool (*cancelled)(), qz::PreparedStrongKey* key);
+  bool Take(const qz::Secret& password, int logN, const qz::CancelToken* cancel,
+            qz::PreparedStrongKey* key);
   // Ends the pool: waits for the derivations under way (scrypt cannot be stopped
   // half-way), then wipes the password and every key not taken. No thread of the pool
   // runs afterwards.
@@ -49,7 +51,7 @@ class StrongKeyPool {
   static std::size_t ThreadsFor(int logN, std::size_t files);
 
  private:
-  bool Start(const qz::Secret& password, int logN, bool (*cancelled)());
+  bool Start(const qz::Secret& password, int logN, const qz::CancelToken* cancel);
   void Work();
   bool MoreComing() const;
 
@@ -59,7 +61,7 @@ class StrongKeyPool {
   std::deque<qz::PreparedStrongKey> ready_;
   qz::Secret password_;
   int logN_ = 0;
-  bool (*cancelled_)() = nullptr;
+  const qz::CancelToken* cancel_ = nullptr;
   std::size_t toMake_;      // keys not yet begun
   std::size_t ahead_ = 0;   // keys begun or ready, at most
   std::size_t making_ = 0;  // derivations under way

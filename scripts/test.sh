@@ -82,7 +82,8 @@ build_tree() {
   local name=$1 dir=$2
   shift 2
   echo "== build: $name"
-  if ! cmake -S "$root" -B "$dir" -G Ninja "$@" >"$logdir/$name-configure.log" 2>&1; then
+  # Our own builds treat warnings as errors; a user's build does not.
+  if ! cmake -S "$root" -B "$dir" -G Ninja -DQZ_WARNINGS_AS_ERRORS=ON "$@" >"$logdir/$name-configure.log" 2>&1; then
     cat "$logdir/$name-configure.log"
     fail_suite "$name (configure)"
     return 1

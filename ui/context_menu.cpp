@@ -35,7 +35,7 @@ void CFileBrowserDlg::ShowContextMenu(int item) {
   std::string path;
   if (!ItemPath(item, &path)) return;
   // Lives until tracking ends: the system hands the item records back while it is shown.
-  COwnerDrawMenu menu;
+  COwnerDrawMenu menu(m_hWnd);
   if (!menu.CreatePopupMenu()) return;
   // A folder by the rule the listing and the batches use: hidden, read-only and cloud
   // folders too, links to folders not.

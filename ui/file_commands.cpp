@@ -22,7 +22,7 @@ void CFileBrowserDlg::RunFileCommand(FileCommand command, const char* path) {
 }
 
 CFilePrompts CFileBrowserDlg::Prompts() {
-  return CFilePrompts([this] { RefreshListing(); },
+  return CFilePrompts(m_hWnd, [this] { RefreshListing(); },
                       [this](const std::string& path) { return ProbeFileSize(path.c_str()); }, m_settings);
 }
 

@@ -58,9 +58,9 @@ std::uint64_t QuietSize(const std::string& path) {
 
 }  // namespace
 
-CFilePrompts::CFilePrompts(std::function<void()> relist, std::function<std::uint64_t(const std::string&)> sizeOf,
-                           SettingsFile& settings)
-    : m_relist(std::move(relist)), m_sizeOf(std::move(sizeOf)), m_pSettings(&settings) {}
+CFilePrompts::CFilePrompts(HWND owner, std::function<void()> relist,
+                           std::function<std::uint64_t(const std::string&)> sizeOf, SettingsFile& settings)
+    : m_hOwner(owner), m_relist(std::move(relist)), m_sizeOf(std::move(sizeOf)), m_pSettings(&settings) {}
 
 CFilePrompts::~CFilePrompts() = default;
 
@@ -135,9 +135,9 @@ std::uint64_t CFilePrompts::SizeHint(const std::string& path) { return m_sizeOf(
 
 OperationProgress& CFilePrompts::Operation() {
   if (!m_pOperation) {
-    m_pOperation = std::make_unique<OperationProgress>();
+    m_cancel.Reset();
+    m_pOperation = std::make_unique<OperationProgress>(m_cancel);
     m_hFocus = GetFocus();
-    ResetCancel();
   }
   return *m_pOperation;
 }
@@ -146,7 +146,7 @@ void CFilePrompts::EndOperation() {
   if (!m_pOperation) return;
   // The main window is enabled again by now, so it takes the activation back.
   m_pOperation.reset();
-  HWND main = AfxGetMainWndHandle();
+  HWND main = m_hOwner;
   if (main && IsWindowEnabled(main)) {
     SetActiveWindow(main);
     if (m_hFocus && IsWindow(m_hFocus) && (m_hFocus == main || IsChild(main, m_hFocus))) SetFocus(m_hFocus);
@@ -164,13 +164,13 @@ void CFilePrompts::EndProgress() {}
 
 void CFilePrompts::Configure(qzops::FileCommand, const std::string&, qz::TransactionOptions* options) {
   options->cipher.backend = &qz::CryptoApiBackend();
-  options->cipher.cancelled = &OperationCancelled;
+  options->cipher.cancel = &m_cancel;
 }
 
 void CFilePrompts::Perform(const std::function<void()>& work) {
   OperationProgress& operation = Operation();
   operation.Start();
-  const std::exception_ptr error = RunOnWorker(work, [&operation] { operation.Tick(); });
+  const std::exception_ptr error = RunOnWorker(m_hOwner, m_cancel, work, [&operation] { operation.Tick(); });
   // A batch keeps its window from file to file.
   if (!m_inBatch) EndOperation();
   if (error) std::rethrow_exception(error);
@@ -195,10 +195,7 @@ void CFilePrompts::Finished(const qzops::FileReport& report) {
   switch (outcome) {
     case qz::Outcome::kFailed:
       // Every file is as it was: nothing to list again.
-      if (report.decryption)
-        AfxMessageBox(DecryptFailureMessage(report.decrypt.step, report.workFactorFound).c_str(), MB_OK);
-      else
-        AfxMessageBox(EncryptFailureText(report.encrypt.step), MB_OK);
+      AfxMessageBox(FailureMessage(report).c_str(), MB_OK);
       return;
     case qz::Outcome::kSourceChanged: AfxMessageBox("源文件在处理过程中被改动，已保留源文件。", MB_OK); break;
     case qz::Outcome::kSourceNotDeleted:

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include "cancel_token.h"
 #include "front_end.h"
 
 class OperationProgress;
@@ -17,11 +18,11 @@ class SettingsFile;
 
 class CFilePrompts : public qzops::FrontEnd {
  public:
-  // relist shows the folder again after a change; sizeOf measures a file for the
-  // progress window (0 after telling why it cannot); settings keep the encryption
-  // dialog's choice of file.
-  CFilePrompts(std::function<void()> relist, std::function<std::uint64_t(const std::string&)> sizeOf,
-               SettingsFile& settings);
+  // owner is the main window, held back while a file is worked on; relist shows the
+  // folder again after a change; sizeOf measures a file for the progress window (0 after
+  // telling why it cannot); settings keep the encryption dialog's choice of file.
+  CFilePrompts(HWND owner, std::function<void()> relist,
+               std::function<std::uint64_t(const std::string&)> sizeOf, SettingsFile& settings);
   ~CFilePrompts() override;
 
   bool AskEncryptionPassword(qzops::Passwords* out) override;
@@ -47,10 +48,12 @@ class CFilePrompts : public qzops::FrontEnd {
   OperationProgress& Operation();
   void EndOperation();
 
+  HWND m_hOwner;
   std::function<void()> m_relist;
   std::function<std::uint64_t(const std::string&)> m_sizeOf;
   SettingsFile* m_pSettings;
   std::unique_ptr<OperationProgress> m_pOperation;
+  qz::CancelToken m_cancel;  // the operation's: its progress window and the main window set it
   HWND m_hFocus = nullptr;  // where the keyboard was when the operation began
   bool m_inBatch = false;
   int m_batchIndex = 0;

@@ -174,7 +174,7 @@ void CHyperLink::OnLButtonUp(UINT, POINT) {
       return;
     }
   }
-  LinkCalls().showHelp(0, HELP_CONTEXT);
+  LinkCalls().showHelp(::GetAncestor(m_hWnd, GA_ROOTOWNER), 0, HELP_CONTEXT);
 }
 
 void CHyperLink::OnSetFocus(HWND) {

@@ -9,12 +9,11 @@
 #include <cwchar>
 #include <string>
 
-#include "app.h"
 #include "message_box.h"
 
 namespace {
 
-void ShowApplicationHelp(ULONG_PTR context, UINT command) {
+void ShowApplicationHelp(HWND owner, ULONG_PTR context, UINT command) {
   // The framework's convention: the help file is the executable's name with ".HLP".
   // Wide: the program may sit in a folder whose name the ANSI code page cannot hold.
   wchar_t path[MAX_PATH] = {};
@@ -25,7 +24,7 @@ void ShowApplicationHelp(ULONG_PTR context, UINT command) {
   if (dot && (!slash || dot > slash)) *dot = L'\0';
   if (std::wcslen(path) + 5 > MAX_PATH) return;
   std::wcscat(path, L".HLP");
-  WinHelpW(AfxGetMainWndHandle(), path, command, context);
+  WinHelpW(owner, path, command, context);
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ struct LinkSystemCalls {
   std::function<HINSTANCE(HWND, const char*, const char*, const char*, const char*, int)> shellExecute;
   // WinExec: command line, show command.
   std::function<UINT(const char*, UINT)> winExec;
-  // The application's help: context and HELP_xxx command.
-  std::function<void(ULONG_PTR, UINT)> showHelp;
+  // The application's help: owner window, context and HELP_xxx command.
+  std::function<void(HWND, ULONG_PTR, UINT)> showHelp;
 };
 
 // The calls in use: the system's own unless a test changed them.

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "file_error_text.h"
+
 const char* EncryptFailureText(qz::EncryptStep step) {
   using S = qz::EncryptStep;
   switch (step) {
@@ -68,5 +70,15 @@ std::string DecryptFailureMessage(qz::DecryptStep step, int workFactor) {
   std::string text = DecryptFailureText(step);
   const size_t at = text.find("%d");
   if (at != std::string::npos) text.replace(at, 2, std::to_string(workFactor));
+  return text;
+}
+
+std::string FailureMessage(const qzops::FileReport& report) {
+  std::string text = report.decryption ? DecryptFailureMessage(report.decrypt.step, report.workFactorFound)
+                                       : EncryptFailureText(report.encrypt.step);
+  if (report.DiskFull()) {
+    const std::string& output = report.decryption ? report.decrypt.destination : report.encrypt.destination;
+    text += "\n" + FormatFileError(qz::FileErrorCause::kDiskFull, output);
+  }
   return text;
 }

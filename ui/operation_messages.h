@@ -4,6 +4,7 @@
 #include <string>
 
 #include "file_cipher.h"
+#include "front_end.h"
 
 const char* EncryptFailureText(qz::EncryptStep step);
 // Templates: kWorkFactorTooLarge holds "%d" for the work factor the file asks for.
@@ -11,3 +12,5 @@ const char* DecryptFailureText(qz::DecryptStep step);
 // The decryption's message with its detail filled in: workFactor is what
 // CipherOptions::workFactorFound told.
 std::string DecryptFailureMessage(qz::DecryptStep step, int workFactor);
+// A failed file's one message: its step's text, and the full disk named after it.
+std::string FailureMessage(const qzops::FileReport& report);

@@ -5,7 +5,6 @@
 #include <cwchar>
 #include <string>
 
-#include "app.h"
 #include "cmd_ui.h"
 #include "dpi.h"
 #include "legible_font.h"
@@ -91,8 +90,9 @@ void DrawItemText(HDC dc, const wchar_t* text, RECT rect) {
 
 }  // namespace
 
-COwnerDrawMenu::COwnerDrawMenu()
-    : m_nDpi(DpiOfWindow(AfxGetMainWndHandle())),
+COwnerDrawMenu::COwnerDrawMenu(HWND owner)
+    : m_hOwner(owner),
+      m_nDpi(DpiOfWindow(owner)),
       m_nImageWidth(ScaleToDpi(20, m_nDpi)),
       m_nImageHeight(ScaleToDpi(20, m_nDpi)),
       m_clrText(::GetSysColor(COLOR_MENUTEXT)),
@@ -241,7 +241,7 @@ void COwnerDrawMenu::MeasureItem(MEASUREITEMSTRUCT* item) {
   }
 
   // Always the normal menu font: the default item's bold text must fit the same width.
-  HWND window = AfxGetMainWndHandle();
+  HWND window = m_hOwner;
   HDC dc = ::GetDC(window);
   if (!dc) return;
   HGDIOBJ oldFont = m_hMenuFont ? ::SelectObject(dc, m_hMenuFont) : nullptr;

@@ -28,7 +28,8 @@ class COwnerDrawMenu : public CMenu {
   static constexpr int kSeparator = -3;
   static constexpr int kTopSubMenuTitle = -4;  // a sub-menu entry of the converted menu
 
-  COwnerDrawMenu();
+  // Measured and drawn for owner, the window the menu is shown for (null: the screen).
+  explicit COwnerDrawMenu(HWND owner = nullptr);
   ~COwnerDrawMenu() override;
 
   // Makes every item of menu and of its sub-menus owner-drawn, each with a record of
@@ -59,7 +60,8 @@ class COwnerDrawMenu : public CMenu {
   // A figure at 96 dpi at the menu's dpi.
   int Scaled(int value) const;
 
-  int m_nDpi;  // the main window's, when the menu is made
+  HWND m_hOwner;
+  int m_nDpi;  // the owner's, when the menu is made
   HFONT m_hBoldFont = nullptr;  // null when it could not be created
   HFONT m_hMenuFont = nullptr;
   int m_nImageWidth;   // 20 at 96 dpi

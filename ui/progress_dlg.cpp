@@ -11,9 +11,6 @@
 
 namespace {
 
-// One operation runs at a time: the main window takes no input meanwhile.
-std::atomic<bool> g_cancelled{false};
-
 constexpr std::uint64_t kShowAfterMs = 500;
 constexpr std::uint64_t kUpdateEveryMs = 100;
 constexpr std::uint64_t kSpeedWindowMs = 3000;
@@ -51,10 +48,6 @@ void CenterOverOwner(HWND window) {
 
 }  // namespace
 
-bool OperationCancelled() { return g_cancelled.load(std::memory_order_relaxed); }
-void RequestCancel() { g_cancelled = true; }
-void ResetCancel() { g_cancelled = false; }
-
 std::wstring FormatBytes(std::uint64_t bytes) {
   static const wchar_t* const kUnits[] = {L"KB", L"MB", L"GB", L"TB"};
   if (bytes < 1024) return std::to_wstring(bytes) + L" B";
@@ -79,7 +72,7 @@ std::wstring FormatDuration(std::uint64_t seconds) {
   return text;
 }
 
-CProgressDlg::CProgressDlg() : CDialog(IDD_PROGRESS) {}
+CProgressDlg::CProgressDlg(qz::CancelToken& cancel) : CDialog(IDD_PROGRESS), m_cancel(cancel) {}
 
 CProgressDlg::~CProgressDlg() { DestroyWindow(); }
 
@@ -92,7 +85,7 @@ void CProgressDlg::DoDataExchange(CDataExchange* dx) {
 void CProgressDlg::OnOK() {}
 
 void CProgressDlg::OnCancel() {
-  RequestCancel();
+  m_cancel.Request();
   ::EnableWindow(GetDlgItem(IDCANCEL), FALSE);
 }
 
@@ -115,7 +108,7 @@ std::uint64_t SharedProgressSink::BytesDone(std::uint64_t size) const {
   return std::min(size, m_steps.load(std::memory_order_relaxed) * qz::kProgressBlockBytes);
 }
 
-OperationProgress::OperationProgress() = default;
+OperationProgress::OperationProgress(qz::CancelToken& cancel) : m_cancel(cancel) {}
 
 void OperationProgress::Start() {
   if (m_started == 0) m_started = GetTickCount64();
@@ -162,7 +155,7 @@ bool OperationProgress::Tick() {
 }
 
 void OperationProgress::Create() {
-  auto dialog = std::make_unique<CProgressDlg>();
+  auto dialog = std::make_unique<CProgressDlg>(m_cancel);
   if (!dialog->Create(IDD_PROGRESS)) {
     m_failed = true;  // not tried again for this operation
     return;
@@ -216,7 +209,7 @@ void OperationProgress::Update() {
     rate = FormatBytes(static_cast<std::uint64_t>(perSecond)) + L"/秒";
     left = FormatDuration(static_cast<std::uint64_t>(static_cast<double>(whole - done) / perSecond + 0.999));
   }
-  if (OperationCancelled() && !m_cancelShown) {
+  if (m_cancel.Requested() && !m_cancelShown) {
     m_cancelShown = true;
     ::EnableWindow(::GetDlgItem(window, IDCANCEL), FALSE);
   }

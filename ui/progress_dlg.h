@@ -11,18 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "cancel_token.h"
 #include "controls.h"
 #include "dialog.h"
 #include "progress.h"
 
-// The engine's cancelled poll, and the user's request behind it (Cancel, Esc, closing).
-bool OperationCancelled();
-void RequestCancel();
-void ResetCancel();
-
 class CProgressDlg : public CDialog {
  public:
-  CProgressDlg();
+  // Cancel, Esc and the close box request cancel.
+  explicit CProgressDlg(qz::CancelToken& cancel);
   // Modeless: the window ends here, while the object is whole.
   ~CProgressDlg() override;
   CProgressCtrl m_progress;
@@ -33,6 +30,9 @@ class CProgressDlg : public CDialog {
   // Enter does nothing; Cancel, Esc and the close box ask the operation to stop.
   void OnOK() override;
   void OnCancel() override;
+
+ private:
+  qz::CancelToken& m_cancel;
 };
 
 // What the engine reports on the worker: the steps of the range it began.
@@ -58,7 +58,8 @@ class SharedProgressSink : public qz::ProgressSink {
 // appears once the operation has run for half a second and stays until Close.
 class OperationProgress {
  public:
-  OperationProgress();
+  // cancel is the operation's: its window's Cancel requests it, and it shows once requested.
+  explicit OperationProgress(qz::CancelToken& cancel);
   ~OperationProgress();
   // The batch's files by size, as measured before it began.
   void BeginBatch(const std::vector<std::uint64_t>& sizes);
@@ -82,6 +83,7 @@ class OperationProgress {
   void Update();
 
   SharedProgressSink m_sink;
+  qz::CancelToken& m_cancel;
   std::unique_ptr<CProgressDlg> m_pDialog;
   std::uint64_t m_started = 0;  // GetTickCount64 at the first engine call; 0 before
   bool m_failed = false;         // the window could not be made

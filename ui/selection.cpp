@@ -72,7 +72,7 @@ void CFileBrowserDlg::ShowSelectionMenu(int item) {
     (qz::IsEncryptedName(name) ? encrypted : plain) = true;
     if (qz::HasEncryptedExtension(name)) upgradable = true;
   }
-  COwnerDrawMenu menu;
+  COwnerDrawMenu menu(m_hWnd);
   if (!menu.CreatePopupMenu()) return;
   // One command for the files as Enter takes them, named for what it does to them.
   if (plain && encrypted)

@@ -4,8 +4,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "app.h"
-#include "progress_dlg.h"
 #include "wnd.h"
 
 namespace {
@@ -14,15 +12,17 @@ namespace {
 // closing it (the close box, Alt+F4, a WM_CLOSE from outside) asks for a cancel instead.
 constexpr UINT_PTR kBusySubclass = 0x517A;
 
-LRESULT CALLBACK WhileBusy(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+// The subclass's data is the call's cancel token.
+LRESULT CALLBACK WhileBusy(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+  qz::CancelToken& cancel = *reinterpret_cast<qz::CancelToken*>(data);
   switch (message) {
-    case WM_CLOSE: RequestCancel(); return 0;
+    case WM_CLOSE: cancel.Request(); return 0;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) != SC_CLOSE) break;
-      RequestCancel();
+      cancel.Request();
       return 0;
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) RequestCancel();
+      if (LOWORD(wParam) == IDCANCEL) cancel.Request();
       return 0;
     case WM_DROPFILES: DragFinish(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_CONTEXTMENU: return 0;
@@ -39,14 +39,14 @@ LRESULT CALLBACK WhileBusy(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 // Input meant for the main window or its controls is dropped while it is busy; Esc and
 // Alt+F4 there ask for a cancel, as they would in the progress window.
-bool HeldBack(HWND main, const MSG& msg) {
+bool HeldBack(HWND main, const MSG& msg, qz::CancelToken& cancel) {
   const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
                      (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) ||
                      (msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCMBUTTONDBLCLK);
   if (!input || !msg.hwnd || (msg.hwnd != main && !IsChild(main, msg.hwnd))) return false;
   if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) &&
       (msg.wParam == VK_ESCAPE || (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4)))
-    RequestCancel();
+    cancel.Request();
   return true;
 }
 
@@ -67,18 +67,19 @@ DWORD WINAPI RunWork(void* parameter) {
 
 }  // namespace
 
-std::exception_ptr RunOnWorker(const std::function<void()>& work, const std::function<void()>& tick) {
+std::exception_ptr RunOnWorker(HWND owner, qz::CancelToken& cancel, const std::function<void()>& work,
+                               const std::function<void()>& tick) {
   WorkerCall call{&work, nullptr};
   HANDLE worker = CreateThread(nullptr, 0, &RunWork, &call, 0, nullptr);
   if (!worker) {
     RunWork(&call);  // no thread to be had: the window waits, the work still gets done
     return call.error;
   }
-  HWND main = AfxGetMainWndHandle();
+  HWND main = owner;
   const bool hold = main && IsWindowEnabled(main);
   if (hold) {
     EnableWindow(main, FALSE);
-    SetWindowSubclass(main, &WhileBusy, kBusySubclass, 0);
+    SetWindowSubclass(main, &WhileBusy, kBusySubclass, reinterpret_cast<DWORD_PTR>(&cancel));
   }
   bool quit = false;
   WPARAM quitCode = 0;
@@ -92,10 +93,10 @@ std::exception_ptr RunOnWorker(const std::function<void()>& work, const std::fun
         // The program is asked to end: stop the file in hand, and end once it has.
         quit = true;
         quitCode = msg.wParam;
-        RequestCancel();
+        cancel.Request();
         continue;
       }
-      if (hold && HeldBack(main, msg)) continue;
+      if (hold && HeldBack(main, msg, cancel)) continue;
       if (!CWnd::WalkPreTranslateTree(&msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

@@ -12,7 +12,7 @@ class BenchPrompts : public CFilePrompts {
  public:
   // The password of ".qz" files, or of strong files.
   BenchPrompts(CFileBrowserDlg& window, std::string_view password, bool strongFiles)
-      : CFilePrompts([&window] { window.RefreshListing(); },
+      : CFilePrompts(window.m_hWnd, [&window] { window.RefreshListing(); },
                      [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); },
                      m_noSettings),
         m_password(password.data(), password.size()),

@@ -32,9 +32,6 @@ using qzops::PasswordUse;
 using qzops::Question;
 using Strings = std::vector<std::string>;
 
-// What the scripted front end's cancel poll answers during the current engine call.
-bool g_cancelNow = false;
-
 // A scripted answer to a password prompt.
 struct Typed {
   std::string qz, strong;
@@ -91,13 +88,13 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
   void EndProgress() override { --openProgress; }
   void Configure(FileCommand, const std::string&, qz::TransactionOptions* options) override {
     options->cipher.workFactor = 10;  // strong files quickly
-    options->cipher.cancelled = [] { return g_cancelNow; };
+    options->cipher.cancel = &cancel;
   }
   void Perform(const std::function<void()>& work) override {
     ++performs;
-    g_cancelNow = cancelFrom > 0 && performs >= cancelFrom;
+    if (cancelFrom > 0 && performs >= cancelFrom) cancel.Request();
     work();
-    g_cancelNow = false;
+    cancel.Reset();
   }
   void BatchBegan(const Strings& paths) override { batchSize = paths.size(); }
   void BatchFileBegan(std::size_t index) override { batchFiles.push_back(index); }
@@ -114,6 +111,7 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
   int openProgress = 0;
   int performs = 0;    // engine calls
   int cancelFrom = 0;  // the engine call (from 1) from which on the user has cancelled; 0: never
+  qz::CancelToken cancel;
   std::size_t batchSize = 0;
   std::vector<std::size_t> batchFiles;
 

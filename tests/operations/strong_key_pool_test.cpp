@@ -30,11 +30,10 @@ const std::string kPassword = "pool password";
 std::atomic<int> g_finished{0};
 std::atomic<int> g_cancelAfter{1000};
 
-bool CancelledAfterSome() { return g_finished.load() >= g_cancelAfter.load(); }
-
 class BatchFrontEnd : public qzops::FrontEnd {
  public:
   std::vector<qzops::FileReport> reports;
+  qz::CancelToken cancel;
   bool AskEncryptionPassword(qzops::Passwords* out) override {
     out->strong = Pw(kPassword);
     out->strongFiles = true;
@@ -49,11 +48,11 @@ class BatchFrontEnd : public qzops::FrontEnd {
   void EndProgress() override {}
   void Configure(FileCommand, const std::string&, qz::TransactionOptions* options) override {
     options->cipher.workFactor = 10;
-    options->cipher.cancelled = CancelledAfterSome;
+    options->cipher.cancel = &cancel;
   }
   void Finished(const qzops::FileReport& report) override {
     reports.push_back(report);
-    ++g_finished;
+    if (++g_finished >= g_cancelAfter) cancel.Request();
   }
   void BatchEnded(int) override {}
 };

@@ -2,16 +2,22 @@
 // cannot be done before anything is written.
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <string>
 #include <vector>
 
+#include "checked_paths.h"
 #include "fault_count.h"
+#include "fault_injection.h"
 #include "file_cipher.h"
+#include "file_system.h"
 #include "qz_format.h"
 #include "replace_transaction.h"
+#include "temp_name.h"
 #include "test_password.h"
 #include "test_support.h"
 
@@ -176,6 +182,53 @@ TEST_F(ReplaceTest, NameTooLongForItsQzIsRefusedUpFront) {
   EXPECT_EQ(EncryptStep::kPathTooLong, result.step);
   EXPECT_EQ(std::vector<std::string>{name}, dir_.List());
   EXPECT_EQ(plainBytes_, test::ReadFile(dir_ / name));
+}
+
+// Measured once where they enter: the whole path, the last name, and the temporary name
+// beside the destination, which can be longer than the destination's own.
+TEST(CheckedPaths, RefuseWhatTheFileSystemCannotTake) {
+  const std::string name(MaxNameLength(), 'n');
+  ASSERT_TRUE(CheckedPaths::Check("/d/" + name));
+  EXPECT_FALSE(CheckedPaths::Check("/d/" + name + "x"));
+  EXPECT_FALSE(CheckedPaths::Check("/d/a", "/d/" + name + ".qz"));
+  EXPECT_FALSE(CheckedPaths::Check("/" + std::string(MaxPathLength(), 'd')));
+  // The longest folder whose temporary names fit, and one a byte longer.
+  const std::string folder = "/" + std::string(MaxPathLength() - kTemporaryNameLength - 2, 'd');
+  const std::optional<CheckedPaths> fits = CheckedPaths::Check("/a", folder + "/b");
+  ASSERT_TRUE(fits);
+  EXPECT_EQ(folder + "/b", fits->destination());
+  EXPECT_FALSE(CheckedPaths::Check("/a", folder + "d/b"));
+}
+
+// A full disk is named in the result of the file it stopped, and in no other.
+TEST(DiskFull, IsNamedInTheResultOfTheFileItStopped) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
+  test::ScratchDir dir;
+  const std::string disk = dir / "disk";
+  ASSERT_EQ(0, ::mkdir(disk.c_str(), 0700));
+  if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=256k") != 0) GTEST_SKIP() << "cannot mount a tmpfs";
+  const std::unique_ptr<const char, int (*)(const char*)> unmount(disk.c_str(), &::umount);
+  const Bytes big = test::RandomBytes(160 << 10, 2);
+  test::WriteFile(disk + "/big.bin", big);
+  const EncryptResult encrypted = ReplaceWithEncrypted(disk + "/big.bin", Pw("pw"), Options());
+  EXPECT_EQ(EncryptStep::kWriteBlock, encrypted.step);
+  EXPECT_TRUE(encrypted.diskFull);
+  EXPECT_EQ(big, test::ReadFile(disk + "/big.bin"));
+
+  test::WriteFile(dir / "big.bin", big);
+  ASSERT_EQ(EncryptStep::kOk, ReplaceWithEncrypted(dir / "big.bin", Pw("pw"), Options()).step);
+  ASSERT_EQ(0, ::unlink((disk + "/big.bin").c_str()));
+  test::WriteFile(disk + "/big.bin.qz", test::ReadFile(dir / "big.bin.qz"));
+  const DecryptResult decrypted = ReplaceWithDecrypted(disk + "/big.bin.qz", Pw("pw"), Options());
+  EXPECT_EQ(DecryptStep::kWriteBlock, decrypted.step);
+  EXPECT_TRUE(decrypted.diskFull);
+
+  // The next failure has a cause of its own.
+  testing::ArmFault(FaultPoint::kWrite, 1);
+  const DecryptResult other = ReplaceWithDecrypted(dir / "big.bin.qz", Pw("pw"), Options());
+  testing::DisarmAllFaults();
+  EXPECT_EQ(DecryptStep::kWriteBlock, other.step);
+  EXPECT_FALSE(other.diskFull);
 }
 
 TEST_F(ReplaceTest, DecryptNeedsQzName) {

@@ -164,12 +164,11 @@ TEST_F(SourceSafetyTest, DestinationThatAppearsDuringTheRunIsKept) {
   EXPECT_EQ((std::vector<std::string>{"a.txt", "a.txt.qz"}), dir_.List());
 }
 
-bool g_stop = false;
-bool Stop() { return g_stop; }
 
 TEST_F(SourceSafetyTest, CancelledWorkLeavesEveryFileAsItWas) {
   test::WriteFile(plain(), original_);
   Meddler meddler;
+  CancelToken stop;
   bool tempWasPrivate = false;
   meddler.duringRead = [&] {
     for (const std::string& name : dir_.List()) {
@@ -177,12 +176,11 @@ TEST_F(SourceSafetyTest, CancelledWorkLeavesEveryFileAsItWas) {
       if (IsTemporaryName(name) && ::stat((dir_ / name).c_str(), &st) == 0)
         tempWasPrivate = (st.st_mode & 0777) == 0600;
     }
-    g_stop = true;
+    stop.Request();
   };
   TransactionOptions options = Options(&meddler);
-  options.cipher.cancelled = &Stop;
+  options.cipher.cancel = &stop;
   const EncryptResult result = ReplaceWithEncrypted(plain(), Pw("pw"), options);
-  g_stop = false;
   EXPECT_EQ(EncryptStep::kCancelled, result.step);
   EXPECT_TRUE(tempWasPrivate) << "a temporary output is readable by its owner only";
   EXPECT_EQ(std::vector<std::string>{"a.txt"}, dir_.List());

@@ -17,7 +17,7 @@ RecordedLinkCalls::RecordedLinkCalls() : saved_(LinkCalls()) {
     exec.push_back({commandLine, show});
     return execResult;
   };
-  LinkCalls().showHelp = [this](ULONG_PTR context, UINT command) {
+  LinkCalls().showHelp = [this](HWND, ULONG_PTR context, UINT command) {
     help.push_back({context, command});
   };
 }
