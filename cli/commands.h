@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "cancel_token.h"
-#include "secret.h"
+#include "crypto/secret.h"
+#include "steps/cancel_token.h"
 
 namespace qzops {
 class StrongKeyPool;

@@ -3,7 +3,7 @@
 // second request removes the temporary output and ends the process at once.
 #pragma once
 
-#include "cancel_token.h"
+#include "steps/cancel_token.h"
 
 namespace qzcli {
 

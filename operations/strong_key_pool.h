@@ -13,11 +13,11 @@
 #include <thread>
 #include <vector>
 
-#include "cancel_token.h"
+#include "age/prepared_strong_key.h"
+#include "crypto/secret.h"
+#include "steps/cancel_token.h"
 #include "front_end.h"
-#include "prepared_strong_key.h"
-#include "replace_transaction.h"
-#include "secret.h"
+#include "transactions/replace_transaction.h"
 
 namespace qzops {
 

@@ -10,8 +10,8 @@
 
 #include <windows.h>
 
-#include "cancel_token.h"
 #include "front_end.h"
+#include "steps/cancel_token.h"
 
 class OperationProgress;
 class SettingsFile;

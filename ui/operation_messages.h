@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "file_cipher.h"
 #include "front_end.h"
+#include "qz/file_cipher.h"
 
 const char* EncryptFailureText(qz::EncryptStep step);
 // Templates: kWorkFactorTooLarge holds "%d" for the work factor the file asks for.

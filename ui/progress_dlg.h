@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "cancel_token.h"
 #include "controls.h"
 #include "dialog.h"
-#include "progress.h"
+#include "steps/cancel_token.h"
+#include "steps/progress.h"
 
 class CProgressDlg : public CDialog {
  public:

@@ -7,7 +7,7 @@
 #include <exception>
 #include <functional>
 
-#include "cancel_token.h"
+#include "steps/cancel_token.h"
 
 // Runs work on a worker and returns once it has ended, with what it threw (null when
 // nothing). tick runs on this thread at least every 50 ms meanwhile. owner is the main

@@ -10,16 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "checked_paths.h"
 #include "fault_count.h"
-#include "fault_injection.h"
-#include "file_cipher.h"
-#include "file_system.h"
-#include "qz_format.h"
-#include "replace_transaction.h"
-#include "temp_name.h"
+#include "fs/checked_paths.h"
+#include "fs/fault_injection.h"
+#include "fs/file_system.h"
+#include "qz/file_cipher.h"
+#include "qz/qz_format.h"
 #include "test_password.h"
 #include "test_support.h"
+#include "transactions/replace_transaction.h"
 
 namespace qz {
 namespace {
