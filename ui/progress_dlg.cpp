@@ -7,6 +7,7 @@
 #include "message_template.h"
 #include "qz_name.h"
 #include "resource.h"
+#include "sent_messages.h"
 #include "text_conversion.h"
 
 namespace {
@@ -81,7 +82,9 @@ std::wstring FormatDuration(std::uint64_t seconds) {
 
 CProgressDlg::CProgressDlg() : CDialog(IDD_PROGRESS) {}
 
-CProgressDlg::~CProgressDlg() { DestroyWindow(); }
+CProgressDlg::~CProgressDlg() {
+  if (m_hWnd) DestroyWithoutHiding(m_hWnd);
+}
 
 void CProgressDlg::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
@@ -162,6 +165,7 @@ bool OperationProgress::Tick() {
 }
 
 void OperationProgress::Create() {
+  SentMessagesAnswered answered;
   auto dialog = std::make_unique<CProgressDlg>();
   if (!dialog->Create(IDD_PROGRESS)) {
     m_failed = true;  // not tried again for this operation
@@ -178,6 +182,7 @@ void OperationProgress::Create() {
 }
 
 void OperationProgress::Show() {
+  SentMessagesAnswered answered;
   HWND window = m_pDialog->m_hWnd;
   ::ShowWindow(window, SW_SHOWNORMAL);
   // The main window takes no input: Esc and the keys go to the Cancel button here.
