@@ -48,21 +48,18 @@ std::uint64_t SizeOf(const std::string& path) {
 }
 
 // A large file: 1 MiB of a pattern, then zeros to its size, which cost no disk unless
-// onDisk, where every one is written and flushed, as in a file the user had.
-void MakeSparse(const std::string& path, std::uint64_t size, std::uint32_t seed, bool onDisk = false) {
+// written and flushed, as in a file the user had.
+void MakeSparse(const std::string& path, std::uint64_t size, std::uint32_t seed, bool written = false) {
   MakeFile(path, PatternBytes(kMiB, seed));
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   LARGE_INTEGER end;
-  end.QuadPart = static_cast<LONGLONG>(size);
+  end.QuadPart = static_cast<LONGLONG>(written ? kMiB : size);
   EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file)) << path;
-  LARGE_INTEGER at{};
-  at.QuadPart = onDisk ? kMiB : end.QuadPart;
   const Bytes zeros(kMiB, 0);
-  DWORD written = 0;
-  while (at.QuadPart < end.QuadPart && SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
-         WriteFile(file, zeros.data(), kMiB, &written, nullptr))
-    at.QuadPart += kMiB;
-  EXPECT_TRUE(at.QuadPart == end.QuadPart && FlushFileBuffers(file)) << path;
+  DWORD done = kMiB;
+  for (std::uint64_t at = kMiB; written && at < size && done == kMiB; at += kMiB)
+    WriteFile(file, zeros.data(), kMiB, &done, nullptr);
+  EXPECT_TRUE(SizeOf(path) == size && (!written || FlushFileBuffers(file))) << path;
   CloseHandle(file);
 }
 
