@@ -47,8 +47,7 @@ std::uint64_t SizeOf(const std::string& path) {
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-// A large file: 1 MiB of a pattern, then zeros to its size, which cost no disk unless
-// written and flushed, as in a file the user had.
+// A large file: 1 MiB of a pattern, then zeros to its size, on the disk only when written.
 void MakeSparse(const std::string& path, std::uint64_t size, std::uint32_t seed, bool written = false) {
   MakeFile(path, PatternBytes(kMiB, seed));
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -148,7 +147,6 @@ TEST_F(BusyWindowTest, TheWindowAnswersWithin100MsWhileALargeFileIsEncrypted) {
   HWND dialog = nullptr;
   ASSERT_TRUE(OpenedPasswordDialog(true, &dialog));
   ASSERT_TRUE(SetStrongBox(dialog, strong));
-  // Probed from the click on OK until the closing message is up.
   const auto started = std::chrono::steady_clock::now();
 
   std::atomic<bool> stop{false};
