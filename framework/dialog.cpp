@@ -68,11 +68,7 @@ INT_PTR CDialog::DoModal() {
   // Re-enable the owner before the dialog goes, so that it gets the activation back.
   if (reenableOwner) ::EnableWindow(owner, TRUE);
   if (owner && GetActiveWindow() == dialog) SetActiveWindow(owner);
-  if (IsWindow(dialog)) {
-    ::SetWindowPos(dialog, nullptr, 0, 0, 0, 0,
-                   SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-    ::DestroyWindow(dialog);
-  }
+  if (IsWindow(dialog)) DestroyWithoutHiding(dialog);
   return m_nModalResult;
 }
 

@@ -1,5 +1,8 @@
 #include "message_box.h"
 
+#include <commctrl.h>
+
+#include "sent_messages.h"
 #include "text_conversion.h"
 #include "wnd.h"
 
@@ -9,8 +12,22 @@ const std::string& (*g_appName)() = nullptr;
 HWND (*g_mainWindow)() = nullptr;
 void (*g_appearing)(HWND box) = nullptr;
 
-// The program sees a box as it appears: a hook for this thread while it is up.
+// A box is seen as it appears, by the program and to end without a hide: a hook for this
+// thread while it is up.
 thread_local HHOOK t_appearingHook = nullptr;
+
+constexpr UINT_PTR kUnhiddenSubclass = 0x517B;
+
+// The box ends its dialog with a hide, which would wait as DestroyWithoutHiding explains:
+// it is marked hidden instead, and goes from the screen as MessageBox destroys it.
+LRESULT CALLBACK GoesWithoutHiding(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (message == WM_WINDOWPOSCHANGING && (reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW)) {
+    reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_HIDEWINDOW;
+    MarkHiddenWithoutHiding(box);
+  }
+  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(box, &GoesWithoutHiding, kUnhiddenSubclass);
+  return ::DefSubclassProc(box, message, wParam, lParam);
+}
 
 LRESULT CALLBACK OnBoxAppearing(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_ACTIVATE) {
@@ -18,6 +35,7 @@ LRESULT CALLBACK OnBoxAppearing(int code, WPARAM wParam, LPARAM lParam) {
     wchar_t className[16] = {};
     ::GetClassNameW(box, className, 16);
     if (lstrcmpW(className, L"#32770") == 0) {
+      ::SetWindowSubclass(box, &GoesWithoutHiding, kUnhiddenSubclass, 0);
       if (g_appearing) g_appearing(box);
       ::UnhookWindowsHookEx(t_appearingHook);
       t_appearingHook = nullptr;
@@ -56,7 +74,8 @@ void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
 int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
                    UINT type) {
   if (Hook()) return Hook()(MessageBoxRequest{owner, WideToUtf8(text), WideToUtf8(caption), type});
-  if (g_appearing && !t_appearingHook) t_appearingHook = ::SetWindowsHookExW(WH_CBT, OnBoxAppearing, nullptr, ::GetCurrentThreadId());
+  if (!t_appearingHook) t_appearingHook = ::SetWindowsHookExW(WH_CBT, OnBoxAppearing, nullptr, ::GetCurrentThreadId());
+  SentMessagesAnswered answered;  // while the box is made, and while it is up
   const int answer = MessageBoxW(owner, text.c_str(), caption.c_str(), type);
   if (t_appearingHook) ::UnhookWindowsHookEx(t_appearingHook);
   t_appearingHook = nullptr;

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "handle_map.h"
+#include "sent_messages.h"
 #include "text_conversion.h"
 
 namespace {
@@ -101,6 +102,25 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
 }
 
 BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }
+
+void MarkHiddenWithoutHiding(HWND window) {
+  HWND owner = ::GetWindow(window, GW_OWNER);
+  RECT covered{};
+  const bool shown = ::IsWindowVisible(window) && ::GetWindowRect(window, &covered);
+  // No longer visible as far as the system knows, so neither DestroyWindow nor a later
+  // SetWindowPos hides it; the window goes from the screen as it is destroyed.
+  ::SetWindowLongPtrW(window, GWL_STYLE, ::GetWindowLongPtrW(window, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_VISIBLE));
+  if (shown && owner) {
+    ::MapWindowPoints(nullptr, owner, reinterpret_cast<POINT*>(&covered), 2);
+    ::RedrawWindow(owner, &covered, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+}
+
+BOOL DestroyWithoutHiding(HWND window) {
+  SentMessagesAnswered answered;
+  MarkHiddenWithoutHiding(window);
+  return ::DestroyWindow(window);
+}
 
 const MessageMap* CWnd::GetThisMessageMap() {
   static const MessageMapEntry entries[] = {{0, 0, 0, nullptr}};

@@ -10,6 +10,13 @@
 
 #include "message_map.h"
 
+// Destroys a top-level window as it stands, without hiding it first: under X11 with no
+// window manager, Wine waits up to two seconds whenever a managed window is hidden, and
+// the thread answers nothing meanwhile. What the window covered on its owner is drawn again.
+BOOL DestroyWithoutHiding(HWND window);
+// Its first half, for a window that another's code ends: marks it hidden without the hide.
+void MarkHiddenWithoutHiding(HWND window);
+
 class CWnd {
  public:
   CWnd() = default;

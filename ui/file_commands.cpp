@@ -7,6 +7,7 @@
 #include "fs/file_system.h"
 #include "message_box.h"
 #include "text_conversion.h"
+#include "worker_call.h"
 
 void CFileBrowserDlg::EncryptOneFile(const char* path) { RunFileCommand(FileCommand::kEncrypt, path); }
 
@@ -29,7 +30,11 @@ CFilePrompts CFileBrowserDlg::Prompts() {
 ULONGLONG CFileBrowserDlg::ProbeFileSize(const char* path) {
   // A path beyond the system's limit gets the engine's one message, not two.
   if (qz::PathLength(path) > qz::MaxPathLength()) return 0;
-  qz::SizeProbe probe = qz::ProbeFileSize(path);
+  // The first open of the file can take long (a network drive, a file in the cloud): the
+  // window keeps answering meanwhile.
+  qz::SizeProbe probe;
+  const std::exception_ptr error = RunOnWorker([&] { probe = qz::ProbeFileSize(path); }, [] {});
+  if (error) std::rethrow_exception(error);
   if (probe.ok) return probe.size;
   // The operation goes on; the engine reports its own failure if the file cannot be read.
   AfxMessageBox(Utf8ToWide(FormatFileError(probe.cause, path)), MB_OK);

@@ -13,6 +13,7 @@
 #include "password_dialogs.h"
 #include "progress_dlg.h"
 #include "qz/cipher.h"
+#include "sent_messages.h"
 #include "text_conversion.h"
 #include "worker_call.h"
 
@@ -229,7 +230,11 @@ void CFilePrompts::BatchFileBegan(std::size_t index) { m_batchIndex = static_cas
 void CFilePrompts::BatchEnded(int unopened) {
   m_inBatch = false;
   EndOperation();
-  m_relist();
+  {
+    // A large folder takes a while to list, before the closing message.
+    SentMessagesAnswered answered;
+    m_relist();
+  }
   if (m_cancelled) {
     // One message for the batch's end: what was done, and what the password did not open.
     std::wstring text = CancelledText(m_batchDone, m_batchCount);

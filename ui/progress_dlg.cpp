@@ -7,6 +7,7 @@
 #include "fs/file_names.h"
 #include "message_template.h"
 #include "resource.h"
+#include "sent_messages.h"
 #include "text_conversion.h"
 
 namespace {
@@ -74,7 +75,9 @@ std::wstring FormatDuration(std::uint64_t seconds) {
 
 CProgressDlg::CProgressDlg(qz::CancelToken& cancel) : CDialog(IDD_PROGRESS), m_cancel(cancel) {}
 
-CProgressDlg::~CProgressDlg() { DestroyWindow(); }
+CProgressDlg::~CProgressDlg() {
+  if (m_hWnd) DestroyWithoutHiding(m_hWnd);
+}
 
 void CProgressDlg::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
@@ -155,6 +158,7 @@ bool OperationProgress::Tick() {
 }
 
 void OperationProgress::Create() {
+  SentMessagesAnswered answered;
   auto dialog = std::make_unique<CProgressDlg>(m_cancel);
   if (!dialog->Create(IDD_PROGRESS)) {
     m_failed = true;  // not tried again for this operation
@@ -171,6 +175,7 @@ void OperationProgress::Create() {
 }
 
 void OperationProgress::Show() {
+  SentMessagesAnswered answered;
   HWND window = m_pDialog->m_hWnd;
   ::ShowWindow(window, SW_SHOWNORMAL);
   // The main window takes no input: Esc and the keys go to the Cancel button here.
