@@ -32,6 +32,13 @@ std::atomic<int> g_cancelAfter{1000};
 
 bool CancelledAfterSome() { return g_finished.load() >= g_cancelAfter.load(); }
 
+qzops::SessionSettings BatchSettings() {
+  qzops::SessionSettings settings;
+  settings.workFactor = 10;
+  settings.cancelled = CancelledAfterSome;
+  return settings;
+}
+
 class BatchFrontEnd : public qzops::FrontEnd {
  public:
   std::vector<qzops::FileReport> reports;
@@ -46,11 +53,6 @@ class BatchFrontEnd : public qzops::FrontEnd {
   void Tell(qzops::Notice, const std::string&, int) override {}
   std::uint64_t SizeHint(const std::string&) override { return 0; }
   qz::ProgressSink* BeginProgress(const std::string&, std::uint64_t) override { return nullptr; }
-  void EndProgress() override {}
-  void Configure(FileCommand, const std::string&, qz::TransactionOptions* options) override {
-    options->cipher.workFactor = 10;
-    options->cipher.cancelled = CancelledAfterSome;
-  }
   void Finished(const qzops::FileReport& report) override {
     reports.push_back(report);
     ++g_finished;
@@ -101,7 +103,7 @@ TEST_F(StrongKeyPoolTest, BatchOutputsOpenAndEachHasItsOwnSaltAndFileKey) {
   qzops::StrongKeyPool pool(paths.size());
   BatchFrontEnd ui;
   {
-    qzops::FileSession session(ui);
+    qzops::FileSession session(ui, BatchSettings());
     session.UseKeyPool(&pool);
     session.RunFiles(paths, FileCommand::kEncrypt);
   }
@@ -146,7 +148,7 @@ TEST_F(StrongKeyPoolTest, CancelHalfWayKeepsTheRestAndLeavesNoThread) {
   BatchFrontEnd ui;
   {
     // The batch's own pool, ended with the batch.
-    qzops::FileSession session(ui);
+    qzops::FileSession session(ui, BatchSettings());
     session.RunFiles(paths, FileCommand::kEncrypt);
     EXPECT_EQ(ThreadsNow(), threadsBefore);
   }
@@ -170,7 +172,7 @@ TEST_F(StrongKeyPoolTest, CancelHalfWayKeepsTheRestAndLeavesNoThread) {
   g_cancelAfter = 1000;
   BatchFrontEnd second;
   {
-    qzops::FileSession session(second);
+    qzops::FileSession session(second, BatchSettings());
     session.RunFiles(withLinks, FileCommand::kEncrypt);
     EXPECT_EQ(ThreadsNow(), threadsBefore);
   }
