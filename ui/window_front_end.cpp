@@ -1,4 +1,4 @@
-#include "file_prompts.h"
+#include "window_front_end.h"
 
 #include <exception>
 #include <utility>
@@ -58,13 +58,13 @@ std::uint64_t QuietSize(const std::string& path) {
 
 }  // namespace
 
-CFilePrompts::CFilePrompts(std::function<void()> relist, std::function<std::uint64_t(const std::string&)> sizeOf,
+WindowFrontEnd::WindowFrontEnd(std::function<void()> relist, std::function<std::uint64_t(const std::string&)> sizeOf,
                            SettingsFile& settings)
     : m_relist(std::move(relist)), m_sizeOf(std::move(sizeOf)), m_pSettings(&settings) {}
 
-CFilePrompts::~CFilePrompts() = default;
+WindowFrontEnd::~WindowFrontEnd() = default;
 
-bool CFilePrompts::AskEncryptionPassword(qzops::Passwords* out) {
+bool WindowFrontEnd::AskEncryptionPassword(qzops::Passwords* out) {
   CEncryptPasswordDlg dialog(*m_pSettings);
   if (dialog.DoModal() != IDOK) return false;
   out->strongFiles = dialog.m_bStrong;
@@ -73,7 +73,7 @@ bool CFilePrompts::AskEncryptionPassword(qzops::Passwords* out) {
   return true;
 }
 
-bool CFilePrompts::AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) {
+bool WindowFrontEnd::AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) {
   CDecryptPasswordDlg dialog(use);
   if (dialog.DoModal() != IDOK) return false;
   out->qz = std::move(dialog.m_password);
@@ -81,20 +81,20 @@ bool CFilePrompts::AskDecryptionPassword(qzops::PasswordUse use, qzops::Password
   return true;
 }
 
-bool CFilePrompts::AskNewStrongPassword(qz::Secret* out) {
+bool WindowFrontEnd::AskNewStrongPassword(qz::Secret* out) {
   CNewStrongPasswordDlg dialog;
   if (dialog.DoModal() != IDOK) return false;
   *out = std::move(dialog.m_strongPassword);
   return true;
 }
 
-qzops::Answer CFilePrompts::Preset(Question question) {
+qzops::Answer WindowFrontEnd::Preset(Question question) {
   // An upgrade's strong file holds the same content as its ".qz": other names of it stay
   // encrypted either way, so there is nothing to ask.
   return question == Question::kUpgradeOtherLinks ? qzops::Answer::kYes : qzops::Answer::kAsk;
 }
 
-bool CFilePrompts::Confirm(Question question, const std::string& subject) {
+bool WindowFrontEnd::Confirm(Question question, const std::string& subject) {
   const char* text = "";
   std::wstring value = Utf8ToWide(subject);
   switch (question) {
@@ -114,7 +114,7 @@ bool CFilePrompts::Confirm(Question question, const std::string& subject) {
   return AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide(text), L"%s", value), MB_YESNO) == IDYES;
 }
 
-void CFilePrompts::Tell(Notice notice, const std::string& subject, int count) {
+void WindowFrontEnd::Tell(Notice notice, const std::string& subject, int count) {
   switch (notice) {
     case Notice::kLink:
       AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide("“%s”是一个链接，请对它指向的文件操作。"), L"%s",
@@ -131,9 +131,9 @@ void CFilePrompts::Tell(Notice notice, const std::string& subject, int count) {
   }
 }
 
-std::uint64_t CFilePrompts::SizeHint(const std::string& path) { return m_sizeOf(path); }
+std::uint64_t WindowFrontEnd::SizeHint(const std::string& path) { return m_sizeOf(path); }
 
-OperationProgress& CFilePrompts::Operation() {
+OperationProgress& WindowFrontEnd::Operation() {
   if (!m_pOperation) {
     m_pOperation = std::make_unique<OperationProgress>();
     m_hFocus = GetFocus();
@@ -142,7 +142,7 @@ OperationProgress& CFilePrompts::Operation() {
   return *m_pOperation;
 }
 
-void CFilePrompts::EndOperation() {
+void WindowFrontEnd::EndOperation() {
   if (!m_pOperation) return;
   // The main window is enabled again by now, so it takes the activation back.
   m_pOperation.reset();
@@ -154,20 +154,20 @@ void CFilePrompts::EndOperation() {
   m_hFocus = nullptr;
 }
 
-qz::ProgressSink* CFilePrompts::BeginProgress(const std::string& path, std::uint64_t size) {
+qz::ProgressSink* WindowFrontEnd::BeginProgress(const std::string& path, std::uint64_t size) {
   OperationProgress& operation = Operation();
   operation.BeginFile(path, size, m_inBatch ? m_batchIndex : 0);
   return operation.sink();
 }
 
-void CFilePrompts::EndProgress() {}
-
-void CFilePrompts::Configure(qzops::FileCommand, const std::string&, qz::TransactionOptions* options) {
-  options->cipher.backend = &qz::CryptoApiBackend();
-  options->cipher.cancelled = &OperationCancelled;
+qzops::SessionSettings WindowFrontEnd::Settings() {
+  qzops::SessionSettings settings;
+  settings.backend = &qz::CryptoApiBackend();
+  settings.cancelled = &OperationCancelled;
+  return settings;
 }
 
-void CFilePrompts::Perform(const std::function<void()>& work) {
+void WindowFrontEnd::Perform(const std::function<void()>& work) {
   OperationProgress& operation = Operation();
   operation.Start();
   const std::exception_ptr error = RunOnWorker(work, [&operation] { operation.Tick(); });
@@ -176,7 +176,7 @@ void CFilePrompts::Perform(const std::function<void()>& work) {
   if (error) std::rethrow_exception(error);
 }
 
-void CFilePrompts::Finished(const qzops::FileReport& report) {
+void WindowFrontEnd::Finished(const qzops::FileReport& report) {
   if (report.Cancelled()) {
     // The file is as it was; a batch tells it once, at its end.
     m_cancelled = true;
@@ -214,7 +214,7 @@ void CFilePrompts::Finished(const qzops::FileReport& report) {
   if (!report.inBatch) m_relist();
 }
 
-void CFilePrompts::BatchBegan(const std::vector<std::string>& paths) {
+void WindowFrontEnd::BatchBegan(const std::vector<std::string>& paths) {
   m_inBatch = true;
   m_batchIndex = 0;
   m_batchCount = static_cast<int>(paths.size());
@@ -226,9 +226,9 @@ void CFilePrompts::BatchBegan(const std::vector<std::string>& paths) {
   Operation().BeginBatch(sizes);
 }
 
-void CFilePrompts::BatchFileBegan(std::size_t index) { m_batchIndex = static_cast<int>(index); }
+void WindowFrontEnd::BatchFileBegan(std::size_t index) { m_batchIndex = static_cast<int>(index); }
 
-void CFilePrompts::BatchEnded(int unopened) {
+void WindowFrontEnd::BatchEnded(int unopened) {
   m_inBatch = false;
   EndOperation();
   m_relist();

@@ -15,14 +15,17 @@
 class OperationProgress;
 class SettingsFile;
 
-class CFilePrompts : public qzops::FrontEnd {
+class WindowFrontEnd : public qzops::FrontEnd {
  public:
   // relist shows the folder again after a change; sizeOf measures a file for the
   // progress window (0 after telling why it cannot); settings keep the encryption
   // dialog's choice of file.
-  CFilePrompts(std::function<void()> relist, std::function<std::uint64_t(const std::string&)> sizeOf,
+  WindowFrontEnd(std::function<void()> relist, std::function<std::uint64_t(const std::string&)> sizeOf,
                SettingsFile& settings);
-  ~CFilePrompts() override;
+  ~WindowFrontEnd() override;
+
+  // What every engine call of the window's sessions is given.
+  static qzops::SessionSettings Settings();
 
   bool AskEncryptionPassword(qzops::Passwords* out) override;
   bool AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) override;
@@ -32,8 +35,6 @@ class CFilePrompts : public qzops::FrontEnd {
   void Tell(qzops::Notice notice, const std::string& subject, int count) override;
   std::uint64_t SizeHint(const std::string& path) override;
   qz::ProgressSink* BeginProgress(const std::string& path, std::uint64_t size) override;
-  void EndProgress() override;
-  void Configure(qzops::FileCommand command, const std::string& path, qz::TransactionOptions* options) override;
   // The work runs on a worker thread while this thread keeps the windows answering: the
   // main window takes no input meanwhile, and closing it asks for a cancel.
   void Perform(const std::function<void()>& work) override;
