@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "crypto/secret.h"
 #include "front_end.h"
-#include "secret.h"
 
 namespace qzops {
 class StrongKeyPool;

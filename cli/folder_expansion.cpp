@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "qz_name.h"
+#include "fs/file_names.h"
 
 namespace qzcli {
 

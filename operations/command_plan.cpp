@@ -1,8 +1,8 @@
 #include "command_plan.h"
 
-#include "file_system.h"
-#include "folder_scan.h"
-#include "qz_name.h"
+#include "fs/file_names.h"
+#include "fs/file_system.h"
+#include "fs/folder_scan.h"
 
 namespace qzops {
 

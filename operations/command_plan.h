@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "entry_kind.h"
+#include "fs/entry_kind.h"
 #include "front_end.h"
 
 namespace qzops {

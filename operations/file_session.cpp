@@ -1,11 +1,11 @@
 #include "file_session.h"
 
+#include "age/strong_file.h"
 #include "command_plan.h"
-#include "default_password.h"
-#include "file_cipher.h"
-#include "strong_file.h"
-#include "folder_scan.h"
-#include "qz_name.h"
+#include "fs/file_names.h"
+#include "fs/folder_scan.h"
+#include "qz/default_password.h"
+#include "qz/file_cipher.h"
 #include "strong_key_pool.h"
 
 namespace qzops {

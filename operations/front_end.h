@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "file_system.h"
-#include "progress.h"
-#include "secret.h"
-#include "replace_transaction.h"
+#include "crypto/secret.h"
+#include "fs/file_system.h"
+#include "steps/progress.h"
+#include "transactions/replace_transaction.h"
 
 namespace qzops {
 

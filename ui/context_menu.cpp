@@ -6,9 +6,9 @@
 
 #include "dpi.h"
 #include "file_browser_dlg.h"
-#include "folder_scan.h"
+#include "fs/file_names.h"
+#include "fs/folder_scan.h"
 #include "owner_draw_menu.h"
-#include "qz_name.h"
 #include "resource.h"
 
 void CFileBrowserDlg::OnListRClick(NMHDR* header, LRESULT* result) {

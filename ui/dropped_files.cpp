@@ -9,12 +9,12 @@
 #include "file_browser_dlg.h"
 #include "command_plan.h"
 #include "file_session.h"
-#include "file_system.h"
+#include "fs/file_names.h"
+#include "fs/file_system.h"
+#include "fs/win_path.h"
 #include "message_box.h"
 #include "message_template.h"
-#include "qz_name.h"
 #include "text_conversion.h"
-#include "win_path.h"
 
 namespace {
 

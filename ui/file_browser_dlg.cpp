@@ -9,11 +9,11 @@
 #include "app.h"
 #include "clipboard_secret.h"
 #include "dpi.h"
+#include "fs/win_path.h"
 #include "image_list.h"
 #include "message_box.h"
 #include "resource.h"
 #include "text_conversion.h"
-#include "win_path.h"
 
 BEGIN_MESSAGE_MAP(CFileBrowserDlg, CDialog)
   ON_CBN_SELCHANGE(IDC_FILE_TYPE, &CFileBrowserDlg::OnSelchangeFileType)

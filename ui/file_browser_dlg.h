@@ -17,8 +17,8 @@
 #include "window_front_end.h"
 #include "front_end.h"
 #include "password_dialogs.h"
-#include "replace_transaction.h"
 #include "settings_file.h"
+#include "transactions/replace_transaction.h"
 
 class COwnerDrawMenu;
 

@@ -4,7 +4,7 @@
 #include "file_browser_dlg.h"
 #include "file_error_text.h"
 #include "file_session.h"
-#include "file_system.h"
+#include "fs/file_system.h"
 #include "message_box.h"
 #include "text_conversion.h"
 

@@ -5,10 +5,10 @@
 
 #include "file_browser_dlg.h"
 #include "file_session.h"
-#include "folder_scan.h"
+#include "fs/file_names.h"
+#include "fs/folder_scan.h"
 #include "message_box.h"
 #include "message_template.h"
-#include "qz_name.h"
 #include "text_conversion.h"
 
 namespace {

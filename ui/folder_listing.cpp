@@ -7,13 +7,13 @@
 
 #include "display_name.h"
 #include "file_browser_dlg.h"
-#include "file_cipher.h"
-#include "file_system.h"
-#include "folder_scan.h"
+#include "fs/file_names.h"
+#include "fs/file_system.h"
+#include "fs/folder_scan.h"
+#include "fs/win_path.h"
 #include "message_box.h"
-#include "qz_name.h"
+#include "qz/file_cipher.h"
 #include "text_conversion.h"
-#include "win_path.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "display_name.h"
 #include "file_browser_dlg.h"
+#include "fs/file_names.h"
 #include "message_box.h"
-#include "qz_name.h"
 
 void CFileBrowserDlg::OnListDblClick(NMHDR* header, LRESULT* result) {
   *result = 0;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "file_browser_dlg.h"
+#include "fs/file_names.h"
 #include "owner_draw_menu.h"
-#include "qz_name.h"
 #include "resource.h"
 
 namespace {

@@ -2,8 +2,8 @@
 #include <cstring>
 #include <vector>
 
-#include "code_page_936.h"
 #include "file_entry.h"
+#include "qz/code_page_936.h"
 
 std::string SortKeyOf(const std::string& utf8Name) {
   std::string key;

@@ -5,14 +5,15 @@
 
 #include "app.h"
 #include "display_name.h"
+#include "fs/file_names.h"
+#include "fs/win_path.h"
 #include "message_box.h"
 #include "message_template.h"
 #include "operation_messages.h"
 #include "password_dialogs.h"
 #include "progress_dlg.h"
-#include "qz_name.h"
+#include "qz/cipher.h"
 #include "text_conversion.h"
-#include "win_path.h"
 #include "worker_call.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "age/strong_file.h"
 #include "command_plan.h"
-#include "default_password.h"
 #include "file_session.h"
-#include "strong_file.h"
+#include "qz/default_password.h"
 #include "test_password.h"
 #include "test_support.h"
 
