@@ -33,31 +33,27 @@ std::unique_ptr<ProgressBar> MakeBar(const RunOptions& options, const std::strin
   return std::make_unique<ProgressBar>(stderr, Escaped(BaseName(path)));
 }
 
-// The header compares with the name as an encryption here would have stored it.
-qz::CipherOptions NameCheckFor(const std::string& path, const RunOptions& options) {
-  qz::CipherOptions cipher;
-  cipher.expectedName = NameToCodePage936(qz::ImpliedName(path));
-  cipher.acceptOtherName = options.ignoreName;
-  return cipher;
+// The name as an encryption here stores it, or as a decryption expects it.
+std::string HeaderNameFor(const std::string& path, bool encrypting) {
+  return NameToCodePage936(encrypting ? BaseName(path) : qz::ImpliedName(path));
 }
 
-qz::TransactionOptions TransactionFor(const RunOptions& options, std::uint64_t size,
-                                      ProgressBar* bar, qz::CipherOptions cipher) {
-  qz::TransactionOptions transaction;
-  transaction.cipher = std::move(cipher);
-  transaction.keepSource = options.keep;
-  transaction.replaceExisting = options.force;
-  transaction.cipher.refuseOtherLinks = !options.force;
+qzops::SessionSettings SettingsOf(const RunOptions& options) {
+  qzops::SessionSettings settings;
+  settings.cancel = options.cancel;
+  settings.keepSource = options.keep;
 #ifndef _WIN32
   // unlink(2) does not fail because someone holds the file open, so a failure here
   // lasts; retrying for the better part of a minute would only look like a hang.
-  transaction.deleteRetry.attempts = 3;
-  transaction.deleteRetry.pause = std::chrono::milliseconds(100);
+  settings.deleteRetry.attempts = 3;
+  settings.deleteRetry.pause = std::chrono::milliseconds(100);
 #endif
-  transaction.cipher.sizeHint = size;
-  transaction.cipher.progress = bar;
-  transaction.cipher.cancel = options.cancel;
-  return transaction;
+  settings.workFactor = options.workFactor;
+  settings.headerName = HeaderNameFor;
+  // qzcrypt lists no link as a file; one that takes a file's place meanwhile is refused by
+  // the engine as it opens the source.
+  settings.leaveLinks = false;
+  return settings;
 }
 
 std::string Quoted(const std::string& cp936) { return "\"" + FromCodePage936(cp936) + "\""; }
@@ -216,7 +212,12 @@ class TerminalFrontEnd : public qzops::FrontEnd {
  public:
   explicit TerminalFrontEnd(const RunOptions& options) : m_options(options) {}
 
-  bool succeeded() const { return m_succeeded; }
+  // Whether the file run since the last call was done.
+  bool TakeSucceeded() {
+    const bool succeeded = m_succeeded;
+    m_succeeded = false;
+    return succeeded;
+  }
 
   bool AskEncryptionPassword(qzops::Passwords* out) override {
     GivePasswords(out);
@@ -237,9 +238,6 @@ class TerminalFrontEnd : public qzops::FrontEnd {
       default: return m_options.force ? Answer::kYes : Answer::kNo;
     }
   }
-  // qzcrypt lists no link as a file; one that takes a file's place meanwhile is refused by
-  // the engine as it opens the source.
-  bool LeavesLinks() const override { return false; }
   bool Confirm(qzops::Question, const std::string&) override { return false; }
   void Tell(qzops::Notice notice, const std::string& subject, int) override {
     switch (notice) {
@@ -255,20 +253,6 @@ class TerminalFrontEnd : public qzops::FrontEnd {
     // The bar stays until the report is written, as it erases its own line.
     m_bar = MakeBar(m_options, path, size);
     return m_bar.get();
-  }
-  void EndProgress() override {}
-  void Configure(qzops::FileCommand command, const std::string& path, qz::TransactionOptions* options) override {
-    qz::CipherOptions cipher;
-    if (command == qzops::FileCommand::kEncrypt) {
-      if (m_options.strong)
-        cipher.workFactor = m_options.workFactor;
-      else
-        cipher.headerName = NameToCodePage936(BaseName(path));
-    } else if (command == qzops::FileCommand::kUpgrade || !qz::HasStrongExtension(BaseName(path))) {
-      cipher = NameCheckFor(path, m_options);
-      if (command == qzops::FileCommand::kUpgrade) cipher.workFactor = m_options.workFactor;
-    }
-    *options = TransactionFor(m_options, 0, nullptr, std::move(cipher));
   }
   void Finished(const qzops::FileReport& report) override {
     FailureContext context(report.path);
@@ -290,11 +274,32 @@ class TerminalFrontEnd : public qzops::FrontEnd {
         context.expectedName = report.cipher.expectedName.value_or(std::string());
         m_succeeded = ReportFromQz(report.decrypt, m_options, kUpgradeVerb, std::move(context));
         return;
+      case qzops::FileCommand::kCheck: m_succeeded = ReportChecked(report, std::move(context)); return;
     }
   }
   void BatchEnded(int) override {}
 
  private:
+  bool ReportChecked(const qzops::FileReport& report, FailureContext context) const {
+    const qz::DecryptStep step = report.decrypt.step;
+    if (!report.fromQz) {
+      context.workFactorFound = report.workFactorFound;
+      return ReportCheck(step, m_options, context, std::string());
+    }
+    const qz::HeaderName& name = report.decrypt.name;
+    context.storedName = name.stored;
+    context.expectedName = report.cipher.expectedName.value_or(std::string());
+    if (step == qz::DecryptStep::kOk && name.matches && !name.confirmed) {
+      ReportInfo(m_options, context.path + ": the password may open it (its name is too short to "
+                                           "confirm the password)");
+      return true;
+    }
+    return ReportCheck(step, m_options, context,
+                       name.matches || step != qz::DecryptStep::kOk
+                           ? std::string()
+                           : " (the name stored inside is " + Quoted(name.stored) + ")");
+  }
+
   // Copies, for the session to wipe when it is done with them.
   void GivePasswords(qzops::Passwords* out) const {
     out->qz = qz::Secret(m_options.password.data(), m_options.password.size());
@@ -306,58 +311,24 @@ class TerminalFrontEnd : public qzops::FrontEnd {
   bool m_succeeded = false;
 };
 
-bool RunSession(qzops::FileCommand command, const std::string& path, const RunOptions& options) {
-  TerminalFrontEnd frontEnd(options);
-  {
-    qzops::FileSession session(frontEnd);
-    session.UseKeyPool(options.keyPool);
-    session.Run(command, path);
-  }
-  return frontEnd.succeeded();
-}
-
 }  // namespace
 
-bool EncryptOne(const std::string& path, const RunOptions& options) {
-  return RunSession(qzops::FileCommand::kEncrypt, path, options);
+struct TerminalSession::Parts {
+  explicit Parts(const RunOptions& options) : frontEnd(options), session(frontEnd, SettingsOf(options)) {}
+  TerminalFrontEnd frontEnd;
+  qzops::FileSession session;
+};
+
+TerminalSession::TerminalSession(qzops::FileCommand command, const RunOptions& options)
+    : m_command(command), m_parts(std::make_unique<Parts>(options)) {
+  m_parts->session.UseKeyPool(options.keyPool);
 }
 
-bool DecryptOne(const std::string& path, const RunOptions& options) {
-  return RunSession(qzops::FileCommand::kDecrypt, path, options);
-}
+TerminalSession::~TerminalSession() = default;
 
-bool CheckOne(const std::string& path, const RunOptions& options) {
-  qz::CipherOptions cipher = NameCheckFor(path, options);
-  qz::HeaderName name;
-  cipher.storedName = &name;
-  const qz::DecryptStep step = qz::CheckPassword(path, options.password, cipher);
-  FailureContext context(path);
-  context.storedName = name.stored;
-  context.expectedName = *cipher.expectedName;
-  if (step == qz::DecryptStep::kOk && name.matches && !name.confirmed) {
-    ReportInfo(options, path + ": the password may open it (its name is too short to confirm "
-                               "the password)");
-    return true;
-  }
-  return ReportCheck(step, options, context,
-                     name.matches || step != qz::DecryptStep::kOk
-                         ? std::string()
-                         : " (the name stored inside is " + Quoted(name.stored) + ")");
-}
-
-bool CheckStrongOne(const std::string& path, const RunOptions& options) {
-  // The whole file is read and authenticated, so a large one gets a bar.
-  const std::uint64_t size = SizeOrZero(path);
-  auto bar = MakeBar(options, path, size);
-  FailureContext context(path);
-  qz::CipherOptions cipher = TransactionFor(options, size, bar.get(), {}).cipher;
-  cipher.workFactorFound = &context.workFactorFound;
-  const qz::DecryptStep step = qz::CheckStrongPassword(path, options.strongPassword, cipher);
-  return ReportCheck(step, options, context, std::string());
-}
-
-bool UpgradeOne(const std::string& path, const RunOptions& options) {
-  return RunSession(qzops::FileCommand::kUpgrade, path, options);
+bool TerminalSession::Run(const std::string& path) {
+  m_parts->session.Run(m_command, path);
+  return m_parts->frontEnd.TakeSucceeded();
 }
 
 }  // namespace qzcli

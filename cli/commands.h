@@ -1,9 +1,11 @@
-// One file through encrypt, decrypt or check, with its report line.
+// A run's files through one session of the operations layer, each with its report line.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "crypto/secret.h"
+#include "front_end.h"
 #include "steps/cancel_token.h"
 
 namespace qzops {
@@ -31,16 +33,24 @@ struct RunOptions {
   const qz::CancelToken* cancel = nullptr;
 };
 
-// Each returns true when the file was done; a failure has been reported on stderr.
-// A file stopped by an interrupt counts as failed; the caller asks Interrupted().
-// PATH -> PATH.qz, or PATH.age with options.strong; FILE.qz or FILE.age -> FILE.
-bool EncryptOne(const std::string& path, const RunOptions& options);
-bool DecryptOne(const std::string& path, const RunOptions& options);
-bool CheckOne(const std::string& path, const RunOptions& options);
-// The check of a ".age" file.
-bool CheckStrongOne(const std::string& path, const RunOptions& options);
-// FILE.qz -> FILE.age with the same password.
-bool UpgradeOne(const std::string& path, const RunOptions& options);
+class TerminalSession {
+ public:
+  // options stay as they are for the session's life.
+  TerminalSession(qzops::FileCommand command, const RunOptions& options);
+  ~TerminalSession();
+  TerminalSession(const TerminalSession&) = delete;
+  TerminalSession& operator=(const TerminalSession&) = delete;
+
+  // True when the file was done; a failure has been reported on stderr. A file stopped
+  // by an interrupt counts as failed; the caller asks Interrupted(). Each file's password
+  // is wiped as it ends.
+  bool Run(const std::string& path);
+
+ private:
+  struct Parts;
+  qzops::FileCommand m_command;
+  std::unique_ptr<Parts> m_parts;
+};
 
 // "qzcrypt: " + text on stderr.
 void ReportError(const std::string& text);

@@ -14,12 +14,6 @@ namespace qzcli {
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
-
 bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && qz::LastSeparator(path) == path.size() - 1;
 }
@@ -37,14 +31,6 @@ const char* KindRefusal(PathKind kind) {
     case PathKind::kDirectory: break;
   }
   return "";
-}
-
-std::string JoinPath(const std::string& dir, const std::string& name) {
-  if (dir.empty() || EndsWithSeparator(dir)) return dir + name;
-#ifdef _WIN32
-  if (dir.size() == 2 && dir[1] == ':') return dir + name;  // "C:" means C:'s current folder
-#endif
-  return dir + kSeparator + name;
 }
 
 std::string BaseName(const std::string& path) {

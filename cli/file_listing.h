@@ -35,8 +35,6 @@ bool IdentityOf(const std::string& path, bool follow, FileIdentity* id);
 // The same for standard input, when it is a file.
 bool IdentityOfStandardInput(FileIdentity* id);
 
-// dir + separator + name.
-std::string JoinPath(const std::string& dir, const std::string& name);
 // The part after the last separator.
 std::string BaseName(const std::string& path);
 

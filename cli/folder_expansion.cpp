@@ -1,9 +1,9 @@
 #include "folder_expansion.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "fs/file_names.h"
-#include "fs/file_system.h"
 
 namespace qzcli {
 
@@ -12,16 +12,6 @@ namespace {
 // Another run may still be writing it, so it is reported and never touched.
 constexpr char kUnfinished[] =
     "an unfinished output of an interrupted run, or of one still going; left as it is";
-
-// Which files a command takes, by name: encrypt those not yet encrypted, decrypt and
-// check both kinds, upgrade ".qz" files.
-bool Takes(Command command, const std::string& name) {
-  switch (command) {
-    case Command::kEncrypt: return !qz::IsEncryptedName(name);
-    case Command::kUpgrade: return qz::HasEncryptedExtension(name);
-    default: return qz::IsEncryptedName(name);
-  }
-}
 
 // Why a file named on the command line is not taken.
 std::string NotTaken(Command command, const std::string& name) {
@@ -47,48 +37,39 @@ const char* NothingToDo(Command command) {
 
 }  // namespace
 
+qzops::FileCommand OperationOf(Command command) {
+  switch (command) {
+    case Command::kEncrypt: return qzops::FileCommand::kEncrypt;
+    case Command::kUpgrade: return qzops::FileCommand::kUpgrade;
+    case Command::kCheck: return qzops::FileCommand::kCheck;
+    default: return qzops::FileCommand::kDecrypt;
+  }
+}
+
 Expansion ExpandPath(Command command, const std::string& path) {
   Expansion result;
-  const PathKind kind = KindOf(path);
-  if (kind == PathKind::kRegularFile) {
-    const std::string name = BaseName(path);
-    if (qz::IsTemporaryName(name)) {
-      result.error = kUnfinished;
-    } else if (!Takes(command, name)) {
-      result.error = NotTaken(command, name);
-    } else {
-      result.files.push_back(path);
+  qzops::PathPlan plan = qzops::PlanPath(OperationOf(command), path);
+  if (!plan.refused.empty()) {
+    const qzops::LeftEntry& refused = plan.refused.front();
+    switch (refused.reason) {
+      case qzops::LeftReason::kUnfinished: result.error = kUnfinished; break;
+      case qzops::LeftReason::kName: result.error = NotTaken(command, BaseName(path)); break;
+      case qzops::LeftReason::kUnreadable: result.error = "cannot read the folder"; break;
+      case qzops::LeftReason::kKind: result.error = KindRefusal(refused.kind); break;
     }
     return result;
   }
-  if (kind != PathKind::kDirectory) {
-    result.error = KindRefusal(kind);
-    return result;
+  // In byte order of the names, which share the folder's part of the path.
+  std::sort(plan.files.begin(), plan.files.end());
+  std::sort(plan.left.begin(), plan.left.end(),
+            [](const qzops::LeftEntry& a, const qzops::LeftEntry& b) { return a.path < b.path; });
+  result.files = std::move(plan.files);
+  for (const qzops::LeftEntry& entry : plan.left) {
+    // Gone since the listing (kMissing) is nothing to tell.
+    result.skipped.push_back(entry.path + ": " +
+                             (entry.reason == qzops::LeftReason::kUnfinished ? kUnfinished : KindRefusal(entry.kind)));
   }
-  qz::FolderScan scan = qz::ScanFolder(path);
-  if (!scan.complete) {
-    result.error = "cannot read the folder";
-    return result;
-  }
-  std::vector<qz::FolderEntry>& entries = scan.entries;
-  std::sort(entries.begin(), entries.end(),
-            [](const qz::FolderEntry& a, const qz::FolderEntry& b) { return a.name < b.name; });
-  for (qz::FolderEntry& entry : entries) {
-    const std::string full = JoinPath(path, entry.name);
-    // A link that the folder's listing shows as a file (Wine's Unix links) is known
-    // only when the entry itself is looked at.
-    if (entry.kind == PathKind::kRegularFile) entry.kind = KindOf(full);
-    if (qz::BatchTakes(command == Command::kEncrypt, entry) && Takes(command, entry.name)) {
-      result.files.push_back(full);
-    } else if (qz::IsUnfinishedOutput(entry)) {
-      result.skipped.push_back(full + ": " + kUnfinished);
-    } else if (entry.kind != PathKind::kRegularFile && entry.kind != PathKind::kDirectory &&
-               entry.kind != PathKind::kMissing) {
-      // Gone since the listing (kMissing) is nothing to tell.
-      result.skipped.push_back(full + ": " + KindRefusal(entry.kind));
-    }
-  }
-  if (result.files.empty()) result.note = NothingToDo(command);
+  if (plan.folder && result.files.empty()) result.note = NothingToDo(command);
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "arguments.h"
+#include "command_plan.h"
 #include "file_listing.h"
 
 namespace qzcli {
@@ -23,5 +24,7 @@ struct Expansion {
 // A file stands for itself; a folder for the files directly inside it that the
 // command takes, in byte order of their names. Sub-folders are never entered.
 Expansion ExpandPath(Command command, const std::string& path);
+// The operation a command runs.
+qzops::FileCommand OperationOf(Command command);
 
 }  // namespace qzcli

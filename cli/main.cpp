@@ -7,6 +7,7 @@
 
 #include "arguments.h"
 #include "code_page.h"
+#include "command_plan.h"
 #include "commands.h"
 #include "file_listing.h"
 #include "folder_expansion.h"
@@ -16,7 +17,6 @@
 #include "password_input.h"
 #include "progress_bar.h"
 #include "qz/default_password.h"
-#include "qz/file_cipher.h"
 #include "qz/qz_format.h"
 #include "strong_key_pool.h"
 #include "strong_password.h"
@@ -46,22 +46,10 @@ struct PasswordNeeds {
 };
 
 PasswordNeeds NeedsOf(const Arguments& args, const std::vector<Expansion>& expansions) {
-  PasswordNeeds needs;
-  if (args.command == Command::kEncrypt) {
-    needs.strong = args.strong;
-    needs.qz = !args.strong;
-    return needs;
-  }
-  if (args.command == Command::kUpgrade) {
-    needs.qz = needs.strong = true;
-    return needs;
-  }
-  for (const Expansion& expansion : expansions) {
-    for (const std::string& file : expansion.files) {
-      (qz::HasStrongExtension(BaseName(file)) ? needs.strong : needs.qz) = true;
-    }
-  }
-  return needs;
+  std::vector<std::string> files;
+  for (const Expansion& expansion : expansions) files.insert(files.end(), expansion.files.begin(), expansion.files.end());
+  const qzops::PasswordUse use = qzops::PasswordUseOf(OperationOf(args.command), args.strong, files);
+  return {qzops::NeedsQzForm(use), qzops::NeedsStrongForm(use)};
 }
 
 // The strong files of an upgrade take the ".qz" password (options->password, read
@@ -251,21 +239,6 @@ std::string EntryKey(const std::string& path) {
   return std::to_string(id.device) + ":" + std::to_string(id.file) + "/" + name;
 }
 
-bool RunOne(Command command, const std::string& path, const RunOptions& options) {
-  // A ".age" file is told by its name, whatever its case.
-  const bool strongFile = qz::HasStrongExtension(BaseName(path));
-  switch (command) {
-    case Command::kEncrypt:
-      return EncryptOne(path, options);
-    case Command::kDecrypt:
-      return DecryptOne(path, options);
-    case Command::kCheck: return strongFile ? CheckStrongOne(path, options) : CheckOne(path, options);
-    case Command::kUpgrade: return UpgradeOne(path, options);
-    case Command::kNone: break;
-  }
-  return false;
-}
-
 int Run(int argc, char** argv) {
   InitLocale();
   Arguments args;
@@ -315,11 +288,13 @@ int Run(int argc, char** argv) {
 
   // Strong files' keys for the next files are made while one is written.
   std::optional<qzops::StrongKeyPool> keyPool;
+  std::optional<TerminalSession> commandRun;  // ends before the pool it uses
   if (args.command == Command::kEncrypt && options.strong && fileCount > 1) {
     keyPool.emplace(fileCount);
     options.keyPool = &*keyPool;
   }
 
+  commandRun.emplace(OperationOf(args.command), options);
   std::size_t failures = 0, started = 0;
   std::set<std::string> seen;  // a file named twice, or inside a named folder, runs once
   for (std::size_t i = 0; i < args.paths.size(); ++i) {
@@ -334,7 +309,7 @@ int Run(int argc, char** argv) {
       if (Interrupted()) StopForInterrupt(fileCount - started, &options);
       ++started;
       if (!seen.insert(keys[i][k]).second) continue;
-      if (!RunOne(args.command, expansion.files[k], options)) ++failures;
+      if (!commandRun->Run(expansion.files[k])) ++failures;
     }
   }
   if (Interrupted()) StopForInterrupt(0, &options);

@@ -1,5 +1,7 @@
 #include "file_session.h"
 
+#include "age/strong_file.h"
+#include "command_plan.h"
 #include "fs/file_names.h"
 #include "fs/folder_scan.h"
 #include "qz/default_password.h"
@@ -23,22 +25,10 @@ std::string NameOf(const std::string& path) {
   return name;
 }
 
-// Runs once per attempt, with the progress the front end shows for it.
-class ProgressScope {
- public:
-  ProgressScope(FrontEnd& frontEnd, const std::string& path, std::uint64_t size)
-      : m_frontEnd(frontEnd), m_sink(frontEnd.BeginProgress(path, size)) {}
-  ~ProgressScope() { m_frontEnd.EndProgress(); }
-  qz::ProgressSink* sink() const { return m_sink; }
-
- private:
-  FrontEnd& m_frontEnd;
-  qz::ProgressSink* m_sink;
-};
-
 }  // namespace
 
-FileSession::FileSession(FrontEnd& frontEnd) : m_frontEnd(frontEnd) {}
+FileSession::FileSession(FrontEnd& frontEnd, SessionSettings settings)
+    : m_frontEnd(frontEnd), m_settings(settings) {}
 
 FileSession::~FileSession() { WipePassword(); }
 
@@ -79,7 +69,7 @@ bool FileSession::AskDecryptionPassword(PasswordUse use) {
 }
 
 bool FileSession::LeftAsLink(const std::string& path) {
-  if (!m_frontEnd.LeavesLinks() || qz::KindOf(path) != qz::EntryKind::kSymlink) return false;
+  if (!m_settings.leaveLinks || qz::KindOf(path) != qz::EntryKind::kSymlink) return false;
   if (m_batch)
     ++m_linksLeft;  // told once, when the batch ends
   else
@@ -99,11 +89,33 @@ bool FileSession::MayReplace(const std::string& destination) {
 }
 
 void FileSession::Run(FileCommand command, const std::string& path) {
+  RunOne(command, path);
+  if (!m_batch) WipePassword();
+}
+
+void FileSession::RunOne(FileCommand command, const std::string& path) {
   switch (command) {
     case FileCommand::kEncrypt: return Encrypt(path);
     case FileCommand::kDecrypt: return Decrypt(path);
     case FileCommand::kUpgrade: return Upgrade(path);
+    case FileCommand::kCheck: return Check(path);
   }
+}
+
+qz::TransactionOptions FileSession::OptionsFor(FileCommand command, const std::string& path,
+                                               bool strongFiles) const {
+  qz::TransactionOptions options;
+  options.keepSource = m_settings.keepSource;
+  options.deleteRetry = m_settings.deleteRetry;
+  options.cipher.backend = m_settings.backend;
+  options.cipher.cancel = m_settings.cancel;
+  options.cipher.workFactor = m_settings.workFactor;
+  if (!m_settings.headerName || strongFiles) return options;
+  if (command == FileCommand::kEncrypt)
+    options.cipher.headerName = m_settings.headerName(path, true);
+  else
+    options.cipher.expectedName = m_settings.headerName(path, false);
+  return options;
 }
 
 void FileSession::Encrypt(const std::string& path) {
@@ -119,10 +131,8 @@ void FileSession::Encrypt(const std::string& path) {
     report.path = path;
     report.inBatch = m_batch;
     {
-      ProgressScope progress(m_frontEnd, path, size);
-      qz::TransactionOptions options;
-      m_frontEnd.Configure(FileCommand::kEncrypt, path, &options);
-      options.cipher.progress = progress.sink();
+      qz::TransactionOptions options = OptionsFor(FileCommand::kEncrypt, path, m_password.strongFiles);
+      options.cipher.progress = m_frontEnd.BeginProgress(path, size);
       options.cipher.sizeHint = size;
       options.replaceExisting = replace;
       options.cipher.refuseOtherLinks = !acceptLinks;
@@ -177,6 +187,40 @@ void FileSession::Decrypt(const std::string& path) {
                 });
 }
 
+void FileSession::Check(const std::string& path) {
+  const bool strong = qz::HasStrongExtension(path);
+  const PasswordUse use = m_batch ? m_batchUse : strong ? PasswordUse::kStrongFiles : PasswordUse::kQzFiles;
+  if (LeftAsLink(path) || !AskDecryptionPassword(use)) return;
+  FileReport report;
+  report.command = FileCommand::kCheck;
+  report.path = path;
+  report.inBatch = m_batch;
+  report.fromQz = !strong;
+  report.decryption = true;
+  qz::TransactionOptions options = OptionsFor(FileCommand::kCheck, path, strong);
+  qz::CipherOptions& cipher = options.cipher;
+  // A strong file is read and authenticated whole, so a large one shows its progress; a
+  // ".qz" file's check reads its header only.
+  if (strong) cipher.sizeHint = m_frontEnd.SizeHint(path);
+  cipher.progress = m_frontEnd.BeginProgress(path, cipher.sizeHint);
+  if (strong) {
+    cipher.refuseOtherLinks = m_frontEnd.Preset(Question::kDecryptOtherLinks) != Answer::kYes;
+    cipher.workFactorFound = &report.workFactorFound;
+  } else {
+    cipher.acceptOtherName = m_frontEnd.Preset(Question::kOtherName) == Answer::kYes;
+    cipher.storedName = &report.decrypt.name;
+  }
+  m_frontEnd.Perform([&] {
+    report.decrypt.step = strong ? qz::CheckStrongPassword(path, m_password.strong, cipher)
+                                 : qz::CheckPassword(path, m_password.qz, cipher);
+  });
+  report.cipher = cipher;
+  report.cipher.progress = nullptr;
+  report.cipher.workFactorFound = nullptr;
+  report.cipher.storedName = nullptr;
+  m_frontEnd.Finished(report);
+}
+
 bool FileSession::StrongPasswordIsDefault() const {
   // An empty entry for an upgrade gives the default for the ".qz" file and nothing else.
   return m_password.strong.view() == qz::kDefaultPassword ||
@@ -186,9 +230,7 @@ bool FileSession::StrongPasswordIsDefault() const {
 bool FileSession::AskNewStrongPassword(const std::string& path) {
   // Asked only for a file the default opens: any other is refused for its password below,
   // as ever, without a question first.
-  qz::TransactionOptions options;
-  m_frontEnd.Configure(FileCommand::kUpgrade, path, &options);
-  options.cipher.progress = nullptr;
+  const qz::TransactionOptions options = OptionsFor(FileCommand::kUpgrade, path, false);
   const qz::DecryptStep step = qz::CheckPassword(path, m_password.qz, options.cipher);
   if (step != qz::DecryptStep::kOk && step != qz::DecryptStep::kNameMismatch) {
     FileReport report;
@@ -252,10 +294,8 @@ void FileSession::RunDecryption(FileCommand command, const std::string& path, bo
     report.fromQz = fromQz;
     report.decryption = true;
     {
-      ProgressScope progress(m_frontEnd, path, size);
-      qz::TransactionOptions options;
-      m_frontEnd.Configure(command, path, &options);
-      options.cipher.progress = progress.sink();
+      qz::TransactionOptions options = OptionsFor(command, path, !fromQz);
+      options.cipher.progress = m_frontEnd.BeginProgress(path, size);
       options.cipher.sizeHint = size;
       options.replaceExisting = replace;
       options.cipher.acceptOtherName = acceptOtherName;
@@ -301,7 +341,7 @@ void FileSession::RunFiles(const std::vector<std::string>& paths, FileCommand co
   // Every batch asks for its own password: none carries over from an earlier operation.
   WipePassword();
   m_batch = true;
-  m_batchUse = DecryptionUseOf(paths);
+  m_batchUse = PasswordUseOf(FileCommand::kDecrypt, false, paths);
   m_replaceAsked = false;
   m_replace = Answer::kAsk;
   m_unopened = 0;
@@ -309,7 +349,7 @@ void FileSession::RunFiles(const std::vector<std::string>& paths, FileCommand co
   BatchKeyPool keys(&m_keyPool, command, paths.size());
   for (std::size_t i = 0; i < paths.size() && !m_cancelled; ++i) {
     m_frontEnd.BatchFileBegan(i);
-    Run(command, paths[i]);
+    RunOne(command, paths[i]);
   }
   // Keys under way when a batch stops early take up to a second more: the window keeps
   // answering meanwhile.
@@ -340,43 +380,18 @@ bool FileSession::RunFolder(const std::string& folder, FileCommand command) {
   }
 
   // The names are taken before any file changes, so the batch's own outputs never come up.
-  scan = qz::ScanFolder(folder, "*.*");
-  std::vector<std::string> paths;
-  int unfinished = 0;
-  for (const qz::FolderEntry& entry : scan.entries) {
-    if (qz::IsUnfinishedOutput(entry)) ++unfinished;
-    if (!TakesName(command, entry.name)) continue;
-    // A path too long for the system is not left out: the engine refuses it with its
-    // message, so the user hears of it. A link the listing shows as a file is left when
-    // its turn comes.
-    if (entry.kind == qz::EntryKind::kRegularFile)
-      paths.push_back(folder + entry.name);
-    else if (entry.kind == qz::EntryKind::kSymlink)
-      ++m_linksLeft;
-    else if (entry.kind != qz::EntryKind::kDirectory && entry.kind != qz::EntryKind::kMissing)
-      ++m_othersLeft;
-  }
+  // A path too long for the system is not left out: the engine refuses it with its
+  // message, so the user hears of it.
+  const PathPlan plan = PlanFolder(command, folder);
+  m_linksLeft += plan.Links();
+  m_othersLeft += plan.Others();
+  const std::vector<std::string>& paths = plan.files;
   RunFiles(paths, command);
   if (m_cancelled) return true;  // the cancel's message is the only one
-  if (scan.opened && !scan.complete) m_frontEnd.Tell(Notice::kScanIncomplete, folder, 0);
+  if (plan.listed && !plan.complete) m_frontEnd.Tell(Notice::kScanIncomplete, folder, 0);
+  const int unfinished = plan.Left(LeftReason::kUnfinished);
   if (unfinished > 0) m_frontEnd.Tell(Notice::kUnfinishedFiles, folder, unfinished);
   return true;
-}
-
-PasswordUse FileSession::DecryptionUseOf(const std::vector<std::string>& paths) {
-  bool qzFiles = false, strongFiles = false;
-  for (const std::string& path : paths) (qz::HasStrongExtension(path) ? strongFiles : qzFiles) = true;
-  if (qzFiles && strongFiles) return PasswordUse::kBothKinds;
-  return strongFiles ? PasswordUse::kStrongFiles : PasswordUse::kQzFiles;
-}
-
-bool FileSession::TakesName(FileCommand command, const std::string& name) {
-  switch (command) {
-    case FileCommand::kEncrypt: return qz::BatchTakesName(true, name);
-    case FileCommand::kDecrypt: return qz::BatchTakesName(false, name);
-    case FileCommand::kUpgrade: return qz::BatchTakesName(false, name) && !qz::HasStrongExtension(name);
-  }
-  return false;
 }
 
 }  // namespace qzops

@@ -14,7 +14,7 @@ class StrongKeyPool;
 
 class FileSession {
  public:
-  explicit FileSession(FrontEnd& frontEnd);
+  explicit FileSession(FrontEnd& frontEnd, SessionSettings settings = {});
   ~FileSession();
   FileSession(const FileSession&) = delete;
   FileSession& operator=(const FileSession&) = delete;
@@ -24,13 +24,16 @@ class FileSession {
   void Encrypt(const std::string& path);
   void Decrypt(const std::string& path);
   void Upgrade(const std::string& path);
+  // Whether the password opens an encrypted file; nothing is written.
+  void Check(const std::string& path);
+  // One file on its own: its password is wiped when it ends.
   void Run(FileCommand command, const std::string& path);
 
   // Files with one password prompt (asked again until one of two or more bytes is
   // given), one answer to "replace?", and files not opened counted for BatchEnded.
   void RunFiles(const std::vector<std::string>& paths, FileCommand command);
-  // Every suitable file directly inside folder (ending in a separator); false when the
-  // user stopped it before it began.
+  // The files directly inside folder that command takes (see command_plan.h); false when
+  // the user stopped it before it began.
   bool RunFolder(const std::string& folder, FileCommand command);
 
   // Whether the user stopped the session's work: its caller adds no closing message.
@@ -44,12 +47,10 @@ class FileSession {
   int LinksLeft() const { return m_linksLeft; }
   int OthersLeft() const { return m_othersLeft; }
 
-  // What one password must open to decrypt all of paths.
-  static PasswordUse DecryptionUseOf(const std::vector<std::string>& paths);
-  // Whether a folder batch of command takes a file of this name.
-  static bool TakesName(FileCommand command, const std::string& name);
-
  private:
+  void RunOne(FileCommand command, const std::string& path);
+  // The settings' options for one engine call on path.
+  qz::TransactionOptions OptionsFor(FileCommand command, const std::string& path, bool strongFiles) const;
   bool LeftAsLink(const std::string& path);
   bool HasBatchPassword() const;
   bool AskEncryptionPassword();
@@ -69,6 +70,7 @@ class FileSession {
   void WipePassword();
 
   FrontEnd& m_frontEnd;
+  const SessionSettings m_settings;
   Passwords m_password;
   qz::Secret m_newStrong;  // UTF-8: a strong file's password in place of the default
   bool m_newStrongAsked = false;

@@ -1,5 +1,7 @@
-// What an operation asks of the program that runs it: the window answers with its
-// dialogs and message boxes, qzcrypt with its options and its terminal.
+// What an operation asks of the program that runs it, by role: asking (passwords and
+// consent), telling (notices and each file's end) and showing progress. The window answers
+// with its dialogs, message boxes and progress window, qzcrypt with its options and its
+// terminal.
 #pragma once
 
 #include <cstddef>
@@ -9,12 +11,14 @@
 #include <vector>
 
 #include "crypto/secret.h"
+#include "fs/file_system.h"
 #include "steps/progress.h"
 #include "transactions/replace_transaction.h"
 
 namespace qzops {
 
-enum class FileCommand { kEncrypt, kDecrypt, kUpgrade };
+// kCheck: whether the password opens an encrypted file; nothing is written.
+enum class FileCommand { kEncrypt, kDecrypt, kUpgrade, kCheck };
 
 // What the password of a decryption must open.
 enum class PasswordUse {
@@ -76,9 +80,24 @@ struct FileReport {
   }
 };
 
-class FrontEnd {
+// What a front end gives every engine call of a session, fixed when the session begins.
+struct SessionSettings {
+  const qz::CipherBackend* backend = nullptr;  // null: the engine's default
+  const qz::CancelToken* cancel = nullptr;     // read between blocks; set, it stops the file
+  bool keepSource = false;
+  qz::RetryPolicy deleteRetry;
+  int workFactor = 18;  // of the strong files written
+  // The name a ".qz" header holds for path (code page 936), as an encryption stores it
+  // (encrypting) or a decryption expects it; null: the engine's own.
+  std::string (*headerName)(const std::string& path, bool encrypting) = nullptr;
+  // Whether a link named as a file is left alone before anything is asked (the window);
+  // otherwise the engine refuses it when it opens the source.
+  bool leaveLinks = true;
+};
+
+class Asking {
  public:
-  virtual ~FrontEnd() = default;
+  virtual ~Asking() = default;
   // False when the user gave none (the operation ends quietly).
   virtual bool AskEncryptionPassword(Passwords* out) = 0;
   virtual bool AskDecryptionPassword(PasswordUse use, Passwords* out) = 0;
@@ -87,29 +106,36 @@ class FrontEnd {
   // none given, and the upgrade ends quietly.
   virtual bool AskNewStrongPassword(qz::Secret* out) { (void)out; return false; }
   virtual Answer Preset(Question question) = 0;
-  // Whether a link named as a file is left alone before anything is asked (the window);
-  // otherwise the engine refuses it when it opens the source.
-  virtual bool LeavesLinks() const { return true; }
   virtual bool Confirm(Question question, const std::string& subject) = 0;
+};
+
+class Telling {
+ public:
+  virtual ~Telling() = default;
   virtual void Tell(Notice notice, const std::string& subject, int count) = 0;
+  virtual void Finished(const FileReport& report) = 0;
+  // After a list of files run with one password: how many of them it did not open.
+  virtual void BatchEnded(int unopened) = 0;
+};
+
+class ProgressShow {
+ public:
+  virtual ~ProgressShow() = default;
   // The size the progress is measured against; 0 when unknown.
   virtual std::uint64_t SizeHint(const std::string& path) = 0;
-  // Where a run's progress goes (null: nowhere); EndProgress after every run.
+  // Where one engine call's progress goes (null: nowhere).
   virtual qz::ProgressSink* BeginProgress(const std::string& path, std::uint64_t size) = 0;
-  virtual void EndProgress() = 0;
-  // The options of the front end for this file (back end, retries, header names).
-  virtual void Configure(FileCommand command, const std::string& path, qz::TransactionOptions* options) = 0;
   // Runs one engine call and returns when it has ended. The engine calls back only the
   // progress sink and the options' cancel token meanwhile, so work may run on another
   // thread (the window keeps answering); nothing else of the front end is called then.
   virtual void Perform(const std::function<void()>& work) { work(); }
-  virtual void Finished(const FileReport& report) = 0;
   // A list of files run with one password: all of them before the first, then the index
   // of each as its turn comes. A cancelled file (see FileReport) ends the list.
   virtual void BatchBegan(const std::vector<std::string>& paths) { (void)paths; }
   virtual void BatchFileBegan(std::size_t index) { (void)index; }
-  // After the list: how many files its password did not open.
-  virtual void BatchEnded(int unopened) = 0;
 };
+
+// One object in every role, as both programs have it.
+class FrontEnd : public Asking, public Telling, public ProgressShow {};
 
 }  // namespace qzops

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "file_browser_dlg.h"
+#include "command_plan.h"
 #include "file_session.h"
 #include "fs/file_names.h"
 #include "fs/file_system.h"
@@ -88,37 +89,35 @@ void CFileBrowserDlg::DropOneItem(const std::string& path) {
 }
 
 void CFileBrowserDlg::DropFiles(const std::vector<std::string>& paths) {
-  RunPaths(paths, "一次拖放多项时只处理文件，%s 个目录未作处理。", true);
+  RunPaths(paths, FileCommand::kEncrypt, "一次拖放多项时只处理文件，%s 个目录未作处理。", true);
 }
 
-void CFileBrowserDlg::RunPaths(const std::vector<std::string>& paths, const char* foldersLeft, bool showFolder) {
-  // As a folder batch does, the stored name tells which files are encrypted.
-  std::vector<std::string> plain, encrypted;
-  int folders = 0;
-  for (const std::string& path : paths) {
-    if (IsFolder(path))
-      ++folders;
-    else
-      (qz::IsEncryptedName(path) ? encrypted : plain).push_back(path);
-  }
-  if (folders > 0) {
-    const std::wstring count = std::to_wstring(folders);
+void CFileBrowserDlg::RunPaths(const std::vector<std::string>& paths, FileCommand command, const char* foldersLeft,
+                               bool showFolder) {
+  const qzops::PickPlan plan = qzops::PlanPicked(command, paths);
+  if (plan.folders > 0) {
+    const std::wstring count = std::to_wstring(plan.folders);
     AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide(foldersLeft), L"%s", count), MB_OK);
   }
-  if (plain.empty() && encrypted.empty()) return;
+  const std::vector<std::string>& first = !plan.encrypt.empty() ? plan.encrypt
+                                          : !plan.decrypt.empty() ? plan.decrypt
+                                                                  : plan.upgrade;
+  if (first.empty()) return;
   if (showFolder) {
     std::string dir, name;
-    qz::SplitPath(plain.empty() ? encrypted.front() : plain.front(), &dir, &name);
+    qz::SplitPath(first.front(), &dir, &name);
     ShowFolder(dir);
   }
-  CFilePrompts prompts = Prompts();
-  qzops::FileSession session(prompts);
-  if (!plain.empty()) session.RunFiles(plain, FileCommand::kEncrypt);
-  if (!encrypted.empty()) session.RunFiles(encrypted, FileCommand::kDecrypt);
+  WindowFrontEnd prompts = Prompts();
+  qzops::FileSession session(prompts, prompts.Settings());
+  if (!plan.encrypt.empty()) session.RunFiles(plan.encrypt, FileCommand::kEncrypt);
+  if (!plan.decrypt.empty()) session.RunFiles(plan.decrypt, FileCommand::kDecrypt);
+  if (!plan.upgrade.empty()) session.RunFiles(plan.upgrade, FileCommand::kUpgrade);
   if (session.Cancelled()) return;  // its message was the last
-  const char* closing = encrypted.empty() ? "文件加密完成！"
-                        : plain.empty()   ? "文件解密完成！"
-                                          : "文件加密和解密完成！";
+  const char* closing = !plan.upgrade.empty()  ? "文件升级完成！"
+                        : plan.decrypt.empty() ? "文件加密完成！"
+                        : plan.encrypt.empty() ? "文件解密完成！"
+                                               : "文件加密和解密完成！";
   AfxMessageBox(ClosingReport(closing, session.LinksLeft(), session.OthersLeft()), MB_OK);
 }
 

@@ -14,7 +14,7 @@
 #include "controls.h"
 #include "dialog.h"
 #include "file_entry.h"
-#include "file_prompts.h"
+#include "window_front_end.h"
 #include "front_end.h"
 #include "password_dialogs.h"
 #include "settings_file.h"
@@ -129,10 +129,11 @@ class CFileBrowserDlg : public CDialog {
   void ShowFolder(const std::string& folder);
   void DropOneItem(const std::string& path);
   void DropFiles(const std::vector<std::string>& paths);
-  // Several paths as one batch, as a drop gives them: plain files are encrypted, ".qz" and
-  // ".age" files decrypted, and folders left alone and counted in foldersLeft ("%s": the
+  // Several paths as one batch, as a drop gives them, by the operations layer's plan: for
+  // kEncrypt plain files are encrypted and ".qz" and ".age" files decrypted, for kUpgrade
+  // ".qz" files upgraded; folders are left alone and counted in foldersLeft ("%s": the
   // count). showFolder lists the first file's folder first.
-  void RunPaths(const std::vector<std::string>& paths, const char* foldersLeft, bool showFolder);
+  void RunPaths(const std::vector<std::string>& paths, FileCommand command, const char* foldersLeft, bool showFolder);
   // What a drop of paths does: one folder is listed, one file gets its double-click.
   void OpenPaths(const std::vector<std::string>& paths);
   // The start paths when they are a single folder that can be listed (then none are left
@@ -175,7 +176,7 @@ class CFileBrowserDlg : public CDialog {
   static std::wstring ClosingReport(const char* closing, int linksLeft, int othersLeft);
   void RunFileCommand(FileCommand command, const char* path);
   // The window's answers to what an operation asks.
-  CFilePrompts Prompts();
+  WindowFrontEnd Prompts();
   void ShowContextMenu(int item);
   // The item's name on disk (UTF-8), as the listing found it.
   std::string ItemName(int item) const;

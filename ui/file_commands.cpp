@@ -17,13 +17,13 @@ void CFileBrowserDlg::UpgradeOneFile(const char* path) { RunFileCommand(FileComm
 
 void CFileBrowserDlg::RunFileCommand(FileCommand command, const char* path) {
   // The password served this one file only: the session wipes it as it ends.
-  CFilePrompts prompts = Prompts();
-  qzops::FileSession session(prompts);
+  WindowFrontEnd prompts = Prompts();
+  qzops::FileSession session(prompts, prompts.Settings());
   session.Run(command, path);
 }
 
-CFilePrompts CFileBrowserDlg::Prompts() {
-  return CFilePrompts(m_hWnd, [this] { RefreshListing(); },
+WindowFrontEnd CFileBrowserDlg::Prompts() {
+  return WindowFrontEnd(m_hWnd, [this] { RefreshListing(); },
                       [this](const std::string& path) { return ProbeFileSize(path.c_str()); }, m_settings);
 }
 

@@ -28,8 +28,8 @@ void CFileBrowserDlg::RunFolderBatch(FileCommand command, int item) {
     RunFileCommand(command, path.c_str());
     return;
   }
-  CFilePrompts prompts = Prompts();
-  qzops::FileSession session(prompts);
+  WindowFrontEnd prompts = Prompts();
+  qzops::FileSession session(prompts, prompts.Settings());
   // A cancelled batch has said what happened already.
   if (!session.RunFolder(std::string(path) + "\\", command) || session.Cancelled()) return;
   AfxMessageBox(ClosingReport(command == FileCommand::kEncrypt   ? "目录加密完成！"

@@ -6,14 +6,9 @@
 #include <vector>
 
 #include "file_browser_dlg.h"
-#include "file_session.h"
 #include "fs/file_names.h"
-#include "fs/folder_scan.h"
-#include "message_box.h"
-#include "message_template.h"
 #include "owner_draw_menu.h"
 #include "resource.h"
-#include "text_conversion.h"
 
 namespace {
 constexpr char kFoldersLeft[] = "多选时只处理文件，%s 个目录未作处理。";
@@ -42,26 +37,7 @@ void CFileBrowserDlg::RunSelection(FileCommand command) {
     if (!ItemPath(item, &path)) return;
     paths.push_back(std::move(path));
   }
-  if (paths.empty()) return;
-  if (command != FileCommand::kUpgrade) return RunPaths(paths, kFoldersLeft, false);
-
-  // The upgrade takes the ".qz" files; a folder is counted as in the other commands.
-  std::vector<std::string> upgraded;
-  int folders = 0;
-  for (const std::string& path : paths) {
-    if (qz::KindOf(path) == qz::EntryKind::kDirectory)
-      ++folders;
-    else if (qz::HasEncryptedExtension(path))
-      upgraded.push_back(path);
-  }
-  if (folders > 0)
-    AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide(kFoldersLeft), L"%s", std::to_wstring(folders)), MB_OK);
-  if (upgraded.empty()) return;
-  CFilePrompts prompts = Prompts();
-  qzops::FileSession session(prompts);
-  session.RunFiles(upgraded, FileCommand::kUpgrade);
-  if (session.Cancelled()) return;  // its message was the last
-  AfxMessageBox(ClosingReport("文件升级完成！", session.LinksLeft(), session.OthersLeft()), MB_OK);
+  if (!paths.empty()) RunPaths(paths, command, kFoldersLeft, false);
 }
 
 void CFileBrowserDlg::ShowSelectionMenu(int item) {

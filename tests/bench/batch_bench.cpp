@@ -76,7 +76,7 @@ double TimeBatch(CFileBrowserDlg& dialog, const char* name) {
   dialog.m_strCurrentDir = kRoot;
   dialog.RefreshListing();
   BenchPrompts prompts(dialog, "bench password", false);
-  qzops::FileSession session(prompts);
+  qzops::FileSession session(prompts, prompts.Settings());
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);

@@ -6,13 +6,13 @@
 #include <string_view>
 
 #include "file_browser_dlg.h"
-#include "file_prompts.h"
+#include "window_front_end.h"
 
-class BenchPrompts : public CFilePrompts {
+class BenchPrompts : public WindowFrontEnd {
  public:
   // The password of ".qz" files, or of strong files.
   BenchPrompts(CFileBrowserDlg& window, std::string_view password, bool strongFiles)
-      : CFilePrompts(window.m_hWnd, [&window] { window.RefreshListing(); },
+      : WindowFrontEnd(window.m_hWnd, [&window] { window.RefreshListing(); },
                      [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); },
                      m_noSettings),
         m_password(password.data(), password.size()),

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   // As a batch of one file the window shows no closing message: what is timed is the
   // operation alone.
   BenchPrompts prompts(dialog, "bench password", true);
-  qzops::FileSession session(prompts);
+  qzops::FileSession session(prompts, prompts.Settings());
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "age/strong_file.h"
+#include "command_plan.h"
 #include "file_session.h"
 #include "qz/default_password.h"
 #include "test_password.h"
@@ -38,6 +39,13 @@ struct Typed {
   bool strongFiles = false;
 };
 
+qzops::SessionSettings QuickSettings(const qz::CancelToken* cancel) {
+  qzops::SessionSettings settings;
+  settings.workFactor = 10;  // strong files quickly
+  settings.cancel = cancel;
+  return settings;
+}
+
 // Answers from a script and writes down, in order, everything the session did with it.
 class ScriptedFrontEnd : public qzops::FrontEnd {
  public:
@@ -48,7 +56,7 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
   Strings log;
   std::vector<qzops::FileReport> reports;
   int unopened = -1;
-  bool leavesLinks = true;
+  qzops::SessionSettings settings = QuickSettings(&cancel);
 
   bool AskEncryptionPassword(qzops::Passwords* out) override { return Next("encryption password", out); }
   bool AskDecryptionPassword(PasswordUse use, qzops::Passwords* out) override {
@@ -79,22 +87,17 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
     log.push_back("tell " + std::to_string(static_cast<int>(notice)) + " " + Base(subject) + " " +
                   std::to_string(count));
   }
-  bool LeavesLinks() const override { return leavesLinks; }
   std::uint64_t SizeHint(const std::string&) override { return 0; }
   qz::ProgressSink* BeginProgress(const std::string&, std::uint64_t) override {
     ++openProgress;
     return nullptr;
-  }
-  void EndProgress() override { --openProgress; }
-  void Configure(FileCommand, const std::string&, qz::TransactionOptions* options) override {
-    options->cipher.workFactor = 10;  // strong files quickly
-    options->cipher.cancel = &cancel;
   }
   void Perform(const std::function<void()>& work) override {
     ++performs;
     if (cancelFrom > 0 && performs >= cancelFrom) cancel.Request();
     work();
     cancel.Reset();
+    --openProgress;  // a progress begun ends with its engine call
   }
   void BatchBegan(const Strings& paths) override { batchSize = paths.size(); }
   void BatchFileBegan(std::size_t index) override { batchFiles.push_back(index); }
@@ -134,7 +137,7 @@ Typed Strong(const std::string& password) { return {std::string(), password, tru
 void RunAlone(FileCommand command, const std::string& path, const Typed& password) {
   ScriptedFrontEnd ui;
   ui.passwords = {password};
-  FileSession session(ui);
+  FileSession session(ui, ui.settings);
   session.Run(command, path);
   ASSERT_EQ(ui.reports.size(), 1u) << path;
 }
@@ -157,7 +160,7 @@ TEST(FileSessionTest, SingleFilesAskTheirOwnPasswordAndReplaceOnlyWithConsent) {
     ScriptedFrontEnd ui;
     ui.passwords = {Qz("pw")};
     ui.answers = {false};
-    FileSession session(ui);
+    FileSession session(ui, ui.settings);
     session.Encrypt(dir / "a.txt");
     EXPECT_EQ(ui.log, (Strings{"encryption password", Ask(Question::kReplace, "a.txt.qz")}));
     EXPECT_EQ(ReadFile(dir / "a.txt"), plain);
@@ -168,7 +171,7 @@ TEST(FileSessionTest, SingleFilesAskTheirOwnPasswordAndReplaceOnlyWithConsent) {
     ScriptedFrontEnd ui;
     ui.passwords = {Qz("pw")};
     ui.answers = {true};
-    FileSession session(ui);
+    FileSession session(ui, ui.settings);
     session.Encrypt(dir / "a.txt");
     EXPECT_EQ(ui.log, (Strings{"encryption password", Ask(Question::kReplace, "a.txt.qz"), "finished a.txt"}));
     ASSERT_EQ(ui.reports.size(), 1u);
@@ -179,7 +182,7 @@ TEST(FileSessionTest, SingleFilesAskTheirOwnPasswordAndReplaceOnlyWithConsent) {
     // A second command asks again: no password outlives its session.
     ScriptedFrontEnd ui;
     ui.passwords = {Qz("pw")};
-    FileSession session(ui);
+    FileSession session(ui, ui.settings);
     session.Decrypt(dir / "a.txt.qz");
     EXPECT_EQ(ui.log, (Strings{"decryption password 0", "finished a.txt.qz"}));
     EXPECT_EQ(ReadFile(dir / "a.txt"), plain);
@@ -188,7 +191,7 @@ TEST(FileSessionTest, SingleFilesAskTheirOwnPasswordAndReplaceOnlyWithConsent) {
     // A cancelled prompt ends the command quietly; a decryption of a plain file fails as
     // the engine would refuse it.
     ScriptedFrontEnd ui;
-    FileSession session(ui);
+    FileSession session(ui, ui.settings);
     session.Encrypt(dir / "a.txt");
     ui.passwords = {Qz("pw")};
     session.Decrypt(dir / "a.txt");
@@ -209,7 +212,7 @@ TEST(FileSessionTest, PresetAnswersAreNeverAskedAndADeclinedPresetIsReported) {
   ScriptedFrontEnd ui;
   ui.presets = {{Question::kReplace, Answer::kNo}};
   ui.passwords = {Qz("pw"), Qz("pw")};
-  FileSession session(ui);
+  FileSession session(ui, ui.settings);
   session.Encrypt(dir / "b.txt");
   ASSERT_EQ(ui.reports.size(), 1u);
   EXPECT_EQ(ui.reports[0].encrypt.step, qz::EncryptStep::kDestinationExists);
@@ -233,7 +236,7 @@ TEST(FileSessionTest, AnotherStoredNameIsAskedOutsideABatchAndCountedInsideOne) 
     ScriptedFrontEnd ui;
     ui.passwords = {Qz("secret")};
     ui.answers = {false};
-    FileSession session(ui);
+    FileSession session(ui, ui.settings);
     session.Decrypt(dir / "moved.txt.qz");
     EXPECT_EQ(ui.log, (Strings{"decryption password 0", Ask(Question::kOtherName, "orig.txt")}));
     EXPECT_EQ(dir.List(), Strings{"moved.txt.qz"});
@@ -242,7 +245,7 @@ TEST(FileSessionTest, AnotherStoredNameIsAskedOutsideABatchAndCountedInsideOne) 
     // In a batch the question is never put: the file counts as not opened.
     ScriptedFrontEnd ui;
     ui.passwords = {Qz("secret")};
-    FileSession session(ui);
+    FileSession session(ui, ui.settings);
     session.RunFiles({dir / "moved.txt.qz"}, FileCommand::kDecrypt);
     EXPECT_EQ(ui.log, (Strings{"decryption password 0", "batch ended 1"}));
     EXPECT_EQ(ReadFile(dir / "moved.txt.qz"), encrypted);
@@ -252,7 +255,7 @@ TEST(FileSessionTest, AnotherStoredNameIsAskedOutsideABatchAndCountedInsideOne) 
     ScriptedFrontEnd ui;
     ui.passwords = {Qz("secret")};
     ui.answers = {true};
-    FileSession session(ui);
+    FileSession session(ui, ui.settings);
     session.Decrypt(dir / "moved.txt.qz");
     EXPECT_EQ(ui.log, (Strings{"decryption password 0", Ask(Question::kOtherName, "orig.txt"), "finished moved.txt.qz"}));
     EXPECT_EQ(ReadFile(dir / "moved.txt"), plain);
@@ -273,13 +276,13 @@ TEST(FileSessionTest, ABatchAsksOnePasswordAndOneReplaceAndCountsWhatItLeaves) {
   {
     // Encrypting a folder that holds encrypted files asks first; "no" stops everything.
     ScriptedFrontEnd ui;
-    FileSession session(ui);
+    FileSession session(ui, ui.settings);
     ui.answers = {false};
     EXPECT_FALSE(session.RunFolder(folder, FileCommand::kEncrypt));
     EXPECT_EQ(ui.log, Strings{Ask(Question::kFolderHasEncrypted, folder)});
   }
   ScriptedFrontEnd ui;
-  FileSession session(ui);
+  FileSession session(ui, ui.settings);
   // "No" to the one replace question holds for the whole batch.
   ui.passwords = {Qz("pw")};
   ui.answers = {true, false};
@@ -337,7 +340,7 @@ TEST(FileSessionTest, LinksAreLeftAndOtherNamesNeedConsent) {
   ASSERT_EQ(::link((dir / "h.txt").c_str(), (dir / "h2.txt").c_str()), 0);
   ASSERT_EQ(::symlink("h.txt", (dir / "s.txt").c_str()), 0);
   ScriptedFrontEnd ui;
-  FileSession session(ui);
+  FileSession session(ui, ui.settings);
   session.Encrypt(dir / "s.txt");  // a link: told, and no password asked
   ui.passwords = {Qz("pw"), Qz("pw")};
   ui.answers = {false, true};
@@ -359,9 +362,9 @@ TEST(FileSessionTest, LinksAreLeftAndOtherNamesNeedConsent) {
   // A front end that lists no links leaves one that appears to the engine, which refuses
   // to open it.
   ui.log.clear();
-  ui.leavesLinks = false;
+  ui.settings.leaveLinks = false;
   ui.passwords = {Qz("pw")};
-  session.Encrypt(dir / "s.txt");
+  FileSession(ui, ui.settings).Encrypt(dir / "s.txt");
   EXPECT_EQ(ui.log, (Strings{"encryption password", "finished s.txt"}));
   ASSERT_EQ(ui.reports.size(), 2u);
   EXPECT_EQ(ui.reports[1].encrypt.outcome, qz::Outcome::kFailed);
@@ -377,7 +380,7 @@ TEST(FileSessionTest, StrongFilesAndUpgradesTakeTheirOwnPasswordForms) {
   {
     ScriptedFrontEnd ui;
     ui.passwords = {Strong("strong pw")};
-    FileSession session(ui);
+    FileSession session(ui, ui.settings);
     session.Upgrade(dir / "c.txt.age");  // only ".qz" files: nothing asked
     session.Decrypt(dir / "c.txt.age");
     EXPECT_EQ(ui.log, (Strings{Tell(Notice::kNotQz, "c.txt.age"), "decryption password 1", "finished c.txt.age"}));
@@ -386,18 +389,18 @@ TEST(FileSessionTest, StrongFilesAndUpgradesTakeTheirOwnPasswordForms) {
   RunAlone(FileCommand::kEncrypt, dir / "c.txt", Qz("both"));
   ScriptedFrontEnd ui;
   ui.passwords = {{"both", "both", false}};
-  FileSession session(ui);
+  FileSession session(ui, ui.settings);
   session.Upgrade(dir / "c.txt.qz");
   EXPECT_EQ(ui.log, (Strings{"decryption password 3", "finished c.txt.qz"}));
   EXPECT_EQ(dir.List(), Strings{"c.txt.age"});
   RunAlone(FileCommand::kDecrypt, dir / "c.txt.age", Strong("both"));
   EXPECT_EQ(ReadFile(dir / "c.txt"), plain);
 
-  EXPECT_EQ(FileSession::DecryptionUseOf({"a.qz", "b.age"}), PasswordUse::kBothKinds);
-  EXPECT_EQ(FileSession::DecryptionUseOf({"b.AGE"}), PasswordUse::kStrongFiles);
-  EXPECT_EQ(FileSession::DecryptionUseOf({"a.qz"}), PasswordUse::kQzFiles);
-  EXPECT_FALSE(FileSession::TakesName(FileCommand::kUpgrade, "x.age"));
-  EXPECT_TRUE(FileSession::TakesName(FileCommand::kUpgrade, "x.qz"));
+  EXPECT_EQ(qzops::PasswordUseOf(FileCommand::kDecrypt, false, {"a.qz", "b.age"}), PasswordUse::kBothKinds);
+  EXPECT_EQ(qzops::PasswordUseOf(FileCommand::kDecrypt, false, {"b.AGE"}), PasswordUse::kStrongFiles);
+  EXPECT_EQ(qzops::PasswordUseOf(FileCommand::kDecrypt, false, {"a.qz"}), PasswordUse::kQzFiles);
+  EXPECT_FALSE(qzops::TakesName(FileCommand::kUpgrade, "x.age"));
+  EXPECT_TRUE(qzops::TakesName(FileCommand::kUpgrade, "x.qz"));
 }
 
 TEST(FileSessionTest, AnUpgradeGivesAStrongFileItsOwnPasswordInPlaceOfTheDefault) {
@@ -418,7 +421,7 @@ TEST(FileSessionTest, AnUpgradeGivesAStrongFileItsOwnPasswordInPlaceOfTheDefault
     // No answer ends the file quietly; one the default does not open is refused unasked.
     ScriptedFrontEnd ui;
     ui.passwords = {{kDefault, one.strong, false}};
-    FileSession session(ui);
+    FileSession session(ui, ui.settings);
     session.Upgrade(folder + one.name);
     EXPECT_EQ(ui.log, one.log);
     for (const auto& report : ui.reports) EXPECT_EQ(report.decrypt.step, qz::DecryptStep::kWrongPassword);
@@ -429,7 +432,7 @@ TEST(FileSessionTest, AnUpgradeGivesAStrongFileItsOwnPasswordInPlaceOfTheDefault
   ScriptedFrontEnd ui;
   ui.passwords = {{kDefault, kDefault, false}};
   ui.newPasswords = {"new pw", "second"};
-  FileSession session(ui);
+  FileSession session(ui, ui.settings);
   session.RunFiles({folder + "w.txt.qz", folder + "d1.txt.qz", folder + "d2.txt.qz"}, FileCommand::kUpgrade);
   EXPECT_EQ(ui.log, (Strings{"decryption password 3", "new strong password", "finished d1.txt.qz in batch",
                              "finished d2.txt.qz in batch", "batch ended 1"}));
@@ -456,7 +459,7 @@ TEST(FileSessionTest, ACancelLeavesTheFileInHandAndEndsTheBatchAndTheSessionsWor
     ScriptedFrontEnd ui;
     ui.passwords = {Qz("pw")};
     ui.cancelFrom = 2;
-    FileSession session(ui);
+    FileSession session(ui, ui.settings);
     Strings paths;
     for (const std::string& name : names) paths.push_back(folder + name);
     session.RunFiles(paths, FileCommand::kEncrypt);
@@ -493,7 +496,7 @@ TEST(FileSessionTest, ACancelLeavesTheFileInHandAndEndsTheBatchAndTheSessionsWor
     ScriptedFrontEnd ui;
     ui.passwords = {one.password};
     ui.cancelFrom = 1;
-    FileSession session(ui);
+    FileSession session(ui, ui.settings);
     session.Run(one.command, folder + one.name);
     ASSERT_EQ(ui.reports.size(), 1u) << one.name;
     EXPECT_TRUE(ui.reports[0].Cancelled()) << one.name;

@@ -30,6 +30,13 @@ const std::string kPassword = "pool password";
 std::atomic<int> g_finished{0};
 std::atomic<int> g_cancelAfter{1000};
 
+qzops::SessionSettings BatchSettings(const qz::CancelToken& cancel) {
+  qzops::SessionSettings settings;
+  settings.workFactor = 10;
+  settings.cancel = &cancel;
+  return settings;
+}
+
 class BatchFrontEnd : public qzops::FrontEnd {
  public:
   std::vector<qzops::FileReport> reports;
@@ -45,11 +52,6 @@ class BatchFrontEnd : public qzops::FrontEnd {
   void Tell(qzops::Notice, const std::string&, int) override {}
   std::uint64_t SizeHint(const std::string&) override { return 0; }
   qz::ProgressSink* BeginProgress(const std::string&, std::uint64_t) override { return nullptr; }
-  void EndProgress() override {}
-  void Configure(FileCommand, const std::string&, qz::TransactionOptions* options) override {
-    options->cipher.workFactor = 10;
-    options->cipher.cancel = &cancel;
-  }
   void Finished(const qzops::FileReport& report) override {
     reports.push_back(report);
     if (++g_finished >= g_cancelAfter) cancel.Request();
@@ -100,7 +102,7 @@ TEST_F(StrongKeyPoolTest, BatchOutputsOpenAndEachHasItsOwnSaltAndFileKey) {
   qzops::StrongKeyPool pool(paths.size());
   BatchFrontEnd ui;
   {
-    qzops::FileSession session(ui);
+    qzops::FileSession session(ui, BatchSettings(ui.cancel));
     session.UseKeyPool(&pool);
     session.RunFiles(paths, FileCommand::kEncrypt);
   }
@@ -145,7 +147,7 @@ TEST_F(StrongKeyPoolTest, CancelHalfWayKeepsTheRestAndLeavesNoThread) {
   BatchFrontEnd ui;
   {
     // The batch's own pool, ended with the batch.
-    qzops::FileSession session(ui);
+    qzops::FileSession session(ui, BatchSettings(ui.cancel));
     session.RunFiles(paths, FileCommand::kEncrypt);
     EXPECT_EQ(ThreadsNow(), threadsBefore);
   }
@@ -169,7 +171,7 @@ TEST_F(StrongKeyPoolTest, CancelHalfWayKeepsTheRestAndLeavesNoThread) {
   g_cancelAfter = 1000;
   BatchFrontEnd second;
   {
-    qzops::FileSession session(second);
+    qzops::FileSession session(second, BatchSettings(second.cancel));
     session.RunFiles(withLinks, FileCommand::kEncrypt);
     EXPECT_EQ(ThreadsNow(), threadsBefore);
   }

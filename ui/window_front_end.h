@@ -16,14 +16,18 @@
 class OperationProgress;
 class SettingsFile;
 
-class CFilePrompts : public qzops::FrontEnd {
+class WindowFrontEnd : public qzops::FrontEnd {
  public:
   // owner is the main window, held back while a file is worked on; relist shows the
   // folder again after a change; sizeOf measures a file for the progress window (0 after
   // telling why it cannot); settings keep the encryption dialog's choice of file.
-  CFilePrompts(HWND owner, std::function<void()> relist,
-               std::function<std::uint64_t(const std::string&)> sizeOf, SettingsFile& settings);
-  ~CFilePrompts() override;
+  WindowFrontEnd(HWND owner, std::function<void()> relist,
+                 std::function<std::uint64_t(const std::string&)> sizeOf, SettingsFile& settings);
+  ~WindowFrontEnd() override;
+
+  // What every engine call of the window's sessions is given: the cancel is this front
+  // end's, which its progress window sets.
+  qzops::SessionSettings Settings() const;
 
   bool AskEncryptionPassword(qzops::Passwords* out) override;
   bool AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) override;
@@ -33,8 +37,6 @@ class CFilePrompts : public qzops::FrontEnd {
   void Tell(qzops::Notice notice, const std::string& subject, int count) override;
   std::uint64_t SizeHint(const std::string& path) override;
   qz::ProgressSink* BeginProgress(const std::string& path, std::uint64_t size) override;
-  void EndProgress() override;
-  void Configure(qzops::FileCommand command, const std::string& path, qz::TransactionOptions* options) override;
   // The work runs on a worker thread while this thread keeps the windows answering: the
   // main window takes no input meanwhile, and closing it asks for a cancel.
   void Perform(const std::function<void()>& work) override;

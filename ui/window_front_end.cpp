@@ -1,4 +1,4 @@
-#include "file_prompts.h"
+#include "window_front_end.h"
 
 #include <exception>
 #include <utility>
@@ -60,13 +60,14 @@ std::uint64_t QuietSize(const std::string& path) {
 
 }  // namespace
 
-CFilePrompts::CFilePrompts(HWND owner, std::function<void()> relist,
-                           std::function<std::uint64_t(const std::string&)> sizeOf, SettingsFile& settings)
+WindowFrontEnd::WindowFrontEnd(HWND owner, std::function<void()> relist,
+                               std::function<std::uint64_t(const std::string&)> sizeOf,
+                               SettingsFile& settings)
     : m_hOwner(owner), m_relist(std::move(relist)), m_sizeOf(std::move(sizeOf)), m_pSettings(&settings) {}
 
-CFilePrompts::~CFilePrompts() = default;
+WindowFrontEnd::~WindowFrontEnd() = default;
 
-bool CFilePrompts::AskEncryptionPassword(qzops::Passwords* out) {
+bool WindowFrontEnd::AskEncryptionPassword(qzops::Passwords* out) {
   CEncryptPasswordDlg dialog(*m_pSettings);
   if (dialog.DoModal() != IDOK) return false;
   out->strongFiles = dialog.m_bStrong;
@@ -75,7 +76,7 @@ bool CFilePrompts::AskEncryptionPassword(qzops::Passwords* out) {
   return true;
 }
 
-bool CFilePrompts::AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) {
+bool WindowFrontEnd::AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) {
   CDecryptPasswordDlg dialog(use);
   if (dialog.DoModal() != IDOK) return false;
   out->qz = std::move(dialog.m_password);
@@ -83,20 +84,20 @@ bool CFilePrompts::AskDecryptionPassword(qzops::PasswordUse use, qzops::Password
   return true;
 }
 
-bool CFilePrompts::AskNewStrongPassword(qz::Secret* out) {
+bool WindowFrontEnd::AskNewStrongPassword(qz::Secret* out) {
   CNewStrongPasswordDlg dialog;
   if (dialog.DoModal() != IDOK) return false;
   *out = std::move(dialog.m_strongPassword);
   return true;
 }
 
-qzops::Answer CFilePrompts::Preset(Question question) {
+qzops::Answer WindowFrontEnd::Preset(Question question) {
   // An upgrade's strong file holds the same content as its ".qz": other names of it stay
   // encrypted either way, so there is nothing to ask.
   return question == Question::kUpgradeOtherLinks ? qzops::Answer::kYes : qzops::Answer::kAsk;
 }
 
-bool CFilePrompts::Confirm(Question question, const std::string& subject) {
+bool WindowFrontEnd::Confirm(Question question, const std::string& subject) {
   const char* text = "";
   std::wstring value = Utf8ToWide(subject);
   switch (question) {
@@ -116,7 +117,7 @@ bool CFilePrompts::Confirm(Question question, const std::string& subject) {
   return AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide(text), L"%s", value), MB_YESNO) == IDYES;
 }
 
-void CFilePrompts::Tell(Notice notice, const std::string& subject, int count) {
+void WindowFrontEnd::Tell(Notice notice, const std::string& subject, int count) {
   switch (notice) {
     case Notice::kLink:
       AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide("“%s”是一个链接，请对它指向的文件操作。"), L"%s",
@@ -133,9 +134,9 @@ void CFilePrompts::Tell(Notice notice, const std::string& subject, int count) {
   }
 }
 
-std::uint64_t CFilePrompts::SizeHint(const std::string& path) { return m_sizeOf(path); }
+std::uint64_t WindowFrontEnd::SizeHint(const std::string& path) { return m_sizeOf(path); }
 
-OperationProgress& CFilePrompts::Operation() {
+OperationProgress& WindowFrontEnd::Operation() {
   if (!m_pOperation) {
     m_cancel.Reset();
     m_pOperation = std::make_unique<OperationProgress>(m_cancel);
@@ -144,7 +145,7 @@ OperationProgress& CFilePrompts::Operation() {
   return *m_pOperation;
 }
 
-void CFilePrompts::EndOperation() {
+void WindowFrontEnd::EndOperation() {
   if (!m_pOperation) return;
   // The main window is enabled again by now, so it takes the activation back.
   m_pOperation.reset();
@@ -156,20 +157,20 @@ void CFilePrompts::EndOperation() {
   m_hFocus = nullptr;
 }
 
-qz::ProgressSink* CFilePrompts::BeginProgress(const std::string& path, std::uint64_t size) {
+qz::ProgressSink* WindowFrontEnd::BeginProgress(const std::string& path, std::uint64_t size) {
   OperationProgress& operation = Operation();
   operation.BeginFile(path, size, m_inBatch ? m_batchIndex : 0);
   return operation.sink();
 }
 
-void CFilePrompts::EndProgress() {}
-
-void CFilePrompts::Configure(qzops::FileCommand, const std::string&, qz::TransactionOptions* options) {
-  options->cipher.backend = &qz::CryptoApiBackend();
-  options->cipher.cancel = &m_cancel;
+qzops::SessionSettings WindowFrontEnd::Settings() const {
+  qzops::SessionSettings settings;
+  settings.backend = &qz::CryptoApiBackend();
+  settings.cancel = &m_cancel;
+  return settings;
 }
 
-void CFilePrompts::Perform(const std::function<void()>& work) {
+void WindowFrontEnd::Perform(const std::function<void()>& work) {
   OperationProgress& operation = Operation();
   operation.Start();
   const std::exception_ptr error = RunOnWorker(m_hOwner, m_cancel, work, [&operation] { operation.Tick(); });
@@ -178,7 +179,7 @@ void CFilePrompts::Perform(const std::function<void()>& work) {
   if (error) std::rethrow_exception(error);
 }
 
-void CFilePrompts::Finished(const qzops::FileReport& report) {
+void WindowFrontEnd::Finished(const qzops::FileReport& report) {
   if (report.Cancelled()) {
     // The file is as it was; a batch tells it once, at its end.
     m_cancelled = true;
@@ -213,7 +214,7 @@ void CFilePrompts::Finished(const qzops::FileReport& report) {
   if (!report.inBatch) m_relist();
 }
 
-void CFilePrompts::BatchBegan(const std::vector<std::string>& paths) {
+void WindowFrontEnd::BatchBegan(const std::vector<std::string>& paths) {
   m_inBatch = true;
   m_batchIndex = 0;
   m_batchCount = static_cast<int>(paths.size());
@@ -225,9 +226,9 @@ void CFilePrompts::BatchBegan(const std::vector<std::string>& paths) {
   Operation().BeginBatch(sizes);
 }
 
-void CFilePrompts::BatchFileBegan(std::size_t index) { m_batchIndex = static_cast<int>(index); }
+void WindowFrontEnd::BatchFileBegan(std::size_t index) { m_batchIndex = static_cast<int>(index); }
 
-void CFilePrompts::BatchEnded(int unopened) {
+void WindowFrontEnd::BatchEnded(int unopened) {
   m_inBatch = false;
   EndOperation();
   {
