@@ -2,13 +2,12 @@
 // folder is listed and the file gets what a double-click gives it; several files are
 // encrypted or decrypted as a batch of just those files. Paths the program is started
 // with, and several items selected in the list, take the same way.
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "file_browser_dlg.h"
-#include "file_session.h"
 #include "file_system.h"
+#include "folder_reading.h"
 #include "message_box.h"
 #include "message_template.h"
 #include "qz_name.h"
@@ -48,11 +47,6 @@ std::vector<std::wstring> DroppedPaths(HDROP drop) {
   return paths;
 }
 
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(qz::WidePath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 void CFileBrowserDlg::OnDropFiles(HDROP drop) {
@@ -64,14 +58,13 @@ void CFileBrowserDlg::OnDropFiles(HDROP drop) {
 
 void CFileBrowserDlg::OpenPaths(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
-  if (paths.size() == 1)
-    DropOneItem(paths.front());
-  else
-    DropFiles(paths);
+  if (paths.size() == 1) return DropOneItem(paths.front());
+  m_commands.RunPaths(paths, "一次拖放多项时只处理文件，%s 个目录未作处理。",
+                      [this](const std::string& folder) { ShowFolder(folder); });
 }
 
 void CFileBrowserDlg::DropOneItem(const std::string& path) {
-  if (IsFolder(path)) {
+  if (FolderKindOfPath(path) != FolderKind::kNone) {
     ShowFolder(path);
     return;
   }
@@ -81,45 +74,10 @@ void CFileBrowserDlg::DropOneItem(const std::string& path) {
   ShowFolder(dir);
   // The file is found by its name on disk, so it gets exactly a double-click's command
   // on that item.
-  const int item = FindItemByDiskName(name);
+  const int item = m_list.FindByDiskName(name);
   if (item < 0) return;
-  SelectItem(item);
+  m_list.Select(item);
   ActivateItem(item);
-}
-
-void CFileBrowserDlg::DropFiles(const std::vector<std::string>& paths) {
-  RunPaths(paths, "一次拖放多项时只处理文件，%s 个目录未作处理。", true);
-}
-
-void CFileBrowserDlg::RunPaths(const std::vector<std::string>& paths, const char* foldersLeft, bool showFolder) {
-  // As a folder batch does, the stored name tells which files are encrypted.
-  std::vector<std::string> plain, encrypted;
-  int folders = 0;
-  for (const std::string& path : paths) {
-    if (IsFolder(path))
-      ++folders;
-    else
-      (qz::IsEncryptedName(path) ? encrypted : plain).push_back(path);
-  }
-  if (folders > 0) {
-    const std::wstring count = std::to_wstring(folders);
-    AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide(foldersLeft), L"%s", count), MB_OK);
-  }
-  if (plain.empty() && encrypted.empty()) return;
-  if (showFolder) {
-    std::string dir, name;
-    qz::SplitPath(plain.empty() ? encrypted.front() : plain.front(), &dir, &name);
-    ShowFolder(dir);
-  }
-  CFilePrompts prompts = Prompts();
-  qzops::FileSession session(prompts);
-  if (!plain.empty()) session.RunFiles(plain, FileCommand::kEncrypt);
-  if (!encrypted.empty()) session.RunFiles(encrypted, FileCommand::kDecrypt);
-  if (session.Cancelled()) return;  // its message was the last
-  const char* closing = encrypted.empty() ? "文件加密完成！"
-                        : plain.empty()   ? "文件解密完成！"
-                                          : "文件加密和解密完成！";
-  AfxMessageBox(ClosingReport(closing, session.LinksLeft(), session.OthersLeft()), MB_OK);
 }
 
 // --- started with paths ---------------------------------------------------------------
@@ -143,7 +101,7 @@ std::wstring CFileBrowserDlg::FullPathOf(const std::wstring& argument) {
 std::string CFileBrowserDlg::StartFolder() {
   if (m_startPaths.size() != 1) return std::string();
   std::string path = qz::Utf8Path(m_startPaths.front().c_str());
-  if (path.empty() || m_startPaths.front().size() + 2 > qz::MaxPathLength() || !IsFolder(path))
+  if (path.empty() || m_startPaths.front().size() + 2 > qz::MaxPathLength() || FolderKindOfPath(path) == FolderKind::kNone)
     return std::string();
   m_startPaths.clear();
   return path;

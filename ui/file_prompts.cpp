@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "app.h"
-#include "display_name.h"
+#include "listing/display_name.h"
 #include "message_box.h"
 #include "message_template.h"
 #include "operation_messages.h"
