@@ -6,6 +6,7 @@
 void CFileList::Clear() {
   m_nMaxTextWidth = 0;
   m_itemNames.clear();
+  m_itemFolders.clear();
   m_lvFiles.DeleteAllItems();
 }
 
@@ -31,6 +32,7 @@ void CFileList::Show(const std::vector<ListedEntry>& entries, const std::functio
       continue;
     }
     m_itemNames.push_back(entry.diskName);
+    m_itemFolders.push_back(entry.folder);
     int width = m_lvFiles.GetStringWidth(text.c_str());
     if (width > m_nMaxTextWidth) m_nMaxTextWidth = width;
     ++items;
@@ -46,6 +48,10 @@ void CFileList::Show(const std::vector<ListedEntry>& entries, const std::functio
 std::string CFileList::DiskName(int item) const {
   if (item >= 0 && static_cast<size_t>(item) < m_itemNames.size()) return m_itemNames[static_cast<size_t>(item)];
   return m_lvFiles.GetItemText(item);
+}
+
+bool CFileList::IsFolder(int item) const {
+  return item >= 0 && static_cast<size_t>(item) < m_itemFolders.size() && m_itemFolders[static_cast<size_t>(item)];
 }
 
 int CFileList::Find(const std::string& text) const {

@@ -24,7 +24,8 @@ class CFileList {
   int WidestText() const { return m_nMaxTextWidth; }
   int Count() const { return m_lvFiles.GetItemCount(); }
 
-  bool IsFolder(int item) const { return (m_lvFiles.GetItemData(item) & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+  // Listed with the folders, by the listing's rule (FolderKindOf).
+  bool IsFolder(int item) const;
   std::string Text(int item) const { return m_lvFiles.GetItemText(item); }
   // The item's name on disk (UTF-8), as the listing found it.
   std::string DiskName(int item) const;
@@ -59,5 +60,6 @@ class CFileList {
  private:
   CListCtrl m_lvFiles;
   std::vector<std::string> m_itemNames;  // each item's name on disk, by index
+  std::vector<bool> m_itemFolders;       // and whether it was listed as a folder
   int m_nMaxTextWidth = 0;
 };
