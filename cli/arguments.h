@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "strong_file.h"
+#include "age/strong_file.h"
 
 namespace qzcli {
 

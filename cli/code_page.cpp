@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "code_page_936.h"
+#include "qz/code_page_936.h"
 
 #ifdef _WIN32
 #include <windows.h>

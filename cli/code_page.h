@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "secret.h"
+#include "crypto/secret.h"
 
 namespace qzcli {
 

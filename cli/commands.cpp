@@ -5,18 +5,18 @@
 #include <memory>
 #include <type_traits>
 
+#include "age/strong_file.h"
 #include "code_page.h"
 #include "console_text.h"
-#include "file_cipher.h"
 #include "file_listing.h"
 #include "file_session.h"
-#include "file_streams.h"
+#include "fs/file_names.h"
+#include "fs/file_streams.h"
 #include "interrupt.h"
 #include "messages.h"
 #include "progress_bar.h"
-#include "qz_name.h"
-#include "replace_transaction.h"
-#include "strong_file.h"
+#include "qz/file_cipher.h"
+#include "transactions/replace_transaction.h"
 
 namespace qzcli {
 

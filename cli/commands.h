@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "secret.h"
+#include "crypto/secret.h"
 
 namespace qzops {
 class StrongKeyPool;

@@ -1,11 +1,11 @@
 #include "file_listing.h"
 
-#include "qz_name.h"
+#include "fs/file_names.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
-#include "win_path.h"
+#include "fs/win_path.h"
 #else
 #include <sys/stat.h>
 #endif

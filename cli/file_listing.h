@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "folder_scan.h"
+#include "fs/folder_scan.h"
 
 namespace qzcli {
 

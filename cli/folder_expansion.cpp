@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "file_system.h"
-#include "qz_name.h"
+#include "fs/file_names.h"
+#include "fs/file_system.h"
 
 namespace qzcli {
 

@@ -3,7 +3,7 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "file_streams.h"
+#include "fs/file_streams.h"
 
 namespace qzcli {
 

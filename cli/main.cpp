@@ -8,21 +8,21 @@
 #include "arguments.h"
 #include "code_page.h"
 #include "commands.h"
-#include "default_password.h"
-#include "file_cipher.h"
-#include "qz_format.h"
 #include "file_listing.h"
 #include "folder_expansion.h"
+#include "fs/file_names.h"
 #include "interrupt.h"
 #include "messages.h"
 #include "password_input.h"
 #include "progress_bar.h"
-#include "qz_name.h"
+#include "qz/default_password.h"
+#include "qz/file_cipher.h"
+#include "qz/qz_format.h"
 #include "strong_key_pool.h"
 #include "strong_password.h"
 
 #ifdef _WIN32
-#include "win_path.h"
+#include "fs/win_path.h"
 #endif
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "file_cipher.h"
-#include "replace_transaction.h"
+#include "qz/file_cipher.h"
+#include "transactions/replace_transaction.h"
 
 namespace qzcli {
 

@@ -11,9 +11,9 @@
 
 #include <algorithm>
 
-#include "secure_wipe.h"
+#include "crypto/secure_wipe.h"
+#include "fs/win_path.h"
 #include "wide_text.h"
-#include "win_path.h"
 #else
 #include <fcntl.h>
 #include <poll.h>

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "secret.h"
+#include "crypto/secret.h"
 
 namespace qzcli {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "progress.h"
+#include "steps/progress.h"
 
 namespace qzcli {
 

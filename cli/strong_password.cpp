@@ -6,10 +6,10 @@
 #include "code_page.h"
 #include "commands.h"
 #include "console_text.h"
-#include "default_password.h"
-#include "passphrase.h"
+#include "password/passphrase.h"
 #include "password_input.h"
 #include "password_verdict.h"
+#include "qz/default_password.h"
 
 namespace qzcli {
 

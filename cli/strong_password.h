@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "secret.h"
+#include "crypto/secret.h"
 
 namespace qzcli {
 

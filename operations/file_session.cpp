@@ -1,9 +1,9 @@
 #include "file_session.h"
 
-#include "default_password.h"
-#include "file_cipher.h"
-#include "folder_scan.h"
-#include "qz_name.h"
+#include "fs/file_names.h"
+#include "fs/folder_scan.h"
+#include "qz/default_password.h"
+#include "qz/file_cipher.h"
 #include "strong_key_pool.h"
 
 namespace qzops {

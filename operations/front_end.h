@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "progress.h"
-#include "secret.h"
-#include "replace_transaction.h"
+#include "crypto/secret.h"
+#include "steps/progress.h"
+#include "transactions/replace_transaction.h"
 
 namespace qzops {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "password_strength.h"
+#include "password/password_strength.h"
 
 namespace qzops {
 

@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "age/prepared_strong_key.h"
+#include "crypto/secret.h"
 #include "front_end.h"
-#include "prepared_strong_key.h"
-#include "replace_transaction.h"
-#include "secret.h"
+#include "transactions/replace_transaction.h"
 
 namespace qzops {
 

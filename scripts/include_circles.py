@@ -6,21 +6,34 @@ circle without an include). Prints each strongly connected component of more tha
 module, or "no circles".
 
   scripts/include_circles.py ROOT FOLDER...
-  e.g. scripts/include_circles.py . framework ui engine operations
+  e.g. scripts/include_circles.py . framework ui engine operations cli app
+Folders are walked with their sub-folders.
 """
 import os, re, sys
 root = sys.argv[1]
 dirs = sys.argv[2:]
 mods = {}  # name -> list of files
-where = {}  # header basename -> module
+where = {}  # header path relative to its folder of modules -> module
 for d in dirs:
-    for f in sorted(os.listdir(os.path.join(root, d))):
-        if not f.endswith(('.h', '.cpp')):
-            continue
-        m = d + '/' + f.rsplit('.', 1)[0]
-        mods.setdefault(m, []).append(os.path.join(root, d, f))
-        if f.endswith('.h'):
-            where[f] = m
+    for folder, _, names in sorted(os.walk(os.path.join(root, d))):
+        for f in sorted(names):
+            if not f.endswith(('.h', '.cpp')):
+                continue
+            rel = os.path.relpath(os.path.join(folder, f), root)
+            # A module's public header (engine/age/include/age/x.h) and its source
+            # (engine/age/x.cpp) are one module.
+            m = re.sub(r'/include/[^/]+/', '/', rel).rsplit('.', 1)[0]
+            mods.setdefault(m, []).append(os.path.join(folder, f))
+            if f.endswith('.h'):
+                where[rel] = m
+def resolve(inc, path):
+    """The module of an included header: beside the includer, else named from a folder of
+    headers ("age/strong_file.h"), else by its name in the flat folders."""
+    here = os.path.relpath(os.path.join(os.path.dirname(path), inc), root)
+    if here in where:
+        return where[here]
+    hits = [m for rel, m in where.items() if rel.endswith('/' + inc)]
+    return hits[0] if len(hits) == 1 else None
 # Calls that reach another module without its header, by the module that defines them.
 calls = {
     'framework/app': r'\b(AfxGetApp|AfxGetAppName|AfxGetMainWndHandle|AfxGetInstanceHandle)\s*\(',
@@ -33,11 +46,7 @@ for m, files in mods.items():
     for path in files:
         text = open(path, encoding='utf-8').read()
         for inc in re.findall(r'^\s*#\s*include\s+"([^"]+)"', text, re.M):
-            # A header named with its folder ("password_strength/strength_text.h") lives
-            # below the folders looked at, not in a module of the same base name.
-            if '/' in inc:
-                continue
-            target = where.get(inc)
+            target = resolve(inc, path)
             if target and target != m:
                 edges[m].add(target)
         if m.startswith('framework/'):

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "secure_wipe.h"
+#include "crypto/secure_wipe.h"
 
 namespace {
 

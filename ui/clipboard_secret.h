@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "secret.h"
+#include "crypto/secret.h"
 
 // The secret is UTF-16 text (wchars()).
 bool CopySecretToClipboard(HWND keeper, const qz::Secret& secret);

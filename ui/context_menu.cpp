@@ -9,7 +9,7 @@
 
 #include "file_browser_dlg.h"
 #include "folder_reading.h"
-#include "qz_name.h"
+#include "fs/file_names.h"
 #include "resource.h"
 
 namespace {

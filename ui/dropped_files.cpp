@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "file_browser_dlg.h"
-#include "file_system.h"
+#include "fs/file_system.h"
 #include "folder_reading.h"
 #include "message_box.h"
 #include "message_template.h"
-#include "qz_name.h"
+#include "fs/file_names.h"
 #include "text_conversion.h"
-#include "win_path.h"
+#include "fs/win_path.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include "file_error_text.h"
 #include "file_session.h"
-#include "file_system.h"
+#include "fs/file_system.h"
 #include "folder_reading.h"
 #include "message_box.h"
 #include "message_template.h"
-#include "qz_name.h"
+#include "fs/file_names.h"
 #include "text_conversion.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "file_error.h"
+#include "fs/file_error.h"
 
 // The UTF-8 text for a cause, with "%1" standing for the path.
 const char* FileErrorTemplate(qz::FileErrorCause cause);

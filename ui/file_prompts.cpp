@@ -10,9 +10,9 @@
 #include "operation_messages.h"
 #include "password_dialogs.h"
 #include "progress_dlg.h"
-#include "qz_name.h"
+#include "fs/file_names.h"
 #include "text_conversion.h"
-#include "win_path.h"
+#include "fs/win_path.h"
 #include "worker_call.h"
 
 namespace {

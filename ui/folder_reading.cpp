@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "file_system.h"
-#include "win_path.h"
+#include "fs/file_system.h"
+#include "fs/win_path.h"
 
 std::vector<ListedEntry> ReadFolder(const std::string& dir, const ListingIcons& icons) {
   auto fits = [&](const char* pattern) { return qz::PathLength(dir + pattern) <= qz::MaxPathLength(); };

@@ -2,7 +2,7 @@
 
 #include "dpi.h"
 #include "owner_draw_menu.h"
-#include "qz_name.h"
+#include "fs/file_names.h"
 #include "resource.h"
 
 UINT CListMenus::ForItem(int item, const std::string& path, bool folder) {

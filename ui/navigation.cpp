@@ -3,10 +3,10 @@
 #include <string>
 
 #include "file_browser_dlg.h"
-#include "file_system.h"
+#include "fs/file_system.h"
 #include "listing/display_name.h"
 #include "message_box.h"
-#include "qz_name.h"
+#include "fs/file_names.h"
 
 void CFileBrowserDlg::OnListDblClick(NMHDR* header, LRESULT* result) {
   *result = 0;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "file_cipher.h"
+#include "qz/file_cipher.h"
 
 const char* EncryptFailureText(qz::EncryptStep step);
 // Templates: kWorkFactorTooLarge holds "%d" for the work factor the file asks for.

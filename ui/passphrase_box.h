@@ -3,8 +3,8 @@
 #pragma once
 
 #include "controls.h"
+#include "crypto/secret.h"
 #include "dialog.h"
-#include "secret.h"
 
 class CPassphraseBox : public CDialog {
  public:

@@ -1,18 +1,18 @@
 #include "password_dialogs.h"
 
-#include "default_password.h"
+#include "age/strong_format.h"
 #include "message_box.h"
 #include "message_template.h"
 #include "operation_messages.h"
-#include "passphrase.h"
 #include "passphrase_box.h"
+#include "password/passphrase.h"
 #include "password_field.h"
 #include "password_verdict.h"
-#include "qz_format.h"
+#include "qz/default_password.h"
+#include "qz/qz_format.h"
 #include "resource.h"
 #include "settings_file.h"
 #include "strength_text.h"
-#include "strong_format.h"
 #include "text_conversion.h"
 
 namespace {

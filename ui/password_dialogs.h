@@ -4,9 +4,9 @@
 #pragma once
 
 #include "controls.h"
+#include "crypto/secret.h"
 #include "dialog.h"
 #include "front_end.h"
-#include "secret.h"
 
 class SettingsFile;
 

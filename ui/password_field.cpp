@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "message_box.h"
-#include "qz_format.h"
+#include "qz/qz_format.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #pragma once
 
 #include "controls.h"
+#include "crypto/secret.h"
 #include "dialog.h"
-#include "secret.h"
 
 enum class PasswordFieldStatus { kOk, kTooLong, kNotRepresentable };
 enum class PasswordForm { kCodePage936, kUtf8 };

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <numeric>
 
+#include "fs/file_names.h"
 #include "message_template.h"
-#include "qz_name.h"
 #include "resource.h"
 #include "text_conversion.h"
 

@@ -13,7 +13,7 @@
 
 #include "controls.h"
 #include "dialog.h"
-#include "progress.h"
+#include "steps/progress.h"
 
 // The engine's cancelled poll, and the user's request behind it (Cancel, Esc, closing).
 bool OperationCancelled();

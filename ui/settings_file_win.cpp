@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "win_handles.h"
+#include "fs/win_handles.h"
 
 namespace {
 

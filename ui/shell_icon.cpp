@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "win_path.h"
+#include "fs/win_path.h"
 
 int ShellIconIndex(const char* utf8Path, bool isFolder) {
   SHFILEINFOW info = {};

@@ -8,7 +8,7 @@
 #include "image_list.h"
 #include "resource.h"
 #include "shell_icon.h"
-#include "win_path.h"
+#include "fs/win_path.h"
 
 namespace {
 

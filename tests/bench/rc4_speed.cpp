@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "key_material.h"
-#include "rc4.h"
+#include "qz/key_material.h"
+#include "qz/rc4.h"
 
 int main(int argc, char** argv) {
   const std::size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 512;

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "password_strength.h"
+#include "password/password_strength.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "fault_injection.h"
+#include "fs/fault_injection.h"
 
 namespace qz::testsupport {
 

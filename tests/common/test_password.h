@@ -3,6 +3,6 @@
 
 #include <string_view>
 
-#include "secret.h"
+#include "crypto/secret.h"
 
 inline qz::Secret Pw(std::string_view text) { return qz::Secret(text.data(), text.size()); }

@@ -9,8 +9,8 @@
 
 #include "harness/closed_port.h"
 #include "harness/input.h"
-#include "harness/window_find.h"
 #include "harness/shared.h"
+#include "harness/window_find.h"
 #include "lockmere_launch.h"
 
 namespace qz::e2e {

@@ -11,8 +11,8 @@
 #include "harness/http_recorder.h"
 #include "harness/input.h"
 #include "harness/pointer.h"
-#include "harness/window_find.h"
 #include "harness/shared.h"
+#include "harness/window_find.h"
 #include "lockmere_launch.h"
 
 namespace qz::e2e {

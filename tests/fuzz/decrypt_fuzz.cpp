@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "fs/file_system.h"
 #include "fuzz_files.h"
-#include "default_password.h"
-#include "file_cipher.h"
-#include "header.h"
-#include "file_system.h"
+#include "qz/default_password.h"
+#include "qz/file_cipher.h"
+#include "qz/header.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "file_cipher.h"
-#include "strong_file.h"
+#include "age/strong_file.h"
+#include "qz/file_cipher.h"
 
 namespace {
 

@@ -17,13 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "age/age_header.h"
+#include "age/age_payload.h"
+#include "age/age_source.h"
+#include "age/strong_file.h"
+#include "fs/file_streams.h"
+#include "fs/file_system.h"
 #include "fuzz_files.h"
-#include "age_header.h"
-#include "age_payload.h"
-#include "age_source.h"
-#include "file_streams.h"
-#include "file_system.h"
-#include "strong_file.h"
 
 namespace {
 

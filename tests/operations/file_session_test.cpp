@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "default_password.h"
+#include "age/strong_file.h"
 #include "file_session.h"
-#include "strong_file.h"
+#include "qz/default_password.h"
 #include "test_password.h"
 #include "test_support.h"
 

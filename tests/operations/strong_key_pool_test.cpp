@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "age_header.h"
+#include "age/age_header.h"
+#include "age/strong_file.h"
 #include "file_session.h"
-#include "strong_file.h"
 #include "strong_key_pool.h"
 #include "test_password.h"
 #include "test_support.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "strong_file.h"
+#include "age/strong_file.h"
 #include "test_password.h"
 #include "test_support.h"
 

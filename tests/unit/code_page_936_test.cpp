@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "code_page_936.h"
+#include "qz/code_page_936.h"
 
 namespace qz {
 namespace {

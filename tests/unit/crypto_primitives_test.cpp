@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "base64_text.h"
-#include "chacha20_poly1305.h"
-#include "hkdf_sha256.h"
-#include "scrypt_kdf.h"
+#include "age/base64_text.h"
+#include "crypto/chacha20_poly1305.h"
+#include "crypto/hkdf_sha256.h"
+#include "crypto/scrypt_kdf.h"
 
 namespace qz {
 namespace {

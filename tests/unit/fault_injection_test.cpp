@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "fault_injection.h"
-#include "file_cipher.h"
-#include "replace_transaction.h"
+#include "fs/fault_injection.h"
+#include "qz/file_cipher.h"
 #include "test_password.h"
 #include "test_support.h"
+#include "transactions/replace_transaction.h"
 
 namespace qz {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <cerrno>
 
-#include "file_error.h"
-#include "file_system.h"
+#include "fs/file_error.h"
+#include "fs/file_system.h"
 #include "test_support.h"
 
 namespace qz {

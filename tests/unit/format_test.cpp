@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "fault_injection.h"
-#include "file_cipher.h"
-#include "header.h"
-#include "file_system.h"
+#include "fs/fault_injection.h"
+#include "fs/file_system.h"
+#include "qz/file_cipher.h"
+#include "qz/header.h"
 #include "test_password.h"
 #include "test_support.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "file_system.h"
+#include "fs/file_system.h"
 #include "listing/display_name.h"
 #include "listing/folder_listing.h"
 

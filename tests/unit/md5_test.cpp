@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "key_material.h"
-#include "md5.h"
+#include "qz/key_material.h"
+#include "qz/md5.h"
 #include "test_password.h"
 #include "test_support.h"
 

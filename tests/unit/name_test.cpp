@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "qz_name.h"
+#include "fs/file_names.h"
 
 namespace qz {
 namespace {

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "file_cipher.h"
-#include "header.h"
-#include "replace_transaction.h"
-#include "key_material.h"
-#include "rc4.h"
+#include "qz/file_cipher.h"
+#include "qz/header.h"
+#include "qz/key_material.h"
+#include "qz/rc4.h"
 #include "test_password.h"
 #include "test_support.h"
+#include "transactions/replace_transaction.h"
 
 namespace qz {
 namespace {

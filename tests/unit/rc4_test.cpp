@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "file_cipher.h"
-#include "qz_format.h"
-#include "key_material.h"
-#include "rc4.h"
+#include "qz/file_cipher.h"
+#include "qz/key_material.h"
+#include "qz/qz_format.h"
+#include "qz/rc4.h"
 #include "test_password.h"
 #include "test_support.h"
 

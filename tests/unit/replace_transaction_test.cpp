@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "fault_count.h"
-#include "file_cipher.h"
-#include "qz_format.h"
-#include "replace_transaction.h"
+#include "qz/file_cipher.h"
+#include "qz/qz_format.h"
 #include "test_password.h"
 #include "test_support.h"
+#include "transactions/replace_transaction.h"
 
 namespace qz {
 namespace {

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "file_cipher.h"
-#include "replace_transaction.h"
+#include "qz/file_cipher.h"
 #include "test_password.h"
 #include "test_support.h"
+#include "transactions/replace_transaction.h"
 
 namespace qz {
 namespace {

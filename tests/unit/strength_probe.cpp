@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "password_strength.h"
+#include "password/password_strength.h"
 
 int main() {
   std::string line;

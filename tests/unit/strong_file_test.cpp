@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "age_header.h"
-#include "age_payload.h"
-#include "base64_text.h"
-#include "hkdf_sha256.h"
-#include "hmac_sha256.h"
-#include "file_system.h"
-#include "strong_file.h"
+#include "age/age_header.h"
+#include "age/age_payload.h"
+#include "age/base64_text.h"
+#include "age/strong_file.h"
+#include "crypto/hkdf_sha256.h"
+#include "crypto/hmac_sha256.h"
+#include "fs/file_system.h"
 #include "test_password.h"
 #include "test_support.h"
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "fault_injection.h"
-#include "file_system.h"
-#include "replace_transaction.h"
-#include "strong_file.h"
+#include "age/strong_file.h"
+#include "fs/fault_injection.h"
+#include "fs/file_system.h"
 #include "test_password.h"
 #include "test_support.h"
+#include "transactions/replace_transaction.h"
 
 namespace qz {
 namespace {

@@ -12,7 +12,7 @@
 #include <ostream>
 #include <random>
 
-#include "file_system.h"
+#include "fs/file_system.h"
 
 namespace fs = std::filesystem;
 

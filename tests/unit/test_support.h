@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "cipher.h"
+#include "qz/cipher.h"
 
 namespace qz::test {
 

@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "cipher.h"
-#include "default_password.h"
-#include "file_cipher.h"
-#include "header.h"
-#include "qz_name.h"
-#include "replace_transaction.h"
+#include "fs/file_names.h"
+#include "fs/win_path.h"
+#include "qz/cipher.h"
+#include "qz/default_password.h"
+#include "qz/file_cipher.h"
+#include "qz/header.h"
 #include "support/files.h"
 #include "test_password.h"
-#include "win_path.h"
+#include "transactions/replace_transaction.h"
 
 namespace qz {
 namespace {

@@ -8,11 +8,11 @@
 #include <thread>
 
 #include "fault_count.h"
-#include "fault_injection.h"
-#include "file_streams.h"
-#include "file_system.h"
+#include "fs/fault_injection.h"
+#include "fs/file_streams.h"
+#include "fs/file_system.h"
+#include "fs/win_path.h"
 #include "support/files.h"
-#include "win_path.h"
 
 namespace qz {
 namespace {

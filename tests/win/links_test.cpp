@@ -6,14 +6,14 @@
 
 #include <chrono>
 
-#include "entry_kind.h"
-#include "file_streams.h"
-#include "file_system.h"
-#include "folder_scan.h"
-#include "replace_transaction.h"
+#include "fs/entry_kind.h"
+#include "fs/file_streams.h"
+#include "fs/file_system.h"
+#include "fs/folder_scan.h"
 #include "support/files.h"
 #include "support/links.h"
 #include "test_password.h"
+#include "transactions/replace_transaction.h"
 
 namespace qz {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <windows.h>
 
-#include "fault_injection.h"
-#include "file_system.h"
-#include "replace_transaction.h"
+#include "fs/fault_injection.h"
+#include "fs/file_system.h"
 #include "support/files.h"
 #include "test_password.h"
+#include "transactions/replace_transaction.h"
 
 namespace qz {
 namespace {

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <memory>
 
-#include "cipher.h"
-#include "file_cipher.h"
-#include "stored_key.h"
+#include "qz/cipher.h"
+#include "qz/file_cipher.h"
+#include "qz/stored_key.h"
 #include "support/files.h"
 #include "test_password.h"
 

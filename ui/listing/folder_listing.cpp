@@ -4,10 +4,10 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "code_page_936.h"
-#include "file_system.h"
+#include "qz/code_page_936.h"
+#include "fs/file_system.h"
 #include "listing/display_name.h"
-#include "qz_name.h"
+#include "fs/file_names.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "folder_scan.h"
+#include "fs/folder_scan.h"
 
 struct ListedEntry {
   std::string name;      // display name, UTF-8

@@ -22,18 +22,18 @@
 #include <utility>
 #include <vector>
 
-#include "fault_injection.h"
 #include "file_browser_dlg.h"
-#include "file_cipher.h"
-#include "file_system.h"
+#include "fs/fault_injection.h"
+#include "fs/file_system.h"
+#include "fs/win_path.h"
 #include "message_box.h"
+#include "qz/file_cipher.h"
 #include "resource.h"
 #include "support/files.h"
 #include "support/wait.h"
 #include "support/window_query.h"
 #include "test_password.h"
 #include "ui_test_support.h"
-#include "win_path.h"
 
 namespace {
 

@@ -1,0 +1,48 @@
+// What a caller tells one encryption or decryption besides its paths and password.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "fs/file_snapshot.h"
+#include "steps/progress.h"
+
+namespace qz {
+
+class CipherBackend;  // qz/cipher.h
+struct HeaderName;     // qz/header.h
+
+struct CipherOptions {
+  const CipherBackend* backend = nullptr;  // null: DefaultBackend()
+  ProgressSink* progress = nullptr;
+  // Size used for the progress decision, as measured by the caller beforehand.
+  std::uint64_t sizeHint = 0;
+  // Name for the header, in code page 936; empty: HeaderNameOf the source's name.
+  std::string headerName;
+  std::size_t ioBufferBytes = 256 * 1024;
+  // Decryption: the name the header must hold (code page 936); unset: HeaderNameOf the
+  // source's own name without ".qz". A differing plausible name gives kNameMismatch unless
+  // acceptOtherName is set.
+  std::optional<std::string> expectedName;
+  bool acceptOtherName = false;
+  // A source with other names (hard links) ends the operation with kHasOtherLinks before
+  // anything is written: those names would keep what the operation replaces.
+  bool refuseOtherLinks = false;
+  // Whether the output may overwrite a file of the destination's name (otherwise
+  // kDestinationExists). The replace transaction sets it from the user's consent,
+  // TransactionOptions::replaceExisting.
+  bool overwriteDestination = true;
+  // Polled between blocks; true stops the operation with kCancelled.
+  bool (*cancelled)() = nullptr;
+  // Filled when given: the source as it was read, and the header's name (decryption).
+  FileSnapshot* sourceRead = nullptr;
+  HeaderName* storedName = nullptr;
+  // Strong files: the scrypt work factor (log2 of N) a writer uses, and where a reader
+  // tells the one a file asks for (also when it is refused).
+  int workFactor = 18;
+  int* workFactorFound = nullptr;
+};
+
+}  // namespace qz
