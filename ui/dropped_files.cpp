@@ -2,19 +2,17 @@
 // folder is listed and the file gets what a double-click gives it; several files are
 // encrypted or decrypted as a batch of just those files. Paths the program is started
 // with, and several items selected in the list, take the same way.
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "file_browser_dlg.h"
-#include "command_plan.h"
-#include "file_session.h"
-#include "fs/file_names.h"
 #include "fs/file_system.h"
-#include "fs/win_path.h"
+#include "folder_reading.h"
 #include "message_box.h"
 #include "message_template.h"
+#include "fs/file_names.h"
 #include "text_conversion.h"
+#include "fs/win_path.h"
 
 namespace {
 
@@ -49,11 +47,6 @@ std::vector<std::wstring> DroppedPaths(HDROP drop) {
   return paths;
 }
 
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(qz::WidePath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
 void CFileBrowserDlg::OnDropFiles(HDROP drop) {
@@ -65,14 +58,13 @@ void CFileBrowserDlg::OnDropFiles(HDROP drop) {
 
 void CFileBrowserDlg::OpenPaths(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
-  if (paths.size() == 1)
-    DropOneItem(paths.front());
-  else
-    DropFiles(paths);
+  if (paths.size() == 1) return DropOneItem(paths.front());
+  m_commands.RunPaths(paths, FileCommand::kEncrypt, "一次拖放多项时只处理文件，%s 个目录未作处理。",
+                      [this](const std::string& folder) { ShowFolder(folder); });
 }
 
 void CFileBrowserDlg::DropOneItem(const std::string& path) {
-  if (IsFolder(path)) {
+  if (FolderKindOfPath(path) != FolderKind::kNone) {
     ShowFolder(path);
     return;
   }
@@ -82,43 +74,10 @@ void CFileBrowserDlg::DropOneItem(const std::string& path) {
   ShowFolder(dir);
   // The file is found by its name on disk, so it gets exactly a double-click's command
   // on that item.
-  const int item = FindItemByDiskName(name);
+  const int item = m_list.FindByDiskName(name);
   if (item < 0) return;
-  SelectItem(item);
+  m_list.Select(item);
   ActivateItem(item);
-}
-
-void CFileBrowserDlg::DropFiles(const std::vector<std::string>& paths) {
-  RunPaths(paths, FileCommand::kEncrypt, "一次拖放多项时只处理文件，%s 个目录未作处理。", true);
-}
-
-void CFileBrowserDlg::RunPaths(const std::vector<std::string>& paths, FileCommand command, const char* foldersLeft,
-                               bool showFolder) {
-  const qzops::PickPlan plan = qzops::PlanPicked(command, paths);
-  if (plan.folders > 0) {
-    const std::wstring count = std::to_wstring(plan.folders);
-    AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide(foldersLeft), L"%s", count), MB_OK);
-  }
-  const std::vector<std::string>& first = !plan.encrypt.empty() ? plan.encrypt
-                                          : !plan.decrypt.empty() ? plan.decrypt
-                                                                  : plan.upgrade;
-  if (first.empty()) return;
-  if (showFolder) {
-    std::string dir, name;
-    qz::SplitPath(first.front(), &dir, &name);
-    ShowFolder(dir);
-  }
-  WindowFrontEnd prompts = Prompts();
-  qzops::FileSession session(prompts, prompts.Settings());
-  if (!plan.encrypt.empty()) session.RunFiles(plan.encrypt, FileCommand::kEncrypt);
-  if (!plan.decrypt.empty()) session.RunFiles(plan.decrypt, FileCommand::kDecrypt);
-  if (!plan.upgrade.empty()) session.RunFiles(plan.upgrade, FileCommand::kUpgrade);
-  if (session.Cancelled()) return;  // its message was the last
-  const char* closing = !plan.upgrade.empty()  ? "文件升级完成！"
-                        : plan.decrypt.empty() ? "文件加密完成！"
-                        : plan.encrypt.empty() ? "文件解密完成！"
-                                               : "文件加密和解密完成！";
-  AfxMessageBox(ClosingReport(closing, session.LinksLeft(), session.OthersLeft()), MB_OK);
 }
 
 // --- started with paths ---------------------------------------------------------------
@@ -142,7 +101,7 @@ std::wstring CFileBrowserDlg::FullPathOf(const std::wstring& argument) {
 std::string CFileBrowserDlg::StartFolder() {
   if (m_startPaths.size() != 1) return std::string();
   std::string path = qz::Utf8Path(m_startPaths.front().c_str());
-  if (path.empty() || m_startPaths.front().size() + 2 > qz::MaxPathLength() || !IsFolder(path))
+  if (path.empty() || m_startPaths.front().size() + 2 > qz::MaxPathLength() || FolderKindOfPath(path) == FolderKind::kNone)
     return std::string();
   m_startPaths.clear();
   return path;

@@ -1,39 +1,98 @@
-// One file's command, as a double-click or the context menu gives it: encryption into
-// ".qz" or ".age", decryption, and the upgrade of a ".qz" file into a strong one. What each
-// decides lives in the operations layer; the window answers its questions.
-#include "file_browser_dlg.h"
+#include "file_commands.h"
+
+#include "command_plan.h"
 #include "file_error_text.h"
 #include "file_session.h"
 #include "fs/file_system.h"
+#include "folder_reading.h"
 #include "message_box.h"
+#include "message_template.h"
+#include "fs/file_names.h"
 #include "text_conversion.h"
 #include "worker_call.h"
 
-void CFileBrowserDlg::EncryptOneFile(const char* path) { RunFileCommand(FileCommand::kEncrypt, path); }
+namespace {
 
-void CFileBrowserDlg::DecryptOneFile(const char* path) { RunFileCommand(FileCommand::kDecrypt, path); }
+std::wstring Count(const char* utf8Template, int count) {
+  return FillTemplate<wchar_t>(Utf8ToWide(utf8Template), L"%d", std::to_wstring(count));
+}
 
-void CFileBrowserDlg::UpgradeOneFile(const char* path) { RunFileCommand(FileCommand::kUpgrade, path); }
+// A batch's closing message with what it left alone.
+std::wstring ClosingReport(const char* closing, int linksLeft, int othersLeft) {
+  std::wstring text = Utf8ToWide(closing);
+  if (linksLeft > 0) text += L"\n" + Count("已跳过 %d 个链接。", linksLeft);
+  if (othersLeft > 0) text += L"\n" + Count("已跳过 %d 个不是普通文件的项目（如设备）。", othersLeft);
+  return text;
+}
 
-void CFileBrowserDlg::RunFileCommand(FileCommand command, const char* path) {
+void TellFoldersLeft(const char* foldersLeft, int folders) {
+  if (folders > 0) AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide(foldersLeft), L"%s", std::to_wstring(folders)), MB_OK);
+}
+
+}  // namespace
+
+CFileCommands::CFileCommands(const CWnd& owner, std::function<void()> relist)
+    : m_owner(owner), m_relist(std::move(relist)), m_settings(SettingsFile::ProgramPath()) {}
+
+void CFileCommands::RunFile(FileCommand command, const std::string& path) {
   // The password served this one file only: the session wipes it as it ends.
   WindowFrontEnd prompts = Prompts();
   qzops::FileSession session(prompts, prompts.Settings());
   session.Run(command, path);
 }
 
-WindowFrontEnd CFileBrowserDlg::Prompts() {
-  return WindowFrontEnd(m_hWnd, [this] { RefreshListing(); },
-                      [this](const std::string& path) { return ProbeFileSize(path.c_str()); }, m_settings);
+void CFileCommands::RunFolder(FileCommand command, const std::string& folder) {
+  WindowFrontEnd prompts = Prompts();
+  qzops::FileSession session(prompts, prompts.Settings());
+  // A cancelled batch has said what happened already.
+  if (!session.RunFolder(folder + "\\", command) || session.Cancelled()) return;
+  AfxMessageBox(ClosingReport(command == FileCommand::kEncrypt   ? "目录加密完成！"
+                              : command == FileCommand::kDecrypt ? "目录解密完成！"
+                                                                 : "目录升级完成！",
+                              session.LinksLeft(), session.OthersLeft()),
+                MB_OK);
 }
 
-ULONGLONG CFileBrowserDlg::ProbeFileSize(const char* path) {
+void CFileCommands::RunPaths(const std::vector<std::string>& paths, FileCommand command, const char* foldersLeft,
+                             const std::function<void(const std::string& folder)>& showFolder) {
+  const qzops::PickPlan plan = qzops::PlanPicked(command, paths);
+  TellFoldersLeft(foldersLeft, plan.folders);
+  const std::vector<std::string>& first = !plan.encrypt.empty()   ? plan.encrypt
+                                          : !plan.decrypt.empty() ? plan.decrypt
+                                                                  : plan.upgrade;
+  if (first.empty()) return;
+  if (showFolder) {
+    std::string dir, name;
+    qz::SplitPath(first.front(), &dir, &name);
+    showFolder(dir);
+  }
+  WindowFrontEnd prompts = Prompts();
+  qzops::FileSession session(prompts, prompts.Settings());
+  if (!plan.encrypt.empty()) session.RunFiles(plan.encrypt, FileCommand::kEncrypt);
+  if (!plan.decrypt.empty()) session.RunFiles(plan.decrypt, FileCommand::kDecrypt);
+  if (!plan.upgrade.empty()) session.RunFiles(plan.upgrade, FileCommand::kUpgrade);
+  if (session.Cancelled()) return;  // its message was the last
+  const char* closing = !plan.upgrade.empty()  ? "文件升级完成！"
+                        : plan.decrypt.empty() ? "文件加密完成！"
+                        : plan.encrypt.empty() ? "文件解密完成！"
+                                               : "文件加密和解密完成！";
+  AfxMessageBox(ClosingReport(closing, session.LinksLeft(), session.OthersLeft()), MB_OK);
+}
+
+WindowFrontEnd CFileCommands::Prompts() {
+  return WindowFrontEnd(m_owner.m_hWnd, [this] { m_relist(); }, [this](const std::string& path) { return ProbeFileSize(path.c_str()); },
+                      m_settings);
+}
+
+std::uint64_t CFileCommands::ProbeFileSize(const char* path) {
   // A path beyond the system's limit gets the engine's one message, not two.
   if (qz::PathLength(path) > qz::MaxPathLength()) return 0;
   // The first open of the file can take long (a network drive, a file in the cloud): the
   // window keeps answering meanwhile.
   qz::SizeProbe probe;
-  const std::exception_ptr error = RunOnWorker([&] { probe = qz::ProbeFileSize(path); }, [] {});
+  qz::CancelToken unused;  // a probe is not cancelled: the operation after it is
+  const std::exception_ptr error =
+      RunOnWorker(m_owner.m_hWnd, unused, [&] { probe = qz::ProbeFileSize(path); }, [] {});
   if (error) std::rethrow_exception(error);
   if (probe.ok) return probe.size;
   // The operation goes on; the engine reports its own failure if the file cannot be read.

@@ -1,12 +1,12 @@
 // Moving through folders: a double-click enters a folder (or runs a file's command), the
 // back button and Backspace go up, and a folder shown by path selects its drive.
-#include <cstring>
 #include <string>
 
-#include "display_name.h"
 #include "file_browser_dlg.h"
-#include "fs/file_names.h"
+#include "fs/file_system.h"
+#include "listing/display_name.h"
 #include "message_box.h"
+#include "fs/file_names.h"
 
 void CFileBrowserDlg::OnListDblClick(NMHDR* header, LRESULT* result) {
   *result = 0;
@@ -15,10 +15,9 @@ void CFileBrowserDlg::OnListDblClick(NMHDR* header, LRESULT* result) {
 
 void CFileBrowserDlg::ActivateItem(int item) {
   if (item == -1) return;
-  if (m_lvFiles.GetItemData(item) & FILE_ATTRIBUTE_DIRECTORY) {
-    const std::string name = ItemName(item);
+  if (m_list.IsFolder(item)) {
     // The new folder must still take a pattern ("*") within the system's limit.
-    const std::string folder = m_strCurrentDir + name + "\\";
+    const std::string folder = m_strCurrentDir + m_list.DiskName(item) + "\\";
     if (qz::PathLength(folder) + 1 > qz::MaxPathLength()) {
       AfxMessageBox("路径太长，无法进入此目录。", MB_OK);
       return;
@@ -33,6 +32,27 @@ void CFileBrowserDlg::ActivateItem(int item) {
     DecryptOneFile(path.c_str());
   else
     EncryptOneFile(path.c_str());
+}
+
+void CFileBrowserDlg::EncryptOneFile(const char* path) { m_commands.RunFile(FileCommand::kEncrypt, path); }
+
+void CFileBrowserDlg::DecryptOneFile(const char* path) { m_commands.RunFile(FileCommand::kDecrypt, path); }
+
+bool CFileBrowserDlg::ItemPath(int item, std::string* path) {
+  // The name on disk, not the one shown: the output is named from it, and a display
+  // name can differ from it in case. Where only the display name ends in ".qz"
+  // ("DATA.QZ"), the file is reached through that spelling of its extension, which the
+  // engine requires and the file system takes for the same name.
+  std::string name = m_list.DiskName(item);
+  if (qz::HasEncryptedExtension(m_list.Text(item)) && !qz::HasEncryptedExtension(name))
+    name = qz::AppendEncryptedExtension(qz::StripEncryptedExtension(name));
+  std::string full = m_strCurrentDir + name;
+  if (qz::PathLength(full) > qz::MaxPathLength()) {
+    AfxMessageBox("路径太长，无法处理此项。", MB_OK);
+    return false;
+  }
+  *path = std::move(full);
+  return true;
 }
 
 void CFileBrowserDlg::OnBackToParent() {
@@ -50,15 +70,13 @@ void CFileBrowserDlg::OnBackToParent() {
   RefreshListing();
   // The folder one came from; a path typed or dropped in another case is found by the
   // name the list shows.
-  const int item = FindItemByDiskName(left);
-  SelectItem(item >= 0 ? item : FindItem(DisplayName(left)));
+  const int item = m_list.FindByDiskName(left);
+  m_list.Select(item >= 0 ? item : m_list.Find(DisplayName(left)));
 }
 
 void CFileBrowserDlg::OnSelchangeDrive() {
-  m_nDrive = m_cbDrive.GetCurSel();
-  const char* root = reinterpret_cast<const char*>(m_cbDrive.GetItemData(m_nDrive));
-  if (m_nDrive < 0 || !root || reinterpret_cast<DWORD_PTR>(root) == static_cast<DWORD_PTR>(CB_ERR))
-    return;
+  const char* root = m_drives.Choose();
+  if (!root) return;
   m_strCurrentDir = root;
   RefreshListing();
 }
@@ -69,7 +87,7 @@ void CFileBrowserDlg::OnListKeyDown(NMHDR* header, LRESULT* result) {
     case VK_BACK: OnBackToParent(); break;
     case VK_F5: RefreshKeepingSelection(); break;
     case 'A':
-      if (GetKeyState(VK_CONTROL) < 0) SelectAll();
+      if (GetKeyState(VK_CONTROL) < 0) m_list.SelectAll();
       break;
     default: break;
   }
@@ -79,17 +97,6 @@ void CFileBrowserDlg::ShowFolder(const std::string& folder) {
   std::string dir = folder;
   if (dir.empty() || dir.back() != '\\') dir += '\\';
   m_strCurrentDir = dir;
-  // The drive selector follows, as if the drive had been chosen there.
-  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-  m_nDrive = -1;
-  for (int i = 0, count = m_cbDrive.GetCount(); dir[1] == ':' && i < count; ++i) {
-    const DWORD_PTR data = m_cbDrive.GetItemData(i);
-    if (data && data != static_cast<DWORD_PTR>(CB_ERR) &&
-        *reinterpret_cast<const char*>(data) == upper(dir[0])) {
-      m_nDrive = i;
-      break;
-    }
-  }
-  m_cbDrive.SetCurSel(m_nDrive);
+  m_drives.ShowDriveOf(dir);
   RefreshListing();
 }

@@ -1,8 +1,8 @@
-// The vendor's product page, shown when the user leaves through the exit button, but
-// only if the vendor's site answers.
+#include "product_page.h"
+
+#include <windows.h>
 #include <urlmon.h>
 
-#include "file_browser_dlg.h"
 #include "internet_session.h"
 #include "product_address.h"
 
@@ -30,7 +30,7 @@ void ShowHtmlDialog() {
 
 }  // namespace
 
-void CFileBrowserDlg::ShowProductPage() {
+void ShowProductPage() {
   // A failure to open the session itself is the framework's to report.
   CInternetSession session(nullptr, 1, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   try {

@@ -4,9 +4,7 @@
 #include <utility>
 
 #include "app.h"
-#include "display_name.h"
-#include "fs/file_names.h"
-#include "fs/win_path.h"
+#include "listing/display_name.h"
 #include "message_box.h"
 #include "message_template.h"
 #include "operation_messages.h"
@@ -15,6 +13,7 @@
 #include "qz/cipher.h"
 #include "sent_messages.h"
 #include "text_conversion.h"
+#include "fs/win_path.h"
 #include "worker_call.h"
 
 namespace {

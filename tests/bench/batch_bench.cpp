@@ -73,7 +73,7 @@ int CountEncrypted(const std::string& folder) {
 // Seconds for encrypting the folder named name inside kRoot, as the context menu's
 // command on it runs.
 double TimeBatch(CFileBrowserDlg& dialog, const char* name) {
-  dialog.m_strCurrentDir = kRoot;
+  dialog.SetCurrentFolderUnlisted(kRoot);
   dialog.RefreshListing();
   BenchPrompts prompts(dialog, "bench password", false);
   qzops::FileSession session(prompts, prompts.Settings());

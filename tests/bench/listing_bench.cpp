@@ -60,7 +60,7 @@ void PumpMessages() {
 
 // Best of rounds, in seconds.
 double TimeListing(CFileBrowserDlg& dialog, const std::string& folder, int rounds) {
-  dialog.m_strCurrentDir = folder;
+  dialog.SetCurrentFolderUnlisted(folder);
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   double best = 1e9;
@@ -93,9 +93,9 @@ int main(int argc, char** argv) {
   }
   PumpMessages();
   double smallTime = TimeListing(dialog, smallFolder, 3);
-  int smallItems = dialog.m_lvFiles.GetItemCount();
+  int smallItems = dialog.List().Count();
   double largeTime = TimeListing(dialog, largeFolder, 3);
-  int largeItems = dialog.m_lvFiles.GetItemCount();
+  int largeItems = dialog.List().Count();
   dialog.DestroyWindow();
   RemoveFolder(smallFolder);
   RemoveFolder(largeFolder);

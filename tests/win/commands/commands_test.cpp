@@ -444,28 +444,28 @@ TEST_F(CommandsTest, DoubleClickEntersFoldersAndBackGoesUpToTheRoot) {
     int refreshes = g_events.refreshes;
 
     window.Notify(NM_DBLCLK, -1);  // empty space
-    EXPECT_EQ(dialog.m_strCurrentDir, kRoot);
+    EXPECT_EQ(dialog.CurrentFolder(), kRoot);
     EXPECT_EQ(g_events.refreshes, refreshes);
 
     window.DoubleClick("Outer");
-    EXPECT_EQ(dialog.m_strCurrentDir, kRoot + "OUTER\\");  // the name on disk
+    EXPECT_EQ(dialog.CurrentFolder(), kRoot + "OUTER\\");  // the name on disk
     EXPECT_EQ(window.Items(), (Strings{"Inner", "Note.txt"}));
     window.DoubleClick("Inner");
-    EXPECT_EQ(dialog.m_strCurrentDir, kRoot + "OUTER\\inner\\");
+    EXPECT_EQ(dialog.CurrentFolder(), kRoot + "OUTER\\inner\\");
     EXPECT_EQ(window.Items(), Strings{"Deep.txt"});
 
     window.Back();
-    EXPECT_EQ(dialog.m_strCurrentDir, kRoot + "OUTER\\");
+    EXPECT_EQ(dialog.CurrentFolder(), kRoot + "OUTER\\");
     EXPECT_EQ(window.Items(), (Strings{"Inner", "Note.txt"}));
     window.Back();
     window.Back();
-    EXPECT_EQ(dialog.m_strCurrentDir, "C:\\");
+    EXPECT_EQ(dialog.CurrentFolder(), "C:\\");
     EXPECT_TRUE(boxes_.Take().empty());
     refreshes = g_events.refreshes;
     Strings rootItems = window.Items();
     window.Back();
     EXPECT_EQ(boxes_.Take(), Strings{"已经到了根目录了！"});
-    EXPECT_EQ(dialog.m_strCurrentDir, "C:\\");
+    EXPECT_EQ(dialog.CurrentFolder(), "C:\\");
     EXPECT_EQ(g_events.refreshes, refreshes);
     EXPECT_EQ(window.Items(), rootItems);
   });
@@ -570,7 +570,7 @@ TEST_F(CommandsTest, PathsAreLimitedInCharactersNotInBytes) {
     EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Long", {L"pw"}), "E");
     EXPECT_EQ(boxes_.Take(), (Strings{"路径太长，无法加密。", "目录加密完成！"}));
     window.DoubleClick(folderName);
-    EXPECT_EQ(window.dialog().m_strCurrentDir, folder);
+    EXPECT_EQ(window.dialog().CurrentFolder(), folder);
     EXPECT_EQ(window.DoubleClick(name, {L"pw"}), "E");
     EXPECT_EQ(boxes_.Take(), Strings{"加密成功！"});
   });
@@ -894,11 +894,11 @@ TEST_F(CommandsTest, FoldersBeyondThePathLimitAreRefused) {
   ASSERT_GT(qz::MaxPathLength(), 32700u);
   const int prompts = g_events.prompts;
   WithWindow(kRoot, [&](Window& window) {
-    window.dialog().m_strCurrentDir = beyond;
+    window.dialog().SetCurrentFolderUnlisted(beyond);
     window.DoubleClick("Deep");
     EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Deep"), "");
     EXPECT_EQ(boxes_.Take(), (Strings{"路径太长，无法进入此目录。", "路径太长，无法处理此项。"}));
-    EXPECT_EQ(window.dialog().m_strCurrentDir, beyond);
+    EXPECT_EQ(window.dialog().CurrentFolder(), beyond);
   });
   EXPECT_EQ(g_events.prompts, prompts);
 }
@@ -959,10 +959,10 @@ TEST_F(CommandsTest, DroppedFoldersAreListedAndDroppedFilesEncryptedOrDecrypted)
   WithWindow(kRoot, [&](Window& window) {
     CFileBrowserDlg& dialog = window.dialog();
     EXPECT_EQ(window.Drop({Wide(inbox + "sub")}), "");
-    EXPECT_EQ(dialog.m_strCurrentDir, inbox + "sub\\");
+    EXPECT_EQ(dialog.CurrentFolder(), inbox + "sub\\");
     // Shown as Report.txt, it becomes REPORT.TXT.qz, as a double-click makes it.
     EXPECT_EQ(window.Drop({Wide(inbox + "REPORT.TXT")}, {L"one pw"}), "E");
-    EXPECT_EQ(dialog.m_strCurrentDir, inbox);
+    EXPECT_EQ(dialog.CurrentFolder(), inbox);
     EXPECT_EQ(boxes_.Take(), Strings{"加密成功！"});
     ExpectEncrypted(inbox + "REPORT.TXT.qz", report, "one pw");
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "display_name.h"
+#include "listing/display_name.h"
 #include "file_browser_dlg.h"
 #include "resource.h"
 #include "support/window_query.h"
@@ -134,9 +134,9 @@ TEST(MainWindowTest, StartUpShowsTheDrivesAndDriveCAndSwitchesDrives) {
       EXPECT_STREQ(reinterpret_cast<const char*>(item.lParam), roots[i].c_str());
     }
     // Icon 128 at the system's big and small sizes, for the task switcher and the title bar.
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0)), dialog.m_hBigIcon);
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0)), dialog.m_hSmallIcon);
-    for (auto [icon, metric] : {std::pair{dialog.m_hBigIcon, SM_CXICON}, std::pair{dialog.m_hSmallIcon, SM_CXSMICON}}) {
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0)), dialog.Icons().BigIcon());
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0)), dialog.Icons().SmallIcon());
+    for (auto [icon, metric] : {std::pair{dialog.Icons().BigIcon(), SM_CXICON}, std::pair{dialog.Icons().SmallIcon(), SM_CXSMICON}}) {
       ICONINFO info = {};
       BITMAP bitmap = {};
       ASSERT_TRUE(GetIconInfo(icon, &info));
@@ -164,13 +164,13 @@ TEST(MainWindowTest, StartUpShowsTheDrivesAndDriveCAndSwitchesDrives) {
     EXPECT_EQ(images, reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(
                           "C:\\", 0, &info, sizeof(info),
                           SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SHGFI_SMALLICON)));
-    EXPECT_GE(dialog.m_nEncryptedIcon, 0);
-    EXPECT_LT(dialog.m_nEncryptedIcon, ImageList_GetImageCount(images));
+    EXPECT_GE(dialog.Icons().EncryptedIcon(), 0);
+    EXPECT_LT(dialog.Icons().EncryptedIcon(), ImageList_GetImageCount(images));
 
     SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(z - roots.begin()), 0);
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_DRIVE, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(drives));
-    EXPECT_EQ(dialog.m_strCurrentDir, "Z:\\");
+    EXPECT_EQ(dialog.CurrentFolder(), "Z:\\");
     EXPECT_EQ(TextOf(GetDlgItem(window, IDC_PATH_LABEL)), LabelFor("Z:\\"));
     std::vector<std::string> texts = TextsOf(ItemsOf(list));
     EXPECT_EQ(texts, ExpectedTexts("Z:\\"));
@@ -243,7 +243,7 @@ TEST_F(ListingTest, FoldersThenFilesWithDisplayNamesIconsAndAttributes) {
       // The display name still names the entry, and the data are its attributes.
       EXPECT_EQ(item.data, GetFileAttributesA((names + item.text).c_str())) << item.text;
       EXPECT_EQ((item.data & FILE_ATTRIBUTE_DIRECTORY) != 0, i < 5) << item.text;
-      EXPECT_EQ(item.image == dialog.m_nEncryptedIcon, item.text == "Report.qz") << item.text;
+      EXPECT_EQ(item.image == dialog.Icons().EncryptedIcon(), item.text == "Report.qz") << item.text;
       if (i < 5) {
         EXPECT_EQ(item.image, items[0].image) << "one folder icon";
       }
@@ -257,7 +257,7 @@ TEST_F(ListingTest, FoldersThenFilesWithDisplayNamesIconsAndAttributes) {
     EXPECT_TRUE(items[8].data & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_TRUE(items[11].data & FILE_ATTRIBUTE_SYSTEM);
     EXPECT_GT(widest, 0);
-    EXPECT_EQ(dialog.m_nMaxTextWidth, widest);
+    EXPECT_EQ(dialog.List().WidestText(), widest);
 
     ListAgain(window);
     EXPECT_EQ(ItemsOf(list), items);
@@ -270,8 +270,8 @@ TEST_F(ListingTest, FoldersThenFilesWithDisplayNamesIconsAndAttributes) {
   RunModal(upperDialog, [&](HWND window) {
     std::vector<Item> upper = ItemsOf(GetDlgItem(window, IDC_FILE_LIST));
     ASSERT_EQ(TextsOf(upper), (std::vector<std::string>{"Photo.age", "Report.qz"}));
-    EXPECT_EQ(upper[0].image, upperDialog.m_nEncryptedIcon);
-    EXPECT_NE(upper[1].image, upperDialog.m_nEncryptedIcon);
+    EXPECT_EQ(upper[0].image, upperDialog.Icons().EncryptedIcon());
+    EXPECT_NE(upper[1].image, upperDialog.Icons().EncryptedIcon());
     EXPECT_EQ(upper[1].image, CFileBrowserDlg::GetShellIconIndex("report.QZ", FALSE));
     PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
   });
@@ -282,7 +282,7 @@ TEST_F(ListingTest, FoldersThenFilesWithDisplayNamesIconsAndAttributes) {
     RunModal(emptyDialog, [&](HWND window) {
       EXPECT_EQ(SendMessageW(GetDlgItem(window, IDC_FILE_LIST), LVM_GETITEMCOUNT, 0, 0), 0) << dir;
       EXPECT_EQ(TextOf(GetDlgItem(window, IDC_PATH_LABEL)), LabelFor(path));
-      EXPECT_EQ(emptyDialog.m_nMaxTextWidth, 0);
+      EXPECT_EQ(emptyDialog.List().WidestText(), 0);
       PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     });
   }

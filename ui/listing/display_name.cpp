@@ -1,4 +1,4 @@
-#include "display_name.h"
+#include "listing/display_name.h"
 
 void CapitalizeWords(char* name) {
   bool startOfWord = true;
