@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app.h"
+#include "fs/file_names.h"
 #include "listing/display_name.h"
 #include "message_box.h"
 #include "message_template.h"
