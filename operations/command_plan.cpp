@@ -35,7 +35,7 @@ void ListFolder(FileCommand command, const std::string& folder, PathPlan* plan) 
   plan->complete = scan.complete;
   if (!scan.opened || !scan.complete) plan->refused.push_back({folder, LeftReason::kUnreadable});
   for (const qz::FolderEntry& entry : scan.entries) {
-    const std::string path = JoinPath(folder, entry.name);
+    const std::string path = qz::JoinPath(folder, entry.name);
     // A link that the listing shows as a file (Wine's Unix links) is known only when the
     // entry itself is looked at.
     const qz::EntryKind kind = entry.kind == qz::EntryKind::kRegularFile ? qz::KindOf(path) : entry.kind;
@@ -131,15 +131,5 @@ PasswordUse PasswordUseOf(FileCommand command, bool strongFiles, const std::vect
 bool NeedsQzForm(PasswordUse use) { return use != PasswordUse::kStrongFiles; }
 
 bool NeedsStrongForm(PasswordUse use) { return use != PasswordUse::kQzFiles; }
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty() || EndsWithSeparator(folder)) return folder + name;
-#ifdef _WIN32
-  if (folder.size() == 2 && folder[1] == ':') return folder + name;  // "C:" is C:'s current folder
-  return folder + '\\' + name;
-#else
-  return folder + '/' + name;
-#endif
-}
 
 }  // namespace qzops

@@ -60,7 +60,4 @@ PasswordUse PasswordUseOf(FileCommand command, bool strongFiles, const std::vect
 bool NeedsQzForm(PasswordUse use);
 bool NeedsStrongForm(PasswordUse use);
 
-// folder + separator + name, as the system joins them.
-std::string JoinPath(const std::string& folder, const std::string& name);
-
 }  // namespace qzops

@@ -118,4 +118,16 @@ bool IsEncryptedName(const std::string& name) {
   return HasEncryptedExtension(name) || HasStrongExtension(name);
 }
 
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  const std::size_t sep = LastSeparator(dir);
+  if (sep == dir.size() - 1) return dir + name;
+#ifdef _WIN32
+  if (dir.size() == 2 && dir[1] == ':') return dir + name;  // "C:" means C:'s current folder
+  return dir + "\\" + name;
+#else
+  return dir + "/" + name;
+#endif
+}
+
 }  // namespace qz

@@ -18,18 +18,6 @@ namespace qz {
 
 namespace {
 
-std::string Join(const std::string& dir, const std::string& name) {
-  if (dir.empty()) return name;
-  const std::size_t sep = LastSeparator(dir);
-  if (sep == dir.size() - 1) return dir + name;
-#ifdef _WIN32
-  if (dir.size() == 2 && dir[1] == ':') return dir + name;  // "C:" means C:'s current folder
-  return dir + "\\" + name;
-#else
-  return dir + "/" + name;
-#endif
-}
-
 #ifndef _WIN32
 
 EntryKind KindOfMode(mode_t mode) {
@@ -80,7 +68,7 @@ EntryKind KindOf(const std::string& path) {
 FolderScan ScanFolder(const std::string& dir, const std::string& pattern) {
   FolderScan scan;
   WIN32_FIND_DATAW found;
-  const HANDLE search = ::FindFirstFileW(WidePath(Join(dir, pattern)).c_str(), &found);
+  const HANDLE search = ::FindFirstFileW(WidePath(JoinPath(dir, pattern)).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
     // A folder without a matching name is read completely.
     scan.opened = scan.complete = ::GetLastError() == ERROR_FILE_NOT_FOUND;
@@ -119,7 +107,7 @@ FolderScan ScanFolder(const std::string& dir, const std::string&) {
     if (!e) break;
     const std::string name = e->d_name;
     if (name == "." || name == "..") continue;
-    scan.entries.push_back({name, KindOf(Join(dir, name)), 0});
+    scan.entries.push_back({name, KindOf(JoinPath(dir, name)), 0});
   }
   scan.complete = errno == 0;
   ::closedir(d);

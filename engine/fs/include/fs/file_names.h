@@ -38,4 +38,8 @@ bool IsEncryptedName(const std::string& name);
 // slash; POSIX: slash), or npos.
 std::size_t LastSeparator(const std::string& path);
 
+// dir + separator + name, as the file system joins them ("C:" + name: C:'s current
+// folder, not its root).
+std::string JoinPath(const std::string& dir, const std::string& name);
+
 }  // namespace qz
