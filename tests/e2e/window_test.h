@@ -131,6 +131,9 @@ class LockmereWindowTest : public ::testing::Test {
       return ::testing::AssertionFailure() << "the menu is " << client.bottom << " px high, too low for row "
                                            << row;
     ClientToScreen(menu, &target);
+    // A menu shows before its tracking loop takes the mouse; a click in between closes it
+    // unchosen (seen under load). Give the loop a moment.
+    Sleep(200);
     if (!LeftClickAt(target)) return ::testing::AssertionFailure() << "the menu click could not be sent";
     if (!WaitUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }, kWindowTimeout))
       return ::testing::AssertionFailure() << "the menu stayed open after the click";
