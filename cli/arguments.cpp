@@ -83,6 +83,8 @@ bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) 
       return true;
     } else if (arg == "--keep") {
       args->keep = true;
+    } else if (arg == "--recursive" || arg == "-r") {
+      args->recursive = true;
     } else if (arg == "--force") {
       args->force = true;
     } else if (arg == "--ignore-name") {

@@ -22,6 +22,7 @@ struct Arguments {
   // encrypt --strong, upgrade: the strong files' password is a passphrase made for them.
   bool generatePassword = false;
   bool keep = false;
+  bool recursive = false;   // a folder stands for its whole tree
   bool force = false;       // replace a file that has the output's name
   bool ignoreName = false;  // decrypt although the name stored inside differs
   bool strong = false;      // encrypt into ".age" files

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "fs/file_names.h"
+#include "interrupt.h"
 
 namespace qzcli {
 
@@ -27,6 +28,9 @@ std::string NotTaken(Command command, const std::string& name) {
   return "not an encrypted file (the name does not end in \".qz\" or \".age\")";
 }
 
+// A sub-folder of a tree: what could be listed of it is taken.
+constexpr char kUnreadableFolder[] = "a folder that cannot be read to its end; what it holds beyond is left as it is";
+
 const char* NothingToDo(Command command) {
   switch (command) {
     case Command::kEncrypt: return "no files to encrypt";
@@ -46,9 +50,12 @@ qzops::FileCommand OperationOf(Command command) {
   }
 }
 
-Expansion ExpandPath(Command command, const std::string& path) {
+Expansion ExpandPath(Command command, const std::string& path, bool wholeTree) {
   Expansion result;
-  qzops::PathPlan plan = qzops::PlanPath(OperationOf(command), path);
+  qzops::TreeOptions options;
+  options.wholeTree = wholeTree;
+  options.cancel = &InterruptRequest();  // a long search stops at Ctrl-C too
+  qzops::PathPlan plan = qzops::PlanPath(OperationOf(command), path, options);
   if (!plan.refused.empty()) {
     const qzops::LeftEntry& refused = plan.refused.front();
     switch (refused.reason) {
@@ -59,7 +66,8 @@ Expansion ExpandPath(Command command, const std::string& path) {
     }
     return result;
   }
-  // In byte order of the names, which share the folder's part of the path.
+  if (plan.cancelled) return result;  // the interrupt ends the run
+  // In byte order of the paths.
   std::sort(plan.files.begin(), plan.files.end());
   std::sort(plan.left.begin(), plan.left.end(),
             [](const qzops::LeftEntry& a, const qzops::LeftEntry& b) { return a.path < b.path; });
@@ -67,7 +75,9 @@ Expansion ExpandPath(Command command, const std::string& path) {
   for (const qzops::LeftEntry& entry : plan.left) {
     // Gone since the listing (kMissing) is nothing to tell.
     result.skipped.push_back(entry.path + ": " +
-                             (entry.reason == qzops::LeftReason::kUnfinished ? kUnfinished : KindRefusal(entry.kind)));
+                             (entry.reason == qzops::LeftReason::kUnfinished   ? kUnfinished
+                              : entry.reason == qzops::LeftReason::kUnreadable ? kUnreadableFolder
+                                                                               : KindRefusal(entry.kind)));
   }
   if (plan.folder && result.files.empty()) result.note = NothingToDo(command);
   return result;

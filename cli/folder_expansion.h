@@ -22,8 +22,8 @@ struct Expansion {
 };
 
 // A file stands for itself; a folder for the files directly inside it that the
-// command takes, in byte order of their names. Sub-folders are never entered.
-Expansion ExpandPath(Command command, const std::string& path);
+// command takes (wholeTree: in its sub-folders too), in byte order of their paths.
+Expansion ExpandPath(Command command, const std::string& path, bool wholeTree = false);
 // The operation a command runs.
 qzops::FileCommand OperationOf(Command command);
 

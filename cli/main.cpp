@@ -256,7 +256,7 @@ int Run(int argc, char** argv) {
 
   // Listing first: nobody is asked for a password when there is nothing to do.
   std::vector<Expansion> expansions;
-  for (const std::string& path : args.paths) expansions.push_back(ExpandPath(args.command, path));
+  for (const std::string& path : args.paths) expansions.push_back(ExpandPath(args.command, path, args.recursive));
   if (args.command != Command::kCheck) SetAsidePasswordSources(args, &expansions);
   // Each file by what it is, taken before any of them is replaced.
   std::vector<std::vector<std::string>> keys(expansions.size());

@@ -1,5 +1,7 @@
 #include "command_plan.h"
 
+#include <utility>
+
 #include "fs/file_names.h"
 #include "fs/file_system.h"
 #include "fs/folder_scan.h"
@@ -28,24 +30,38 @@ std::string NameOf(const std::string& path) {
   return name;
 }
 
-void ListFolder(FileCommand command, const std::string& folder, PathPlan* plan) {
-  plan->folder = true;
+// One folder's entries into plan; its sub-folders go to pending when the tree is walked.
+void ListFolder(FileCommand command, const std::string& folder, bool top, const TreeOptions& options,
+                PathPlan* plan, std::vector<std::string>* pending) {
   const qz::FolderScan scan = qz::ScanFolder(folder);
-  plan->listed = scan.opened;
-  plan->complete = scan.complete;
-  if (!scan.opened || !scan.complete) plan->refused.push_back({folder, LeftReason::kUnreadable});
+  if (top) {
+    plan->listed = scan.opened;
+    plan->complete = scan.complete;
+    if (!scan.opened || !scan.complete) plan->refused.push_back({folder, LeftReason::kUnreadable});
+  } else if (!scan.opened || !scan.complete) {
+    // What it did list is still taken.
+    plan->left.push_back({folder, LeftReason::kUnreadable, qz::EntryKind::kDirectory, true});
+  }
+  const bool encrypt = command == FileCommand::kEncrypt;
   for (const qz::FolderEntry& entry : scan.entries) {
+    if (qz::StopRequested(options.cancel)) return;
     const std::string path = qz::JoinPath(folder, entry.name);
     // A link that the listing shows as a file (Wine's Unix links) is known only when the
     // entry itself is looked at.
     const qz::EntryKind kind = entry.kind == qz::EntryKind::kRegularFile ? qz::KindOf(path) : entry.kind;
-    const bool fits = TakesName(command, entry.name);
-    if (kind == qz::EntryKind::kRegularFile && qz::IsTemporaryName(entry.name))
+    // In a tree any link counts: it may stand for a folder that is not entered.
+    const bool fits = TakesName(command, entry.name) || (options.wholeTree && kind == qz::EntryKind::kSymlink);
+    if (kind == qz::EntryKind::kDirectory) {
+      if (top) ++plan->subFolders;
+      if (options.wholeTree) pending->push_back(path);
+    } else if (kind == qz::EntryKind::kRegularFile && qz::IsTemporaryName(entry.name)) {
       plan->left.push_back({path, LeftReason::kUnfinished, kind, false});
-    else if (kind == qz::EntryKind::kRegularFile && fits)
+    } else if (kind == qz::EntryKind::kRegularFile && fits) {
       plan->files.push_back(path);
-    else if (IsLeftKind(kind))
+    } else if (IsLeftKind(kind)) {
       plan->left.push_back({path, LeftReason::kKind, kind, fits});
+    }
+    if (kind == qz::EntryKind::kRegularFile && qz::BatchTakesName(!encrypt, entry.name)) ++plan->otherKindFiles;
   }
 }
 
@@ -81,13 +97,10 @@ bool TakesName(FileCommand command, const std::string& name) {
   return false;
 }
 
-PathPlan PlanPath(FileCommand command, const std::string& path) {
-  PathPlan plan;
+PathPlan PlanPath(FileCommand command, const std::string& path, const TreeOptions& options) {
   const qz::EntryKind kind = qz::KindOf(path);
-  if (kind == qz::EntryKind::kDirectory) {
-    ListFolder(command, path, &plan);
-    return plan;
-  }
+  if (kind == qz::EntryKind::kDirectory) return PlanFolder(command, path, options);
+  PathPlan plan;
   const std::string name = NameOf(path);
   if (kind != qz::EntryKind::kRegularFile)
     plan.refused.push_back({path, LeftReason::kKind, kind, TakesName(command, name)});
@@ -100,10 +113,23 @@ PathPlan PlanPath(FileCommand command, const std::string& path) {
   return plan;
 }
 
-PathPlan PlanFolder(FileCommand command, const std::string& folder) {
+PathPlan PlanFolder(FileCommand command, const std::string& folder, const TreeOptions& options) {
   PathPlan plan;
-  ListFolder(command, folder, &plan);
-  return plan;
+  plan.folder = true;
+  std::vector<std::string> pending;  // found, not yet listed: depth first, one listing at a time
+  ListFolder(command, folder, true, options, &plan, &pending);
+  for (;;) {
+    if (qz::StopRequested(options.cancel)) {
+      plan.cancelled = true;
+      plan.files.clear();
+      return plan;
+    }
+    if (options.found) options.found(plan.files.size());
+    if (pending.empty()) return plan;
+    const std::string next = std::move(pending.back());
+    pending.pop_back();
+    ListFolder(command, next, false, options, &plan, &pending);
+  }
 }
 
 PickPlan PlanPicked(FileCommand command, const std::vector<std::string>& paths) {

@@ -1,5 +1,7 @@
 #include "file_session.h"
 
+#include <utility>
+
 #include "age/strong_file.h"
 #include "command_plan.h"
 #include "fs/file_names.h"
@@ -36,6 +38,7 @@ void FileSession::WipePassword() {
   m_password.qz.Clear();
   m_password.strong.Clear();
   m_password.strongFiles = false;
+  m_password.wholeTree = false;
   m_newStrong.Clear();
   m_newStrongAsked = false;
 }
@@ -336,10 +339,14 @@ void FileSession::RunDecryption(FileCommand command, const std::string& path, bo
 }
 
 void FileSession::RunFiles(const std::vector<std::string>& paths, FileCommand command) {
+  RunBatch(paths, command, false);
+}
+
+void FileSession::RunBatch(const std::vector<std::string>& paths, FileCommand command, bool keepPassword) {
   // A cancel stops the rest of the session's work, a later batch of it included.
   if (m_cancelled) return;
   // Every batch asks for its own password: none carries over from an earlier operation.
-  WipePassword();
+  if (!keepPassword) WipePassword();
   m_batch = true;
   m_batchUse = PasswordUseOf(FileCommand::kDecrypt, false, paths);
   m_replaceAsked = false;
@@ -363,9 +370,51 @@ void FileSession::RunFiles(const std::vector<std::string>& paths, FileCommand co
   m_frontEnd.BatchEnded(unopened);
 }
 
+bool FileSession::AskForTree(const std::string& folder, FileCommand command, bool otherKindAsked,
+                             PathPlan* plan) {
+  WipePassword();
+  m_batch = true;  // the password is the batch's
+  const bool given = command == FileCommand::kEncrypt ? AskEncryptionPassword()
+                     : command == FileCommand::kUpgrade
+                         ? AskDecryptionPassword(PasswordUse::kUpgrade)
+                         : AskDecryptionPassword(PasswordUseOf(command, false, plan->files));
+  if (given && !m_password.wholeTree) return true;
+  bool go = given;
+  PathPlan tree;
+  if (go) {
+    TreeOptions options;
+    options.wholeTree = true;
+    options.cancel = m_settings.cancel;
+    options.found = m_frontEnd.BeginSearch(folder);
+    m_frontEnd.Perform([&] { tree = PlanFolder(command, folder, options); });
+    go = !tree.cancelled;
+  }
+  if (go && command != FileCommand::kUpgrade && !otherKindAsked && tree.otherKindFiles > 0) {
+    go = m_frontEnd.Confirm(command == FileCommand::kEncrypt ? Question::kFolderHasEncrypted
+                                                             : Question::kFolderHasPlain,
+                            folder);
+  }
+  // A decryption prompt reads the forms the folder's own files need: deeper files of the
+  // other kind get the password asked again, never the default in its place.
+  const PasswordUse use = PasswordUseOf(command, false, tree.files);
+  if (go && (command == FileCommand::kDecrypt || command == FileCommand::kCheck) &&
+      ((NeedsQzForm(use) && m_password.qz.empty()) || (NeedsStrongForm(use) && m_password.strong.empty()))) {
+    WipePassword();
+    go = AskDecryptionPassword(use);
+  }
+  if (go) {
+    *plan = std::move(tree);
+    return true;
+  }
+  WipePassword();
+  m_batch = false;
+  return false;
+}
+
 bool FileSession::RunFolder(const std::string& folder, FileCommand command) {
   const bool encrypt = command == FileCommand::kEncrypt;
   qz::FolderScan scan;
+  bool otherKindAsked = false;
   // Pre-scan: files of the other kind are left alone, but the user is asked first. An
   // upgrade leaves plain and strong files alone and has nothing to ask.
   if (command != FileCommand::kUpgrade) {
@@ -374,6 +423,7 @@ bool FileSession::RunFolder(const std::string& folder, FileCommand command) {
       if (!qz::BatchTakes(!encrypt, entry)) continue;
       if (!m_frontEnd.Confirm(encrypt ? Question::kFolderHasEncrypted : Question::kFolderHasPlain, folder))
         return false;
+      otherKindAsked = true;
       break;
     }
     if (scan.opened && !scan.complete) m_frontEnd.Tell(Notice::kScanIncomplete, folder, 0);
@@ -382,11 +432,16 @@ bool FileSession::RunFolder(const std::string& folder, FileCommand command) {
   // The names are taken before any file changes, so the batch's own outputs never come up.
   // A path too long for the system is not left out: the engine refuses it with its
   // message, so the user hears of it.
-  const PathPlan plan = PlanFolder(command, folder);
+  PathPlan plan = PlanFolder(command, folder);
+  const bool tree = plan.subFolders > 0 && m_frontEnd.OfferWholeTree();
+  if (tree && !AskForTree(folder, command, otherKindAsked, &plan)) return false;
   m_linksLeft += plan.Links();
   m_othersLeft += plan.Others();
-  const std::vector<std::string>& paths = plan.files;
-  RunFiles(paths, command);
+  for (const LeftEntry& entry : plan.left) {
+    if (entry.reason != LeftReason::kUnreadable) continue;
+    if (m_unreadableFolders++ == 0) m_firstUnreadable = entry.path;
+  }
+  RunBatch(plan.files, command, tree);
   if (m_cancelled) return true;  // the cancel's message is the only one
   if (plan.listed && !plan.complete) m_frontEnd.Tell(Notice::kScanIncomplete, folder, 0);
   const int unfinished = plan.Left(LeftReason::kUnfinished);

@@ -11,6 +11,7 @@
 namespace qzops {
 
 class StrongKeyPool;
+struct PathPlan;
 
 class FileSession {
  public:
@@ -32,8 +33,9 @@ class FileSession {
   // Files with one password prompt (asked again until one of two or more bytes is
   // given), one answer to "replace?", and files not opened counted for BatchEnded.
   void RunFiles(const std::vector<std::string>& paths, FileCommand command);
-  // The files directly inside folder that command takes (see command_plan.h); false when
-  // the user stopped it before it began.
+  // The files directly inside folder that command takes (see command_plan.h), or in its
+  // whole tree when the front end offers that with the password and the user chooses it;
+  // false when the user stopped it before any file changed.
   bool RunFolder(const std::string& folder, FileCommand command);
 
   // Whether the user stopped the session's work: its caller adds no closing message.
@@ -46,12 +48,20 @@ class FileSession {
   // What the session's batches left alone: links, and devices and the like.
   int LinksLeft() const { return m_linksLeft; }
   int OthersLeft() const { return m_othersLeft; }
+  // Sub-folders of a whole tree that could not be listed to their end, and the first.
+  int UnreadableFolders() const { return m_unreadableFolders; }
+  const std::string& FirstUnreadableFolder() const { return m_firstUnreadable; }
 
  private:
   void RunOne(FileCommand command, const std::string& path);
   // The settings' options for one engine call on path.
   qz::TransactionOptions OptionsFor(FileCommand command, const std::string& path, bool strongFiles) const;
   bool LeftAsLink(const std::string& path);
+  // The batch's files with the password given or not yet asked (keepPassword).
+  void RunBatch(const std::vector<std::string>& paths, FileCommand command, bool keepPassword);
+  // The password first, offering the whole tree; chosen, the tree's plan replaces *plan.
+  // False: the user stopped before any file changed.
+  bool AskForTree(const std::string& folder, FileCommand command, bool otherKindAsked, PathPlan* plan);
   bool HasBatchPassword() const;
   bool AskEncryptionPassword();
   bool AskDecryptionPassword(PasswordUse use);
@@ -81,6 +91,8 @@ class FileSession {
   int m_unopened = 0;
   int m_linksLeft = 0;
   int m_othersLeft = 0;
+  int m_unreadableFolders = 0;
+  std::string m_firstUnreadable;
   bool m_cancelled = false;
   StrongKeyPool* m_keyPool = nullptr;
 };

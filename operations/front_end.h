@@ -33,6 +33,7 @@ struct Passwords {
   qz::Secret qz;      // code page 936, for ".qz" files
   qz::Secret strong;  // UTF-8, for ".age" files
   bool strongFiles = false;  // an encryption writes ".age" files
+  bool wholeTree = false;    // a folder command takes the folder's whole tree (see OfferWholeTree)
 };
 
 // The questions an operation may put.
@@ -105,6 +106,10 @@ class Asking {
   // built-in default, which anyone knows and so must not pass to a strong file. False:
   // none given, and the upgrade ends quietly.
   virtual bool AskNewStrongPassword(qz::Secret* out) { (void)out; return false; }
+  // Whether the next password prompt offers a folder command the folder's whole tree, the
+  // choice coming back in Passwords::wholeTree. False: no such choice here, and a folder
+  // command takes the files directly inside.
+  virtual bool OfferWholeTree() { return false; }
   virtual Answer Preset(Question question) = 0;
   virtual bool Confirm(Question question, const std::string& subject) = 0;
 };
@@ -133,6 +138,12 @@ class ProgressShow {
   // of each as its turn comes. A cancelled file (see FileReport) ends the list.
   virtual void BatchBegan(const std::vector<std::string>& paths) { (void)paths; }
   virtual void BatchFileBegan(std::size_t index) { (void)index; }
+  // A folder's tree is searched next, by a Perform: what is returned (may be empty) is told
+  // the count of files found so far, on the thread the work runs on.
+  virtual std::function<void(std::size_t)> BeginSearch(const std::string& folder) {
+    (void)folder;
+    return {};
+  }
 };
 
 // One object in every role, as both programs have it.
