@@ -36,6 +36,7 @@
 #define IDC_GENERATE 1025
 #define IDC_PASSPHRASE 1026
 #define IDC_COPY 1027
+#define IDC_WHOLE_TREE 1028
 
 #ifndef ID_HELP
 #define ID_HELP 57670

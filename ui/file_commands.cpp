@@ -18,10 +18,15 @@ std::wstring Count(const char* utf8Template, int count) {
 }
 
 // A batch's closing message with what it left alone.
-std::wstring ClosingReport(const char* closing, int linksLeft, int othersLeft) {
+std::wstring ClosingReport(const char* closing, const qzops::FileSession& session) {
   std::wstring text = Utf8ToWide(closing);
-  if (linksLeft > 0) text += L"\n" + Count("已跳过 %d 个链接。", linksLeft);
-  if (othersLeft > 0) text += L"\n" + Count("已跳过 %d 个不是普通文件的项目（如设备）。", othersLeft);
+  if (session.LinksLeft() > 0) text += L"\n" + Count("已跳过 %d 个链接。", session.LinksLeft());
+  if (session.OthersLeft() > 0)
+    text += L"\n" + Count("已跳过 %d 个不是普通文件的项目（如设备）。", session.OthersLeft());
+  if (session.UnreadableFolders() > 0) {
+    text += L"\n" + FillTemplate<wchar_t>(Count("无法读取 %d 个文件夹，例如“%s”。", session.UnreadableFolders()), L"%s",
+                                          Utf8ToWide(session.FirstUnreadableFolder()));
+  }
   return text;
 }
 
@@ -49,7 +54,7 @@ void CFileCommands::RunFolder(FileCommand command, const std::string& folder) {
   AfxMessageBox(ClosingReport(command == FileCommand::kEncrypt   ? "目录加密完成！"
                               : command == FileCommand::kDecrypt ? "目录解密完成！"
                                                                  : "目录升级完成！",
-                              session.LinksLeft(), session.OthersLeft()),
+                              session),
                 MB_OK);
 }
 
@@ -76,7 +81,7 @@ void CFileCommands::RunPaths(const std::vector<std::string>& paths, FileCommand 
                         : plan.decrypt.empty() ? "文件加密完成！"
                         : plan.encrypt.empty() ? "文件解密完成！"
                                                : "文件加密和解密完成！";
-  AfxMessageBox(ClosingReport(closing, session.LinksLeft(), session.OthersLeft()), MB_OK);
+  AfxMessageBox(ClosingReport(closing, session), MB_OK);
 }
 
 WindowFrontEnd CFileCommands::Prompts() {

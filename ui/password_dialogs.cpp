@@ -17,25 +17,52 @@
 
 namespace {
 
+// The box's row in dialog units, taken off a dialog that does not offer it.
+constexpr int kWholeTreeRow = 13;
+
 qzops::PasswordVerdict Judge(const qz::Secret& utf8, bool strong) {
   return qzops::JudgePassword(utf8.view(), strong, qz::kStrongWorkFactor);
 }
 
 }  // namespace
 
+void CWholeTreeBox::SetUp(CDialog& dialog) {
+  if (m_pSettings) {
+    m_box.SendMessage(BM_SETCHECK, m_pSettings->Get().wholeTree ? BST_CHECKED : BST_UNCHECKED);
+    return;
+  }
+  m_box.ShowWindow(SW_HIDE);
+  RECT row = {0, 0, 0, kWholeTreeRow};
+  ::MapDialogRect(dialog.m_hWnd, &row);
+  RECT window;
+  dialog.GetWindowRect(&window);
+  dialog.SetWindowPos(nullptr, 0, 0, window.right - window.left, window.bottom - window.top - row.bottom,
+                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CWholeTreeBox::Clicked() {
+  if (!m_pSettings) return;
+  // Kept at once, as the strong box is.
+  Settings settings = m_pSettings->Get();
+  settings.wholeTree = Checked();
+  m_pSettings->Change(settings);
+}
+
 BEGIN_MESSAGE_MAP(CEncryptPasswordDlg, CDialog)
   ON_BN_CLICKED(IDC_STRONG, &CEncryptPasswordDlg::OnStrongClicked)
+  ON_BN_CLICKED(IDC_WHOLE_TREE, &CEncryptPasswordDlg::OnWholeTreeClicked)
   ON_CONTROL(EN_CHANGE, IDC_PASSWORD, &CEncryptPasswordDlg::OnPasswordChange)
   ON_BN_CLICKED(IDC_GENERATE, &CEncryptPasswordDlg::OnGenerate)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 BEGIN_MESSAGE_MAP(CDecryptPasswordDlg, CDialog)
+  ON_BN_CLICKED(IDC_WHOLE_TREE, &CDecryptPasswordDlg::OnWholeTreeClicked)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CEncryptPasswordDlg::CEncryptPasswordDlg(SettingsFile& settings)
-    : CDialog(IDD_ENCRYPT_PASSWORD), m_pSettings(&settings) {}
+CEncryptPasswordDlg::CEncryptPasswordDlg(SettingsFile& settings, bool offerWholeTree)
+    : CDialog(IDD_ENCRYPT_PASSWORD), m_pSettings(&settings), m_wholeTree(offerWholeTree ? &settings : nullptr) {}
 CEncryptPasswordDlg::CEncryptPasswordDlg(NewStrongPassword)
     : CDialog(IDD_ENCRYPT_PASSWORD), m_bNewStrongPassword(true) {}
 
@@ -46,6 +73,7 @@ void CEncryptPasswordDlg::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDC_STRONG, m_btnStrong);
   DDX_Control(dx, IDC_STRONG_NOTE, m_stStrongNote);
   DDX_Control(dx, IDC_STRENGTH, m_stStrength);
+  DDX_Control(dx, IDC_WHOLE_TREE, m_wholeTree.m_box);
 }
 
 BOOL CEncryptPasswordDlg::OnInitDialog() {
@@ -57,6 +85,7 @@ BOOL CEncryptPasswordDlg::OnInitDialog() {
   const bool strong = m_bNewStrongPassword || m_pSettings->Get().strongFiles;
   m_btnStrong.SendMessage(BM_SETCHECK, strong ? BST_CHECKED : BST_UNCHECKED);
   if (m_bNewStrongPassword) m_btnStrong.EnableWindow(FALSE);
+  m_wholeTree.SetUp(*this);
   ShowWorth();
   return FocusPasswordField(*this, m_editPassword);
 }
@@ -123,6 +152,7 @@ void CEncryptPasswordDlg::OnDestroy() { WipeFields(); }
 
 void CEncryptPasswordDlg::OnOK() {
   m_bStrong = StrongChecked();
+  m_bWholeTree = m_wholeTree.Checked();
   qz::Secret* password = m_bStrong ? &m_strongPassword : &m_password;
   const PasswordForm form = m_bStrong ? PasswordForm::kUtf8 : PasswordForm::kCodePage936;
   qz::Secret retype;
@@ -160,16 +190,19 @@ void CEncryptPasswordDlg::OnOK() {
   CDialog::OnOK();
 }
 
-CDecryptPasswordDlg::CDecryptPasswordDlg(PasswordUse use) : CDialog(IDD_DECRYPT_PASSWORD), m_use(use) {}
+CDecryptPasswordDlg::CDecryptPasswordDlg(PasswordUse use, SettingsFile* treeSettings)
+    : CDialog(IDD_DECRYPT_PASSWORD), m_use(use), m_wholeTree(treeSettings) {}
 
 void CDecryptPasswordDlg::DoDataExchange(CDataExchange* dx) {
   CDialog::DoDataExchange(dx);
   DDX_Control(dx, IDC_PASSWORD, m_editPassword);
+  DDX_Control(dx, IDC_WHOLE_TREE, m_wholeTree.m_box);
 }
 
 BOOL CDecryptPasswordDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   LimitPasswordField(m_editPassword);
+  m_wholeTree.SetUp(*this);
   return FocusPasswordField(*this, m_editPassword);
 }
 
@@ -183,6 +216,7 @@ void CDecryptPasswordDlg::StartOver() {
 void CDecryptPasswordDlg::OnDestroy() { WipePasswordField(m_editPassword); }
 
 void CDecryptPasswordDlg::OnOK() {
+  m_bWholeTree = m_wholeTree.Checked();
   const bool qzFiles = m_use != PasswordUse::kStrongFiles;
   const bool strongFiles = m_use != PasswordUse::kQzFiles;
   PasswordFieldStatus status = PasswordFieldStatus::kOk;

@@ -10,15 +10,31 @@
 
 class SettingsFile;
 
+// A folder command's "包括子文件夹" box, in both prompts: shown when offered, opening as the
+// settings keep it and kept there at each change; otherwise hidden with its row.
+class CWholeTreeBox {
+ public:
+  explicit CWholeTreeBox(SettingsFile* offeredWith) : m_pSettings(offeredWith) {}
+  void SetUp(CDialog& dialog);
+  void Clicked();
+  bool Checked() const { return m_box.SendMessage(BM_GETCHECK) == BST_CHECKED; }
+  CButton m_box;
+
+ private:
+  SettingsFile* m_pSettings;
+};
+
 class CEncryptPasswordDlg : public CDialog {
  public:
-  // The check box opens as the settings keep it, and each change of it is kept there.
-  explicit CEncryptPasswordDlg(SettingsFile& settings);
+  // The check box opens as the settings keep it, and each change of it is kept there;
+  // offerWholeTree shows a folder command's box too.
+  explicit CEncryptPasswordDlg(SettingsFile& settings, bool offerWholeTree = false);
 
   // After a run that returned IDOK: m_bStrong tells whether a strong file was chosen;
   // then m_strongPassword holds the password (UTF-8), otherwise m_password (code page
   // 936). The other stays empty.
   BOOL m_bStrong = FALSE;
+  BOOL m_bWholeTree = FALSE;
   qz::Secret m_password;
   qz::Secret m_strongPassword;
   CEdit m_editRetype;
@@ -37,6 +53,7 @@ class CEncryptPasswordDlg : public CDialog {
   BOOL OnInitDialog() override;
   void OnOK() override;
   void OnStrongClicked();
+  void OnWholeTreeClicked() { m_wholeTree.Clicked(); }
   void OnPasswordChange();
   void OnGenerate();
   void OnDestroy();
@@ -50,6 +67,7 @@ class CEncryptPasswordDlg : public CDialog {
   void ShowWorth();
 
   SettingsFile* m_pSettings = nullptr;
+  CWholeTreeBox m_wholeTree{nullptr};
   bool m_bNewStrongPassword = false;
   bool m_bFiller = false;  // the fields hold the program's filler: nothing to judge
 };
@@ -67,9 +85,11 @@ using PasswordUse = qzops::PasswordUse;
 
 class CDecryptPasswordDlg : public CDialog {
  public:
-  explicit CDecryptPasswordDlg(PasswordUse use = PasswordUse::kQzFiles);
+  // With treeSettings, the folder command's box shows, kept there.
+  explicit CDecryptPasswordDlg(PasswordUse use = PasswordUse::kQzFiles, SettingsFile* treeSettings = nullptr);
 
   // After a run that returned IDOK, each form the use needs (the other stays empty).
+  BOOL m_bWholeTree = FALSE;
   qz::Secret m_password;        // code page 936
   qz::Secret m_strongPassword;  // UTF-8
   CEdit m_editPassword;
@@ -80,9 +100,11 @@ class CDecryptPasswordDlg : public CDialog {
   BOOL OnInitDialog() override;
   void OnOK() override;
   void OnDestroy();
+  void OnWholeTreeClicked() { m_wholeTree.Clicked(); }
 
  private:
   void StartOver();
 
   PasswordUse m_use;
+  CWholeTreeBox m_wholeTree;
 };

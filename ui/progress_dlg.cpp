@@ -121,8 +121,11 @@ OperationProgress::~OperationProgress() { Close(); }
 
 void OperationProgress::BeginBatch(const std::vector<std::uint64_t>& sizes) {
   m_batch = true;
-  m_sizes = sizes;
-  m_totalBytes = std::accumulate(sizes.begin(), sizes.end(), std::uint64_t{0});
+  m_searching = false;
+  // Summed once: a file's start costs the same in a batch of any size.
+  m_before.assign(1, 0);
+  for (const std::uint64_t size : sizes) m_before.push_back(m_before.back() + size);
+  m_totalBytes = m_before.back();
 }
 
 void OperationProgress::BeginFile(const std::string& path, std::uint64_t size, int index) {
@@ -130,8 +133,7 @@ void OperationProgress::BeginFile(const std::string& path, std::uint64_t size, i
   m_path = path;
   m_fileSize = size;
   m_index = index;
-  m_finishedBytes = 0;
-  for (int i = 0; i < index && i < static_cast<int>(m_sizes.size()); ++i) m_finishedBytes += m_sizes[i];
+  m_finishedBytes = m_before.empty() ? 0 : m_before[std::min<std::size_t>(index, m_before.size() - 1)];
   m_lastUpdate = 0;
 }
 
@@ -186,6 +188,10 @@ void OperationProgress::Show() {
 void OperationProgress::Update() {
   HWND window = Window();
   if (!window) return;
+  if (m_searching) {
+    ShowSearch(window);
+    return;
+  }
   const std::uint64_t now = GetTickCount64();
   const std::uint64_t fileDone = m_sink.BytesDone(m_fileSize);
   const std::uint64_t whole = m_batch ? m_totalBytes : m_fileSize;
@@ -227,14 +233,24 @@ void OperationProgress::Update() {
     const int wholeShare =
         m_totalBytes > 0 ? Thousandths(done, m_totalBytes)
                          : Thousandths(static_cast<std::uint64_t>(m_index) * 1000 + fileShare,
-                                       static_cast<std::uint64_t>(m_sizes.size()) * 1000);
+                                       static_cast<std::uint64_t>(m_before.size() - 1) * 1000);
     m_pDialog->m_total.SetPos(wholeShare);
     std::wstring position = FillTemplate<wchar_t>(Utf8ToWide("第 %d 个，共 %d 个"), L"%d", std::to_wstring(m_index + 1));
-    position = FillTemplate<wchar_t>(position, L"%d", std::to_wstring(m_sizes.size()));
+    position = FillTemplate<wchar_t>(position, L"%d", std::to_wstring(m_before.size() - 1));
     SetText(window, IDC_PROGRESS_BATCH,
             position + L"\u3000" + std::to_wstring(wholeShare / 10) + L"%\u3000" + FormatBytes(done) + L" / " +
                 FormatBytes(m_totalBytes));
   }
+}
+
+void OperationProgress::ShowSearch(HWND window) {
+  SetText(window, IDC_PROGRESS_NAME,
+          FillTemplate<wchar_t>(Utf8ToWide("正在查找文件……已找到 %d 个"), L"%d", std::to_wstring(m_found.load())));
+  if (m_cancel.Requested() && !m_cancelShown) {
+    m_cancelShown = true;
+    ::EnableWindow(::GetDlgItem(window, IDCANCEL), FALSE);
+  }
+  SetText(window, IDC_PROGRESS_SPEED, m_cancelShown ? Utf8ToWide("正在取消……") : std::wstring());
 }
 
 void OperationProgress::Close() { m_pDialog.reset(); }

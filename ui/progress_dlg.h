@@ -61,6 +61,10 @@ class OperationProgress {
   // cancel is the operation's: its window's Cancel requests it, and it shows once requested.
   explicit OperationProgress(qz::CancelToken& cancel);
   ~OperationProgress();
+  // A folder's tree is searched: the window tells the files found so far (Found may be
+  // called from the worker).
+  void BeginSearch() { m_searching = true; }
+  void Found(std::size_t count) { m_found.store(count, std::memory_order_relaxed); }
   // The batch's files by size, as measured before it began.
   void BeginBatch(const std::vector<std::uint64_t>& sizes);
   // index counts from 0 in a batch; size is the file's own.
@@ -81,6 +85,7 @@ class OperationProgress {
   void Create();
   void Show();
   void Update();
+  void ShowSearch(HWND window);
 
   SharedProgressSink m_sink;
   qz::CancelToken& m_cancel;
@@ -88,8 +93,10 @@ class OperationProgress {
   std::uint64_t m_started = 0;  // GetTickCount64 at the first engine call; 0 before
   bool m_failed = false;         // the window could not be made
   std::uint64_t m_lastUpdate = 0;
+  bool m_searching = false;
+  std::atomic<std::size_t> m_found{0};
   bool m_batch = false;
-  std::vector<std::uint64_t> m_sizes;
+  std::vector<std::uint64_t> m_before;  // the batch's bytes before each file, and in all
   int m_index = 0;
   std::uint64_t m_totalBytes = 0;
   std::uint64_t m_finishedBytes = 0;  // the batch's files done before this one

@@ -4,6 +4,7 @@ namespace {
 
 constexpr char kSection[] = "[Lockmere]";
 constexpr char kStrongFiles[] = "StrongFiles";
+constexpr char kWholeTree[] = "WholeTree";
 
 std::string_view Trimmed(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
@@ -32,6 +33,7 @@ Settings Settings::Parse(std::string_view text) {
     const std::string_view name = Trimmed(line.substr(0, equals));
     const std::string_view value = Trimmed(line.substr(equals + 1));
     if (name == kStrongFiles && (value == "0" || value == "1")) settings.strongFiles = value == "1";
+    if (name == kWholeTree && (value == "0" || value == "1")) settings.wholeTree = value == "1";
   }
   return settings;
 }
@@ -39,5 +41,6 @@ Settings Settings::Parse(std::string_view text) {
 std::string Settings::Serialise() const {
   std::string text = std::string(kSection) + "\r\n";
   text += std::string(kStrongFiles) + "=" + (strongFiles ? "1" : "0") + "\r\n";
+  text += std::string(kWholeTree) + "=" + (wholeTree ? "1" : "0") + "\r\n";
   return text;
 }

@@ -8,6 +8,7 @@
 
 struct Settings {
   bool strongFiles = false;  // the encryption dialog's "强加密" box
+  bool wholeTree = false;    // the folder commands' "包括子文件夹" box
 
   static Settings Parse(std::string_view text);
   std::string Serialise() const;

@@ -67,9 +67,15 @@ WindowFrontEnd::WindowFrontEnd(HWND owner, std::function<void()> relist,
 
 WindowFrontEnd::~WindowFrontEnd() = default;
 
+bool WindowFrontEnd::OfferWholeTree() {
+  m_offerWholeTree = true;
+  return true;
+}
+
 bool WindowFrontEnd::AskEncryptionPassword(qzops::Passwords* out) {
-  CEncryptPasswordDlg dialog(*m_pSettings);
+  CEncryptPasswordDlg dialog(*m_pSettings, std::exchange(m_offerWholeTree, false));
   if (dialog.DoModal() != IDOK) return false;
+  out->wholeTree = dialog.m_bWholeTree;
   out->strongFiles = dialog.m_bStrong;
   out->qz = std::move(dialog.m_password);
   out->strong = std::move(dialog.m_strongPassword);
@@ -77,8 +83,9 @@ bool WindowFrontEnd::AskEncryptionPassword(qzops::Passwords* out) {
 }
 
 bool WindowFrontEnd::AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) {
-  CDecryptPasswordDlg dialog(use);
+  CDecryptPasswordDlg dialog(use, std::exchange(m_offerWholeTree, false) ? m_pSettings : nullptr);
   if (dialog.DoModal() != IDOK) return false;
+  out->wholeTree = dialog.m_bWholeTree;
   out->qz = std::move(dialog.m_password);
   out->strong = std::move(dialog.m_strongPassword);
   return true;
@@ -222,8 +229,20 @@ void WindowFrontEnd::BatchBegan(const std::vector<std::string>& paths) {
   m_cancelled = false;
   std::vector<std::uint64_t> sizes;
   sizes.reserve(paths.size());
-  for (const std::string& path : paths) sizes.push_back(QuietSize(path));
-  Operation().BeginBatch(sizes);
+  // A whole tree's files take a while to measure: the window keeps answering meanwhile.
+  OperationProgress& operation = Operation();
+  qz::CancelToken unused;  // the batch's cancel is for its files
+  const std::exception_ptr error = RunOnWorker(
+      m_hOwner, unused, [&] { for (const std::string& path : paths) sizes.push_back(QuietSize(path)); }, [] {});
+  if (error) std::rethrow_exception(error);
+  operation.BeginBatch(sizes);
+}
+
+std::function<void(std::size_t)> WindowFrontEnd::BeginSearch(const std::string& folder) {
+  (void)folder;
+  OperationProgress& operation = Operation();
+  operation.BeginSearch();
+  return [&operation](std::size_t found) { operation.Found(found); };
 }
 
 void WindowFrontEnd::BatchFileBegan(std::size_t index) { m_batchIndex = static_cast<int>(index); }

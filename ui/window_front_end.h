@@ -32,6 +32,7 @@ class WindowFrontEnd : public qzops::FrontEnd {
   bool AskEncryptionPassword(qzops::Passwords* out) override;
   bool AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) override;
   bool AskNewStrongPassword(qz::Secret* out) override;
+  bool OfferWholeTree() override;
   qzops::Answer Preset(qzops::Question question) override;
   bool Confirm(qzops::Question question, const std::string& subject) override;
   void Tell(qzops::Notice notice, const std::string& subject, int count) override;
@@ -43,6 +44,7 @@ class WindowFrontEnd : public qzops::FrontEnd {
   void Finished(const qzops::FileReport& report) override;
   void BatchBegan(const std::vector<std::string>& paths) override;
   void BatchFileBegan(std::size_t index) override;
+  std::function<void(std::size_t)> BeginSearch(const std::string& folder) override;
   void BatchEnded(int unopened) override;
 
  private:
@@ -57,6 +59,7 @@ class WindowFrontEnd : public qzops::FrontEnd {
   std::unique_ptr<OperationProgress> m_pOperation;
   qz::CancelToken m_cancel;  // the operation's: its progress window and the main window set it
   HWND m_hFocus = nullptr;  // where the keyboard was when the operation began
+  bool m_offerWholeTree = false;  // by the next password prompt
   bool m_inBatch = false;
   int m_batchIndex = 0;
   int m_batchCount = 0;

@@ -100,6 +100,32 @@ class RoundTripTest(Base):
             self.assertFalse(os.path.exists(path + ".qz"))
         self.assert_no_temporaries()
 
+    def test_recursive_takes_the_whole_tree_and_never_follows_links(self):
+        deep = os.path.join(self.data, "a", "b")
+        os.makedirs(deep)
+        files = {"top.txt": b"top", os.path.join("a", "one.txt"): b"one",
+                 os.path.join("a", "b", "two.txt"): b"two"}
+        for name, content in files.items():
+            self.put(name, content)
+        os.symlink("..", os.path.join(deep, "up"))  # a link to its own parent
+        locked = os.path.join(self.data, "locked")
+        os.mkdir(locked, 0)
+        self.addCleanup(os.chmod, locked, 0o700)
+        r = self.run_qz("encrypt", "-r", self.data)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        out = r.stdout.decode()
+        self.assertIn("skipped %s: a symbolic link; not followed" % os.path.join(deep, "up"), out)
+        if os.geteuid() != 0:  # root lists any folder
+            self.assertIn("skipped %s: a folder that cannot be read" % locked, out)
+        for name, content in files.items():
+            path = os.path.join(self.data, name)
+            self.assertEqual(self.read(path + ".qz"),
+                             qzref.expected_qz(os.path.basename(name).encode(), content, PASSWORD))
+        self.assertEqual(self.run_qz("decrypt", "--recursive", self.data).returncode, 0)
+        for name, content in files.items():
+            self.assertEqual(self.read(os.path.join(self.data, name)), content)
+        self.assertEqual(self.listing(deep), ["two.txt", "up"])
+
     def test_folder_batch_takes_only_direct_regular_files(self):
         self.put("b.txt", b"bee")
         self.put("a.txt", b"ay")

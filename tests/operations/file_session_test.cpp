@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "age/strong_file.h"
@@ -37,6 +38,7 @@ using Strings = std::vector<std::string>;
 struct Typed {
   std::string qz, strong;
   bool strongFiles = false;
+  bool wholeTree = false;  // ticked where the prompt offers it
 };
 
 qzops::SessionSettings QuickSettings(const qz::CancelToken* cancel) {
@@ -68,6 +70,11 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
     *out = Pw(newPasswords.front());
     newPasswords.pop_front();
     return true;
+  }
+  bool OfferWholeTree() override { return offerTree; }
+  std::function<void(std::size_t)> BeginSearch(const std::string&) override {
+    log.push_back("search");
+    return onFound;
   }
   Answer Preset(Question question) override {
     auto at = presets.find(question);
@@ -117,6 +124,8 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
   qz::CancelToken cancel;
   std::size_t batchSize = 0;
   std::vector<std::size_t> batchFiles;
+  bool offerTree = false;
+  std::function<void(std::size_t)> onFound;
 
  private:
   bool Next(const std::string& what, qzops::Passwords* out) {
@@ -125,6 +134,7 @@ class ScriptedFrontEnd : public qzops::FrontEnd {
     out->qz = Pw(passwords.front().qz);
     out->strong = Pw(passwords.front().strong);
     out->strongFiles = passwords.front().strongFiles;
+    out->wholeTree = passwords.front().wholeTree;
     passwords.pop_front();
     return true;
   }
@@ -510,3 +520,52 @@ TEST(FileSessionTest, ACancelLeavesTheFileInHandAndEndsTheBatchAndTheSessionsWor
 }
 
 }  // namespace
+
+TEST(FileSessionTest, AWholeTreeIsSearchedFirstNeverThroughLinksAndCountsWhatItCannotRead) {
+  ScratchDir dir;
+  const std::string folder = dir.path() + "/";
+  for (const char* sub : {"a", "a/b", "a/b/c", "gone"}) ASSERT_EQ(::mkdir((folder + sub).c_str(), 0700), 0);
+  const Strings names = {"top.txt", "a/one.txt", "a/b/two.txt", "a/b/c/three.txt"};
+  std::vector<Bytes> contents;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    contents.push_back(qz::test::RandomBytes(100 + i, 20 + i));
+    WriteFile(folder + names[i], contents.back());
+  }
+  ASSERT_EQ(::symlink("..", (folder + "a/b/up").c_str()), 0);  // to its own parent
+  const auto encrypted = [&] {
+    int count = 0;
+    for (const std::string& name : names) count += ::access((folder + name + ".qz").c_str(), F_OK) == 0;
+    return count;
+  };
+  // Runs the folder's command; found is told each count the search finds.
+  const auto run = [&](FileCommand command, bool wholeTree, int cancelFrom,
+                       const std::function<void(ScriptedFrontEnd&)>& found) {
+    ScriptedFrontEnd ui;
+    ui.offerTree = true;
+    ui.passwords = {Qz("pw")};
+    ui.passwords.front().wholeTree = wholeTree;
+    ui.answers = {true, true};
+    ui.cancelFrom = cancelFrom;
+    ui.onFound = [&](std::size_t) { if (found) found(ui); };
+    FileSession session(ui, ui.settings);
+    const bool ran = session.RunFolder(folder, command);
+    return std::make_tuple(ran, session.LinksLeft(), session.UnreadableFolders(), session.FirstUnreadableFolder());
+  };
+  // Unticked: the folder's own files only, as ever.
+  EXPECT_TRUE(std::get<0>(run(FileCommand::kEncrypt, false, 0, nullptr)));
+  EXPECT_EQ(encrypted(), 1);
+  // A cancel during the search changes nothing; one during the work keeps the rest whole.
+  EXPECT_FALSE(std::get<0>(run(FileCommand::kEncrypt, true, 0, [](ScriptedFrontEnd& ui) { ui.cancel.Request(); })));
+  EXPECT_EQ(encrypted(), 1);
+  EXPECT_TRUE(std::get<0>(run(FileCommand::kEncrypt, true, 3, nullptr)));
+  EXPECT_EQ(encrypted(), 2);
+  // The link is left, and a folder that cannot be listed (gone once found) is counted.
+  const auto done =
+      run(FileCommand::kEncrypt, true, 0, [&](ScriptedFrontEnd&) { ::rmdir((folder + "gone").c_str()); });
+  EXPECT_EQ(done, std::make_tuple(true, 1, 1, folder + "gone"));
+  EXPECT_EQ(encrypted(), 4);
+  EXPECT_TRUE(std::get<0>(run(FileCommand::kDecrypt, true, 0, nullptr)));
+  for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(ReadFile(folder + names[i]), contents[i]) << names[i];
+  struct stat link;
+  EXPECT_TRUE(::lstat((folder + "a/b/up").c_str(), &link) == 0 && S_ISLNK(link.st_mode));
+}
