@@ -549,7 +549,8 @@ TEST(FileSessionTest, AWholeTreeIsSearchedFirstNeverThroughLinksAndCountsWhatItC
     ui.onFound = [&](std::size_t) { if (found) found(ui); };
     FileSession session(ui, ui.settings);
     const bool ran = session.RunFolder(folder, command);
-    return std::make_tuple(ran, session.LinksLeft(), session.UnreadableFolders(), session.FirstUnreadableFolder());
+    return std::make_tuple(ran, ui.batchSize, session.LinksLeft(), session.UnreadableFolders(),
+                           session.FirstUnreadableFolder());
   };
   // Unticked: the folder's own files only, as ever.
   EXPECT_TRUE(std::get<0>(run(FileCommand::kEncrypt, false, 0, nullptr)));
@@ -562,7 +563,7 @@ TEST(FileSessionTest, AWholeTreeIsSearchedFirstNeverThroughLinksAndCountsWhatItC
   // The link is left, and a folder that cannot be listed (gone once found) is counted.
   const auto done =
       run(FileCommand::kEncrypt, true, 0, [&](ScriptedFrontEnd&) { ::rmdir((folder + "gone").c_str()); });
-  EXPECT_EQ(done, std::make_tuple(true, 1, 1, folder + "gone"));
+  EXPECT_EQ(done, std::make_tuple(true, std::size_t{2}, 1, 1, folder + "gone"));
   EXPECT_EQ(encrypted(), 4);
   EXPECT_TRUE(std::get<0>(run(FileCommand::kDecrypt, true, 0, nullptr)));
   for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(ReadFile(folder + names[i]), contents[i]) << names[i];
