@@ -119,6 +119,30 @@ TEST_F(FileCommandsTest, EncryptAndDecryptAFileAndAFolderThroughTheWindows) {
   EXPECT_TRUE(process_.Running());
 }
 
+TEST_F(FileCommandsTest, AFolderBatchTakesItsWholeTreeWhenTheBoxIsTicked) {
+  const wchar_t kPassword[] = L"tree Pass-3";
+  ASSERT_TRUE(DoubleClickItem(kFolderItem));
+  ASSERT_TRUE(ChooseFromContextMenu("Batch", 0));
+  HWND dialog = nullptr;
+  ASSERT_TRUE(OpenedPasswordDialog(true, &dialog));
+  EXPECT_FALSE(StrongBoxChecked(dialog, kWholeTreeBoxId)) << "ticked at first start";
+  ASSERT_TRUE(SetStrongBox(dialog, true, kWholeTreeBoxId));
+  ASSERT_TRUE(TypeAndConfirm(dialog, kPassword));
+  ASSERT_TRUE(Acknowledge("目录加密完成！"));
+  EXPECT_TRUE(IsEncryptedCopy(kInnerFile + ".qz", inner_)) << "the sub-folder's file";
+  for (size_t i = 0; i < std::size(kBatchFiles); ++i)
+    EXPECT_TRUE(IsEncryptedCopy(kBatch + "\\" + kBatchFiles[i].name + ".qz", batch_[i]));
+
+  // The box is remembered, and the tree comes back whole.
+  ASSERT_TRUE(ChooseFromContextMenu("Batch", 1));
+  ASSERT_TRUE(OpenedPasswordDialog(false, &dialog));
+  EXPECT_TRUE(StrongBoxChecked(dialog, kWholeTreeBoxId)) << "not remembered";
+  ASSERT_TRUE(TypeAndConfirm(dialog, kPassword));
+  ASSERT_TRUE(Acknowledge("目录解密完成！"));
+  EXPECT_TRUE(HoldsExactly(kInnerFile, inner_));
+  EXPECT_TRUE(HoldsExactly(kBatch + "\\" + kBatchFiles[0].name, batch_[0]));
+}
+
 // The keys a user of file tools expects: the list has the focus, Down selects its first
 // item, Enter acts as a double-click, Backspace goes up, F5 lists again, and Shift+F10 and
 // the Menu key open the right-click's menu.

@@ -27,6 +27,7 @@ constexpr int kPathLabelId = 1002;
 constexpr int kPasswordId = 1015;
 constexpr int kRetypeId = 1016;
 constexpr int kStrongBoxId = 1017;
+constexpr int kWholeTreeBoxId = 1028;
 constexpr char kWeakPasswordQuestion[] = "此密码容易被猜中（";
 // Rows of the context menu are drawn 25 px high.
 constexpr int kMenuRowHeight = 25;
@@ -202,19 +203,19 @@ class LockmereWindowTest : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
 
-  static bool StrongBoxChecked(HWND dialog) {
+  static bool StrongBoxChecked(HWND dialog, int id = kStrongBoxId) {
     DWORD_PTR state = BST_UNCHECKED;
-    SendMessageTimeoutW(GetDlgItem(dialog, kStrongBoxId), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+    SendMessageTimeoutW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
     return state == BST_CHECKED;
   }
 
-  // Clicks the encryption dialog's check box "强加密" when it is not as wanted.
-  static ::testing::AssertionResult SetStrongBox(HWND dialog, bool checked) {
-    HWND box = GetDlgItem(dialog, kStrongBoxId);
-    if (!box) return ::testing::AssertionFailure() << "the dialog has no check box " << kStrongBoxId;
-    if (StrongBoxChecked(dialog) != checked && !PostMessageW(box, BM_CLICK, 0, 0))
+  // Clicks the encryption dialog's check box "强加密" (or another) when it is not as wanted.
+  static ::testing::AssertionResult SetStrongBox(HWND dialog, bool checked, int id = kStrongBoxId) {
+    HWND box = GetDlgItem(dialog, id);
+    if (!box || !IsWindowVisible(box)) return ::testing::AssertionFailure() << "the dialog shows no check box " << id;
+    if (StrongBoxChecked(dialog, id) != checked && !PostMessageW(box, BM_CLICK, 0, 0))
       return ::testing::AssertionFailure() << "the check box could not be clicked";
-    if (!WaitUntil([&] { return StrongBoxChecked(dialog) == checked; }, kWindowTimeout))
+    if (!WaitUntil([&] { return StrongBoxChecked(dialog, id) == checked; }, kWindowTimeout))
       return ::testing::AssertionFailure() << "the check box stayed " << (checked ? "unchecked" : "checked");
     return ::testing::AssertionSuccess();
   }
