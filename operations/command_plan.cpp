@@ -46,9 +46,11 @@ void ListFolder(FileCommand command, const std::string& folder, bool top, const 
   for (const qz::FolderEntry& entry : scan.entries) {
     if (qz::StopRequested(options.cancel)) return;
     const std::string path = qz::JoinPath(folder, entry.name);
-    // A link that the listing shows as a file (Wine's Unix links) is known only when the
-    // entry itself is looked at.
-    const qz::EntryKind kind = entry.kind == qz::EntryKind::kRegularFile ? qz::KindOf(path) : entry.kind;
+    // A link that the listing shows as a file or a folder (Wine's Unix links) is known only
+    // when the entry itself is looked at; a tree looks at each folder before entering it.
+    const bool look = entry.kind == qz::EntryKind::kRegularFile ||
+                      (options.wholeTree && entry.kind == qz::EntryKind::kDirectory);
+    const qz::EntryKind kind = look ? qz::KindOf(path) : entry.kind;
     // In a tree any link counts: it may stand for a folder that is not entered.
     const bool fits = TakesName(command, entry.name) || (options.wholeTree && kind == qz::EntryKind::kSymlink);
     if (kind == qz::EntryKind::kDirectory) {
