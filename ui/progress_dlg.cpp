@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <numeric>
 
 #include "fs/file_names.h"
 #include "message_template.h"
