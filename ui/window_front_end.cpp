@@ -231,9 +231,9 @@ void WindowFrontEnd::BatchBegan(const std::vector<std::string>& paths) {
   sizes.reserve(paths.size());
   // A whole tree's files take a while to measure: the window keeps answering meanwhile.
   OperationProgress& operation = Operation();
-  qz::CancelToken unused;  // the batch's cancel is for its files
+  // A close meanwhile cancels the batch before its first file.
   const std::exception_ptr error = RunOnWorker(
-      m_hOwner, unused, [&] { for (const std::string& path : paths) sizes.push_back(QuietSize(path)); }, [] {});
+      m_hOwner, m_cancel, [&] { for (const std::string& path : paths) sizes.push_back(QuietSize(path)); }, [] {});
   if (error) std::rethrow_exception(error);
   operation.BeginBatch(sizes);
 }
