@@ -88,6 +88,21 @@ void RegisterUnfinished(const std::string& path) {
   g_hasUnfinished = 1;
 }
 
+// Deletes through a handle whose descriptor this process holds when it closes: under Wine
+// the file's blocks are then freed by that close, on the calling thread, not by the
+// system's server, whose every caller (a window's answers among them) would wait about
+// half a second per GiB meanwhile.
+bool DeleteFreeingHere(const std::string& path) {
+  ScopedHandle file(::CreateFileW(WidePath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.valid()) return false;
+  BY_HANDLE_FILE_INFORMATION info;  // the query hands the descriptor over
+  ::GetFileInformationByHandle(file.get(), &info);
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  return ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof(disposition)) != 0;
+}
+
 }  // namespace
 
 void RemoveUnfinishedOutputNow() {
@@ -103,7 +118,8 @@ SourceRemoval RemoveIfUnchanged(const std::string& path, const FileSnapshot& rea
     if (attempt > 0) pause.Wait(policy.pause);
     if (InjectFault(FaultPoint::kDelete)) continue;
     // Checked and deleted through one handle, which nobody may write or delete while
-    // it is open: what is checked is exactly what goes.
+    // it is open: what is checked is exactly what goes. Its snapshot hands its descriptor
+    // over, so the blocks are freed here (DeleteFreeingHere).
     ScopedHandle file(::CreateFileW(WidePath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                     FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -194,7 +210,7 @@ bool DeleteFileWithRetry(const std::string& path, const RetryPolicy& policy) {
       if (IsMissingError(::GetLastError())) return true;
       continue;
     }
-    if (::DeleteFileW(WidePath(path).c_str())) return true;
+    if (DeleteFreeingHere(path)) return true;
     if (IsMissingError(::GetLastError())) return true;
   }
   // The file stays: give it back its marking, so that a kept ".qz" is still hidden
@@ -387,7 +403,7 @@ void TempOutput::Discard() {
   if (open_) ::CloseHandle(handle_);
   open_ = false;
   if (!committed_ && !tempPath_.empty()) {
-    ::DeleteFileW(WidePath(tempPath_).c_str());
+    DeleteFreeingHere(tempPath_);
     g_hasUnfinished = 0;
   }
   tempPath_.clear();
