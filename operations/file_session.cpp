@@ -1,12 +1,13 @@
 #include "file_session.h"
 
+#include <utility>
+
 #include "age/strong_file.h"
 #include "command_plan.h"
 #include "fs/file_names.h"
 #include "fs/folder_scan.h"
 #include "qz/default_password.h"
 #include "qz/file_cipher.h"
-#include "strong_key_pool.h"
 
 namespace qzops {
 
@@ -137,7 +138,7 @@ void FileSession::Encrypt(const std::string& path) {
       options.replaceExisting = replace;
       options.cipher.refuseOtherLinks = !acceptLinks;
       m_frontEnd.Perform([&] {
-        report.encrypt = m_password.strongFiles ? EncryptStrong(m_keyPool, path, m_password.strong, options)
+        report.encrypt = m_password.strongFiles ? EncryptStrong(m_keys.encryption, path, m_password.strong, options)
                                                 : qz::ReplaceWithEncrypted(path, m_password.qz, options);
       });
       report.cipher = options.cipher;
@@ -166,9 +167,17 @@ void FileSession::Decrypt(const std::string& path) {
   const PasswordUse use = m_batch ? m_batchUse : strong ? PasswordUse::kStrongFiles : PasswordUse::kQzFiles;
   if (!AskDecryptionPassword(use)) return;
   if (strong) {
+    // Taken on the worker's side: waiting for a key made ahead must not hold the window up.
+    qz::StrongWrapKey ahead;
+    bool taken = false;
     return RunDecryption(FileCommand::kDecrypt, path, false, Question::kDecryptOtherLinks,
                          [&](const qz::TransactionOptions& options) {
-                           return qz::ReplaceWithStrongDecrypted(path, m_password.strong, options);
+                           if (m_keys.decryption && !taken)
+                             m_keys.decryption->Take(path, m_password.strong, m_settings.cancel, &ahead);
+                           taken = true;
+                           qz::TransactionOptions withKey = options;
+                           withKey.cipher.wrapKeyAhead = &ahead;
+                           return qz::ReplaceWithStrongDecrypted(path, m_password.strong, withKey);
                          });
   }
   if (!qz::HasEncryptedExtension(path)) {
@@ -267,8 +276,11 @@ void FileSession::Upgrade(const std::string& path) {
   if (newPassword && !AskNewStrongPassword(path)) return;
   RunDecryption(FileCommand::kUpgrade, path, true, Question::kUpgradeOtherLinks,
                 [&](const qz::TransactionOptions& options) {
-                  return qz::ReplaceWithUpgraded(path, m_password.qz,
-                                                 newPassword ? m_newStrong : m_password.strong, options);
+                  const qz::Secret& strong = newPassword ? m_newStrong : m_password.strong;
+                  qz::PreparedStrongKey key;
+                  if (m_keys.encryption)
+                    m_keys.encryption->Take(strong, options.cipher.workFactor, options.cipher.cancel, &key);
+                  return qz::ReplaceWithUpgraded(path, m_password.qz, strong, std::move(key), options);
                 });
   if (!m_batch) {
     m_newStrong.Clear();
@@ -346,7 +358,7 @@ void FileSession::RunFiles(const std::vector<std::string>& paths, FileCommand co
   m_replace = Answer::kAsk;
   m_unopened = 0;
   m_frontEnd.BatchBegan(paths);
-  BatchKeyPool keys(&m_keyPool, command, paths.size());
+  BatchKeyPool keys(&m_keys, command, paths);
   for (std::size_t i = 0; i < paths.size() && !m_cancelled; ++i) {
     m_frontEnd.BatchFileBegan(i);
     RunOne(command, paths[i]);

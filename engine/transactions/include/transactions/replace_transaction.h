@@ -86,5 +86,9 @@ DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const Secret
 DecryptResult ReplaceWithUpgraded(const std::string& source, const Secret& qzPassword,
                                   const Secret& strongPassword,
                                   const TransactionOptions& options = {});
+// The same with a key made ahead for strongPassword (UpgradeFileData); used up by the call.
+DecryptResult ReplaceWithUpgraded(const std::string& source, const Secret& qzPassword,
+                                  const Secret& strongPassword, PreparedStrongKey&& key,
+                                  const TransactionOptions& options = {});
 
 }  // namespace qz

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "age/prepared_strong_key.h"
 #include "crypto/secret.h"
 #include "fs/checked_paths.h"
 #include "steps/cipher_options.h"
@@ -17,8 +18,11 @@ namespace qz {
 DecryptStep UpgradeFileData(const std::string& source, const std::string& destination,
                             const Secret& qzPassword, const Secret& strongPassword,
                             const CipherOptions& options = {});
-// The same with paths checked before (the string form checks them: kPathTooLong).
+// The same with paths checked before (the string form checks them: kPathTooLong). key,
+// when it holds one, was made ahead for strongPassword: the output takes its header, and
+// the read-back its wrap key, with no scrypt here; it is wiped when the call returns.
 DecryptStep UpgradeFileData(const CheckedPaths& paths, const Secret& qzPassword,
-                            const Secret& strongPassword, const CipherOptions& options = {});
+                            const Secret& strongPassword, const CipherOptions& options = {},
+                            PreparedStrongKey* key = nullptr);
 
 }  // namespace qz
