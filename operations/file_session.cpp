@@ -277,10 +277,11 @@ void FileSession::Upgrade(const std::string& path) {
   RunDecryption(FileCommand::kUpgrade, path, true, Question::kUpgradeOtherLinks,
                 [&](const qz::TransactionOptions& options) {
                   const qz::Secret& strong = newPassword ? m_newStrong : m_password.strong;
-                  qz::PreparedStrongKey key;
-                  if (m_keys.encryption)
-                    m_keys.encryption->Take(strong, options.cipher.workFactor, options.cipher.cancel, &key);
-                  return qz::ReplaceWithUpgraded(path, m_password.qz, strong, std::move(key), options);
+                  StrongKeyPool* pool = m_keys.encryption;
+                  const auto takeKey = [&](qz::PreparedStrongKey* key) {
+                    return pool && pool->Take(strong, options.cipher.workFactor, options.cipher.cancel, key);
+                  };
+                  return qz::ReplaceWithUpgraded(path, m_password.qz, strong, takeKey, options);
                 });
   if (!m_batch) {
     m_newStrong.Clear();

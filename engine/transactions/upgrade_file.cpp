@@ -3,8 +3,6 @@
 // back from stable storage and found to hold exactly what was written.
 #include "transactions/upgrade_file.h"
 
-#include <utility>
-
 #include "age/strong_file.h"
 #include "age/strong_stream.h"
 #include "crypto/content_digest.h"
@@ -113,12 +111,7 @@ DecryptStep UpgradeFileData(const std::string& source, const std::string& destin
 
 DecryptStep UpgradeFileData(const CheckedPaths& paths, const Secret& qzPassword,
                             const Secret& strongPassword, const CipherOptions& options,
-                            PreparedStrongKey* key) {
-  // Wiped on return, whatever came of it: one salt and file key make one file only. A
-  // key for another work factor is not used.
-  PreparedStrongKey ahead;
-  if (key) ahead = std::move(*key);
-  const PreparedStrongKey* made = ahead.ready() && ahead.logN() == options.workFactor ? &ahead : nullptr;
+                            const StrongKeyTaker& takeKey) {
   if (strongPassword.empty()) return DecryptStep::kEmptyPassword;
   if (!ValidStrongWorkFactor(options.workFactor)) return DecryptStep::kDeriveKey;
   const std::string& source = paths.source();
@@ -132,6 +125,11 @@ DecryptStep UpgradeFileData(const CheckedPaths& paths, const Secret& qzPassword,
   if (step != DecryptStep::kOk) return step;
   // Asked only once the password is known to open the file.
   if (!options.overwriteDestination && PathExists(destination)) return DecryptStep::kDestinationExists;
+  // Wiped on return, whatever came of it: one salt and file key make one file only. A
+  // key for another work factor is not used.
+  PreparedStrongKey ahead;
+  if (takeKey) takeKey(&ahead);
+  const PreparedStrongKey* made = ahead.ready() && ahead.logN() == options.workFactor ? &ahead : nullptr;
   TempOutput out(options.outputOutOfSpace);
   if (!out.Create(destination)) return DecryptStep::kCreateDest;
 

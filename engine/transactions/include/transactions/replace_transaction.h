@@ -10,6 +10,7 @@
 #include "fs/file_system.h"
 #include "qz/file_cipher.h"
 #include "qz/header.h"
+#include "transactions/upgrade_file.h"
 
 namespace qz {
 
@@ -86,9 +87,9 @@ DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const Secret
 DecryptResult ReplaceWithUpgraded(const std::string& source, const Secret& qzPassword,
                                   const Secret& strongPassword,
                                   const TransactionOptions& options = {});
-// The same with a key made ahead for strongPassword (UpgradeFileData); used up by the call.
+// The same with keys made ahead for strongPassword (UpgradeFileData's takeKey).
 DecryptResult ReplaceWithUpgraded(const std::string& source, const Secret& qzPassword,
-                                  const Secret& strongPassword, PreparedStrongKey&& key,
+                                  const Secret& strongPassword, const StrongKeyTaker& takeKey,
                                   const TransactionOptions& options = {});
 
 }  // namespace qz
