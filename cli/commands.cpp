@@ -322,6 +322,7 @@ struct TerminalSession::Parts {
 TerminalSession::TerminalSession(qzops::FileCommand command, const RunOptions& options)
     : m_command(command), m_parts(std::make_unique<Parts>(options)) {
   m_parts->session.UseKeyPool(options.keyPool);
+  m_parts->session.UseDecryptionKeys(options.decryptionKeys);
 }
 
 TerminalSession::~TerminalSession() = default;

@@ -9,6 +9,7 @@
 #include "steps/cancel_token.h"
 
 namespace qzops {
+class DecryptionKeyPool;
 class StrongKeyPool;
 }
 
@@ -27,8 +28,10 @@ struct RunOptions {
   bool ignoreName = false;  // consent to decrypt under another stored name
   bool quiet = false;
   bool progress = false;  // a bar for large files on standard error
-  // Strong keys made ahead for the run's files; null: each file makes its own.
+  // Strong keys made ahead for the run's files (new strong files, and those decrypted);
+  // null: each file makes its own.
   qzops::StrongKeyPool* keyPool = nullptr;
+  qzops::DecryptionKeyPool* decryptionKeys = nullptr;
   // An interrupt's request to stop the file in hand; null: none stops it.
   const qz::CancelToken* cancel = nullptr;
 };

@@ -18,6 +18,7 @@
 #include "progress_bar.h"
 #include "qz/default_password.h"
 #include "qz/qz_format.h"
+#include "decryption_key_pool.h"
 #include "strong_key_pool.h"
 #include "strong_password.h"
 
@@ -288,10 +289,21 @@ int Run(int argc, char** argv) {
 
   // Strong files' keys for the next files are made while one is written.
   std::optional<qzops::StrongKeyPool> keyPool;
-  std::optional<TerminalSession> commandRun;  // ends before the pool it uses
-  if (args.command == Command::kEncrypt && options.strong && fileCount > 1) {
+  std::optional<qzops::DecryptionKeyPool> decryptionKeys;
+  std::optional<TerminalSession> commandRun;  // ends before the pools it uses
+  if (((args.command == Command::kEncrypt && options.strong) || args.command == Command::kUpgrade) &&
+      fileCount > 1) {
     keyPool.emplace(fileCount);
     options.keyPool = &*keyPool;
+  }
+  if (args.command == Command::kDecrypt) {
+    std::vector<std::string> files;
+    for (const Expansion& expansion : expansions)
+      files.insert(files.end(), expansion.files.begin(), expansion.files.end());
+    if (qzops::DecryptionKeyPool::Worthwhile(files)) {
+      decryptionKeys.emplace(files);
+      options.decryptionKeys = &*decryptionKeys;
+    }
   }
 
   commandRun.emplace(OperationOf(args.command), options);

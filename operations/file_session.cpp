@@ -8,7 +8,6 @@
 #include "fs/folder_scan.h"
 #include "qz/default_password.h"
 #include "qz/file_cipher.h"
-#include "strong_key_pool.h"
 
 namespace qzops {
 
@@ -140,7 +139,7 @@ void FileSession::Encrypt(const std::string& path) {
       options.replaceExisting = replace;
       options.cipher.refuseOtherLinks = !acceptLinks;
       m_frontEnd.Perform([&] {
-        report.encrypt = m_password.strongFiles ? EncryptStrong(m_keyPool, path, m_password.strong, options)
+        report.encrypt = m_password.strongFiles ? EncryptStrong(m_keys.encryption, path, m_password.strong, options)
                                                 : qz::ReplaceWithEncrypted(path, m_password.qz, options);
       });
       report.cipher = options.cipher;
@@ -169,9 +168,17 @@ void FileSession::Decrypt(const std::string& path) {
   const PasswordUse use = m_batch ? m_batchUse : strong ? PasswordUse::kStrongFiles : PasswordUse::kQzFiles;
   if (!AskDecryptionPassword(use)) return;
   if (strong) {
+    // Taken on the worker's side: waiting for a key made ahead must not hold the window up.
+    qz::StrongWrapKey ahead;
+    bool taken = false;
     return RunDecryption(FileCommand::kDecrypt, path, false, Question::kDecryptOtherLinks,
                          [&](const qz::TransactionOptions& options) {
-                           return qz::ReplaceWithStrongDecrypted(path, m_password.strong, options);
+                           if (m_keys.decryption && !taken)
+                             m_keys.decryption->Take(path, m_password.strong, m_settings.cancel, &ahead);
+                           taken = true;
+                           qz::TransactionOptions withKey = options;
+                           withKey.cipher.wrapKeyAhead = &ahead;
+                           return qz::ReplaceWithStrongDecrypted(path, m_password.strong, withKey);
                          });
   }
   if (!qz::HasEncryptedExtension(path)) {
@@ -270,8 +277,12 @@ void FileSession::Upgrade(const std::string& path) {
   if (newPassword && !AskNewStrongPassword(path)) return;
   RunDecryption(FileCommand::kUpgrade, path, true, Question::kUpgradeOtherLinks,
                 [&](const qz::TransactionOptions& options) {
-                  return qz::ReplaceWithUpgraded(path, m_password.qz,
-                                                 newPassword ? m_newStrong : m_password.strong, options);
+                  const qz::Secret& strong = newPassword ? m_newStrong : m_password.strong;
+                  StrongKeyPool* pool = m_keys.encryption;
+                  const auto takeKey = [&](qz::PreparedStrongKey* key) {
+                    return pool && pool->Take(strong, options.cipher.workFactor, options.cipher.cancel, key);
+                  };
+                  return qz::ReplaceWithUpgraded(path, m_password.qz, strong, takeKey, options);
                 });
   if (!m_batch) {
     m_newStrong.Clear();
@@ -353,7 +364,7 @@ void FileSession::RunBatch(const std::vector<std::string>& paths, FileCommand co
   m_replace = Answer::kAsk;
   m_unopened = 0;
   m_frontEnd.BatchBegan(paths);
-  BatchKeyPool keys(&m_keyPool, command, paths.size());
+  BatchKeyPool keys(&m_keys, command, paths);
   for (std::size_t i = 0; i < paths.size() && !m_cancelled; ++i) {
     m_frontEnd.BatchFileBegan(i);
     RunOne(command, paths[i]);

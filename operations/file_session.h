@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "batch_key_pools.h"
 #include "front_end.h"
 
 namespace qzops {
 
-class StrongKeyPool;
 struct PathPlan;
 
 class FileSession {
@@ -41,9 +41,11 @@ class FileSession {
   // Whether the user stopped the session's work: its caller adds no closing message.
   bool Cancelled() const { return m_cancelled; }
 
-  // Keys for strong encryption made ahead by pool (a caller's, for a run of many
-  // sessions); a batch without one makes its own.
-  void UseKeyPool(StrongKeyPool* pool) { m_keyPool = pool; }
+  // Keys for new strong files (encryption, upgrade) made ahead by pool, and keys for the
+  // strong files a decryption opens (a caller's, for a run of many sessions); a batch
+  // without one makes its own.
+  void UseKeyPool(StrongKeyPool* pool) { m_keys.encryption = pool; }
+  void UseDecryptionKeys(DecryptionKeyPool* pool) { m_keys.decryption = pool; }
 
   // What the session's batches left alone: links, and devices and the like.
   int LinksLeft() const { return m_linksLeft; }
@@ -94,7 +96,7 @@ class FileSession {
   int m_unreadableFolders = 0;
   std::string m_firstUnreadable;
   bool m_cancelled = false;
-  StrongKeyPool* m_keyPool = nullptr;
+  KeyPools m_keys;
 };
 
 }  // namespace qzops

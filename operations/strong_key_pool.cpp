@@ -1,53 +1,13 @@
 #include "strong_key_pool.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <new>
 #include <system_error>
 #include <utility>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
+#include "key_memory.h"
 
 namespace qzops {
-
-namespace {
-
-constexpr std::uint64_t kMiB = 1024 * 1024;
-// Left to the rest of the system, beside what the batch's own files need.
-constexpr std::uint64_t kMemoryMargin = 512 * kMiB;
-
-std::uint64_t FreePhysicalMemory() {
-#ifdef _WIN32
-  MEMORYSTATUSEX status = {};
-  status.dwLength = sizeof status;
-  return GlobalMemoryStatusEx(&status) ? status.ullAvailPhys : 0;
-#else
-#ifdef __linux__
-  // Free pages alone leave out the page cache, which the system gives back on demand.
-  if (std::FILE* info = std::fopen("/proc/meminfo", "r")) {
-    char line[128];
-    unsigned long long kib = 0;
-    bool found = false;
-    while (!found && std::fgets(line, sizeof line, info)) {
-      found = std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1;
-    }
-    std::fclose(info);
-    if (found) return kib * 1024;
-  }
-#endif
-  const long pages = sysconf(_SC_AVPHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
-  return pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) : 0;
-#endif
-}
-
-// scrypt's memory with r = 8 (128 * r * N bytes), and a little for the rest of a derivation.
-std::uint64_t DerivationBytes(int logN) { return (std::uint64_t{1024} << logN) + kMiB; }
-
-}  // namespace
 
 StrongKeyPool::StrongKeyPool(std::size_t files) : toMake_(files) {}
 
@@ -55,8 +15,7 @@ StrongKeyPool::~StrongKeyPool() { Stop(); }
 
 std::size_t StrongKeyPool::ThreadsFor(int logN, std::size_t files) {
   if (logN < 1 || logN > 40) return 0;
-  const std::uint64_t free = FreePhysicalMemory();
-  const std::uint64_t fit = free > kMemoryMargin ? (free - kMemoryMargin) / DerivationBytes(logN) : 0;
+  const std::uint64_t fit = DerivationsThatFit(logN);
   const std::size_t cores = (std::max)(1u, std::thread::hardware_concurrency());
   return static_cast<std::size_t>((std::min<std::uint64_t>)({cores, fit, files}));
 }
@@ -94,7 +53,7 @@ void StrongKeyPool::Work() {
     if (stopped_ || failed_ || toMake_ == 0) break;
     if (qz::StopRequested(cancel_)) break;
     // Another derivation beside those under way only while the memory is there for it.
-    if (making_ > 0 && FreePhysicalMemory() < DerivationBytes(logN_) + kMemoryMargin) {
+    if (making_ > 0 && !RoomForDerivation(logN_)) {
       changed_.wait(lock);
       continue;
     }
@@ -164,20 +123,6 @@ std::size_t StrongKeyPool::taken() const {
 bool StrongKeyPool::Running() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return running_ > 0;
-}
-
-BatchKeyPool::BatchKeyPool(StrongKeyPool** slot, FileCommand command, std::size_t files) : slot_(slot) {
-  // One file gains nothing: its own scrypt already runs beside its payload.
-  if (*slot_ || command != FileCommand::kEncrypt || files < 2) return;
-  own_ = std::make_unique<StrongKeyPool>(files);
-  *slot_ = own_.get();
-}
-
-void BatchKeyPool::End() {
-  if (!own_) return;
-  own_->Stop();
-  *slot_ = nullptr;
-  own_.reset();
 }
 
 qz::EncryptResult EncryptStrong(StrongKeyPool* pool, const std::string& source,

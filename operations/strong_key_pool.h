@@ -72,22 +72,6 @@ class StrongKeyPool {
   bool failed_ = false;
 };
 
-// A batch's pool in *slot while it lasts, unless one is there already (a caller's for a
-// whole run); End or leaving the scope stops it and wipes what is left.
-class BatchKeyPool {
- public:
-  BatchKeyPool(StrongKeyPool** slot, FileCommand command, std::size_t files);
-  ~BatchKeyPool() { End(); }
-  BatchKeyPool(const BatchKeyPool&) = delete;
-  BatchKeyPool& operator=(const BatchKeyPool&) = delete;
-  void End();
-  bool Busy() const { return own_ && own_->Running(); }
-
- private:
-  StrongKeyPool** slot_;
-  std::unique_ptr<StrongKeyPool> own_;
-};
-
 // source -> source + ".age" with a key from pool when it has one, else with password. The
 // key is wiped once the file is done, whatever came of it.
 qz::EncryptResult EncryptStrong(StrongKeyPool* pool, const std::string& source,

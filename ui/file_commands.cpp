@@ -72,6 +72,7 @@ void CFileCommands::RunPaths(const std::vector<std::string>& paths, FileCommand 
     showFolder(dir);
   }
   WindowFrontEnd prompts = Prompts();
+  prompts.ExpectFiles(static_cast<int>(plan.encrypt.size() + plan.decrypt.size() + plan.upgrade.size()));
   qzops::FileSession session(prompts, prompts.Settings());
   if (!plan.encrypt.empty()) session.RunFiles(plan.encrypt, FileCommand::kEncrypt);
   if (!plan.decrypt.empty()) session.RunFiles(plan.decrypt, FileCommand::kDecrypt);

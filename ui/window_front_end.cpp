@@ -5,7 +5,6 @@
 
 #include "app.h"
 #include "fs/file_names.h"
-#include "listing/display_name.h"
 #include "message_box.h"
 #include "message_template.h"
 #include "operation_messages.h"
@@ -128,7 +127,7 @@ void WindowFrontEnd::Tell(Notice notice, const std::string& subject, int count) 
   switch (notice) {
     case Notice::kLink:
       AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide("“%s”是一个链接，请对它指向的文件操作。"), L"%s",
-                                          Utf8ToWide(DisplayName(NameOf(subject)))),
+                                          Utf8ToWide(NameOf(subject))),
                     MB_OK);
       return;
     case Notice::kNotQz: AfxMessageBox("只能升级 .qz 文件。", MB_OK); return;
@@ -177,6 +176,12 @@ qzops::SessionSettings WindowFrontEnd::Settings() const {
   return settings;
 }
 
+void WindowFrontEnd::ExpectFiles(int files) {
+  m_runFiles = files;
+  m_batchCount = files;
+  m_batchDone = 0;
+}
+
 void WindowFrontEnd::Perform(const std::function<void()>& work) {
   OperationProgress& operation = Operation();
   operation.Start();
@@ -201,7 +206,9 @@ void WindowFrontEnd::Finished(const qzops::FileReport& report) {
     success = kUnconfirmedNotice;
   }
   const qz::Outcome outcome = report.decryption ? report.decrypt.outcome : report.encrypt.outcome;
-  if (report.inBatch && outcome != qz::Outcome::kFailed) ++m_batchDone;
+  // A file whose source had to stay is not done: the user still has it to deal with.
+  const bool sourceKept = report.decryption && report.decrypt.sourceKept;
+  if (report.inBatch && outcome == qz::Outcome::kDone && !sourceKept) ++m_batchDone;
   switch (outcome) {
     case qz::Outcome::kFailed:
       // Every file is as it was: nothing to list again.
@@ -210,7 +217,7 @@ void WindowFrontEnd::Finished(const qzops::FileReport& report) {
     case qz::Outcome::kSourceChanged: AfxMessageBox("源文件在处理过程中被改动，已保留源文件。", MB_OK); break;
     case qz::Outcome::kSourceNotDeleted:
       AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide("无法删除源文件“%s”，已保留源文件。"), L"%s",
-                                          Utf8ToWide(report.path)),
+                                          Utf8ToWide(NameOf(report.path))),
                     MB_OK);
       break;
     case qz::Outcome::kDone:
@@ -224,8 +231,10 @@ void WindowFrontEnd::Finished(const qzops::FileReport& report) {
 void WindowFrontEnd::BatchBegan(const std::vector<std::string>& paths) {
   m_inBatch = true;
   m_batchIndex = 0;
-  m_batchCount = static_cast<int>(paths.size());
-  m_batchDone = 0;
+  if (m_runFiles == 0) {
+    m_batchCount = static_cast<int>(paths.size());
+    m_batchDone = 0;
+  }
   m_cancelled = false;
   std::vector<std::uint64_t> sizes;
   sizes.reserve(paths.size());

@@ -28,6 +28,9 @@ class WindowFrontEnd : public qzops::FrontEnd {
   // What every engine call of the window's sessions is given: the cancel is this front
   // end's, which its progress window sets.
   qzops::SessionSettings Settings() const;
+  // The files of all the batches a session runs (a selection of plain and encrypted
+  // files): a cancel counts what was done in them all, against them all.
+  void ExpectFiles(int files);
 
   bool AskEncryptionPassword(qzops::Passwords* out) override;
   bool AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) override;
@@ -63,6 +66,7 @@ class WindowFrontEnd : public qzops::FrontEnd {
   bool m_inBatch = false;
   int m_batchIndex = 0;
   int m_batchCount = 0;
-  int m_batchDone = 0;    // files the batch finished with an output
+  int m_batchDone = 0;    // files the batch finished with an output and no source kept
+  int m_runFiles = 0;     // ExpectFiles' count; 0: each batch counts on its own
   bool m_cancelled = false;
 };

@@ -2,7 +2,9 @@
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <climits>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -145,6 +147,22 @@ void HeaderMac(const std::uint8_t fileKey[kFileKeyBytes], const std::uint8_t* he
   hmac.Final(mac);
 }
 
+// The file key from the stanza, accepted only when it makes the header's MAC: a header
+// changed anywhere is refused.
+UnwrapResult OpenStanza(const std::uint8_t wrapKey[kAeadKeyBytes], const std::uint8_t* headerBytes,
+                        const StrongHeader& header, std::uint8_t fileKey[kFileKeyBytes]) {
+  std::uint8_t key[kFileKeyBytes];
+  WipeOnExit<decltype(key)> wipeKey(key);
+  if (!AeadOpen(wrapKey, kZeroNonce, nullptr, 0, header.wrappedKey, kWrappedKeyBytes, key)) {
+    return UnwrapResult::kWrongPassword;
+  }
+  std::uint8_t mac[kHeaderMacBytes];
+  HeaderMac(key, headerBytes, header.macCovered, mac);
+  if (crypto_verify_32(mac, header.mac) != 0) return UnwrapResult::kDamaged;
+  std::copy(key, key + kFileKeyBytes, fileKey);
+  return UnwrapResult::kOk;
+}
+
 }  // namespace
 
 HeaderParse ParseStrongHeader(const std::uint8_t* data, std::size_t len) {
@@ -197,17 +215,38 @@ std::size_t StrongHeaderLength(int logN) {
          Base64Length(kHeaderMacBytes, false) + 1;
 }
 
+bool StrongWrapKey::Derive(const Secret& password, const std::uint8_t salt[kScryptSaltBytes], int logN) {
+  Wipe();
+  try {
+    key_ = Secret(kWrapKeyBytes);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  bool derived = false;
+  DeriveWrapKey(password, salt, logN, key_.data(), &derived);
+  if (!derived) {
+    Wipe();
+    return false;
+  }
+  std::copy(salt, salt + kScryptSaltBytes, salt_);
+  logN_ = logN;
+  return true;
+}
+
+bool StrongWrapKey::Fits(const StrongHeader& header) const {
+  return ready() && header.logN == logN_ &&
+         std::equal(salt_, salt_ + kScryptSaltBytes, header.salt);
+}
+
 bool BuildStrongHeader(const Secret& password, int logN,
-                       const std::uint8_t fileKey[kFileKeyBytes], std::string* header) {
+                       const std::uint8_t fileKey[kFileKeyBytes], std::string* header,
+                       StrongWrapKey* keptWrapKey) {
   std::uint8_t salt[kScryptSaltBytes];
   FillRandom(salt, sizeof salt);
-  std::uint8_t wrapKey[kAeadKeyBytes];
-  WipeOnExit<decltype(wrapKey)> wipeKey(wrapKey);
-  bool derived = false;
-  DeriveWrapKey(password, salt, logN, wrapKey, &derived);
-  if (!derived) return false;
+  StrongWrapKey wrapKey;
+  if (!wrapKey.Derive(password, salt, logN)) return false;
   std::uint8_t wrapped[kWrappedKeyBytes];
-  if (!AeadSeal(wrapKey, kZeroNonce, nullptr, 0, fileKey, kFileKeyBytes, wrapped)) return false;
+  if (!AeadSeal(wrapKey.key(), kZeroNonce, nullptr, 0, fileKey, kFileKeyBytes, wrapped)) return false;
 
   std::string text(kVersionLine);
   text += "\n";
@@ -219,6 +258,7 @@ bool BuildStrongHeader(const Secret& password, int logN,
   HeaderMac(fileKey, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), mac);
   text += " " + EncodeBase64(mac, sizeof mac, false) + "\n";
   *header = std::move(text);
+  if (keptWrapKey) *keptWrapKey = std::move(wrapKey);
   return true;
 }
 
@@ -241,16 +281,13 @@ UnwrapResult UnwrapFileKey(const Secret& password, const std::uint8_t* headerByt
   bool derived = false;
   DeriveWrapKey(password, header.salt, header.logN, wrapKey, &derived);
   if (!derived) return UnwrapResult::kKdfFailed;
-  std::uint8_t key[kFileKeyBytes];
-  WipeOnExit<decltype(key)> wipeKey(key);
-  if (!AeadOpen(wrapKey, kZeroNonce, nullptr, 0, header.wrappedKey, kWrappedKeyBytes, key)) {
-    return UnwrapResult::kWrongPassword;
-  }
-  std::uint8_t mac[kHeaderMacBytes];
-  HeaderMac(key, headerBytes, header.macCovered, mac);
-  if (crypto_verify_32(mac, header.mac) != 0) return UnwrapResult::kDamaged;
-  std::copy(key, key + kFileKeyBytes, fileKey);
-  return UnwrapResult::kOk;
+  return OpenStanza(wrapKey, headerBytes, header, fileKey);
+}
+
+UnwrapResult UnwrapFileKey(const StrongWrapKey& wrapKey, const std::uint8_t* headerBytes,
+                           const StrongHeader& header, std::uint8_t fileKey[kFileKeyBytes]) {
+  if (!wrapKey.Fits(header)) return UnwrapResult::kWrongPassword;
+  return OpenStanza(wrapKey.key(), headerBytes, header, fileKey);
 }
 
 }  // namespace qz

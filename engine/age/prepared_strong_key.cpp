@@ -13,6 +13,7 @@ PreparedStrongKey& PreparedStrongKey::operator=(PreparedStrongKey&& other) noexc
   if (this == &other) return *this;
   Wipe();
   fileKey_ = std::move(other.fileKey_);
+  wrapKey_ = std::move(other.wrapKey_);
   header_.swap(other.header_);
   logN_ = other.logN_;
   other.Wipe();
@@ -28,7 +29,7 @@ bool PreparedStrongKey::Prepare(const Secret& password, int logN) {
     return false;
   }
   FillRandom(fileKey_.data(), fileKey_.size());
-  if (!BuildStrongHeader(password, logN, fileKey_.data(), &header_)) {
+  if (!BuildStrongHeader(password, logN, fileKey_.data(), &header_, &wrapKey_)) {
     Wipe();
     return false;
   }
@@ -38,6 +39,7 @@ bool PreparedStrongKey::Prepare(const Secret& password, int logN) {
 
 void PreparedStrongKey::Wipe() {
   fileKey_.Clear();
+  wrapKey_.Wipe();
   header_.clear();
   logN_ = 0;
 }

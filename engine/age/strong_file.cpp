@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "age/age_source.h"
 #include "age/strong_stream.h"
 #include "crypto/crypto_library.h"
 #include "fs/file_streams.h"
@@ -31,7 +32,7 @@ DecryptStep OpenStrong(const InputFile& in, StrongReader& reader, const Secret& 
   const DecryptStep step = reader.ReadHeader(options.workFactorFound);
   if (step != DecryptStep::kOk) return step;
   KeyStepScope keyStep(options.progress);
-  return reader.Unlock(password);
+  return reader.Unlock(password, options.wrapKeyAhead);
 }
 
 // The encryption with whichever Begin gives the writer its key and header; derivesKey
@@ -75,6 +76,21 @@ EncryptStep EncryptStrong(const CheckedPaths& paths, const CipherOptions& option
 }
 
 }  // namespace
+
+bool ReadStrongHeader(const std::string& path, StrongHeader* header) {
+  const std::optional<CheckedPaths> paths = CheckedPaths::Check(path);
+  InputFile in;
+  if (!paths || !in.Open(paths->source())) return false;
+  AgeSource source(in);
+  if (!source.ok()) return false;
+  // Far more than a header of one scrypt stanza needs, armored or not.
+  std::uint8_t bytes[4096];
+  const std::size_t got = source.Read(bytes, sizeof bytes);
+  const HeaderParse parse = ParseStrongHeader(bytes, got);
+  if (parse.verdict != HeaderVerdict::kOk) return false;
+  *header = parse.header;
+  return true;
+}
 
 EncryptStep EncryptStrongFile(const std::string& source, const std::string& destination,
                               const Secret& password, const CipherOptions& options) {

@@ -175,11 +175,14 @@ DecryptStep StrongReader::ReadHeader(int* workFactorFound) {
   return DecryptStep::kOk;
 }
 
-DecryptStep StrongReader::Unlock(const Secret& password) {
+DecryptStep StrongReader::Unlock(const Secret& password, const StrongWrapKey* ahead) {
   std::uint8_t fileKey[kFileKeyBytes];
   WipeOnExit<decltype(fileKey)> wipeKey(fileKey);
-  switch (UnwrapFileKey(password, reinterpret_cast<const std::uint8_t*>(headerBytes_.data()),
-                        parse_.header, fileKey)) {
+  const auto* headerBytes = reinterpret_cast<const std::uint8_t*>(headerBytes_.data());
+  const UnwrapResult unwrapped = ahead && ahead->Fits(parse_.header)
+                                     ? UnwrapFileKey(*ahead, headerBytes, parse_.header, fileKey)
+                                     : UnwrapFileKey(password, headerBytes, parse_.header, fileKey);
+  switch (unwrapped) {
     case UnwrapResult::kOk: break;
     case UnwrapResult::kWrongPassword: return DecryptStep::kWrongPassword;
     case UnwrapResult::kDamaged: return DecryptStep::kDamaged;

@@ -156,11 +156,17 @@ DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const Secret
 DecryptResult ReplaceWithUpgraded(const std::string& source, const Secret& qzPassword,
                                   const Secret& strongPassword,
                                   const TransactionOptions& options) {
+  return ReplaceWithUpgraded(source, qzPassword, strongPassword, StrongKeyTaker(), options);
+}
+
+DecryptResult ReplaceWithUpgraded(const std::string& source, const Secret& qzPassword,
+                                  const Secret& strongPassword, const StrongKeyTaker& takeKey,
+                                  const TransactionOptions& options) {
   if (!HasEncryptedExtension(source)) return NotEncryptedName();
   return ReplaceDecrypting(
       source, AppendStrongExtension(StripEncryptedExtension(source)), options, Decrypting::kQzToStrong,
       [&](const CheckedPaths& paths, const CipherOptions& cipher) {
-        return UpgradeFileData(paths, qzPassword, strongPassword, cipher);
+        return UpgradeFileData(paths, qzPassword, strongPassword, cipher, takeKey);
       });
 }
 

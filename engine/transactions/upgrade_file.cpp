@@ -30,12 +30,13 @@ DecryptStep SealFailure(SealStatus status) {
 // Writes the ".qz" body's plaintext as a strong file into out; digest gets the
 // plaintext, plainBytes its length.
 DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const Secret& password,
-                    const CipherOptions& options, ProgressScope& progress,
-                    std::uint8_t digest[kDigestBytes], std::uint64_t* plainBytes) {
+                    const PreparedStrongKey* key, const CipherOptions& options,
+                    ProgressScope& progress, std::uint8_t digest[kDigestBytes],
+                    std::uint64_t* plainBytes) {
   StrongWriter writer;
   if (!writer.Allocate(opened.in.snapshot().size)) return DecryptStep::kAllocBuffer;
-  KeyStepScope keyStep(options.progress);
-  if (!writer.Begin(password, options.workFactor)) return DecryptStep::kDeriveKey;
+  KeyStepScope keyStep(key ? nullptr : options.progress);
+  if (!(key ? writer.Begin(*key) : writer.Begin(password, options.workFactor))) return DecryptStep::kDeriveKey;
   if (!writer.WriteHeader(out)) return DecryptStep::kWriteBlock;
   ContentDigest written;
   std::uint64_t done = 0;
@@ -64,7 +65,7 @@ DecryptStep Rewrite(OpenedQz& opened, TempOutput& out, const Secret& password,
 
 // Reads the finished file back with the strong password alone: every chunk must
 // authenticate and the plaintext must be what was written.
-DecryptStep ReadBack(const std::string& path, const Secret& password,
+DecryptStep ReadBack(const std::string& path, const Secret& password, const StrongWrapKey* wrapKey,
                      const std::uint8_t expected[kDigestBytes], std::uint64_t plainBytes,
                      const CipherOptions& options, ProgressScope& progress) {
   InputFile in;
@@ -73,8 +74,8 @@ DecryptStep ReadBack(const std::string& path, const Secret& password,
   if (!reader.Allocate(in.snapshot().size) || reader.ReadHeader(nullptr) != DecryptStep::kOk) {
     return DecryptStep::kVerifyFailed;
   }
-  KeyStepScope keyStep(options.progress);
-  if (reader.Unlock(password) != DecryptStep::kOk) return DecryptStep::kVerifyFailed;
+  KeyStepScope keyStep(wrapKey ? nullptr : options.progress);
+  if (reader.Unlock(password, wrapKey) != DecryptStep::kOk) return DecryptStep::kVerifyFailed;
   keyStep.End();
   ContentDigest digest;
   std::uint64_t verified = 0;
@@ -109,7 +110,8 @@ DecryptStep UpgradeFileData(const std::string& source, const std::string& destin
 }
 
 DecryptStep UpgradeFileData(const CheckedPaths& paths, const Secret& qzPassword,
-                            const Secret& strongPassword, const CipherOptions& options) {
+                            const Secret& strongPassword, const CipherOptions& options,
+                            const StrongKeyTaker& takeKey) {
   if (strongPassword.empty()) return DecryptStep::kEmptyPassword;
   if (!ValidStrongWorkFactor(options.workFactor)) return DecryptStep::kDeriveKey;
   const std::string& source = paths.source();
@@ -123,6 +125,11 @@ DecryptStep UpgradeFileData(const CheckedPaths& paths, const Secret& qzPassword,
   if (step != DecryptStep::kOk) return step;
   // Asked only once the password is known to open the file.
   if (!options.overwriteDestination && PathExists(destination)) return DecryptStep::kDestinationExists;
+  // Wiped on return, whatever came of it: one salt and file key make one file only. A
+  // key for another work factor is not used.
+  PreparedStrongKey ahead;
+  if (takeKey) takeKey(&ahead);
+  const PreparedStrongKey* made = ahead.ready() && ahead.logN() == options.workFactor ? &ahead : nullptr;
   TempOutput out(options.outputOutOfSpace);
   if (!out.Create(destination)) return DecryptStep::kCreateDest;
 
@@ -130,11 +137,12 @@ DecryptStep UpgradeFileData(const CheckedPaths& paths, const Secret& qzPassword,
   std::uint8_t digest[kDigestBytes];
   WipeOnExit<decltype(digest)> wipeDigest(digest);
   std::uint64_t plainBytes = 0;
-  step = Rewrite(opened, out, strongPassword, options, progress, digest, &plainBytes);
+  step = Rewrite(opened, out, strongPassword, made, options, progress, digest, &plainBytes);
   if (step != DecryptStep::kOk) return step;
   step = FinishWriting<DecryptStep>(opened.in, out, true, options);
   if (step != DecryptStep::kOk) return step;
-  step = ReadBack(out.temp_path(), strongPassword, digest, plainBytes, options, progress);
+  step = ReadBack(out.temp_path(), strongPassword, made ? &made->wrapKey() : nullptr, digest,
+                  plainBytes, options, progress);
   if (step != DecryptStep::kOk) return step;
   return CommitOutput<DecryptStep>(out, true, options);
 }

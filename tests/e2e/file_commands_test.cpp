@@ -242,7 +242,7 @@ TEST_F(LinksTest, ADoubleClickAndABatchLeaveALinkAndItsTargetAsTheyWere) {
   ASSERT_TRUE(ShowsFolder(kLinksFolder + "\\"));
   // No password is asked: nothing would be done with it.
   ASSERT_TRUE(DoubleClickItem("Link.txt"));
-  ASSERT_TRUE(Acknowledge("“Link.txt”是一个链接，请对它指向的文件操作。"));
+  ASSERT_TRUE(Acknowledge("“link.txt”是一个链接，请对它指向的文件操作。"));
   ExpectLinksAndTargetAsTheyWere();
 
   ASSERT_TRUE(ChooseFromContextMenu("Batch", 0));

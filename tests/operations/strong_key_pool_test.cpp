@@ -1,5 +1,6 @@
 // Strong batches with keys made ahead on other threads: every output opens and has a key
-// of its own, and a batch that is cancelled half-way leaves no thread behind.
+// of its own, each file opens with its own key only, and a batch that is cancelled
+// half-way leaves no thread behind.
 #include <gtest/gtest.h>
 #include <dirent.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 
 #include "age/age_header.h"
 #include "age/strong_file.h"
+#include "decryption_key_pool.h"
 #include "file_session.h"
 #include "strong_key_pool.h"
 #include "test_password.h"
@@ -46,7 +48,13 @@ class BatchFrontEnd : public qzops::FrontEnd {
     out->strongFiles = true;
     return true;
   }
-  bool AskDecryptionPassword(qzops::PasswordUse, qzops::Passwords*) override { return false; }
+  std::string password = kPassword;
+  int unopened = 0;
+  bool AskDecryptionPassword(qzops::PasswordUse, qzops::Passwords* out) override {
+    out->qz = Pw(password);
+    out->strong = Pw(password);
+    return true;
+  }
   qzops::Answer Preset(qzops::Question) override { return qzops::Answer::kNo; }
   bool Confirm(qzops::Question, const std::string&) override { return false; }
   void Tell(qzops::Notice, const std::string&, int) override {}
@@ -56,7 +64,7 @@ class BatchFrontEnd : public qzops::FrontEnd {
     reports.push_back(report);
     if (++g_finished >= g_cancelAfter) cancel.Request();
   }
-  void BatchEnded(int) override {}
+  void BatchEnded(int count) override { unopened += count; }
 };
 
 int ThreadsNow() {
@@ -200,6 +208,84 @@ TEST_F(StrongKeyPoolTest, AKeyIsUsedUpByItsCallAndOneForAnotherWorkFactorWritesN
   again.cipher = options;
   EXPECT_EQ(qz::ReplaceWithStrongEncrypted(dir / "b", std::move(key), again).step, qz::EncryptStep::kDeriveKey);
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"a", "a.age", "b"}));
+}
+
+TEST_F(StrongKeyPoolTest, DecryptionsAndUpgradesTakeKeysMadeAheadAndEachFileOpensWithItsOwn) {
+  ScratchDir dir;
+  std::vector<Bytes> contents;
+  const std::vector<std::string> plain = MakeFiles(dir, 5, &contents);
+  std::vector<std::string> paths;
+  qz::TransactionOptions options;
+  options.cipher.workFactor = 10;
+  for (const std::string& path : plain) {
+    ASSERT_EQ(qz::ReplaceWithStrongEncrypted(path, Pw(kPassword), options).step, qz::EncryptStep::kOk);
+    paths.push_back(path + ".age");
+  }
+  // A header changed after it was written: its own file key's MAC no longer fits it.
+  Bytes changed = ReadFile(paths[2]);
+  const std::size_t mac = std::string(changed.begin(), changed.end()).find("\n--- ") + 5;
+  changed[mac] = changed[mac] == 'A' ? 'B' : 'A';
+  WriteFile(paths[2], changed);
+  const int threadsBefore = ThreadsNow();
+
+  // A key opens the header it was made for, and no password is tried then; another
+  // file's key is of no use.
+  qzops::DecryptionKeyPool ahead({paths[0], paths[1]});
+  qz::StrongWrapKey key;
+  ASSERT_TRUE(ahead.Take(paths[1], Pw(kPassword), nullptr, &key));
+  options.cipher.wrapKeyAhead = &key;
+  EXPECT_EQ(qz::CheckStrongPassword(paths[1], Pw("not it"), options.cipher), qz::DecryptStep::kOk);
+  EXPECT_EQ(qz::CheckStrongPassword(paths[0], Pw("not it"), options.cipher), qz::DecryptStep::kWrongPassword);
+  ahead.Stop();
+  EXPECT_FALSE(ahead.Take(paths[1], Pw(kPassword), nullptr, &key)) << "nothing after the end";
+
+  // A wrong password opens nothing, with the batch's own pool.
+  BatchFrontEnd wrong;
+  wrong.password = "wrong password";
+  {
+    qzops::FileSession session(wrong, BatchSettings(wrong.cancel));
+    session.RunFiles(paths, FileCommand::kDecrypt);
+  }
+  EXPECT_EQ(wrong.unopened, 5);
+  EXPECT_EQ(ThreadsNow(), threadsBefore);
+
+  qzops::DecryptionKeyPool pool(paths);
+  BatchFrontEnd ui;
+  {
+    qzops::FileSession session(ui, BatchSettings(ui.cancel));
+    session.UseDecryptionKeys(&pool);
+    session.RunFiles(paths, FileCommand::kDecrypt);
+  }
+  ASSERT_EQ(ui.reports.size(), paths.size());
+  EXPECT_EQ(pool.taken(), paths.size()) << "every file took a key made ahead";
+  pool.Stop();
+  EXPECT_EQ(ThreadsNow(), threadsBefore);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (i == 2) continue;
+    EXPECT_EQ(ui.reports[i].decrypt.step, qz::DecryptStep::kOk) << paths[i];
+    EXPECT_EQ(ReadFile(plain[i]), contents[i]) << paths[i];
+  }
+  EXPECT_EQ(ui.reports[2].decrypt.step, qz::DecryptStep::kDamaged);
+  EXPECT_EQ(ReadFile(paths[2]), changed);
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"f0", "f1", "f2.age", "f3", "f4"}));
+
+  // Upgrades write their strong files with keys made ahead, and read them back with them.
+  std::vector<std::string> qzFiles = {plain[0], plain[1], plain[3]};
+  for (std::string& path : qzFiles) {
+    ASSERT_EQ(qz::ReplaceWithEncrypted(path, Pw(kPassword)).step, qz::EncryptStep::kOk);
+    path += ".qz";
+  }
+  qzops::StrongKeyPool keys(qzFiles.size());
+  {
+    qzops::FileSession session(ui, BatchSettings(ui.cancel));
+    session.UseKeyPool(&keys);
+    session.RunFiles(qzFiles, FileCommand::kUpgrade);
+  }
+  EXPECT_EQ(keys.taken(), qzFiles.size());
+  for (std::size_t i : {0, 1, 3}) {
+    ASSERT_EQ(qz::DecryptStrongFile(plain[i] + ".age", dir / "out", Pw(kPassword)), qz::DecryptStep::kOk);
+    EXPECT_EQ(ReadFile(dir / "out"), contents[i]);
+  }
 }
 
 }  // namespace

@@ -836,7 +836,7 @@ TEST_F(CommandsTest, KeptSourcesAndQuestionsAreTold) {
     qz::testing::ArmFault(qz::FaultPoint::kDelete, 1, sourceAttempts);
     EXPECT_EQ(window.DoubleClick("Stuck.txt", {L"pw"}), "E");
     qz::testing::DisarmAllFaults();
-    EXPECT_EQ(boxes_.Take(), Strings{"无法删除源文件“" + kRoot + "stuck.txt”，已保留源文件。"});
+    EXPECT_EQ(boxes_.Take(), Strings{"无法删除源文件“stuck.txt”，已保留源文件。"});
     EXPECT_EQ(Attributes(kRoot + "stuck.txt.qz"), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(SameBytes(ReadBytes(kRoot + "stuck.txt"), stuck));
 
@@ -844,7 +844,7 @@ TEST_F(CommandsTest, KeptSourcesAndQuestionsAreTold) {
     EXPECT_EQ(window.Command(ID_MENU_ENCRYPT, "Pair", {L"pw"}), "E");
     qz::testing::DisarmAllFaults();
     const std::string kept = Attributes(pair + "p1.txt") != INVALID_FILE_ATTRIBUTES ? "p1.txt" : "p2.txt";
-    EXPECT_EQ(boxes_.Take(), (Strings{"无法删除源文件“" + pair + kept + "”，已保留源文件。", "目录加密完成！"}));
+    EXPECT_EQ(boxes_.Take(), (Strings{"无法删除源文件“" + kept + "”，已保留源文件。", "目录加密完成！"}));
     EXPECT_EQ(NamesIn(pair), Sorted({kept, kept == "p1.txt" ? "p2.txt.qz" : "p1.txt.qz"}));
 
     // Appended to after it was read: both the output and the longer source stay.
@@ -1023,4 +1023,40 @@ TEST_F(CommandsTest, ShortNamesKeepTheQzAndFilesWithOtherLinksAskFirst) {
     boxes_.AnswerQuestions(IDYES);
   });
   EXPECT_EQ(NamesIn(kRoot), (Strings{"a", "a.qz", "copy.qz", "linked.txt.qz", "other.txt"}));
+}
+
+// A cancel in the decrypting half of a drop counts both halves; a file whose ".qz" had to
+// stay is not done.
+TEST_F(CommandsTest, ACancelInAMixedDropCountsTheWholeSelection) {
+  const std::vector<std::string> names = {"c.txt", "d.txt", "x.qz", "big1.qz", "big2.qz"};
+  MakeFile(kRoot + names[0], PatternBytes(100, 90));
+  MakeFile(kRoot + names[1], PatternBytes(100, 91));
+  MakeQz(kRoot + names[2], PatternBytes(100, 92), "pw");  // "x" is too short to confirm it
+  for (const std::string& big : {names[3], names[4]}) MakeQz(kRoot + big, PatternBytes(32 << 20, 93), "pw");
+  std::vector<std::wstring> dropped;
+  for (const std::string& name : names) dropped.push_back(Wide(kRoot + name));
+  WithWindow(kRoot, [&](Window& window) {
+    HWND main = window.dialog().m_hWnd;
+    const auto drop = [&] { SendMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(dropped)), 0); };
+    // Closing the window while a large file is in hand, once "x" is out, asks for a cancel.
+    const auto inHand = [&] {
+      const Strings now = NamesIn(kRoot);
+      return Exists(kRoot + "x") && std::any_of(now.begin(), now.end(), [](const std::string& name) {
+               return name.rfind("~qz", 0) == 0;
+             });
+    };
+    EXPECT_EQ(window.Run(drop, {L"pw", L"pw"},
+                         [&](const std::atomic<bool>& done) {
+                           WaitUntil([&] { return inHand() || done; }, Millis(30000), Millis(1));
+                           if (!done) PostMessageW(main, WM_CLOSE, 0, 0);
+                         }),
+              "ED");
+  });
+  int done = 0;
+  for (const std::string& name : names) done += !Exists(kRoot + name);
+  EXPECT_TRUE(Exists(kRoot + "x"));
+  EXPECT_GE(done, 2);
+  const Strings boxes = boxes_.Take();
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back(), "已取消：已完成 " + std::to_string(done) + " 个文件，共 5 个。");
 }

@@ -49,10 +49,32 @@ HeaderParse ParseStrongHeader(const std::uint8_t* data, std::size_t len);
 // The length BuildStrongHeader's header has: fixed but for the work factor's digits.
 std::size_t StrongHeaderLength(int logN);
 
+// What scrypt gives a password for one salt and work factor: it opens any header of
+// that salt and work factor that the password opens, so it can be derived before the
+// file is read for good. Wiped when it ends; moving leaves the source empty.
+class StrongWrapKey {
+ public:
+  // False when scrypt or the guarded memory fails.
+  bool Derive(const Secret& password, const std::uint8_t salt[kScryptSaltBytes], int logN);
+  bool Fits(const StrongHeader& header) const;
+  bool ready() const { return key_.size() == kWrapKeyBytes; }
+  const std::uint8_t* key() const { return key_.data(); }
+  void Wipe() { key_.Clear(); }
+
+  static constexpr std::size_t kWrapKeyBytes = 32;
+
+ private:
+  Secret key_;
+  std::uint8_t salt_[kScryptSaltBytes] = {};
+  int logN_ = 0;
+};
+
 // The whole header (MAC line included) that wraps fileKey under the password with a
-// fresh salt. False when scrypt fails (memory).
+// fresh salt. False when scrypt fails (memory). wrapKey, when given, keeps what scrypt
+// gave, so that the finished file can be opened again without another derivation.
 bool BuildStrongHeader(const Secret& password, int logN,
-                       const std::uint8_t fileKey[kFileKeyBytes], std::string* header);
+                       const std::uint8_t fileKey[kFileKeyBytes], std::string* header,
+                       StrongWrapKey* wrapKey = nullptr);
 
 // Whether header is one whole header of BuildStrongHeader's shape at logN whose MAC
 // fileKey makes: a header prepared apart from its file is checked before it is used.
@@ -63,6 +85,10 @@ enum class UnwrapResult { kOk, kWrongPassword, kDamaged, kKdfFailed };
 // Opens the stanza with the password and checks the header's MAC over headerBytes
 // (the parsed header's first macCovered bytes). fileKey is filled only with kOk.
 UnwrapResult UnwrapFileKey(const Secret& password, const std::uint8_t* headerBytes,
+                           const StrongHeader& header, std::uint8_t fileKey[kFileKeyBytes]);
+// The same with the wrap key derived beforehand; kWrongPassword when it does not fit the
+// header's salt and work factor.
+UnwrapResult UnwrapFileKey(const StrongWrapKey& wrapKey, const std::uint8_t* headerBytes,
                            const StrongHeader& header, std::uint8_t fileKey[kFileKeyBytes]);
 
 }  // namespace qz

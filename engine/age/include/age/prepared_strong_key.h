@@ -30,9 +30,12 @@ class PreparedStrongKey {
   int logN() const { return logN_; }
   const std::uint8_t* fileKey() const { return fileKey_.data(); }
   const std::string& header() const { return header_; }
+  // What scrypt gave for the header: its file opens again without another derivation.
+  const StrongWrapKey& wrapKey() const { return wrapKey_; }
 
  private:
   Secret fileKey_;
+  StrongWrapKey wrapKey_;
   std::string header_;
   int logN_ = 0;
 };

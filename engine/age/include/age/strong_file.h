@@ -32,6 +32,11 @@ DecryptStep DecryptStrongFile(const std::string& source, const std::string& dest
 DecryptStep CheckStrongPassword(const std::string& source, const Secret& password,
                                 const CipherOptions& options = {});
 
+// The header of the strong file at path alone, read for a key derived ahead of the
+// file's turn; false when it has none that a password opens. The file's own decryption
+// reads and judges its header again.
+bool ReadStrongHeader(const std::string& path, StrongHeader* header);
+
 // The same with paths checked before (the string forms check them: kPathTooLong).
 EncryptStep EncryptStrongFile(const CheckedPaths& paths, const Secret& password,
                               const CipherOptions& options = {});

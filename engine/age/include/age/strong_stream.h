@@ -105,8 +105,10 @@ class StrongReader {
   // stanza's work factor.
   DecryptStep ReadHeader(int* workFactorFound);
   // kWrongPassword when the password does not open the stanza, kDamaged when the
-  // header's MAC does not check out, kDeriveKey when scrypt fails (memory).
-  DecryptStep Unlock(const Secret& password);
+  // header's MAC does not check out, kDeriveKey when scrypt fails (memory). ahead, a
+  // key derived for this header's salt and work factor, spares the scrypt; one for
+  // another header is not used.
+  DecryptStep Unlock(const Secret& password, const StrongWrapKey* ahead = nullptr);
   // Each authenticated batch of plaintext goes to sink, which returns false when it
   // cannot take it (kWriteBlock). Batches alternate between two buffers, so a batch's
   // bytes stay as they are until the sink's next call returns. kOk only after a valid

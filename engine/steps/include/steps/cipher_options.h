@@ -14,6 +14,7 @@ namespace qz {
 
 class CipherBackend;  // qz/cipher.h
 struct HeaderName;     // qz/header.h
+class StrongWrapKey;   // age/age_header.h
 
 struct CipherOptions {
   const CipherBackend* backend = nullptr;  // null: DefaultBackend()
@@ -46,6 +47,9 @@ struct CipherOptions {
   // tells the one a file asks for (also when it is refused).
   int workFactor = 18;
   int* workFactorFound = nullptr;
+  // Strong files: a key derived ahead for the source's header (a batch's); used only when
+  // it fits that header's salt and work factor, otherwise the password's own derivation runs.
+  const StrongWrapKey* wrapKeyAhead = nullptr;
 };
 
 }  // namespace qz

@@ -10,6 +10,7 @@
 #include "fs/file_system.h"
 #include "qz/file_cipher.h"
 #include "qz/header.h"
+#include "transactions/upgrade_file.h"
 
 namespace qz {
 
@@ -85,6 +86,10 @@ DecryptResult ReplaceWithStrongDecrypted(const std::string& source, const Secret
 // ".age" file.
 DecryptResult ReplaceWithUpgraded(const std::string& source, const Secret& qzPassword,
                                   const Secret& strongPassword,
+                                  const TransactionOptions& options = {});
+// The same with keys made ahead for strongPassword (UpgradeFileData's takeKey).
+DecryptResult ReplaceWithUpgraded(const std::string& source, const Secret& qzPassword,
+                                  const Secret& strongPassword, const StrongKeyTaker& takeKey,
                                   const TransactionOptions& options = {});
 
 }  // namespace qz
