@@ -37,8 +37,10 @@ class CFileBrowserDlg : public CDialog {
   // Takes folder for the current one without listing it, as if it had been entered.
   void SetCurrentFolderUnlisted(const std::string& folder) { m_strCurrentDir = folder; }
   static int GetShellIconIndex(const char* utf8Path, BOOL isFolder);
-  // The file's size for the progress window; 0 after telling why it cannot be known.
-  std::uint64_t ProbeFileSize(const char* path) { return m_commands.ProbeFileSize(path); }
+  // The file's size for the progress window (see CFileCommands::ProbeFileSize).
+  std::uint64_t ProbeFileSize(const char* path, qz::CancelToken& cancel) {
+    return m_commands.ProbeFileSize(path, cancel);
+  }
   const CWindowIcons& Icons() const { return m_icons; }
   const CFileList& List() const { return m_list; }
 

@@ -86,19 +86,19 @@ void CFileCommands::RunPaths(const std::vector<std::string>& paths, FileCommand 
 }
 
 WindowFrontEnd CFileCommands::Prompts() {
-  return WindowFrontEnd(m_owner.m_hWnd, [this] { m_relist(); }, [this](const std::string& path) { return ProbeFileSize(path.c_str()); },
+  return WindowFrontEnd(m_owner.m_hWnd, [this] { m_relist(); }, [this](const std::string& path, qz::CancelToken& cancel) { return ProbeFileSize(path.c_str(), cancel); },
                       m_settings);
 }
 
-std::uint64_t CFileCommands::ProbeFileSize(const char* path) {
+std::uint64_t CFileCommands::ProbeFileSize(const char* path, qz::CancelToken& cancel) {
   // A path beyond the system's limit gets the engine's one message, not two.
   if (qz::PathLength(path) > qz::MaxPathLength()) return 0;
   // The first open of the file can take long (a network drive, a file in the cloud): the
   // window keeps answering meanwhile.
   qz::SizeProbe probe;
-  qz::CancelToken unused;  // a probe is not cancelled: the operation after it is
+  // A close meanwhile lets the probe end and stops the operation that follows it.
   const std::exception_ptr error =
-      RunOnWorker(m_owner.m_hWnd, unused, [&] { probe = qz::ProbeFileSize(path); }, [] {});
+      RunOnWorker(m_owner.m_hWnd, cancel, [&] { probe = qz::ProbeFileSize(path); }, [] {});
   if (error) std::rethrow_exception(error);
   if (probe.ok) return probe.size;
   // The operation goes on; the engine reports its own failure if the file cannot be read.

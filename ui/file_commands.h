@@ -37,8 +37,9 @@ class CFileCommands {
   void RunPaths(const std::vector<std::string>& paths, FileCommand command, const char* foldersLeft,
                 const std::function<void(const std::string& folder)>& showFolder);
 
-  // The file's size for the progress window; 0 after telling why it cannot be known.
-  std::uint64_t ProbeFileSize(const char* path);
+  // The file's size for the progress window; 0 after telling why it cannot be known. A
+  // close of the window meanwhile sets cancel.
+  std::uint64_t ProbeFileSize(const char* path, qz::CancelToken& cancel);
 
  private:
   // The window's answers to what an operation asks.

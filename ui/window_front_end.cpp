@@ -60,7 +60,7 @@ std::uint64_t QuietSize(const std::string& path) {
 }  // namespace
 
 WindowFrontEnd::WindowFrontEnd(HWND owner, std::function<void()> relist,
-                               std::function<std::uint64_t(const std::string&)> sizeOf,
+                               std::function<std::uint64_t(const std::string&, qz::CancelToken&)> sizeOf,
                                SettingsFile& settings)
     : m_hOwner(owner), m_relist(std::move(relist)), m_sizeOf(std::move(sizeOf)), m_pSettings(&settings) {}
 
@@ -140,7 +140,7 @@ void WindowFrontEnd::Tell(Notice notice, const std::string& subject, int count) 
   }
 }
 
-std::uint64_t WindowFrontEnd::SizeHint(const std::string& path) { return m_sizeOf(path); }
+std::uint64_t WindowFrontEnd::SizeHint(const std::string& path) { return m_sizeOf(path, m_cancel); }
 
 OperationProgress& WindowFrontEnd::Operation() {
   if (!m_pOperation) {

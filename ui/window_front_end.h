@@ -22,7 +22,7 @@ class WindowFrontEnd : public qzops::FrontEnd {
   // folder again after a change; sizeOf measures a file for the progress window (0 after
   // telling why it cannot); settings keep the encryption dialog's choice of file.
   WindowFrontEnd(HWND owner, std::function<void()> relist,
-                 std::function<std::uint64_t(const std::string&)> sizeOf, SettingsFile& settings);
+                 std::function<std::uint64_t(const std::string&, qz::CancelToken&)> sizeOf, SettingsFile& settings);
   ~WindowFrontEnd() override;
 
   // What every engine call of the window's sessions is given: the cancel is this front
@@ -57,7 +57,7 @@ class WindowFrontEnd : public qzops::FrontEnd {
 
   HWND m_hOwner;
   std::function<void()> m_relist;
-  std::function<std::uint64_t(const std::string&)> m_sizeOf;
+  std::function<std::uint64_t(const std::string&, qz::CancelToken&)> m_sizeOf;
   SettingsFile* m_pSettings;
   std::unique_ptr<OperationProgress> m_pOperation;
   qz::CancelToken m_cancel;  // the operation's: its progress window and the main window set it

@@ -13,7 +13,9 @@ class BenchPrompts : public WindowFrontEnd {
   // The password of ".qz" files, or of strong files.
   BenchPrompts(CFileBrowserDlg& window, std::string_view password, bool strongFiles)
       : WindowFrontEnd(window.m_hWnd, [&window] { window.RefreshListing(); },
-                     [&window](const std::string& path) { return window.ProbeFileSize(path.c_str()); },
+                     [&window](const std::string& path, qz::CancelToken& cancel) {
+                       return window.ProbeFileSize(path.c_str(), cancel);
+                     },
                      m_noSettings),
         m_password(password.data(), password.size()),
         m_strongFiles(strongFiles) {}
