@@ -266,12 +266,14 @@ std::vector<ExpectedDialog> ExpectedDialogs() {
              {IDC_STRONG, L"Button", kShownTabStop | BS_TYPEMASK, kShownTabStop | BS_AUTOCHECKBOX},
              {IDC_GENERATE, L"Button", kShownTabStop, kShownTabStop},
              {IDC_STRONG_NOTE, L"Static"},
+             {IDC_WHOLE_TREE, L"Button", kShownTabStop | BS_TYPEMASK, kShownTabStop | BS_AUTOCHECKBOX},
          }},
         {IDD_DECRYPT_PASSWORD, "Lockmere",
          {
              {IDOK, L"Button", kShownTabStop | BS_TYPEMASK, kShownTabStop | BS_DEFPUSHBUTTON},
              {IDCANCEL, L"Button"},
              password,
+             {IDC_WHOLE_TREE, L"Button", kShownTabStop | BS_TYPEMASK, kShownTabStop | BS_AUTOCHECKBOX},
          }},
     };
 }
