@@ -61,9 +61,11 @@ timed() {
   calc "$end - $start"
 }
 
-tree="$work/tree"
+tree="$work/tree" peer="$work/peer"
 make_tree "$tree" "$files" "$folders" 4096
-find "$tree" -name '*.txt' | sort >"$work/list"
+# openssl's outputs go to a copy: in the same tree the next qzcrypt -r would take them too.
+cp -a "$tree" "$peer"
+find "$peer" -name '*.txt' | sort >"$work/list"
 
 qz_tree() { "$qzcrypt" encrypt -r --keep --force --quiet --password-file "$work/password" "$tree"; }
 ossl_each() {
@@ -77,7 +79,7 @@ ossl_each() {
 qz_tree
 ossl_each
 first=$(head -1 "$work/list")
-cmp <(tail -c +257 "$first.qz") "$first.rc4" || {
+cmp <(tail -c +257 "$tree/${first#"$peer"/}.qz") "$first.rc4" || {
   echo "qzcrypt and openssl disagree on the body" >&2
   exit 1
 }
@@ -91,7 +93,7 @@ done
 best_q=$(min "${qt[@]}") best_o=$(min "${ot[@]}")
 printf 'best of %d, %d files of 4 KiB in %d folders: qzcrypt -r %.2f s, openssl %.2f s  ratio %.3f\n' \
   "$rounds" "$files" "$folders" "$best_q" "$best_o" "$(calc "$best_q / $best_o")"
-rm -rf "$tree"
+rm -rf "$tree" "$peer"
 
 big="$work/big"
 make_tree "$big" "$big_files" "$big_folders" 64
