@@ -118,33 +118,10 @@ bool DecryptionKeyPool::Take(const std::string& path, const qz::Secret& password
 }
 
 void DecryptionKeyPool::Stop() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopped_ = true;
-  }
-  changed_.notify_all();
-  for (std::thread& thread : threads_) {
-    if (thread.joinable()) thread.join();
-  }
-  threads_.clear();
+  JoinThreads();
   std::lock_guard<std::mutex> lock(mutex_);
   for (Entry& entry : entries_) entry.key.Wipe();
   password_.Clear();
-}
-
-std::size_t DecryptionKeyPool::threads() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return threads_.size();
-}
-
-std::size_t DecryptionKeyPool::taken() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return taken_;
-}
-
-bool DecryptionKeyPool::Running() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return running_ > 0;
 }
 
 }  // namespace qzops

@@ -5,20 +5,19 @@
 // with the file key that header gives, so a file changed meanwhile is judged as it is.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "age/age_header.h"
 #include "crypto/secret.h"
 #include "steps/cancel_token.h"
+#include "key_pool_threads.h"
 
 namespace qzops {
 
-class DecryptionKeyPool {
+class DecryptionKeyPool : public KeyPoolThreads {
  public:
   // Keys for the strong files among paths, in their order; nothing starts before the
   // first Take.
@@ -38,10 +37,6 @@ class DecryptionKeyPool {
   // taken. No thread of the pool runs afterwards.
   void Stop();
 
-  std::size_t threads() const;
-  std::size_t taken() const;
-  bool Running() const;
-
   // Whether a batch of these paths has enough strong files to gain from a pool.
   static bool Worthwhile(const std::vector<std::string>& paths);
 
@@ -58,20 +53,14 @@ class DecryptionKeyPool {
   // Makes entry i's key, the lock held on entry and on return.
   void Make(std::size_t i, std::unique_lock<std::mutex>& lock);
 
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<std::thread> threads_;
   std::vector<Entry> entries_;
   std::size_t cursor_ = 0;  // the entry last asked for; those before it are passed
   std::size_t next_ = 0;    // the first entry not begun
   std::size_t ahead_ = 0;   // entries begun from the cursor on, at most
   std::size_t deriving_ = 0;
-  std::size_t running_ = 0;
-  std::size_t taken_ = 0;
   qz::Secret password_;
   const qz::CancelToken* cancel_ = nullptr;
   bool started_ = false;
-  bool stopped_ = false;
   bool failed_ = false;
 };
 

@@ -96,33 +96,10 @@ bool StrongKeyPool::Take(const qz::Secret& password, int logN, const qz::CancelT
 }
 
 void StrongKeyPool::Stop() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopped_ = true;
-  }
-  changed_.notify_all();
-  for (std::thread& thread : threads_) {
-    if (thread.joinable()) thread.join();
-  }
-  threads_.clear();
+  JoinThreads();
   std::lock_guard<std::mutex> lock(mutex_);
   ready_.clear();  // each key wipes itself
   password_.Clear();
-}
-
-std::size_t StrongKeyPool::threads() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return threads_.size();
-}
-
-std::size_t StrongKeyPool::taken() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return taken_;
-}
-
-bool StrongKeyPool::Running() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return running_ > 0;
 }
 
 qz::EncryptResult EncryptStrong(StrongKeyPool* pool, const std::string& source,

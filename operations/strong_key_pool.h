@@ -4,24 +4,23 @@
 // cores and the free physical memory allow.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "age/prepared_strong_key.h"
 #include "crypto/secret.h"
 #include "steps/cancel_token.h"
 #include "front_end.h"
+#include "key_pool_threads.h"
 #include "transactions/replace_transaction.h"
 
 namespace qzops {
 
-class StrongKeyPool {
+class StrongKeyPool : public KeyPoolThreads {
  public:
   // Keys for up to files files; nothing starts before the first Take.
   explicit StrongKeyPool(std::size_t files);
@@ -41,11 +40,6 @@ class StrongKeyPool {
   // runs afterwards.
   void Stop();
 
-  std::size_t threads() const;
-  std::size_t taken() const;
-  // Whether a thread of the pool still runs (Stop may have to wait for it).
-  bool Running() const;
-
   // Derivations at logN that may run at once: no more than the cores, the files, and
   // what the physical memory free now holds beside a margin for the rest of the system.
   static std::size_t ThreadsFor(int logN, std::size_t files);
@@ -55,9 +49,6 @@ class StrongKeyPool {
   void Work();
   bool MoreComing() const;
 
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<std::thread> threads_;
   std::deque<qz::PreparedStrongKey> ready_;
   qz::Secret password_;
   int logN_ = 0;
@@ -65,10 +56,7 @@ class StrongKeyPool {
   std::size_t toMake_;      // keys not yet begun
   std::size_t ahead_ = 0;   // keys begun or ready, at most
   std::size_t making_ = 0;  // derivations under way
-  std::size_t running_ = 0;
-  std::size_t taken_ = 0;
   bool started_ = false;
-  bool stopped_ = false;
   bool failed_ = false;
 };
 
