@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <new>
-#include <system_error>
 #include <utility>
 
 #include "age/strong_file.h"
@@ -39,15 +38,7 @@ bool DecryptionKeyPool::Start(const qz::Secret& password, const qz::CancelToken*
   cancel_ = cancel;
   // The file in hand and two more a thread: few to waste when the batch stops early.
   ahead_ = 2 * count + 1;
-  for (std::size_t i = 0; i < count; ++i) {
-    try {
-      threads_.emplace_back([this] { Work(); });
-      ++running_;
-    } catch (const std::system_error&) {
-      break;
-    }
-  }
-  return running_ > 0;
+  return Launch(count, [this] { Work(); });
 }
 
 void DecryptionKeyPool::Work() {

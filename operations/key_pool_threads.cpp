@@ -1,6 +1,20 @@
 #include "key_pool_threads.h"
 
+#include <system_error>
+
 namespace qzops {
+
+bool KeyPoolThreads::Launch(std::size_t count, const std::function<void()>& work) {
+  for (std::size_t i = 0; i < count; ++i) {
+    try {
+      threads_.emplace_back(work);
+      ++running_;
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  return running_ > 0;
+}
 
 void KeyPoolThreads::JoinThreads() {
   {

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -23,6 +24,8 @@ class KeyPoolThreads {
   KeyPoolThreads(const KeyPoolThreads&) = delete;
   KeyPoolThreads& operator=(const KeyPoolThreads&) = delete;
 
+  // Starts up to count threads running work, the lock held; false when none started.
+  bool Launch(std::size_t count, const std::function<void()>& work);
   // Marks the pool stopped and waits for its threads: a derivation under way ends first,
   // since scrypt cannot be stopped half-way. Called without the lock.
   void JoinThreads();

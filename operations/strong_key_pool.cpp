@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <new>
-#include <system_error>
 #include <utility>
 
 #include "key_memory.h"
@@ -33,15 +32,7 @@ bool StrongKeyPool::Start(const qz::Secret& password, int logN, const qz::Cancel
   cancel_ = cancel;
   // Two keys a thread at most, begun or ready: few to waste when the batch stops early.
   ahead_ = 2 * count;
-  for (std::size_t i = 0; i < count; ++i) {
-    try {
-      threads_.emplace_back([this] { Work(); });
-      ++running_;
-    } catch (const std::system_error&) {
-      break;
-    }
-  }
-  return running_ > 0;
+  return Launch(count, [this] { Work(); });
 }
 
 void StrongKeyPool::Work() {
