@@ -16,7 +16,8 @@
 # three with Debian's age.
 set -euo pipefail
 
-if [[ $# -lt 2 || ! -x $1 || ! $2 =~ ^(decrypt-)?(batch|single)$ ]]; then
+modes='^(decrypt-)?(batch|single)$'
+if [[ $# -lt 2 || ! -x $1 || ! $2 =~ $modes ]]; then
   echo "usage: $0 QZCRYPT batch|single|decrypt-batch|decrypt-single [FILES] [KIB]" >&2
   exit 2
 fi

@@ -34,20 +34,8 @@ printf '%s\n' "$password" >"$work/password"
 digest=$(printf '%s' "$password" | openssl md5 -r | cut -c1-10)
 key="${digest}0000000000000000000000"
 
-# count files of size bytes in count/per sub-folders of $1, each in a folder two deep.
-make_tree() {
-  local root=$1 count=$2 spread=$3 size=$4
-  /usr/bin/python3 - "$root" "$count" "$spread" "$size" <<'EOF'
-import os, sys
-root, count, spread, size = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
-data = os.urandom(size)
-for i in range(count):
-    folder = os.path.join(root, "g%02d" % (i % spread % 10), "f%04d" % (i % spread))
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "file%06d.txt" % i), "wb") as f:
-        f.write(data)
-EOF
-}
+# count files of size bytes in spread sub-folders of root, each in a folder two deep.
+make_tree() { /usr/bin/python3 "$(dirname "$0")/make_tree.py" "$@"; }
 
 now() { date +%s.%N; }
 calc() { awk "BEGIN { print $1 }"; }

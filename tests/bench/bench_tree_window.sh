@@ -23,16 +23,7 @@ xvfb-run -a wine "$build/tests/bench/batch_bench.exe" tree "$files" "$folders" |
 work="$WINEPREFIX/drive_c/qz-tree-native"
 rm -rf "$work"
 trap 'rm -rf "$work"' EXIT
-/usr/bin/python3 - "$work/tree" "$files" "$folders" <<'PY'
-import os, sys
-root, count, spread = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-block = bytes((i * 7) % 256 for i in range(4096))
-for i in range(count):
-    folder = os.path.join(root, "g%02d" % (i % spread % 10), "f%04d" % (i % spread))
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "file %05d.dat" % i), "wb") as f:
-        f.write(block)
-PY
+/usr/bin/python3 "$root/tests/bench/make_tree.py" "$work/tree" "$files" "$folders" 4096 pattern 'file %05d.dat'
 printf 'bench password\n' >"$work/password"
 sync
 start=$(date +%s.%N)
