@@ -138,7 +138,7 @@ PickPlan PlanPicked(FileCommand command, const std::vector<std::string>& paths) 
   PickPlan plan;
   for (const std::string& path : paths) {
     if (qz::IsDirectory(path))
-      ++plan.folders;
+      plan.folders.push_back(path);
     else if (command != FileCommand::kUpgrade)
       (qz::IsEncryptedName(path) ? plan.decrypt : plan.encrypt).push_back(path);
     else if (qz::HasEncryptedExtension(path))

@@ -68,10 +68,10 @@ PathPlan PlanFolder(FileCommand command, const std::string& folder, const TreeOp
 
 // Items picked together (a drop, a selection): their files by their names, the encrypted
 // ones to decrypt and the others to encrypt; an upgrade takes only ".qz" files. Folders
-// are counted, never entered.
+// are kept apart: a session may take their trees (FileSession::RunPicked).
 struct PickPlan {
   std::vector<std::string> encrypt, decrypt, upgrade;
-  int folders = 0;
+  std::vector<std::string> folders;
 };
 PickPlan PlanPicked(FileCommand command, const std::vector<std::string>& paths);
 

@@ -1,5 +1,6 @@
 #include "file_session.h"
 
+#include <functional>
 #include <utility>
 
 #include "age/strong_file.h"
@@ -381,45 +382,130 @@ void FileSession::RunBatch(const std::vector<std::string>& paths, FileCommand co
   m_frontEnd.BatchEnded(unopened);
 }
 
+bool FileSession::AskPasswordFor(FileCommand command, const std::vector<std::string>& files) {
+  if (command == FileCommand::kEncrypt) return AskEncryptionPassword();
+  if (command == FileCommand::kUpgrade) return AskDecryptionPassword(PasswordUse::kUpgrade);
+  return AskDecryptionPassword(PasswordUseOf(command, false, files));
+}
+
+bool FileSession::SearchTrees(const std::vector<std::string>& folders, FileCommand command, PathPlan* trees) {
+  const std::function<void(std::size_t)> found = m_frontEnd.BeginSearch(folders.front());
+  std::size_t before = 0;  // found in the folders already searched
+  TreeOptions options;
+  options.wholeTree = true;
+  options.cancel = m_settings.cancel;
+  if (found) options.found = [&](std::size_t count) { found(before + count); };
+  bool cancelled = false;
+  m_frontEnd.Perform([&] {
+    for (const std::string& folder : folders) {
+      PathPlan tree = PlanFolder(command, folder, options);
+      cancelled = tree.cancelled;
+      if (cancelled) return;
+      before += tree.files.size();
+      trees->files.insert(trees->files.end(), tree.files.begin(), tree.files.end());
+      trees->left.insert(trees->left.end(), tree.left.begin(), tree.left.end());
+      trees->refused.insert(trees->refused.end(), tree.refused.begin(), tree.refused.end());
+      trees->listed = trees->listed && tree.listed;
+      trees->complete = trees->complete && tree.complete;
+      trees->otherKindFiles += tree.otherKindFiles;
+    }
+  });
+  return !cancelled;
+}
+
+bool FileSession::MayLeaveOtherKind(FileCommand command, const std::string& folder, bool otherKindAsked,
+                                    const PathPlan& trees) {
+  if (command == FileCommand::kUpgrade || otherKindAsked || trees.otherKindFiles == 0) return true;
+  return m_frontEnd.Confirm(command == FileCommand::kEncrypt ? Question::kFolderHasEncrypted : Question::kFolderHasPlain,
+                            folder);
+}
+
+bool FileSession::ReadsFormsOf(FileCommand command, const std::vector<std::string>& files) {
+  if (command != FileCommand::kDecrypt && command != FileCommand::kCheck) return true;
+  // A decryption prompt reads the forms its files need: deeper files of the other kind get
+  // the password asked again, never the default in its place.
+  const PasswordUse use = PasswordUseOf(command, false, files);
+  if ((!NeedsQzForm(use) || !m_password.qz.empty()) && (!NeedsStrongForm(use) || !m_password.strong.empty()))
+    return true;
+  WipePassword();
+  return AskDecryptionPassword(use);
+}
+
+void FileSession::CountLeft(const PathPlan& plan) {
+  m_linksLeft += plan.Links();
+  m_othersLeft += plan.Others();
+  for (const LeftEntry& entry : plan.left) {
+    if (entry.reason != LeftReason::kUnreadable) continue;
+    if (m_unreadableFolders++ == 0) m_firstUnreadable = entry.path;
+  }
+}
+
 bool FileSession::AskForTree(const std::string& folder, FileCommand command, bool otherKindAsked,
                              PathPlan* plan) {
   WipePassword();
   m_batch = true;  // the password is the batch's
-  const bool given = command == FileCommand::kEncrypt ? AskEncryptionPassword()
-                     : command == FileCommand::kUpgrade
-                         ? AskDecryptionPassword(PasswordUse::kUpgrade)
-                         : AskDecryptionPassword(PasswordUseOf(command, false, plan->files));
+  const bool given = AskPasswordFor(command, plan->files);
   if (given && !m_password.wholeTree) return true;
-  bool go = given;
   PathPlan tree;
-  if (go) {
-    TreeOptions options;
-    options.wholeTree = true;
-    options.cancel = m_settings.cancel;
-    options.found = m_frontEnd.BeginSearch(folder);
-    m_frontEnd.Perform([&] { tree = PlanFolder(command, folder, options); });
-    go = !tree.cancelled;
-  }
-  if (go && command != FileCommand::kUpgrade && !otherKindAsked && tree.otherKindFiles > 0) {
-    go = m_frontEnd.Confirm(command == FileCommand::kEncrypt ? Question::kFolderHasEncrypted
-                                                             : Question::kFolderHasPlain,
-                            folder);
-  }
-  // A decryption prompt reads the forms the folder's own files need: deeper files of the
-  // other kind get the password asked again, never the default in its place.
-  const PasswordUse use = PasswordUseOf(command, false, tree.files);
-  if (go && (command == FileCommand::kDecrypt || command == FileCommand::kCheck) &&
-      ((NeedsQzForm(use) && m_password.qz.empty()) || (NeedsStrongForm(use) && m_password.strong.empty()))) {
-    WipePassword();
-    go = AskDecryptionPassword(use);
-  }
-  if (go) {
+  if (given && SearchTrees({folder}, command, &tree) && MayLeaveOtherKind(command, folder, otherKindAsked, tree) &&
+      ReadsFormsOf(command, tree.files)) {
     *plan = std::move(tree);
     return true;
   }
   WipePassword();
   m_batch = false;
   return false;
+}
+
+bool FileSession::RunPicked(PickPlan& plan, FileCommand command) {
+  struct Half {
+    FileCommand command;
+    std::vector<std::string>* files;
+  };
+  const Half halves[] = {{FileCommand::kEncrypt, &plan.encrypt},
+                         {FileCommand::kDecrypt, &plan.decrypt},
+                         {FileCommand::kUpgrade, &plan.upgrade}};
+  // A folder takes what the command takes in a folder: "解密" its encrypted files only.
+  const Half& treeHalf = halves[command == FileCommand::kEncrypt ? 0 : command == FileCommand::kUpgrade ? 2 : 1];
+  const Half* first = &treeHalf;
+  for (const Half& half : halves) {
+    if (half.files->empty()) continue;
+    first = &half;
+    break;
+  }
+  // The first prompt offers the folders' trees, so the choice comes before any file changes.
+  bool asked = false;
+  if (!plan.folders.empty() && m_frontEnd.OfferWholeTree()) {
+    WipePassword();
+    m_batch = true;
+    bool go = AskPasswordFor(first->command, *first->files);
+    if (go && m_password.wholeTree) {
+      PathPlan trees;
+      go = SearchTrees(plan.folders, command, &trees) &&
+           MayLeaveOtherKind(command, plan.folders.front(), false, trees) &&
+           (first != &treeHalf || ReadsFormsOf(command, trees.files));
+      if (go) {
+        // A picked folder that cannot be read is told as a tree's sub-folder is.
+        trees.left.insert(trees.left.end(), trees.refused.begin(), trees.refused.end());
+        CountLeft(trees);
+        treeHalf.files->insert(treeHalf.files->end(), trees.files.begin(), trees.files.end());
+        plan.folders.clear();
+      }
+    }
+    m_batch = false;
+    if (!go) {
+      WipePassword();
+      return false;
+    }
+    asked = true;
+  }
+  if (!plan.folders.empty()) m_frontEnd.Tell(Notice::kFoldersLeft, "", static_cast<int>(plan.folders.size()));
+  m_frontEnd.ExpectFiles(static_cast<int>(plan.encrypt.size() + plan.decrypt.size() + plan.upgrade.size()));
+  for (const Half& half : halves) {
+    if (!half.files->empty()) RunBatch(*half.files, half.command, asked && &half == first);
+  }
+  WipePassword();
+  return true;
 }
 
 bool FileSession::RunFolder(const std::string& folder, FileCommand command) {
@@ -446,12 +532,7 @@ bool FileSession::RunFolder(const std::string& folder, FileCommand command) {
   PathPlan plan = PlanFolder(command, folder);
   const bool tree = plan.subFolders > 0 && m_frontEnd.OfferWholeTree();
   if (tree && !AskForTree(folder, command, otherKindAsked, &plan)) return false;
-  m_linksLeft += plan.Links();
-  m_othersLeft += plan.Others();
-  for (const LeftEntry& entry : plan.left) {
-    if (entry.reason != LeftReason::kUnreadable) continue;
-    if (m_unreadableFolders++ == 0) m_firstUnreadable = entry.path;
-  }
+  CountLeft(plan);
   RunBatch(plan.files, command, tree);
   if (m_cancelled) return true;  // the cancel's message is the only one
   if (plan.listed && !plan.complete) m_frontEnd.Tell(Notice::kScanIncomplete, folder, 0);

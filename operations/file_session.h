@@ -12,6 +12,7 @@
 namespace qzops {
 
 struct PathPlan;
+struct PickPlan;
 
 class FileSession {
  public:
@@ -37,6 +38,12 @@ class FileSession {
   // whole tree when the front end offers that with the password and the user chooses it;
   // false when the user stopped it before any file changed.
   bool RunFolder(const std::string& folder, FileCommand command);
+  // Items picked together, planned by PlanPicked for command: each kind of file a batch
+  // with its own password. Its folders join command's batch with their whole trees when
+  // the front end offers that with the first password and the user chooses it (their
+  // files then stand in plan); otherwise they are left and told (Notice::kFoldersLeft).
+  // False when the user stopped it before any file changed.
+  bool RunPicked(PickPlan& plan, FileCommand command);
 
   // Whether the user stopped the session's work: its caller adds no closing message.
   bool Cancelled() const { return m_cancelled; }
@@ -64,6 +71,16 @@ class FileSession {
   // The password first, offering the whole tree; chosen, the tree's plan replaces *plan.
   // False: the user stopped before any file changed.
   bool AskForTree(const std::string& folder, FileCommand command, bool otherKindAsked, PathPlan* plan);
+  // The whole trees of folders as one plan, searched while the progress window shows the
+  // count; false when cancelled.
+  bool SearchTrees(const std::vector<std::string>& folders, FileCommand command, PathPlan* trees);
+  // Whether the user goes on although the trees hold files of the other kind, unless asked.
+  bool MayLeaveOtherKind(FileCommand command, const std::string& folder, bool otherKindAsked, const PathPlan& trees);
+  // Asks again when a decryption of files needs a form of the password not yet read.
+  bool ReadsFormsOf(FileCommand command, const std::vector<std::string>& files);
+  // Counts what a plan leaves for the closing report.
+  void CountLeft(const PathPlan& plan);
+  bool AskPasswordFor(FileCommand command, const std::vector<std::string>& files);
   bool HasBatchPassword() const;
   bool AskEncryptionPassword();
   bool AskDecryptionPassword(PasswordUse use);

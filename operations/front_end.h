@@ -56,6 +56,7 @@ enum class Notice {
   kNotQz,            // subject: a path an upgrade cannot take
   kScanIncomplete,   // a folder's listing ended early
   kUnfinishedFiles,  // count: temporary outputs of another run, left alone
+  kFoldersLeft,      // count: folders picked with files, left alone
 };
 
 // One file's end, for the front end to report.
@@ -137,6 +138,9 @@ class ProgressShow {
   // A list of files run with one password: all of them before the first, then the index
   // of each as its turn comes. A cancelled file (see FileReport) ends the list.
   virtual void BatchBegan(const std::vector<std::string>& paths) { (void)paths; }
+  // The files of all the batches a session runs next (a selection of plain and encrypted
+  // files): a cancel counts what was done in them all, against them all.
+  virtual void ExpectFiles(int files) { (void)files; }
   virtual void BatchFileBegan(std::size_t index) { (void)index; }
   // A folder's tree is searched next, by a Perform: what is returned (may be empty) is told
   // the count of files found so far, on the thread the work runs on.

@@ -30,10 +30,6 @@ std::wstring ClosingReport(const char* closing, const qzops::FileSession& sessio
   return text;
 }
 
-void TellFoldersLeft(const char* foldersLeft, int folders) {
-  if (folders > 0) AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide(foldersLeft), L"%s", std::to_wstring(folders)), MB_OK);
-}
-
 }  // namespace
 
 CFileCommands::CFileCommands(const CWnd& owner, std::function<void()> relist)
@@ -60,24 +56,24 @@ void CFileCommands::RunFolder(FileCommand command, const std::string& folder) {
 
 void CFileCommands::RunPaths(const std::vector<std::string>& paths, FileCommand command, const char* foldersLeft,
                              const std::function<void(const std::string& folder)>& showFolder) {
-  const qzops::PickPlan plan = qzops::PlanPicked(command, paths);
-  TellFoldersLeft(foldersLeft, plan.folders);
-  const std::vector<std::string>& first = !plan.encrypt.empty()   ? plan.encrypt
-                                          : !plan.decrypt.empty() ? plan.decrypt
-                                                                  : plan.upgrade;
-  if (first.empty()) return;
-  if (showFolder) {
+  qzops::PickPlan plan = qzops::PlanPicked(command, paths);
+  const auto filesPlanned = [&plan] { return !plan.encrypt.empty() || !plan.decrypt.empty() || !plan.upgrade.empty(); };
+  if (!filesPlanned() && plan.folders.empty()) return;
+  if (showFolder && filesPlanned()) {
+    const std::string& file = !plan.encrypt.empty() ? plan.encrypt.front()
+                              : !plan.decrypt.empty() ? plan.decrypt.front()
+                                                      : plan.upgrade.front();
     std::string dir, name;
-    qz::SplitPath(first.front(), &dir, &name);
+    qz::SplitPath(file, &dir, &name);
     showFolder(dir);
   }
   WindowFrontEnd prompts = Prompts();
-  prompts.ExpectFiles(static_cast<int>(plan.encrypt.size() + plan.decrypt.size() + plan.upgrade.size()));
+  prompts.TellFoldersLeftAs(foldersLeft);
   qzops::FileSession session(prompts, prompts.Settings());
-  if (!plan.encrypt.empty()) session.RunFiles(plan.encrypt, FileCommand::kEncrypt);
-  if (!plan.decrypt.empty()) session.RunFiles(plan.decrypt, FileCommand::kDecrypt);
-  if (!plan.upgrade.empty()) session.RunFiles(plan.upgrade, FileCommand::kUpgrade);
-  if (session.Cancelled()) return;  // its message was the last
+  // A stop before any change, and a cancel, have said all there is.
+  if (!session.RunPicked(plan, command) || session.Cancelled()) return;
+  // Folders left with no file to work on: their message was the last.
+  if (!filesPlanned() && !plan.folders.empty()) return;
   const char* closing = !plan.upgrade.empty()  ? "文件升级完成！"
                         : plan.decrypt.empty() ? "文件加密完成！"
                         : plan.encrypt.empty() ? "文件解密完成！"

@@ -31,9 +31,10 @@ class CFileCommands {
   void RunFolder(FileCommand command, const std::string& folder);
   // Several paths as one batch, as a drop or a selection gives them, by the operations
   // layer's plan: for kEncrypt plain files are encrypted and ".qz" and ".age" files
-  // decrypted, for kUpgrade ".qz" files upgraded; folders are left alone and counted in
-  // foldersLeft ("%s": the count). showFolder, when given, lists the first file's folder
-  // first.
+  // decrypted, for kUpgrade ".qz" files upgraded. Folders join with their whole trees when
+  // the first password prompt's box is ticked; otherwise they are left alone and counted
+  // in foldersLeft ("%s": the count). showFolder, when given, lists the first file's
+  // folder first.
   void RunPaths(const std::vector<std::string>& paths, FileCommand command, const char* foldersLeft,
                 const std::function<void(const std::string& folder)>& showFolder);
 

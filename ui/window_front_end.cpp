@@ -132,6 +132,9 @@ void WindowFrontEnd::Tell(Notice notice, const std::string& subject, int count) 
       return;
     case Notice::kNotQz: AfxMessageBox("只能升级 .qz 文件。", MB_OK); return;
     case Notice::kScanIncomplete: AfxMessageBox("Couldn't find next file.", MB_OK); return;
+    case Notice::kFoldersLeft:
+      AfxMessageBox(FillTemplate<wchar_t>(Utf8ToWide(m_foldersLeft), L"%s", std::to_wstring(count)), MB_OK);
+      return;
     case Notice::kUnfinishedFiles:
       AfxMessageBox(Count("此目录下有 %d 个未完成的临时文件（~qz*.tmp），可能属于中断的或正在进行的操作，已保留原样。",
                           count),

@@ -28,9 +28,8 @@ class WindowFrontEnd : public qzops::FrontEnd {
   // What every engine call of the window's sessions is given: the cancel is this front
   // end's, which its progress window sets.
   qzops::SessionSettings Settings() const;
-  // The files of all the batches a session runs (a selection of plain and encrypted
-  // files): a cancel counts what was done in them all, against them all.
-  void ExpectFiles(int files);
+  // The message for folders a selection or drop leaves ("%s": their count).
+  void TellFoldersLeftAs(const char* text) { m_foldersLeft = text; }
 
   bool AskEncryptionPassword(qzops::Passwords* out) override;
   bool AskDecryptionPassword(qzops::PasswordUse use, qzops::Passwords* out) override;
@@ -46,6 +45,7 @@ class WindowFrontEnd : public qzops::FrontEnd {
   void Perform(const std::function<void()>& work) override;
   void Finished(const qzops::FileReport& report) override;
   void BatchBegan(const std::vector<std::string>& paths) override;
+  void ExpectFiles(int files) override;
   void BatchFileBegan(std::size_t index) override;
   std::function<void(std::size_t)> BeginSearch(const std::string& folder) override;
   void BatchEnded(int unopened) override;
@@ -63,6 +63,7 @@ class WindowFrontEnd : public qzops::FrontEnd {
   qz::CancelToken m_cancel;  // the operation's: its progress window and the main window set it
   HWND m_hFocus = nullptr;  // where the keyboard was when the operation began
   bool m_offerWholeTree = false;  // by the next password prompt
+  const char* m_foldersLeft = "%s";
   bool m_inBatch = false;
   int m_batchIndex = 0;
   int m_batchCount = 0;

@@ -108,15 +108,15 @@ TEST_F(SelectionTest, SelectedFilesAreOneBatchWithOnePromptAndOneMessage) {
   ExpectSelected({});  // the listing after a batch starts with none
 
   // Ctrl+A and the menu on a selected item: a mixed selection is a drop of the same
-  // files. The folder is counted and left alone, the plain file asks for an encryption
-  // password and the three ".qz" files for their one decryption password.
+  // files. The plain file asks for an encryption password, whose box leaves the folder
+  // (counted and left alone), and the three ".qz" files for their one decryption password.
   int index = -1;
   ASSERT_TRUE(WaitForItem("A.txt.qz", &index));
   ASSERT_TRUE(PressKeyAtKeyboard('A', {VK_CONTROL}));
   ExpectSelected({"Sub", "A.txt.qz", "B.txt", "C.txt.qz", "D.txt.qz"});
   ASSERT_TRUE(ChooseFromContextMenu("B.txt", 0));
-  ASSERT_TRUE(Acknowledge("多选时只处理文件，1 个目录未作处理。"));
   ASSERT_TRUE(EnterPassword(true, L"the fourth"));
+  ASSERT_TRUE(Acknowledge("多选时只处理文件，1 个目录未作处理。"));
   ASSERT_TRUE(EnterPassword(false, L"three at once"));
   ASSERT_TRUE(Acknowledge("文件加密和解密完成！"));
   EXPECT_TRUE(Boxes().empty() && !FindPasswordDialog()) << "another prompt or message";
@@ -127,6 +127,19 @@ TEST_F(SelectionTest, SelectedFilesAreOneBatchWithOnePromptAndOneMessage) {
   EXPECT_TRUE(IsEncryptedCopy(File(1) + ".qz", files_[1]));
   EXPECT_TRUE(HoldsExactly(kInner, inner_)) << "the selected folder's file was touched";
   EXPECT_EQ(NamesIn(kFolder + "\\Sub"), std::vector<std::string>{"inner.txt"});
+
+  // With the box ticked the folder's tree joins the batch.
+  ASSERT_TRUE(Click("A.txt"));
+  ASSERT_TRUE(Click("Sub", {VK_CONTROL}));
+  ExpectSelected({"Sub", "A.txt"});
+  ASSERT_TRUE(ChooseFromContextMenu("A.txt", 0));
+  HWND dialog = nullptr;
+  ASSERT_TRUE(OpenedPasswordDialog(true, &dialog));
+  ASSERT_TRUE(SetStrongBox(dialog, true, kWholeTreeBoxId));
+  ASSERT_TRUE(TypeAndConfirm(dialog, L"tree too"));
+  ASSERT_TRUE(Acknowledge("文件加密完成！"));
+  EXPECT_TRUE(IsEncryptedCopy(kInner + ".qz", inner_));
+  EXPECT_TRUE(IsEncryptedCopy(File(0) + ".qz", files_[0]));
 }
 
 TEST_F(SelectionTest, StartedWithAFolderItIsListedAndWithFilesTheyAreOneBatch) {

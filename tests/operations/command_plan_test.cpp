@@ -76,12 +76,12 @@ TEST(CommandPlanTest, EachCommandTakesItsFilesAndSaysWhyItLeavesTheRest) {
       qzops::PlanPicked(FileCommand::kEncrypt, {dir / "a.txt", dir / "b.txt.qz", dir / "sub", dir / "c.AGE"});
   EXPECT_EQ(picked.encrypt, Strings{dir / "a.txt"});
   EXPECT_EQ(picked.decrypt, both);
-  EXPECT_EQ(picked.folders, 1);
+  EXPECT_EQ(picked.folders.size(), 1u);
   const qzops::PickPlan upgraded =
       qzops::PlanPicked(FileCommand::kUpgrade, {dir / "a.txt", dir / "b.txt.qz", dir / "sub", dir / "c.AGE"});
   EXPECT_EQ(upgraded.upgrade, Strings{dir / "b.txt.qz"});
   EXPECT_TRUE(upgraded.encrypt.empty() && upgraded.decrypt.empty());
-  EXPECT_EQ(upgraded.folders, 1);
+  EXPECT_EQ(upgraded.folders.size(), 1u);
 
   // The password forms a run needs follow from the command and its files.
   const qzops::PasswordUse strongOnly = qzops::PasswordUseOf(FileCommand::kEncrypt, true, {dir / "a.txt"});

@@ -562,3 +562,51 @@ TEST(FileSessionTest, AWholeTreeIsSearchedFirstNeverThroughLinksAndCountsWhatItC
   EXPECT_TRUE(std::get<0>(run(FileCommand::kDecrypt, true, 0, nullptr)));
   for (const std::string& name : names) EXPECT_EQ(ReadFile(folder + name), content) << name;
 }
+
+// Picked folders join the command's own batch with their trees only when the first prompt's
+// box is ticked; unticked, they are told as left once that prompt is answered.
+TEST(FileSessionTest, PickedFoldersJoinWithTheirTreesWhenTheFirstPromptSaysSo) {
+  ScratchDir dir;
+  const std::string root = dir.path() + "/";
+  for (const char* sub : {"f", "f/g"}) ASSERT_EQ(::mkdir((root + sub).c_str(), 0700), 0);
+  const Bytes content = qz::test::RandomBytes(100, 21);
+  const Strings plain = {"a.txt", "f/in.txt", "f/g/deep.txt", "f/old.txt"};
+  for (const std::string& name : plain) WriteFile(root + name, content);
+  const auto run = [&](FileCommand command, const Strings& picked, std::deque<Typed> passwords,
+                       std::deque<bool> answers, bool cancelSearch = false) {
+    ScriptedFrontEnd ui;
+    ui.offerTree = true;
+    ui.passwords = std::move(passwords);
+    ui.answers = std::move(answers);
+    ui.onFound = [&](std::size_t) { if (cancelSearch) ui.cancel.Request(); };
+    Strings paths;
+    for (const std::string& name : picked) paths.push_back(root + name);
+    qzops::PickPlan plan = qzops::PlanPicked(command, paths);
+    FileSession session(ui, ui.settings);
+    ui.log.push_back(session.RunPicked(plan, command) ? "ran" : "stopped");
+    return ui.log;
+  };
+  const auto exists = [&](const std::string& name) { return ::access((root + name).c_str(), F_OK) == 0; };
+  Typed tree = Qz("pw");
+  tree.wholeTree = true;
+  run(FileCommand::kEncrypt, {"f/old.txt"}, {Qz("pw")}, {});
+  // Unticked: the folder is left, and said so once the password is in.
+  EXPECT_EQ(run(FileCommand::kEncrypt, {"a.txt", "f"}, {Qz("pw")}, {}),
+            (Strings{"encryption password", "tell 4  1", "finished a.txt in batch", "batch ended 0", "ran"}));
+  EXPECT_TRUE(exists("f/in.txt"));
+  // A cancel during the search changes nothing.
+  EXPECT_EQ(run(FileCommand::kDecrypt, {"a.txt.qz", "f"}, {tree}, {}, true),
+            (Strings{"decryption password 0", "stopped"}));
+  EXPECT_TRUE(exists("a.txt.qz"));
+  // Ticked on the first prompt of a mixed pick: the tree's ".qz" joins the decryption
+  // batch, one password for all; its plain files are asked about and left.
+  WriteFile(root + "b.txt", content);
+  Typed first = Qz("b pw");
+  first.wholeTree = true;
+  EXPECT_EQ(run(FileCommand::kDecrypt, {"b.txt", "a.txt.qz", "f"}, {first, Qz("pw")}, {true}),
+            (Strings{"encryption password", "ask 6 " + root + "f", "finished b.txt in batch", "batch ended 0",
+                     "decryption password 0", "finished a.txt.qz in batch", "finished old.txt.qz in batch",
+                     "batch ended 0", "ran"}));
+  EXPECT_TRUE(exists("b.txt.qz") && exists("f/in.txt") && exists("f/old.txt"));
+  EXPECT_EQ(ReadFile(root + "a.txt"), content);
+}
