@@ -4,19 +4,11 @@
 // near LARGE / SMALL; one that refreshes the list after every file grows quadratically.
 //
 //   batch_bench.exe [SMALL] [LARGE]   (under Wine with a display)
-//
-// With "tree FILES FOLDERS" it encrypts a whole tree of FILES files of 4 KiB in FOLDERS
-// sub-folders instead, as the command runs with "包括子文件夹" ticked, while another thread
-// sends the window WM_NULL every 20 ms, and prints the time and the slowest answer.
 #include <windows.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
-#include <thread>
 
 #include "app.h"
 #include "bench_prompts.h"
@@ -92,78 +84,9 @@ double TimeBatch(CFileBrowserDlg& dialog, const char* name) {
   return double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
 }
 
-double Seconds(const LARGE_INTEGER& start) {
-  LARGE_INTEGER frequency, now;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&now);
-  return double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
-}
-
-int CountTree(const std::string& folder) {
-  int count = CountEncrypted(folder);
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return count;
-  do {
-    const std::string name = found.cFileName;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
-      count += CountTree(folder + name + "\\");
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return count;
-}
-
-// The whole tree of files files in folders sub-folders of kRoot\Tree, encrypted with the
-// window answering a probe meanwhile.
-int TimeTree(CFileBrowserDlg& dialog, int files, int folders) {
-  const std::string tree = std::string(kRoot) + "Tree\\";
-  CreateDirectoryA(tree.c_str(), nullptr);
-  for (int f = 0; f < folders; ++f) {
-    char sub[MAX_PATH];
-    std::snprintf(sub, sizeof(sub), "%sg%02d\\", tree.c_str(), f % 10);
-    CreateDirectoryA(sub, nullptr);
-    std::snprintf(sub + std::strlen(sub), sizeof(sub) - std::strlen(sub), "f%04d\\", f);
-    CreateDirectoryA(sub, nullptr);
-    MakeFolder(sub, files / folders + (f < files % folders));
-  }
-  dialog.SetCurrentFolderUnlisted(kRoot);
-  dialog.RefreshListing();
-  BenchPrompts prompts(dialog, "bench password", false);
-  prompts.TakeWholeTrees();
-  qzops::FileSession session(prompts, prompts.Settings());
-  std::atomic<bool> stop{false};
-  double slowest = 0, slowestAt = 0;
-  int probes = 0;
-  const HWND window = dialog.m_hWnd;
-  LARGE_INTEGER start;
-  QueryPerformanceCounter(&start);
-  std::thread probe([&] {
-    while (!stop) {
-      const double sent = Seconds(start);
-      DWORD_PTR ignored = 0;
-      SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-      const double took = (Seconds(start) - sent) * 1000;
-      if (took > slowest) slowest = took, slowestAt = sent;
-      ++probes;
-      Sleep(20);
-    }
-  });
-  session.RunFolder(tree, qzops::FileCommand::kEncrypt);
-  const double seconds = Seconds(start);
-  stop = true;
-  probe.join();
-  const int done = CountTree(tree);
-  std::printf("tree of %d files in %d folders: %.2f s, %.2f ms per file (%d encrypted); slowest of %d WM_NULL "
-              "answers %.1f ms, asked %.1f s after the start\n", files, folders, seconds, seconds * 1000 / files, done, probes,
-              slowest, slowestAt);
-  return done == files ? 0 : 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool tree = argc > 1 && std::strcmp(argv[1], "tree") == 0;
-  if (tree) ++argv, --argc;
   int small = argc > 1 ? std::atoi(argv[1]) : 200;
   int large = argc > 2 ? std::atoi(argv[2]) : 2000;
   CWinApp app;
@@ -176,19 +99,11 @@ int main(int argc, char** argv) {
 
   RemoveTree(kRoot);
   CreateDirectoryA(kRoot, nullptr);
-  if (!tree) {
-    MakeFolder(std::string(kRoot) + "Small\\", small);
-    MakeFolder(std::string(kRoot) + "Large\\", large);
-  }
+  MakeFolder(std::string(kRoot) + "Small\\", small);
+  MakeFolder(std::string(kRoot) + "Large\\", large);
 
   CFileBrowserDlg dialog(kRoot);
   if (!dialog.Create(IDD_FILE_BROWSER)) return 1;
-  if (tree) {
-    const int result = TimeTree(dialog, small, large);
-    dialog.DestroyWindow();
-    RemoveTree(kRoot);
-    return result;
-  }
   double smallTime = TimeBatch(dialog, "Small");
   double largeTime = TimeBatch(dialog, "Large");
   int smallDone = CountEncrypted(std::string(kRoot) + "Small\\");

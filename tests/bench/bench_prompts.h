@@ -23,16 +23,11 @@ class BenchPrompts : public WindowFrontEnd {
     // A copy each time: the session wipes the one it is given.
     (m_strongFiles ? out->strong : out->qz) = qz::Secret(m_password.data(), m_password.size());
     out->strongFiles = m_strongFiles;
-    out->wholeTree = m_wholeTree;
     return true;
   }
-  // A folder command takes the whole tree, as with the dialog's box ticked.
-  void TakeWholeTrees() { m_wholeTree = true; }
-  bool OfferWholeTree() override { return m_wholeTree; }
 
  private:
   SettingsFile m_noSettings{L""};  // the password is given: no dialog asks, nothing is kept
   qz::Secret m_password;
   bool m_strongFiles;
-  bool m_wholeTree = false;
 };
