@@ -501,8 +501,10 @@ bool FileSession::RunPicked(PickPlan& plan, FileCommand command) {
   }
   if (!plan.folders.empty()) m_frontEnd.Tell(Notice::kFoldersLeft, "", static_cast<int>(plan.folders.size()));
   m_frontEnd.ExpectFiles(static_cast<int>(plan.encrypt.size() + plan.decrypt.size() + plan.upgrade.size()));
+  // The half whose password is in goes first, the others in their order.
+  if (!first->files->empty()) RunBatch(*first->files, first->command, asked);
   for (const Half& half : halves) {
-    if (!half.files->empty()) RunBatch(*half.files, half.command, asked && &half == first);
+    if (&half != first && !half.files->empty()) RunBatch(*half.files, half.command, false);
   }
   WipePassword();
   return true;

@@ -609,4 +609,11 @@ TEST(FileSessionTest, PickedFoldersJoinWithTheirTreesWhenTheFirstPromptSaysSo) {
                      "batch ended 0", "ran"}));
   EXPECT_TRUE(exists("b.txt.qz") && exists("f/in.txt") && exists("f/old.txt"));
   EXPECT_EQ(ReadFile(root + "a.txt"), content);
+  // Ticked on a decryption prompt: that batch runs first with its password, and the tree's
+  // plain files get an encryption password of their own.
+  const Strings log = run(FileCommand::kEncrypt, {"b.txt.qz", "f"}, {first, Qz("tree pw")}, {});
+  EXPECT_EQ(Strings(log.begin(), log.begin() + 4),
+            (Strings{"decryption password 0", "finished b.txt.qz in batch", "batch ended 0", "encryption password"}));
+  EXPECT_EQ(log.back(), "ran");
+  EXPECT_TRUE(exists("b.txt") && exists("f/g/deep.txt.qz") && exists("f/old.txt.qz"));
 }
