@@ -2,12 +2,14 @@
 
 #include <system_error>
 
+#include "fs/signal_free_thread.h"
+
 namespace qzops {
 
 bool KeyPoolThreads::Launch(std::size_t count, const std::function<void()>& work) {
   for (std::size_t i = 0; i < count; ++i) {
     try {
-      threads_.emplace_back(work);
+      threads_.push_back(qz::SignalFreeThread(work));
       ++running_;
     } catch (const std::system_error&) {
       break;

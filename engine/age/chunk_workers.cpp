@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "fs/signal_free_thread.h"
+
 namespace qz {
 
 namespace {
@@ -20,7 +22,7 @@ void ChunkWorkers::StartHelpers() {
   started_ = true;
   try {
     for (std::size_t i = 1; i < threads_; ++i) {
-      helpers_.emplace_back([this, i] { Help(i); });
+      helpers_.push_back(SignalFreeThread([this, i] { Help(i); }));
     }
   } catch (const std::system_error&) {
     // Fewer helpers, or none: the caller's thread does the rest.

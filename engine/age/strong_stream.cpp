@@ -7,6 +7,7 @@
 
 #include "crypto/random_bytes.h"
 #include "crypto/secure_wipe.h"
+#include "fs/signal_free_thread.h"
 
 namespace qz {
 
@@ -56,7 +57,7 @@ bool StrongWriter::Begin(const Secret& password, int logN) {
     keyMade_.store(true, std::memory_order_release);
   };
   try {
-    headerThread_ = std::thread(build);
+    headerThread_ = SignalFreeThread(build);
   } catch (const std::system_error&) {
     build();
   }

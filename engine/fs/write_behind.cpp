@@ -2,11 +2,13 @@
 
 #include <system_error>
 
+#include "fs/signal_free_thread.h"
+
 namespace qz {
 
 WriteBehind::WriteBehind(TempOutput& out) : out_(out) {
   try {
-    thread_ = std::thread([this] { Run(); });
+    thread_ = SignalFreeThread([this] { Run(); });
   } catch (const std::system_error&) {
     // No thread to be had: Start writes at once.
   }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "fs/signal_free_thread.h"
 #include "qz/file_cipher.h"
 #include "test_password.h"
 #include "test_support.h"
@@ -209,6 +211,20 @@ TEST_F(SourceSafetyTest, OutputsCarryTimesAndPermissionBits) {
   EXPECT_EQ(0640u, st.st_mode & 0777);
   EXPECT_EQ(1234567890, st.st_mtim.tv_sec);
   EXPECT_EQ(123456789, st.st_mtim.tv_nsec);
+}
+
+// A signal that ends the process runs its handler on the thread that holds signals back
+// around its file steps; a helper thread taking it could end the process halfway through
+// them and leave an unfinished output behind.
+TEST(HelperThreadsTest, NeverTakeTheProcesssSignals) {
+  sigset_t before, inside, after;
+  pthread_sigmask(SIG_SETMASK, nullptr, &before);
+  SignalFreeThread([&] { pthread_sigmask(SIG_SETMASK, nullptr, &inside); }).join();
+  pthread_sigmask(SIG_SETMASK, nullptr, &after);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ}) {
+    EXPECT_TRUE(sigismember(&inside, sig)) << sig;
+    EXPECT_EQ(sigismember(&after, sig), sigismember(&before, sig)) << sig;
+  }
 }
 
 }  // namespace
