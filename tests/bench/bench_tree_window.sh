@@ -20,7 +20,7 @@ qz_wine_prefix
 qz_wine_window_manager none
 QZ_E2E_TREE_FILES=$files QZ_E2E_TREE_FOLDERS=$folders xvfb-run -a wine "$build/tests/e2e/lockmere_e2e_tests.exe" \
   --gtest_also_run_disabled_tests --gtest_filter='BusyWindowTest.DISABLED_AWholeTreeFromTheContextMenu' |
-  tr -d '\r' | grep -E '^\[ figure \]|^a slow answer|^\[  (PASSED|FAILED) ' || true
+  tr -d '\r' | grep -E -A4 '^\[ figure \]|^a slow answer|^\[  (PASSED|FAILED) |Failure' || true
 
 work="$WINEPREFIX/drive_c/qz-tree-native"
 rm -rf "$work"

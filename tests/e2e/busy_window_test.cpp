@@ -309,7 +309,8 @@ TEST_F(BusyWindowTest, DISABLED_AWholeTreeFromTheContextMenu) {
   for (int i = 0; i < files; ++i) {
     const std::string group = kFolder + "\\Batch\\g" + std::to_string(i % folders % 10);
     const std::string folder = group + "\\f" + std::to_string(i % folders);
-    if (i < folders) MakeDir(group), MakeDir(folder);
+    if (i < 10 && i < folders) MakeDir(group);
+    if (i < folders) MakeDir(folder);
     MakeFile(folder + "\\file " + std::to_string(i) + ".dat", block);
   }
   Open();
