@@ -416,8 +416,8 @@ bool FileSession::SearchTrees(const std::vector<std::string>& folders, FileComma
 bool FileSession::MayLeaveOtherKind(FileCommand command, const std::string& folder, bool otherKindAsked,
                                     const PathPlan& trees) {
   if (command == FileCommand::kUpgrade || otherKindAsked || trees.otherKindFiles == 0) return true;
-  return m_frontEnd.Confirm(command == FileCommand::kEncrypt ? Question::kFolderHasEncrypted : Question::kFolderHasPlain,
-                            folder);
+  const bool encrypt = command == FileCommand::kEncrypt;
+  return m_frontEnd.Confirm(encrypt ? Question::kFolderHasEncrypted : Question::kFolderHasPlain, folder);
 }
 
 bool FileSession::ReadsFormsOf(FileCommand command, const std::vector<std::string>& files) {

@@ -570,8 +570,7 @@ TEST(FileSessionTest, PickedFoldersJoinWithTheirTreesWhenTheFirstPromptSaysSo) {
   const std::string root = dir.path() + "/";
   for (const char* sub : {"f", "f/g"}) ASSERT_EQ(::mkdir((root + sub).c_str(), 0700), 0);
   const Bytes content = qz::test::RandomBytes(100, 21);
-  const Strings plain = {"a.txt", "f/in.txt", "f/g/deep.txt", "f/old.txt"};
-  for (const std::string& name : plain) WriteFile(root + name, content);
+  for (const char* name : {"a.txt", "b.txt", "f/in.txt", "f/g/deep.txt", "f/old.txt"}) WriteFile(root + name, content);
   const auto run = [&](FileCommand command, const Strings& picked, std::deque<Typed> passwords,
                        std::deque<bool> answers, bool cancelSearch = false) {
     ScriptedFrontEnd ui;
@@ -587,23 +586,20 @@ TEST(FileSessionTest, PickedFoldersJoinWithTheirTreesWhenTheFirstPromptSaysSo) {
     return ui.log;
   };
   const auto exists = [&](const std::string& name) { return ::access((root + name).c_str(), F_OK) == 0; };
-  Typed tree = Qz("pw");
-  tree.wholeTree = true;
+  Typed ticked = Qz("pw");
+  ticked.wholeTree = true;
   run(FileCommand::kEncrypt, {"f/old.txt"}, {Qz("pw")}, {});
   // Unticked: the folder is left, and said so once the password is in.
   EXPECT_EQ(run(FileCommand::kEncrypt, {"a.txt", "f"}, {Qz("pw")}, {}),
             (Strings{"encryption password", "tell 4  1", "finished a.txt in batch", "batch ended 0", "ran"}));
   EXPECT_TRUE(exists("f/in.txt"));
   // A cancel during the search changes nothing.
-  EXPECT_EQ(run(FileCommand::kDecrypt, {"a.txt.qz", "f"}, {tree}, {}, true),
+  EXPECT_EQ(run(FileCommand::kDecrypt, {"a.txt.qz", "f"}, {ticked}, {}, true),
             (Strings{"decryption password 0", "stopped"}));
   EXPECT_TRUE(exists("a.txt.qz"));
   // Ticked on the first prompt of a mixed pick: the tree's ".qz" joins the decryption
   // batch, one password for all; its plain files are asked about and left.
-  WriteFile(root + "b.txt", content);
-  Typed first = Qz("b pw");
-  first.wholeTree = true;
-  EXPECT_EQ(run(FileCommand::kDecrypt, {"b.txt", "a.txt.qz", "f"}, {first, Qz("pw")}, {true}),
+  EXPECT_EQ(run(FileCommand::kDecrypt, {"b.txt", "a.txt.qz", "f"}, {ticked, Qz("pw")}, {true}),
             (Strings{"encryption password", "ask 6 " + root + "f", "finished b.txt in batch", "batch ended 0",
                      "decryption password 0", "finished a.txt.qz in batch", "finished old.txt.qz in batch",
                      "batch ended 0", "ran"}));
@@ -611,7 +607,7 @@ TEST(FileSessionTest, PickedFoldersJoinWithTheirTreesWhenTheFirstPromptSaysSo) {
   EXPECT_EQ(ReadFile(root + "a.txt"), content);
   // Ticked on a decryption prompt: that batch runs first with its password, and the tree's
   // plain files get an encryption password of their own.
-  const Strings log = run(FileCommand::kEncrypt, {"b.txt.qz", "f"}, {first, Qz("tree pw")}, {});
+  const Strings log = run(FileCommand::kEncrypt, {"b.txt.qz", "f"}, {ticked, Qz("tree pw")}, {});
   EXPECT_EQ(Strings(log.begin(), log.begin() + 4),
             (Strings{"decryption password 0", "finished b.txt.qz in batch", "batch ended 0", "encryption password"}));
   EXPECT_EQ(log.back(), "ran");
