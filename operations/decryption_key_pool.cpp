@@ -1,7 +1,6 @@
 #include "decryption_key_pool.h"
 
 #include <algorithm>
-#include <new>
 #include <utility>
 
 #include "age/strong_file.h"
@@ -30,15 +29,9 @@ bool DecryptionKeyPool::Start(const qz::Secret& password, const qz::CancelToken*
   const std::size_t cores = (std::max)(1u, std::thread::hardware_concurrency());
   const std::size_t count = (std::min)(cores, entries_.size());
   if (count == 0 || password.empty()) return false;
-  try {
-    password_ = qz::Secret(password.data(), password.size());
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  cancel_ = cancel;
   // The file in hand and two more a thread: few to waste when the batch stops early.
   ahead_ = 2 * count + 1;
-  return Launch(count, [this] { Work(); });
+  return Launch(password, cancel, count, [this] { Work(); });
 }
 
 void DecryptionKeyPool::Work() {

@@ -58,8 +58,6 @@ class DecryptionKeyPool : public KeyPoolThreads {
   std::size_t next_ = 0;    // the first entry not begun
   std::size_t ahead_ = 0;   // entries begun from the cursor on, at most
   std::size_t deriving_ = 0;
-  qz::Secret password_;
-  const qz::CancelToken* cancel_ = nullptr;
   bool started_ = false;
   bool failed_ = false;
 };

@@ -1,12 +1,20 @@
 #include "key_pool_threads.h"
 
+#include <new>
 #include <system_error>
 
 #include "fs/signal_free_thread.h"
 
 namespace qzops {
 
-bool KeyPoolThreads::Launch(std::size_t count, const std::function<void()>& work) {
+bool KeyPoolThreads::Launch(const qz::Secret& password, const qz::CancelToken* cancel, std::size_t count,
+                            const std::function<void()>& work) {
+  try {
+    password_ = qz::Secret(password.data(), password.size());
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  cancel_ = cancel;
   for (std::size_t i = 0; i < count; ++i) {
     try {
       threads_.push_back(qz::SignalFreeThread(work));

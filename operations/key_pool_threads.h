@@ -9,6 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include "crypto/secret.h"
+#include "steps/cancel_token.h"
+
 namespace qzops {
 
 class KeyPoolThreads {
@@ -24,8 +27,10 @@ class KeyPoolThreads {
   KeyPoolThreads(const KeyPoolThreads&) = delete;
   KeyPoolThreads& operator=(const KeyPoolThreads&) = delete;
 
-  // Starts up to count threads running work, the lock held; false when none started.
-  bool Launch(std::size_t count, const std::function<void()>& work);
+  // Keeps a copy of password and starts up to count threads running work, the lock held;
+  // false when none started (or no memory for the copy).
+  bool Launch(const qz::Secret& password, const qz::CancelToken* cancel, std::size_t count,
+              const std::function<void()>& work);
   // Marks the pool stopped and waits for its threads: a derivation under way ends first,
   // since scrypt cannot be stopped half-way. Called without the lock.
   void JoinThreads();
@@ -36,6 +41,8 @@ class KeyPoolThreads {
   std::size_t running_ = 0;
   std::size_t taken_ = 0;
   bool stopped_ = false;
+  qz::Secret password_;  // the pool's own copy: the caller's is wiped when its batch ends
+  const qz::CancelToken* cancel_ = nullptr;
 };
 
 }  // namespace qzops

@@ -1,7 +1,6 @@
 #include "strong_key_pool.h"
 
 #include <algorithm>
-#include <new>
 #include <utility>
 
 #include "key_memory.h"
@@ -23,16 +22,10 @@ bool StrongKeyPool::Start(const qz::Secret& password, int logN, const qz::Cancel
   started_ = true;
   const std::size_t count = ThreadsFor(logN, toMake_);
   if (count == 0 || password.empty()) return false;
-  try {
-    password_ = qz::Secret(password.data(), password.size());
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
   logN_ = logN;
-  cancel_ = cancel;
   // Two keys a thread at most, begun or ready: few to waste when the batch stops early.
   ahead_ = 2 * count;
-  return Launch(count, [this] { Work(); });
+  return Launch(password, cancel, count, [this] { Work(); });
 }
 
 void StrongKeyPool::Work() {

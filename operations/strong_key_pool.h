@@ -50,9 +50,7 @@ class StrongKeyPool : public KeyPoolThreads {
   bool MoreComing() const;
 
   std::deque<qz::PreparedStrongKey> ready_;
-  qz::Secret password_;
   int logN_ = 0;
-  const qz::CancelToken* cancel_ = nullptr;
   std::size_t toMake_;      // keys not yet begun
   std::size_t ahead_ = 0;   // keys begun or ready, at most
   std::size_t making_ = 0;  // derivations under way
